@@ -1,0 +1,32 @@
+// Creating the pieces of a document with their defaults and names: a new or reset document, an
+// object, a shape of each type, an effect, the template shapes of a complex shape, and the image
+// of an image shape.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "core/editor.h"
+
+namespace pw {
+
+// kind: 0 keep, 1 fresh, 2 template insertion. quiet and refresh are 0/1.
+void newDocument(Editor& ed, int kind, int quiet, int refresh);
+// Re-initialises (offset 0) or appends (offset 1) an object and makes it current.
+void addObject(Editor& ed, int64_t offset);
+// Creates a shape of the current creation tool (8 to 15) at scene position (x, y).
+// Returns 1 when a shape was created.
+int addShape(Editor& ed, int64_t x, int64_t y);
+// Fills effect n of the current shape with its defaults (the caller has created it).
+void addFx(Editor& ed, int64_t n);
+// Asks for a new image for the current shape.
+void changeShapeImage(Editor& ed);
+// Loads an image file for a shape, reporting a missing or unreadable file. Returns the handle or 0.
+// id: image number, -1 for any.
+int64_t loadImageFile(Editor& ed, int64_t id, const std::string& path);
+void freeImageIfValid(Editor& ed, int64_t imageId);
+
+// File-name part of a path with every "." + extension removed ("C:/pics/photo.png" -> "photo").
+std::string imageShapeName(const std::string& path);
+
+}  // namespace pw

@@ -1,0 +1,155 @@
+// The in-memory scene: objects (layers) holding shapes, shapes holding points and effects.
+// Plain records in growable arrays addressed by index. A new element is zeroed and its nested
+// arrays exist at once: an Object starts with one Shape, a Shape with six points, one effect and
+// one gradient stop.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace pw {
+
+inline constexpr const char* kVersionText = "0.15";
+inline constexpr double kVersion = 0.15;
+inline constexpr const char* kAppTitle = "Penwick Animation 0.15";
+
+enum ShapeType : uint8_t {
+  kComplex = 0,
+  kBox = 1,
+  kRoundBox = 2,
+  kCircle = 3,
+  kLine = 4,
+  kCurve = 5,
+  kImage = 6,
+  kText = 7,
+};
+
+// Packed colour: r | g << 8 | b << 16 | a << 24, formed as a signed 32-bit value and held
+// sign-extended, so every colour with alpha >= 128 is negative.
+constexpr int64_t packRGBA(int r, int g, int b, int a) {
+  const uint32_t v = static_cast<uint32_t>(r & 255) | static_cast<uint32_t>(g & 255) << 8 |
+                     static_cast<uint32_t>(b & 255) << 16 | static_cast<uint32_t>(a & 255) << 24;
+  return static_cast<int64_t>(static_cast<int32_t>(v));
+}
+constexpr int redOf(int64_t c) { return static_cast<int>(c & 255); }
+constexpr int greenOf(int64_t c) { return static_cast<int>((c >> 8) & 255); }
+constexpr int blueOf(int64_t c) { return static_cast<int>((c >> 16) & 255); }
+constexpr int alphaOf(int64_t c) { return static_cast<int>((c >> 24) & 255); }
+
+inline constexpr int64_t kShapeColor = packRGBA(220, 220, 120, 255);  // -8856356
+inline constexpr int64_t kFxColor = packRGBA(255, 120, 0, 255);       // -16746241
+
+struct ShapePoint {
+  int64_t x = 0, y = 0;
+  uint8_t lockX = 0, lockY = 0;
+  int64_t dragX = 0, dragY = 0;
+  uint8_t selected = 0;
+  uint8_t hard = 0;
+};
+
+struct ShapeFx {
+  std::string name;
+  int16_t x = 0, y = 0;
+  uint8_t type = 0;
+  int64_t color = 0;
+  uint8_t alpha = 0;
+  uint8_t depth = 0;
+  int64_t width = 0, height = 0;
+  int16_t spareA = 0, spareB = 0;
+  int16_t scale = 0;
+  int64_t dist = 0;
+  uint8_t active = 0;
+};
+
+struct Shape {
+  std::string name;
+  std::vector<ShapePoint> points = std::vector<ShapePoint>(6);
+  std::vector<ShapeFx> fx = std::vector<ShapeFx>(1);
+  uint8_t type = 0;
+  std::string text;
+  int64_t fontId = 0;
+  std::string fontName;
+  int64_t fontStyle = 0;
+  int64_t imageId = 0;
+  int16_t imageRepeat = 0;
+  int16_t imageW = 0, imageH = 0;
+  int16_t imageSpare = 0;
+  int16_t imageX = 0, imageY = 0;
+  std::string imageFile;
+  double dragScale = 0;
+  int16_t dragAngle = 0;
+  int16_t x = 0, y = 0, w = 0, h = 0;
+  int16_t startX = 0, startY = 0;
+  int16_t pivotX = 0, pivotY = 0;
+  int16_t cx = 0, cy = 0;
+  int64_t color = 0;
+  uint8_t paint = 0;
+  std::vector<int64_t> gradient = std::vector<int64_t>(1);
+  uint8_t alpha = 0;
+  uint8_t closed = 0;
+  uint8_t link = 0;
+  int64_t depth = 0;
+  uint8_t selected = 0;
+  uint8_t hidden = 0;
+  uint8_t locked = 0;
+  uint8_t style = 0;
+  int16_t lineW = 0, lineH = 0, lineDist = 0;
+};
+
+struct Object {
+  std::string name;
+  uint8_t hidden = 0;
+  uint8_t locked = 0;
+  uint8_t hasShape = 0;
+  std::vector<Shape> shapes = std::vector<Shape>(1);
+  uint8_t depth = 0;
+  uint8_t alpha = 0;
+  uint8_t spare = 0;
+  int64_t x = 0, y = 0;
+  int16_t w = 0, h = 0;
+  int16_t rotX = 0, rotY = 0, angle = 0;
+};
+
+struct Document {
+  std::vector<Object> Objects = std::vector<Object>(1);
+  int64_t CurrentObject = 0;
+  int64_t CurrentShape = 0;
+  int64_t CurrentPoint = 0;
+  int64_t CurrentFx = 0;
+  std::string DocumentFileName;
+  std::string TemplateFileName = "1-defaut.txt";
+  int8_t DocumentState = -1;
+  int16_t OriginX = 0, OriginY = 0;
+};
+
+// Last index of an array: count - 1.
+template <class T>
+int64_t lastIndex(const std::vector<T>& v) {
+  return static_cast<int64_t>(v.size()) - 1;
+}
+
+// Grows v to at least n elements (never shrinks); new elements are default (zeroed) records.
+template <class T>
+void growTo(std::vector<T>& v, int64_t n) {
+  if (n > static_cast<int64_t>(v.size())) v.resize(static_cast<size_t>(n));
+}
+
+// Guarded access through the current indices; nullptr when an index is out of range.
+Object* currentObject(Document& doc);
+Shape* currentShape(Document& doc);
+ShapePoint* currentPoint(Document& doc);
+ShapeFx* currentFx(Document& doc);
+const Object* currentObject(const Document& doc);
+const Shape* currentShape(const Document& doc);
+
+// Makes the current point hard (both neighbours collapse onto it) or soft (previous neighbour
+// at (x + 20, y), next at (x - 20, y)). Neighbours wrap around the point array.
+void setPointKind(Document& doc, bool hard);
+
+// Narrowing stores keep the low-order bits, as a 16-bit or 8-bit field does.
+constexpr int16_t toI16(int64_t v) { return static_cast<int16_t>(static_cast<uint16_t>(v)); }
+constexpr uint8_t toU8(int64_t v) { return static_cast<uint8_t>(v); }
+constexpr int8_t toI8(int64_t v) { return static_cast<int8_t>(static_cast<uint8_t>(v)); }
+
+}  // namespace pw

@@ -1,0 +1,24 @@
+// Image and font handles held for image and text shapes. The drawing layer owns the real images
+// and fonts; the document only keeps their handles (0 = none).
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace pw {
+
+class Resources {
+ public:
+  virtual ~Resources() = default;
+  // Decodes the image at `path` (PNG, JPEG, BMP). Returns a handle > 0, or 0 on failure.
+  virtual int64_t loadImage(const std::string& path) = 0;
+  virtual bool isImage(int64_t id) const = 0;
+  // Width and height of a loaded image; false for an invalid handle.
+  virtual bool imageSize(int64_t id, int& w, int& h) const = 0;
+  virtual void freeImage(int64_t id) = 0;
+  // Loads a font (face name, pixel size, style flags: 256 bold, 512 italic, 4 underline, 8 strike).
+  // Returns a handle > 0, or 0 when the font cannot be had.
+  virtual int64_t loadFont(const std::string& name, int size, int64_t style) = 0;
+};
+
+}  // namespace pw

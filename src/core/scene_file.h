@@ -1,0 +1,43 @@
+// Scene files: one record per line ("gen", "obj", "shape", "shapefx", "pt"), CR LF line ends.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "core/editor.h"
+
+namespace pw {
+
+enum LoadMode : int { kLoadReplace = 0, kLoadMerge = 1, kLoadTemplate = 2 };
+
+// Writes the document. An empty fileName asks for one with the save dialog. keepName 1 (autosave)
+// leaves DocumentFileName and the window title alone. Returns true when the file was written.
+bool saveScene(Editor& ed, const std::string& fileName, int keepName);
+
+// Reads a scene in mode 0 (replace), 1 (merge) or 2 (template). An empty fileName asks for one.
+// Returns true when a file was read.
+bool loadScene(Editor& ed, int mode, const std::string& fileName, int refresh);
+
+// The exact text saveScene writes for a document.
+std::string sceneText(const Document& doc);
+
+// Applies the lines of a scene text to the editor's document in the given mode (the reading
+// steps after the file is opened; no dialogs, no title change). Used by loadScene and the fuzzer.
+void readSceneText(Editor& ed, int mode, std::string_view text);
+
+// Integer field rule: optional sign, then decimal digits, "$" hex or "%" binary; stops at the first
+// other character; empty or non-numeric gives 0. Overlong values wrap.
+int64_t readNumber(std::string_view field);
+
+// Text fields escape "%", ",", ";", CR and LF as %25, %2C, %3B, %0D, %0A.
+std::string escapeField(std::string_view s);
+std::string unescapeField(std::string_view s);
+
+// File-name part of a path (after the last "/" or "\").
+std::string fileNamePart(const std::string& path);
+
+// Largest index accepted in a "shape", "shapefx" or "pt" line.
+inline constexpr int64_t kMaxRecordIndex = 1048575;
+
+}  // namespace pw

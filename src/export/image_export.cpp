@@ -1,0 +1,1 @@
+#include "export/image_export.h"

@@ -1,0 +1,12 @@
+// Saving the scene as a PNG image: mode 0 cuts to the drawn content, mode 1 to the camera.
+#pragma once
+
+#include "core/editor.h"
+#include "render/image_store.h"
+
+namespace pw {
+
+// canvasW, canvasH: the canvas size in pixels. Returns true when a file was written.
+bool exportImage(Editor& ed, ImageStore& store, int canvasW, int canvasH, int mode);
+
+}  // namespace pw

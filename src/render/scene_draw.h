@@ -1,0 +1,28 @@
+// The scene on the canvas (objects in order, shapes with their effects and linked runs) and the
+// editing marks of the current object; the view and object coordinate systems.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+
+#include "render/render_ctx.h"
+
+namespace pw {
+
+// resetTransform, then the zoom.
+void applyViewTransform(RenderCtx& rc);
+// Composes the object's scale, rotation and offset into the coordinate system in force.
+void applyObjectTransform(RenderCtx& rc, int64_t i);
+// False when the object's transform (with the view) is singular: such an object draws nothing
+// and is never picked.
+bool objectTransformUsable(RenderCtx& rc, int64_t i);
+
+// Called right after a shape's outline is built and before it is painted.
+using HitTest = std::function<void(int64_t i, int64_t j)>;
+
+// The shape loop (only while DocumentState >= 1).
+void drawScene(RenderCtx& rc, const HitTest& hitTest);
+// Anchors, centre marker and selection outlines of the current object.
+void drawMarks(RenderCtx& rc);
+
+}  // namespace pw

@@ -1,0 +1,81 @@
+// The editor settings record and its file, "Preferences.ini" (a JSON object of integer members).
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace pw {
+
+struct sVdOptions {
+  uint8_t ShowTip = 0;
+  uint8_t ConfirmExit = 0;
+  int16_t WinW = 0;
+  int16_t WinH = 0;
+  int64_t WinState = 0;
+  int64_t Zoom = 0;
+  uint8_t HideAncre = 0;
+  uint8_t ShowOnlySel = 0;
+  uint8_t ShowSelection = 0;
+  uint8_t ShowCameraBorder = 0;
+  uint8_t ShowCameraCache = 0;
+  uint8_t ShowCameraSafe = 0;
+  uint8_t CameraCacheAlpha = 0;
+  int16_t PanelW = 0;
+  int16_t ToolBarH = 0;
+  int16_t TimeLineH = 0;
+  int16_t CameraX = 0;
+  int16_t CameraY = 0;
+  int16_t CameraW = 0;
+  int16_t CameraH = 0;
+  int64_t BgColor = 0;
+  int64_t BgImg = 0;
+  int64_t GridColor = 0;
+  uint8_t Autosave = 0;
+  int64_t AutosaveTime = 0;
+  uint8_t Snap = 0;
+  int16_t SnapX = 0;
+  int16_t SnapY = 0;
+  uint8_t Offset = 0;
+  int16_t GridW = 0;
+  int16_t GridH = 0;
+  uint8_t ShowGrid = 0;
+};
+
+// Writes the default of every field.
+inline void setDefaultOptions(sVdOptions& o) {
+  o = sVdOptions{};
+  o.ShowTip = 1;
+  o.ConfirmExit = 1;
+  o.WinW = 1024;
+  o.WinH = 768;
+  o.WinState = 16777216;
+  o.Zoom = 100;
+  o.HideAncre = 0;
+  o.ShowOnlySel = 0;
+  o.ShowSelection = 1;
+  o.ShowCameraBorder = 1;
+  o.ShowCameraCache = 1;
+  o.ShowCameraSafe = 0;
+  o.CameraCacheAlpha = 255;
+  o.PanelW = 150;
+  o.ToolBarH = 30;
+  o.TimeLineH = 80;
+  o.CameraX = 0;
+  o.CameraY = 0;
+  o.CameraW = 1024;
+  o.CameraH = 768;
+  o.BgColor = -8882056;
+  o.BgImg = 0;
+  o.GridColor = -3618616;
+  o.Autosave = 1;
+  o.AutosaveTime = 180;
+  o.Snap = 0;
+  o.SnapX = 32;
+  o.SnapY = 32;
+  o.Offset = 0;
+  o.GridW = 32;
+  o.GridH = 32;
+  o.ShowGrid = 0;
+}
+
+}  // namespace pw
