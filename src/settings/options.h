@@ -78,4 +78,17 @@ inline void setDefaultOptions(sVdOptions& o) {
   o.ShowGrid = 0;
 }
 
+// The written form of "Preferences.ini": "{", one member a line with the colons aligned in
+// column 21, CR LF line ends, "}" with no line end after it.
+std::string optionsText(const sVdOptions& o);
+
+// Reads the settings file at `path` into `o`, starting from the defaults. A missing member keeps
+// its default; values that would break drawing are raised to a floor. When the file is missing,
+// or is not valid JSON (then kept as path + ".bak"), and mayWrite is true, a fresh file is written.
+// Returns false when the file was missing or invalid.
+bool loadOptions(sVdOptions& o, const std::string& path, bool mayWrite);
+
+// Writes the settings file atomically. False (with err set) when it cannot be written.
+bool saveOptions(const sVdOptions& o, const std::string& path, std::string* err = nullptr);
+
 }  // namespace pw
