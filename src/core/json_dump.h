@@ -1,0 +1,23 @@
+// The document as one JSON object, for scripts and tests that want to read a scene without
+// parsing the scene format: every field of every object, shape, point and effect by its name.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "core/model.h"
+
+namespace pw {
+
+// {"DocumentState":…, "CurrentObject":…, "CurrentShape":…, "objects":[…]} on one line.
+// Runtime handles (fontId, imageId) are left out; points carry only x and y.
+std::string documentJson(const Document& doc);
+
+// s as a JSON string literal with its quotes. Quotes, backslashes and control characters are
+// escaped; bytes that are not valid UTF-8 become U+FFFD, so the result is always valid JSON.
+std::string jsonString(std::string_view s);
+
+// A double as a JSON number; NaN and infinities, which JSON cannot express, become null.
+std::string jsonNumber(double v);
+
+}  // namespace pw

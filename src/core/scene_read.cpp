@@ -1,0 +1,492 @@
+// Reading scene files. The reader works on string views over the whole text: a line is split
+// into fields in place, and only the strings the document keeps are copied.
+//
+// Defences against damaged or hostile files:
+// - A "shape", "shapefx" or "pt" line whose index is negative or above kMaxRecordIndex is
+//   skipped, and so are the "shapefx" and "pt" lines that follow a skipped "shape" line.
+// - Growth budget: the arrays a read grows (objects, shapes, effects, points) may together gain
+//   at most kBudgetFloor + (size of the text in bytes) units, one unit being the memory of one
+//   point (an effect is 2, a shape with its six points and effect 15, an object 18). A line whose
+//   growth would pass the budget is skipped. A file as the editor writes it needs well under one
+//   unit per byte, so only files with sparse or forged indices reach the limit; the memory a read
+//   can take is bounded by a small multiple of the file's size.
+// - An image path that failed to load is not tried again in the same read, and after
+//   kImageBoxes message boxes further image failures are reported as warnings: a file naming
+//   thousands of missing pictures shows a few boxes, not thousands.
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <unordered_set>
+#include <vector>
+
+#include "core/atomic_file.h"
+#include "core/create.h"
+#include "core/scene_file.h"
+
+namespace pw {
+
+namespace {
+
+constexpr double kLegacyBelow = 0.14;  // files older than this lack alpha and layer scale
+
+constexpr uint64_t unitsOf(size_t bytes) {
+  return (bytes + sizeof(ShapePoint) - 1) / sizeof(ShapePoint);
+}
+constexpr uint64_t kPointUnits = 1;
+constexpr uint64_t kFxUnits = unitsOf(sizeof(ShapeFx));
+constexpr uint64_t kShapeUnits =
+    unitsOf(sizeof(Shape) + 6 * sizeof(ShapePoint) + sizeof(ShapeFx) + sizeof(int64_t));
+constexpr uint64_t kObjectUnits = unitsOf(sizeof(Object)) + kShapeUnits;
+constexpr uint64_t kBudgetFloor = 4096;
+constexpr int kImageBoxes = 8;
+
+// What the image-loading routine asks of a file: it exists, is a regular file and is not empty.
+bool usableImageFile(const std::string& path) {
+  struct stat st {};
+  return !path.empty() && ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0;
+}
+
+inline int hexDigit(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  return -1;
+}
+
+// Field text into a stored string; only %25, %2C, %3B, %0D and %0A are decoded.
+void unescapeInto(std::string& out, std::string_view s) {
+  size_t pct = s.find('%');
+  if (pct == std::string_view::npos) {
+    out.assign(s);
+    return;
+  }
+  out.clear();
+  out.reserve(s.size());
+  while (pct != std::string_view::npos) {
+    out.append(s.substr(0, pct));
+    char decoded = 0;
+    if (pct + 2 < s.size()) {
+      const int hi = hexDigit(s[pct + 1]);
+      const int lo = hexDigit(s[pct + 2]);
+      if (hi >= 0 && lo >= 0) {
+        const int v = hi * 16 + lo;
+        if (v == '%' || v == ',' || v == ';' || v == '\r' || v == '\n') decoded = static_cast<char>(v);
+      }
+    }
+    if (decoded != 0) {
+      out.push_back(decoded);
+      s.remove_prefix(pct + 3);
+    } else {
+      out.push_back('%');
+      s.remove_prefix(pct + 1);
+    }
+    pct = s.find('%');
+  }
+  out.append(s);
+}
+
+// Integer field rule; see readNumber.
+inline int64_t num(std::string_view s) {
+  size_t p = 0;
+  const size_t n = s.size();
+  bool neg = false;
+  if (p < n && (s[p] == '+' || s[p] == '-')) neg = s[p++] == '-';
+  // Unsigned arithmetic: an overlong value wraps instead of overflowing.
+  uint64_t v = 0;
+  if (p < n && s[p] == '$') {
+    for (++p; p < n; ++p) {
+      const int d = hexDigit(s[p]);
+      if (d < 0) break;
+      v = v * 16 + static_cast<uint64_t>(d);
+    }
+  } else if (p < n && s[p] == '%') {
+    for (++p; p < n && (s[p] == '0' || s[p] == '1'); ++p) v = v * 2 + static_cast<uint64_t>(s[p] - '0');
+  } else {
+    for (; p < n && s[p] >= '0' && s[p] <= '9'; ++p) v = v * 10 + static_cast<uint64_t>(s[p] - '0');
+  }
+  if (neg) v = 0 - v;
+  return static_cast<int64_t>(v);
+}
+
+// Version field: decimal with "." as the decimal mark.
+double readVersion(std::string_view s) {
+  size_t p = 0;
+  bool neg = false;
+  if (p < s.size() && (s[p] == '+' || s[p] == '-')) neg = s[p++] == '-';
+  double whole = 0;
+  while (p < s.size() && s[p] >= '0' && s[p] <= '9') whole = whole * 10 + (s[p++] - '0');
+  uint64_t frac = 0, scale = 1;
+  if (p < s.size() && s[p] == '.') {
+    ++p;
+    while (p < s.size() && s[p] >= '0' && s[p] <= '9') {
+      if (scale < 1000000000000000000ull) {
+        frac = frac * 10 + static_cast<uint64_t>(s[p] - '0');
+        scale *= 10;
+      }
+      ++p;
+    }
+  }
+  // One division of exact integers rounds correctly, so "0.14" compares equal to 0.14.
+  const double v = whole + static_cast<double>(frac) / static_cast<double>(scale);
+  return neg ? -v : v;
+}
+
+// The fields of one line, split in place; a missing field reads as empty. Fields beyond the
+// last one any line uses stay joined to it.
+class Fields {
+ public:
+  static constexpr int kMax = 16;
+
+  // Fields are short: a plain scan beats a library search call per field. The bounds arrays are
+  // left uninitialised; only the first n_ entries are ever read.
+  Fields(std::string_view line, char sep) {
+    const char* start = line.data();
+    const char* const end = start + line.size();
+    for (const char* p = start; p != end && n_ < kMax - 1; ++p) {
+      if (*p == sep) {
+        begin_[n_] = start;
+        size_[n_++] = static_cast<size_t>(p - start);
+        start = p + 1;
+      }
+    }
+    begin_[n_] = start;
+    size_[n_++] = static_cast<size_t>(end - start);
+  }
+  std::string_view operator[](int i) const {
+    return i < n_ ? std::string_view(begin_[i], size_[i]) : std::string_view();
+  }
+
+ private:
+  const char* begin_[kMax];
+  size_t size_[kMax];
+  int n_ = 0;
+};
+
+std::string indexedName(std::string_view prefix, int64_t i) {
+  std::string s(prefix);
+  s += std::to_string(i);
+  return s;
+}
+
+class SceneReader {
+ public:
+  SceneReader(Editor& ed, int mode, size_t textBytes)
+      : ed_(ed), doc_(ed.doc), mode_(mode), budget_(kBudgetFloor + textBytes) {
+    i_ = lastIndex(doc_.Objects);
+  }
+
+  void line(std::string_view line) {
+    const Fields f(line, ',');
+    const std::string_view key = f[0];
+    if (key == "pt") {
+      onPoint(f);
+    } else if (key == "shapefx") {
+      onFx(f);
+    } else if (key == "shape") {
+      onShape(f);
+    } else if (key == "obj") {
+      onObject(f);
+    } else if (key == "gen") {
+      onGen(f);
+    }
+  }
+
+  void finish() {
+    if (fxRead_) ed_.refreshFxList();
+  }
+
+ private:
+  bool legacy() const { return version_ < kLegacyBelow; }
+
+  // Grows v to n elements when the growth budget allows it; false when the line must be skipped.
+  template <class T>
+  bool growWithin(std::vector<T>& v, int64_t n, uint64_t unitsEach) {
+    if (n <= static_cast<int64_t>(v.size())) return true;
+    const uint64_t more = static_cast<uint64_t>(n) - v.size();
+    if (more > (budget_ - spent_) / unitsEach) return false;
+    spent_ += more * unitsEach;
+    v.resize(static_cast<size_t>(n));
+    return true;
+  }
+
+  Object* objectAt(int64_t i) {
+    if (i < 0 || i > lastIndex(doc_.Objects)) return nullptr;
+    return &doc_.Objects[static_cast<size_t>(i)];
+  }
+  // Shape k of the current object, the target of "shapefx" and "pt" lines.
+  Shape* currentTarget() {
+    Object* o = objectInUse();
+    if (!o || k_ < 0 || k_ > lastIndex(o->shapes)) return nullptr;
+    return &o->shapes[static_cast<size_t>(k_)];
+  }
+  Object* objectInUse() { return objectSkipped_ ? nullptr : currentObject(doc_); }
+
+  // Images are owned by their shapes; one loaded earlier in this read and now overwritten by a
+  // repeated index is freed rather than leaked.
+  void dropImageLoadedHere(Shape& s) {
+    if (s.imageId != 0 && loadedImages_.erase(s.imageId) != 0) {
+      freeImageIfValid(ed_, s.imageId);
+      s.imageId = 0;
+    }
+  }
+
+  void onGen(const Fields& f) {
+    Object* cur = currentObject(doc_);
+    if (cur) {
+      if (mode_ == kLoadReplace) {
+        for (size_t s = 1; s < cur->shapes.size(); ++s) dropImageLoadedHere(cur->shapes[s]);
+        cur->shapes.resize(1);
+      } else {
+        // A merge leaves one empty shape after the current object's own.
+        base_ = lastIndex(cur->shapes) + 1;
+        (void)growWithin(cur->shapes, base_ + 1, kShapeUnits);
+      }
+    }
+    version_ = readVersion(f[2]);
+    if (!legacy()) return;
+    if (Object* o = objectAt(i_); o && o->name.empty()) {
+      unescapeInto(o->name, f[1]);
+      if (o->name.empty()) o->name = indexedName("Object", i_);
+    }
+    if (cur) {
+      if (mode_ == kLoadReplace || cur->w <= 0) cur->w = 100;
+      if (mode_ == kLoadReplace || cur->h <= 0) cur->h = 100;
+    }
+  }
+
+  void onObject(const Fields& f) {
+    if (doc_.DocumentState >= 1 && mode_ != kLoadTemplate) {
+      i_ = lastIndex(doc_.Objects) + 1;
+    } else {
+      i_ = lastIndex(doc_.Objects);
+      doc_.DocumentState = 1;
+    }
+    if (mode_ == kLoadTemplate) {
+      // The template's objects are not created: their shapes follow the current object's own.
+      i_ = doc_.CurrentObject;
+      if (const Object* cur = currentObject(doc_)) base_ = lastIndex(cur->shapes) + 1;
+      return;
+    }
+    if (i_ < 0 || !growWithin(doc_.Objects, i_ + 1, kObjectUnits)) {
+      objectSkipped_ = true;
+      return;
+    }
+    objectSkipped_ = false;
+    doc_.CurrentObject = i_;
+    Object& o = doc_.Objects[static_cast<size_t>(i_)];
+    const std::string own = indexedName("Object", i_);
+    if (o.name.empty() || o.name == own) {
+      unescapeInto(o.name, f[1]);
+      if (o.name.empty()) o.name = own;
+    }
+    o.x = num(f[2]);
+    o.y = num(f[3]);
+    o.w = toI16(num(f[4]));
+    o.h = toI16(num(f[5]));
+    o.depth = toU8(num(f[6]));
+    o.hidden = toU8(num(f[7]));
+    o.locked = toU8(num(f[8]));
+    o.alpha = toU8(num(f[9]));
+    o.spare = toU8(num(f[10]));
+    if (legacy()) {
+      o.alpha = 255;
+      if (o.name.empty()) o.name = own;
+      if (o.w <= 0) o.w = 100;
+      if (o.h <= 0) o.h = 100;
+    }
+    base_ = 0;
+  }
+
+  void onShape(const Fields& f) {
+    k_ = -1;  // until this line is accepted, its effect and point lines have no target
+    Object* o = objectInUse();
+    if (!o) return;
+    const int64_t index = num(f[1]);
+    int64_t k = 0;
+    if (index > kMaxRecordIndex || __builtin_add_overflow(index, base_, &k)) return;
+    if (k < 0 || k > kMaxRecordIndex) return;
+    if (!growWithin(o->shapes, k + 1, kShapeUnits)) return;
+    k_ = k;
+    Shape& s = o->shapes[static_cast<size_t>(k)];
+    dropImageLoadedHere(s);
+    s.depth = k;
+    s.color = num(f[2]);
+    unescapeInto(s.name, f[3]);
+    if (s.name.empty()) s.name = indexedName("shape_", k);
+    s.alpha = toU8(num(f[4]));
+    if (legacy() && s.alpha == 0) s.alpha = 255;
+    s.style = toU8(num(f[5]));
+    s.lineW = std::max<int16_t>(toI16(num(f[6])), 1);
+    s.lineH = std::max<int16_t>(toI16(num(f[7])), 1);
+    s.lineDist = std::max<int16_t>(toI16(num(f[8])), 1);
+    s.type = toU8(num(f[9]));
+    // The writer lists every point of a shape, so the point lines that follow rebuild the array
+    // exactly; a curve of four points must not come back with the two extra points a new
+    // shape starts with.
+    s.points.resize(1);
+    s.w = toI16(num(f[10]));
+    s.h = toI16(num(f[11]));
+    if (s.type == kText) {
+      const Fields sub(f[12], ';');
+      unescapeInto(s.text, sub[0]);
+      unescapeInto(s.fontName, sub[1]);
+      s.fontStyle = num(sub[2]);
+      s.fontId = ed_.resources.loadFont(s.fontName, s.w, s.fontStyle);
+    } else if (s.type == kImage) {
+      const Fields sub(f[12], ';');
+      unescapeInto(s.imageFile, sub[0]);
+      s.imageId = loadImage(s.imageFile);
+      s.imageRepeat = toI16(num(sub[1]));
+      s.imageX = toI16(num(sub[2]));
+      s.imageY = toI16(num(sub[3]));
+      s.imageW = toI16(num(sub[4]));
+      s.imageH = toI16(num(sub[5]));
+      s.imageSpare = toI16(num(sub[6]));
+    }
+    s.x = toI16(num(f[13]));
+    s.y = toI16(num(f[14]));
+    o->hasShape = 1;
+  }
+
+  void reportImage(const std::string& text) {
+    if (imageBoxes_ < kImageBoxes) {
+      ++imageBoxes_;
+      ed_.prompt.message("Error", text);
+    } else {
+      ed_.prompt.warn(text);
+    }
+  }
+
+  int64_t loadImage(const std::string& path) {
+    const auto seen = imagePaths_.find(path);
+    if (seen != imagePaths_.end() && !seen->second) return 0;  // reported already
+    int64_t id = 0;
+    if (seen == imagePaths_.end() && imageBoxes_ < kImageBoxes) {
+      id = loadImageFile(ed_, -1, path);  // checks the file and reports a failure in a box
+      if (id == 0) ++imageBoxes_;
+    } else if (seen != imagePaths_.end() || usableImageFile(path)) {
+      // The file was found a moment ago in this read (or is checked here, once the boxes are
+      // used up): load it without asking the file system again.
+      id = ed_.resources.loadImage(path);
+      if (id == 0) reportImage("Unable to load the image file " + path);
+    } else {
+      reportImage("The Image file doesn't exists :  " + path);
+    }
+    imagePaths_.insert_or_assign(path, id != 0);
+    if (id != 0) loadedImages_.insert(id);
+    return id;
+  }
+
+  void onFx(const Fields& f) {
+    Shape* s = currentTarget();
+    if (!s) return;
+    const int64_t n = num(f[1]);
+    if (n < 0 || n > kMaxRecordIndex || !growWithin(s->fx, n + 1, kFxUnits)) return;
+    ShapeFx& e = s->fx[static_cast<size_t>(n)];
+    e.name = indexedName("fx_", n);
+    e.x = toI16(num(f[2]));
+    e.y = toI16(num(f[3]));
+    e.color = num(f[4]);
+    e.alpha = toU8(num(f[5]));
+    e.depth = toU8(num(f[6]));
+    e.type = toU8(num(f[7]));
+    e.width = num(f[8]);
+    e.height = num(f[9]);
+    e.dist = num(f[10]);
+    e.scale = toI16(num(f[11]));
+    e.spareA = toI16(num(f[12]));
+    e.spareB = toI16(num(f[13]));
+    e.active = toU8(num(f[14]));
+    fxRead_ = true;
+  }
+
+  void onPoint(const Fields& f) {
+    Shape* s = currentTarget();
+    if (!s) return;
+    const int64_t n = num(f[1]);
+    if (n < 0 || n > kMaxRecordIndex || !growWithin(s->points, n + 1, kPointUnits)) return;
+    ShapePoint& p = s->points[static_cast<size_t>(n)];
+    p.x = num(f[2]);
+    p.y = num(f[3]);
+  }
+
+  Editor& ed_;
+  Document& doc_;
+  const int mode_;
+  int64_t i_ = 0;     // object the "obj" lines fill
+  int64_t base_ = 0;  // offset added to shape indices (merges and templates)
+  int64_t k_ = 0;     // shape the "shapefx" and "pt" lines fill; -1 after a rejected shape
+  double version_ = 0;
+  bool objectSkipped_ = false;
+  bool fxRead_ = false;
+  const uint64_t budget_;
+  uint64_t spent_ = 0;
+  std::unordered_map<std::string, bool> imagePaths_;  // path -> loaded in this read
+  std::unordered_set<int64_t> loadedImages_;
+  int imageBoxes_ = 0;
+};
+
+}  // namespace
+
+int64_t readNumber(std::string_view s) { return num(s); }
+
+std::string unescapeField(std::string_view s) {
+  std::string out;
+  unescapeInto(out, s);
+  return out;
+}
+
+void readSceneText(Editor& ed, int mode, std::string_view text) {
+  if (text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);  // tolerate a byte-order mark
+  if (mode == kLoadReplace) {
+    // The reset must not rename the document: the caller decides about name and title.
+    const std::string name = ed.doc.DocumentFileName;
+    const std::string title = ed.windowTitle;
+    newDocument(ed, 1, 1, 1);
+    ed.doc.DocumentFileName = name;
+    if (ed.windowTitle != title) ed.setTitle(title);
+  }
+  SceneReader reader(ed, mode, text.size());
+  while (!text.empty()) {
+    const size_t nl = text.find('\n');
+    std::string_view line = text.substr(0, nl);
+    text.remove_prefix(nl == std::string_view::npos ? text.size() : nl + 1);
+    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    reader.line(line);
+  }
+  reader.finish();
+}
+
+bool loadScene(Editor& ed, int mode, const std::string& fileName, int refresh) {
+  Document& doc = ed.doc;
+  std::string path = fileName;
+  if (path.empty()) path = ed.prompt.openFile("Save", ed.rootPath("examples/"), "txt|*.txt");
+  bool read = false;
+  if (!path.empty()) {
+    std::string text;
+    if (readFileWhole(path, text)) {
+      readSceneText(ed, mode, text);
+      // Merges and templates leave the document's own file and title alone.
+      if (mode == kLoadReplace) {
+        doc.DocumentFileName = path;
+        ed.setTitle(std::string(kAppTitle) + " - " + fileNamePart(path));
+      }
+      doc.DocumentState = 1;
+      ed.refreshProperties();
+      ed.refreshLayerList();
+      read = true;
+    } else {
+      ed.prompt.message("Error", "Unable to open the file " + path);
+    }
+  }
+  ed.refreshShapeList();
+  doc.CurrentShape = 0;
+  if (read && refresh == 1) ed.redrawCanvas();
+  return read;
+}
+
+}  // namespace pw

@@ -1,0 +1,251 @@
+// Writing scene files: the whole text is built in memory, then written through a temporary file
+// that replaces the old one, so a failed save never leaves a half-written scene behind.
+#include <algorithm>
+#include <charconv>
+#include <cstring>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "core/atomic_file.h"
+#include "core/scene_file.h"
+
+namespace pw {
+
+namespace {
+
+constexpr std::string_view kEol = "\r\n";
+constexpr size_t kNumberRoom = 21;  // "-9223372036854775808" and a separator
+constexpr size_t kPrefetchAhead = 2;
+constexpr size_t kLineRoom = 24 * kNumberRoom + 32;  // the numbers, key and separators of a line
+
+// Escaped form of a text field: the characters that would split it when read back.
+const char* escapeOf(char c) {
+  switch (c) {
+    case '%': return "%25";
+    case ',': return "%2C";
+    case ';': return "%3B";
+    case '\r': return "%0D";
+    case '\n': return "%0A";
+    default: return nullptr;
+  }
+}
+
+bool needsEscape(std::string_view v) {
+  for (const char c : v)
+    if (escapeOf(c)) return true;
+  return false;
+}
+
+// Text builder writing straight into a buffer that each line first makes room in, so numbers
+// and fields are stored without per-piece size checks.
+class Out {
+ public:
+  explicit Out(size_t estimate) {
+    buf_.resize(std::max<size_t>(estimate, kLineRoom));
+    p_ = buf_.data();
+  }
+  // Makes room for at least n more bytes.
+  void room(size_t n) {
+    const size_t used = static_cast<size_t>(p_ - buf_.data());
+    if (buf_.size() - used >= n) return;
+    buf_.resize(std::max(buf_.size() * 2, used + n));
+    p_ = buf_.data() + used;
+  }
+  void raw(std::string_view v) {
+    std::memcpy(p_, v.data(), v.size());
+    p_ += v.size();
+  }
+  // A number followed by sep (0: nothing).
+  void num(int64_t v, char sep = ',') {
+    p_ = std::to_chars(p_, p_ + kNumberRoom, v).ptr;
+    if (sep) *p_++ = sep;
+  }
+  // A text field (room: three bytes per character) followed by sep.
+  void text(std::string_view v, char sep) {
+    if (!needsEscape(v)) {
+      raw(v);
+    } else {
+      for (const char c : v) {
+        if (const char* e = escapeOf(c)) {
+          raw(std::string_view(e, 3));
+        } else {
+          *p_++ = c;
+        }
+      }
+    }
+    *p_++ = sep;
+  }
+  void eol() { raw(kEol); }
+  std::string take() {
+    buf_.resize(static_cast<size_t>(p_ - buf_.data()));
+    return std::move(buf_);
+  }
+
+ private:
+  std::string buf_;
+  char* p_ = nullptr;
+};
+
+// Rough size of the text, so the buffer is allocated once for most scenes.
+size_t estimateSize(const Document& doc) {
+  size_t n = 32;
+  for (const Object& o : doc.Objects) {
+    n += 64 + o.name.size();
+    for (const Shape& s : o.shapes) {
+      n += 96 + s.name.size() + s.points.size() * 24 + s.fx.size() * 72;
+      if (s.type == kText) n += s.text.size() + s.fontName.size() + 24;
+      if (s.type == kImage) n += s.imageFile.size() + 48;
+    }
+  }
+  return n;
+}
+
+void writeShape(Out& o, const Shape& s, size_t index) {
+  size_t texts = s.name.size();
+  if (s.type == kText) texts += s.text.size() + s.fontName.size();
+  if (s.type == kImage) texts += s.imageFile.size();
+  o.room(kLineRoom + 3 * texts);
+  o.raw("shape,");
+  o.num(static_cast<int64_t>(index));
+  o.num(s.color);
+  o.text(s.name, ',');
+  o.num(s.alpha);
+  o.num(s.style);
+  o.num(s.lineW);
+  o.num(s.lineH);
+  o.num(s.lineDist);
+  o.num(s.type);
+  o.num(s.w);
+  o.num(s.h);
+  if (s.type == kText) {
+    o.text(s.text, ';');
+    o.text(s.fontName, ';');
+    o.num(s.fontStyle, ';');
+  } else if (s.type == kImage) {
+    o.text(s.imageFile, ';');
+    o.num(s.imageRepeat, ';');
+    o.num(s.imageX, ';');
+    o.num(s.imageY, ';');
+    o.num(s.imageW, ';');
+    o.num(s.imageH, ';');
+    o.num(s.imageSpare, ';');
+  }
+  o.raw(",");
+  o.num(s.x);
+  o.num(s.y);
+  o.eol();
+
+  o.room(s.fx.size() * kLineRoom + s.points.size() * (4 * kNumberRoom + 8));
+  for (size_t n = 0; n < s.fx.size(); ++n) {
+    const ShapeFx& f = s.fx[n];
+    o.raw("shapefx,");
+    o.num(static_cast<int64_t>(n));
+    o.num(f.x);
+    o.num(f.y);
+    o.num(f.color);
+    o.num(f.alpha);
+    o.num(f.depth);
+    o.num(f.type);
+    o.num(f.width);
+    o.num(f.height);
+    o.num(f.dist);
+    o.num(f.scale);
+    o.num(f.spareA);
+    o.num(f.spareB);
+    o.num(f.active, 0);
+    o.eol();
+  }
+  for (size_t n = 0; n < s.points.size(); ++n) {
+    o.raw("pt,");
+    o.num(static_cast<int64_t>(n));
+    o.num(s.points[n].x);
+    o.num(s.points[n].y);
+    o.eol();
+  }
+}
+
+// Every ".txt" is removed from the chosen name, then one is appended: "scene" and "scene.txt"
+// both give "scene.txt", "a.txt.b" gives "a.b.txt".
+std::string scenePath(const std::string& name) {
+  std::string out;
+  out.reserve(name.size() + 4);
+  for (size_t i = 0; i < name.size();) {
+    if (name.compare(i, 4, ".txt") == 0) {
+      i += 4;
+    } else {
+      out.push_back(name[i++]);
+    }
+  }
+  out.append(".txt");
+  return out;
+}
+
+}  // namespace
+
+std::string escapeField(std::string_view s) {
+  Out o(3 * s.size() + 1);
+  o.text(s, ',');
+  std::string out = o.take();
+  out.pop_back();
+  return out;
+}
+
+std::string sceneText(const Document& doc) {
+  Out o(estimateSize(doc));
+  o.raw("gen, ,");
+  o.raw(kVersionText);
+  o.raw(",");
+  o.eol();
+  for (const Object& ob : doc.Objects) {
+    o.room(kLineRoom + 3 * ob.name.size());
+    o.raw("obj,");
+    o.text(ob.name, ',');
+    o.num(ob.x);
+    o.num(ob.y);
+    o.num(ob.w);
+    o.num(ob.h);
+    o.num(ob.depth);
+    o.num(ob.hidden);
+    o.num(ob.locked);
+    o.num(ob.alpha);
+    o.num(ob.spare);
+    o.eol();
+    for (size_t k = 0; k < ob.shapes.size(); ++k) {
+      // A large scene does not fit in the cache: fetch the arrays of a shape a few places ahead
+      // while this one is written.
+      if (k + kPrefetchAhead < ob.shapes.size()) {
+        const Shape& next = ob.shapes[k + kPrefetchAhead];
+        __builtin_prefetch(next.points.data());
+        __builtin_prefetch(next.fx.data());
+        __builtin_prefetch(next.name.data());
+      }
+      writeShape(o, ob.shapes[k], k);
+    }
+  }
+  return o.take();
+}
+
+bool saveScene(Editor& ed, const std::string& fileName, int keepName) {
+  std::string name = fileName;
+  if (name.empty()) name = ed.prompt.saveFile("Save", "", "txt|*.txt|all|*.*");
+  if (name.empty()) return false;
+  const std::string path = scenePath(name);
+  std::string err;
+  if (!writeFileAtomic(path, sceneText(ed.doc), &err)) {
+    // The document keeps its name and title: it was not saved anywhere.
+    if (keepName == 0) {
+      ed.prompt.message("Error", "Unable to save the file " + path);
+    } else {
+      ed.prompt.warn("Unable to save the file " + path + " (" + err + ")");
+    }
+    return false;
+  }
+  if (keepName == 0) {
+    ed.doc.DocumentFileName = name;
+    ed.setTitle(std::string(kAppTitle) + " - " + fileNamePart(path));
+  }
+  return true;
+}
+
+}  // namespace pw
