@@ -4,9 +4,13 @@
 
 #include <QFont>
 #include <QImage>
+#include <QPainterPath>
+#include <QSizeF>
 #include <cstdint>
 #include <map>
 #include <string>
+#include <string_view>
+#include <utility>
 
 #include "core/resources.h"
 
@@ -28,11 +32,47 @@ class ImageStore final : public Resources {
   // Font for a handle, or the default text font when the handle is not valid.
   QFont fontOrDefault(int64_t id) const;
 
+  // Outline of `text` in font `fontId` (or the default text font) at pixel size `size`, with
+  // its top-left at (0, 0). Cached: a scene redrawn over and over builds each outline once. The
+  // reference stays valid until the next call. Empty for an empty text or a size <= 0.
+  const QPainterPath& textOutline(int64_t fontId, double size, const std::string& text);
+  // Advance width and line height of `text` in that font and size.
+  QSizeF textExtent(int64_t fontId, double size, const std::string& text);
+
  private:
+  struct TextKey {
+    int64_t font;
+    double size;
+    std::string text;
+  };
+  struct TextKeyView {
+    int64_t font;
+    double size;
+    std::string_view text;
+  };
+  struct TextKeyLess {
+    using is_transparent = void;
+    template <class A, class B>
+    bool operator()(const A& a, const B& b) const {
+      if (a.font != b.font) return a.font < b.font;
+      if (a.size != b.size) return a.size < b.size;
+      return std::string_view(a.text) < std::string_view(b.text);
+    }
+  };
+  struct SizedFont {
+    QFont font;
+    double scale = 1;   // drawn size / the font's pixel size
+    double ascent = 0;  // in drawn units
+  };
+  const SizedFont& sizedFont(int64_t fontId, double size);
+
   std::map<int64_t, QImage> images_;
   std::map<int64_t, QFont> fonts_;
   int64_t nextImage_ = 1;
   int64_t nextFont_ = 1;
+  std::map<TextKey, QPainterPath, TextKeyLess> outlines_;
+  std::map<std::pair<int64_t, double>, SizedFont> sizedFonts_;
+  QPainterPath emptyOutline_;
 };
 
 // The font a face name and style flags stand for (256 bold, 512 italic, 4 underline, 8 strike-out).

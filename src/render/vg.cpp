@@ -1,1 +1,359 @@
 #include "render/vg.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "render/image_store.h"
+
+namespace pw {
+
+namespace {
+
+// Cubic Bézier approximation of a quarter ellipse.
+constexpr double kKappa = 0.55228474983079334;
+constexpr double kMiterLimit = 10.0;
+
+bool usableWidth(double w) { return w > 0 && std::isfinite(w); }
+
+}  // namespace
+
+VectorCanvas::~VectorCanvas() {
+  if (painter_.isActive()) painter_.end();
+}
+
+bool VectorCanvas::beginDrawing(QImage& target) {
+  if (painter_.isActive()) endDrawing();
+  if (target.isNull()) return false;
+  if (!painter_.begin(&target)) return false;
+  target_ = &target;
+  painter_.setRenderHint(QPainter::Antialiasing, true);
+  painter_.setRenderHint(QPainter::SmoothPixmapTransform, true);
+  xf_.reset();
+  changedTransform();
+  painterGen_ = 0;
+  clearPath();
+  source_ = Source::Color;
+  color_ = Qt::black;
+  return true;
+}
+
+void VectorCanvas::endDrawing() {
+  if (painter_.isActive()) painter_.end();
+  target_ = nullptr;
+  clearPath();
+}
+
+int VectorCanvas::outputWidth() const { return target_ ? target_->width() : 0; }
+int VectorCanvas::outputHeight() const { return target_ ? target_->height() : 0; }
+
+// --- Coordinate system ---------------------------------------------------------------------
+
+void VectorCanvas::resetTransform() {
+  xf_.reset();
+  changedTransform();
+}
+
+void VectorCanvas::scaleBy(double sx, double sy) {
+  xf_.scale(sx, sy);
+  changedTransform();
+}
+
+void VectorCanvas::translateBy(double dx, double dy) {
+  xf_.translate(dx, dy);
+  changedTransform();
+}
+
+void VectorCanvas::rotateAbout(double x, double y, double degrees) {
+  xf_.translate(x, y);
+  xf_.rotate(degrees);
+  xf_.translate(-x, -y);
+  changedTransform();
+}
+
+// --- Path ----------------------------------------------------------------------------------
+
+void VectorCanvas::clearPath() {
+  path_.clear();
+  path_.setFillRule(Qt::OddEvenFill);
+  pathUser_ = true;
+  pathFresh_ = true;
+}
+
+void VectorCanvas::preparePath(bool startsFigure) {
+  if (pathFresh_ || (startsFigure && path_.isEmpty())) {
+    // Nothing that matters is in the path yet: (re)start it in the system in force.
+    if (!pathFresh_) path_.clear();
+    pathUser_ = true;
+    pathXf_ = xf_;
+    pathGen_ = gen_;
+    pathFresh_ = false;
+    return;
+  }
+  if (!pathUser_) return;
+  if (pathGen_ == gen_) return;
+  if (pathXf_ == xf_) {
+    pathGen_ = gen_;
+    return;
+  }
+  // The system changed under a path in progress: keep what is there in output coordinates.
+  path_ = pathXf_.map(path_);
+  path_.setFillRule(Qt::OddEvenFill);
+  pathUser_ = false;
+}
+
+void VectorCanvas::moveTo(double x, double y) {
+  preparePath(true);
+  path_.moveTo(toPath(x, y));
+}
+
+void VectorCanvas::lineTo(double x, double y) {
+  preparePath(false);
+  path_.lineTo(toPath(x, y));
+}
+
+void VectorCanvas::curveTo(double c1x, double c1y, double c2x, double c2y, double ex, double ey,
+                           bool relative) {
+  preparePath(false);
+  if (relative) {
+    const QPointF c = path_.currentPosition();
+    path_.cubicTo(c + offsetToPath(c1x, c1y), c + offsetToPath(c2x, c2y),
+                  c + offsetToPath(ex, ey));
+  } else {
+    path_.cubicTo(toPath(c1x, c1y), toPath(c2x, c2y), toPath(ex, ey));
+  }
+}
+
+void VectorCanvas::addRect(double x, double y, double w, double h) {
+  preparePath(true);
+  path_.moveTo(toPath(x, y));
+  path_.lineTo(toPath(x + w, y));
+  path_.lineTo(toPath(x + w, y + h));
+  path_.lineTo(toPath(x, y + h));
+  path_.closeSubpath();
+}
+
+void VectorCanvas::addEllipse(double cx, double cy, double rx, double ry) {
+  preparePath(true);
+  if (rx == 0 || ry == 0) {
+    // A zero-length figure: it moves the cursor and shows nothing.
+    path_.moveTo(toPath(cx, cy));
+    path_.lineTo(toPath(cx, cy));
+    return;
+  }
+  const double kx = rx * kKappa, ky = ry * kKappa;
+  path_.moveTo(toPath(cx + rx, cy));
+  path_.cubicTo(toPath(cx + rx, cy + ky), toPath(cx + kx, cy + ry), toPath(cx, cy + ry));
+  path_.cubicTo(toPath(cx - kx, cy + ry), toPath(cx - rx, cy + ky), toPath(cx - rx, cy));
+  path_.cubicTo(toPath(cx - rx, cy - ky), toPath(cx - kx, cy - ry), toPath(cx, cy - ry));
+  path_.cubicTo(toPath(cx + kx, cy - ry), toPath(cx + rx, cy - ky), toPath(cx + rx, cy));
+  path_.closeSubpath();
+}
+
+void VectorCanvas::addCircle(double cx, double cy, double r) { addEllipse(cx, cy, r, r); }
+
+void VectorCanvas::closeFigure() {
+  if (pathFresh_) return;
+  path_.closeSubpath();
+}
+
+// --- Text ----------------------------------------------------------------------------------
+
+void VectorCanvas::setFont(int64_t fontId, double size) {
+  fontId_ = fontId;
+  fontSize_ = size;
+}
+
+void VectorCanvas::appendAtCursor(const QPainterPath& src) {
+  preparePath(false);
+  const QPointF c = path_.currentPosition();
+  const int n = src.elementCount();
+  for (int k = 0; k < n; ++k) {
+    const QPainterPath::Element& e = src.elementAt(k);
+    const QPointF p = c + offsetToPath(e.x, e.y);
+    if (e.isMoveTo()) {
+      path_.moveTo(p);
+    } else if (e.isLineTo()) {
+      path_.lineTo(p);
+    } else if (e.isCurveTo() && k + 2 < n) {
+      const QPainterPath::Element& e1 = src.elementAt(k + 1);
+      const QPainterPath::Element& e2 = src.elementAt(k + 2);
+      path_.cubicTo(p, c + offsetToPath(e1.x, e1.y), c + offsetToPath(e2.x, e2.y));
+      k += 2;
+    }
+  }
+}
+
+void VectorCanvas::addText(const std::string& text) {
+  if (text.empty()) return;
+  const QPainterPath& outline = store_.textOutline(fontId_, fontSize_, text);
+  if (outline.isEmpty()) return;
+  appendAtCursor(outline);
+}
+
+double VectorCanvas::textWidth(const std::string& text) {
+  return store_.textExtent(fontId_, fontSize_, text).width();
+}
+
+double VectorCanvas::textHeight(const std::string& text) {
+  return store_.textExtent(fontId_, fontSize_, text).height();
+}
+
+// --- Sources -------------------------------------------------------------------------------
+
+void VectorCanvas::setSourceColor(int64_t rgba) {
+  source_ = Source::Color;
+  color_ = QColor(static_cast<int>(rgba & 255), static_cast<int>((rgba >> 8) & 255),
+                  static_cast<int>((rgba >> 16) & 255), static_cast<int>((rgba >> 24) & 255));
+}
+
+void VectorCanvas::setSourceImage(int64_t imageId, int alpha, double tileW, double tileH,
+                                  bool repeat) {
+  source_ = Source::Image;
+  srcImage_ = imageId;
+  srcAlpha_ = std::clamp(alpha, 0, 255);
+  srcTileW_ = tileW;
+  srcTileH_ = tileH;
+  srcRepeat_ = repeat;
+}
+
+void VectorCanvas::drawImage(int64_t imageId, int alpha, double w, double h) {
+  const QImage* img = store_.image(imageId);
+  if (!painter_.isActive() || !img || img->width() <= 0 || img->height() <= 0) return;
+  // The cursor in output coordinates; the image's axes follow the system in force.
+  const QPointF c = pathUser_ && !pathFresh_ ? pathXf_.map(path_.currentPosition())
+                    : pathFresh_         ? xf_.map(QPointF(0, 0))
+                                         : path_.currentPosition();
+  QTransform m(xf_.m11(), xf_.m12(), xf_.m21(), xf_.m22(), c.x(), c.y());
+  m.scale(w / img->width(), h / img->height());
+  if (!m.isInvertible() || !std::isfinite(m.determinant())) return;
+  painter_.save();
+  painter_.setOpacity(std::clamp(alpha, 0, 255) / 255.0);
+  painter_.setTransform(m);
+  painter_.drawImage(QPointF(0, 0), *img);
+  painter_.restore();
+}
+
+// --- Painting ------------------------------------------------------------------------------
+
+QPen& VectorCanvas::strokePen(double width, Qt::PenCapStyle cap) {
+  pen_.setStyle(Qt::SolidLine);
+  pen_.setWidthF(width);
+  pen_.setCapStyle(cap);
+  pen_.setJoinStyle(Qt::MiterJoin);
+  pen_.setMiterLimit(kMiterLimit);
+  pen_.setDashOffset(0);
+  return pen_;
+}
+
+void VectorCanvas::paintImageSource(const QPainterPath& p, const QPen* pen) {
+  const QImage* img = store_.image(srcImage_);
+  if (!img || img->width() <= 0 || img->height() <= 0) return;
+  const double tw = srcTileW_ > 0 ? srcTileW_ : img->width();
+  const double th = srcTileH_ > 0 ? srcTileH_ : img->height();
+  painter_.save();
+  painter_.setOpacity(srcAlpha_ / 255.0);
+  if (srcRepeat_) {
+    // A texture brush is laid in the painter's user system, its first tile at the origin.
+    QBrush brush(*img);
+    brush.setTransform(QTransform::fromScale(tw / img->width(), th / img->height()));
+    if (pen) {
+      QPen pp(*pen);
+      pp.setBrush(brush);
+      painter_.setPen(pp);
+      painter_.setBrush(Qt::NoBrush);
+    } else {
+      painter_.setPen(Qt::NoPen);
+      painter_.setBrush(brush);
+    }
+    painter_.drawPath(p);
+  } else {
+    // One image, clipped to what the path covers.
+    if (pen) {
+      QPainterPathStroker stroker(*pen);
+      painter_.setClipPath(stroker.createStroke(p));
+    } else {
+      painter_.setClipPath(p);
+    }
+    painter_.drawImage(QRectF(0, 0, tw, th), *img);
+  }
+  painter_.restore();
+  painterGen_ = 0;  // restore() brought back an older transform
+}
+
+void VectorCanvas::paintPath(const QPen* pen) {
+  if (!painter_.isActive() || pathFresh_ || path_.isEmpty() || !xf_.isInvertible()) {
+    clearPath();
+    return;
+  }
+  QPainterPath mapped;
+  const QPainterPath* p = &path_;
+  if (!pathInCurrentSystem()) {
+    const QTransform back = pathUser_ ? pathXf_ * xf_.inverted() : xf_.inverted();
+    mapped = back.map(path_);
+    mapped.setFillRule(Qt::OddEvenFill);
+    p = &mapped;
+  }
+  if (painterGen_ != gen_) {
+    painter_.setTransform(xf_);
+    painterGen_ = gen_;
+  }
+  if (source_ == Source::Image) {
+    paintImageSource(*p, pen);
+  } else if (pen) {
+    pen_.setColor(color_);
+    painter_.setPen(pen_);
+    painter_.setBrush(Qt::NoBrush);
+    painter_.drawPath(*p);
+  } else {
+    painter_.setPen(Qt::NoPen);
+    painter_.setBrush(color_);
+    painter_.drawPath(*p);
+  }
+  clearPath();
+}
+
+void VectorCanvas::fill() { paintPath(nullptr); }
+
+void VectorCanvas::stroke(double width, bool roundEnds) {
+  if (!usableWidth(width)) return clearPath();
+  paintPath(&strokePen(width, roundEnds ? Qt::RoundCap : Qt::FlatCap));
+}
+
+void VectorCanvas::strokeDashed(double width, double length) {
+  if (!usableWidth(width)) return clearPath();
+  QPen& pen = strokePen(width, Qt::FlatCap);
+  // A dash length of 0 or less has no pattern to repeat: the line is drawn solid.
+  if (length > 0 && std::isfinite(length)) {
+    const double u = length / width;  // the pen counts its pattern in pen widths
+    pen.setDashPattern({u, u});
+  }
+  paintPath(&pen);
+}
+
+void VectorCanvas::strokeDotted(double width, double distance, bool roundEnds) {
+  if (!usableWidth(width)) return clearPath();
+  QPen& pen = strokePen(width, roundEnds ? Qt::RoundCap : Qt::FlatCap);
+  const double gap = distance - width;
+  // Dots closer than their own diameter overlap into one continuous line.
+  if (gap > 0 && std::isfinite(gap)) pen.setDashPattern({0.000001, gap / width});
+  paintPath(&pen);
+}
+
+const QPainterPath& VectorCanvas::path() const {
+  if (!pathUser_ || pathXf_.isIdentity()) return path_;
+  outPath_ = pathXf_.map(path_);
+  outPath_.setFillRule(Qt::OddEvenFill);
+  return outPath_;
+}
+
+bool VectorCanvas::pathContains(double x, double y) const {
+  if (pathFresh_ || path_.isEmpty() || !xf_.isInvertible()) return false;
+  if (pathInCurrentSystem()) return path_.contains(QPointF(x, y));
+  const QPointF out = xf_.map(QPointF(x, y));
+  if (!pathUser_) return path_.contains(out);
+  bool ok = false;
+  const QTransform back = pathXf_.inverted(&ok);
+  return ok && path_.contains(back.map(out));
+}
+
+}  // namespace pw

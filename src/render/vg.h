@@ -61,22 +61,48 @@ class VectorCanvas {
   bool pathContains(double x, double y) const;
 
   // The current path, in output coordinates, and the cursor.
-  const QPainterPath& path() const { return path_; }
+  const QPainterPath& path() const;
   void clearPath();
   ImageStore& store() { return store_; }
 
  private:
-  // Device point of a user point.
-  QPointF map(double x, double y) const { return xf_.map(QPointF(x, y)); }
-  void paintPath(const QPen* pen, bool fillIt);
+  // The path is held in "path space". While every point of it was given under one coordinate
+  // system (the common case), path space is that user system (pathXf_ maps it to the output) and
+  // painting under the same system draws the path as it is. Once the system changes in the middle
+  // of a path, the path is moved to output coordinates and painting maps it back.
+  void preparePath(bool startsFigure);
+  // A user point (or offset) in path space; preparePath must have run for this operation.
+  QPointF toPath(double x, double y) const {
+    return pathUser_ ? QPointF(x, y) : xf_.map(QPointF(x, y));
+  }
+  QPointF offsetToPath(double dx, double dy) const {
+    return pathUser_ ? QPointF(dx, dy)
+                     : QPointF(xf_.m11() * dx + xf_.m21() * dy, xf_.m12() * dx + xf_.m22() * dy);
+  }
+  bool pathInCurrentSystem() const {
+    return pathUser_ && (pathGen_ == gen_ || pathXf_ == xf_);
+  }
+  void changedTransform() { ++gen_; }
+  // Appends `src` (user units, relative to the cursor) at the cursor.
+  void appendAtCursor(const QPainterPath& src);
+  // Paints the current path with the source: filled (pen == nullptr) or stroked; clears it.
+  void paintPath(const QPen* pen);
+  void paintImageSource(const QPainterPath& p, const QPen* pen);
+  QPen& strokePen(double width, Qt::PenCapStyle cap);
 
   ImageStore& store_;
   QPainter painter_;
   QImage* target_ = nullptr;
   QTransform xf_;
+  uint64_t gen_ = 1;         // bumped on every change of xf_
+  uint64_t painterGen_ = 0;  // gen_ last given to the painter
   QPainterPath path_;
-  QPointF cursor_;  // output coordinates
-  bool cursorSet_ = false;
+  QTransform pathXf_;        // path space -> output, while pathUser_
+  uint64_t pathGen_ = 0;
+  bool pathUser_ = true;
+  bool pathFresh_ = true;    // nothing added since the last clear
+  QPen pen_;
+  mutable QPainterPath outPath_;  // path() when path space is not the output
   // Paint source.
   enum class Source { Color, Image } source_ = Source::Color;
   QColor color_ = Qt::black;

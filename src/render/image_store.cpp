@@ -1,0 +1,154 @@
+#include "render/image_store.h"
+
+#include <QFontMetricsF>
+#include <QImageReader>
+#include <QTransform>
+#include <algorithm>
+#include <cctype>
+#include <cmath>
+#include <filesystem>
+
+namespace pw {
+
+namespace {
+
+// Caches are dropped whole when they grow past these counts (a user typing a text creates a new
+// entry per keystroke; a scene keeps far fewer alive).
+constexpr size_t kMaxOutlines = 2048;
+constexpr size_t kMaxSizedFonts = 256;
+// Outlines are built at most at this pixel size and scaled beyond it.
+constexpr int kMaxGlyphPixels = 1024;
+
+std::string lower(const std::string& s) {
+  std::string r = s;
+  for (char& c : r) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return r;
+}
+
+// The metric-compatible face installed for a common proprietary face name (fontconfig aliases
+// them the same way); empty when there is none.
+QString metricTwin(const std::string& name) {
+  const std::string n = lower(name);
+  if (n == "times new roman" || n == "times") return QStringLiteral("Liberation Serif");
+  if (n == "arial" || n == "helvetica") return QStringLiteral("Liberation Sans");
+  if (n == "courier new" || n == "courier") return QStringLiteral("Liberation Mono");
+  return {};
+}
+
+}  // namespace
+
+QFont makeFont(const std::string& name, int64_t style) {
+  QFont f;
+  QStringList families;
+  if (!name.empty()) families << QString::fromStdString(name);
+  const QString twin = metricTwin(name);
+  if (!twin.isEmpty()) families << twin;
+  if (!families.isEmpty()) f.setFamilies(families);
+  if (twin.contains(QLatin1String("Serif"))) f.setStyleHint(QFont::Serif);
+  else if (twin.contains(QLatin1String("Mono"))) f.setStyleHint(QFont::Monospace);
+  else if (!twin.isEmpty()) f.setStyleHint(QFont::SansSerif);
+  f.setBold((style & 256) != 0);
+  f.setItalic((style & 512) != 0);
+  f.setUnderline((style & 4) != 0);
+  f.setStrikeOut((style & 8) != 0);
+  // Outlines are scaled freely, so take them as designed rather than fitted to a pixel grid.
+  f.setHintingPreference(QFont::PreferNoHinting);
+  return f;
+}
+
+int64_t ImageStore::loadImage(const std::string& path) {
+  std::error_code ec;
+  if (path.empty() || !std::filesystem::is_regular_file(path, ec)) return 0;
+  QImageReader reader(QString::fromStdString(path));
+  reader.setDecideFormatFromContent(true);
+  const QByteArray fmt = reader.format().toLower();
+  if (fmt != "png" && fmt != "jpeg" && fmt != "jpg" && fmt != "bmp") return 0;
+  QImage img = reader.read();
+  if (img.isNull()) return 0;
+  return addImage(std::move(img));
+}
+
+int64_t ImageStore::addImage(QImage img) {
+  if (img.isNull()) return 0;
+  if (img.format() != QImage::Format_ARGB32_Premultiplied)
+    img = img.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+  if (img.isNull()) return 0;
+  const int64_t id = nextImage_++;
+  images_.emplace(id, std::move(img));
+  return id;
+}
+
+bool ImageStore::isImage(int64_t id) const { return images_.count(id) != 0; }
+
+bool ImageStore::imageSize(int64_t id, int& w, int& h) const {
+  const QImage* img = image(id);
+  if (!img) return false;
+  w = img->width();
+  h = img->height();
+  return true;
+}
+
+void ImageStore::freeImage(int64_t id) { images_.erase(id); }
+
+const QImage* ImageStore::image(int64_t id) const {
+  auto it = images_.find(id);
+  return it == images_.end() ? nullptr : &it->second;
+}
+
+int64_t ImageStore::loadFont(const std::string& name, int size, int64_t style) {
+  QFont f = makeFont(name, style);
+  if (size > 0) f.setPixelSize(size);
+  const int64_t id = nextFont_++;
+  fonts_.emplace(id, std::move(f));
+  return id;
+}
+
+const QFont* ImageStore::font(int64_t id) const {
+  auto it = fonts_.find(id);
+  return it == fonts_.end() ? nullptr : &it->second;
+}
+
+QFont ImageStore::fontOrDefault(int64_t id) const {
+  if (const QFont* f = font(id)) return *f;
+  return makeFont("Times New roman", 256);
+}
+
+const ImageStore::SizedFont& ImageStore::sizedFont(int64_t fontId, double size) {
+  const std::pair<int64_t, double> key(fontId, size);
+  auto it = sizedFonts_.find(key);
+  if (it != sizedFonts_.end()) return it->second;
+  if (sizedFonts_.size() >= kMaxSizedFonts) sizedFonts_.clear();
+  SizedFont sf;
+  sf.font = fontOrDefault(fontId);
+  const long px = std::clamp(std::lround(size), 1L, static_cast<long>(kMaxGlyphPixels));
+  sf.font.setPixelSize(static_cast<int>(px));
+  sf.scale = size / static_cast<double>(px);
+  sf.ascent = QFontMetricsF(sf.font).ascent();
+  return sizedFonts_.emplace(key, std::move(sf)).first->second;
+}
+
+const QPainterPath& ImageStore::textOutline(int64_t fontId, double size,
+                                            const std::string& text) {
+  if (text.empty() || !(size > 0) || !std::isfinite(size)) return emptyOutline_;
+  if (!font(fontId)) fontId = 0;  // every unknown handle draws in the default font
+  auto it = outlines_.find(TextKeyView{fontId, size, text});
+  if (it != outlines_.end()) return it->second;
+  if (outlines_.size() >= kMaxOutlines) outlines_.clear();
+  const SizedFont& sf = sizedFont(fontId, size);
+  QPainterPath p;
+  p.addText(0, sf.ascent, sf.font, QString::fromStdString(text));
+  if (sf.scale != 1) p = QTransform::fromScale(sf.scale, sf.scale).map(p);
+  p.setFillRule(Qt::OddEvenFill);
+  return outlines_.emplace(TextKey{fontId, size, text}, std::move(p)).first->second;
+}
+
+QSizeF ImageStore::textExtent(int64_t fontId, double size, const std::string& text) {
+  if (!(size > 0) || !std::isfinite(size)) return {0, 0};
+  if (!font(fontId)) fontId = 0;
+  const SizedFont& sf = sizedFont(fontId, size);
+  const QFontMetricsF fm(sf.font);
+  const double w = text.empty() ? 0.0 : fm.horizontalAdvance(QString::fromStdString(text));
+  return {w * sf.scale, fm.height() * sf.scale};
+}
+
+}  // namespace pw

@@ -1,0 +1,144 @@
+// A drawing test bench: an editor with a scripted prompt and a real image store, a canvas image of
+// a chosen size, and helpers that put shapes straight into the model.
+#pragma once
+
+#include <QColor>
+#include <QCoreApplication>
+#include <QGuiApplication>
+#include <QImage>
+#include <cstdint>
+#include <initializer_list>
+#include <utility>
+
+#include "core/editor.h"
+#include "core/scripted_prompt.h"
+#include "render/image_store.h"
+#include "render/refresh.h"
+
+namespace pw::test {
+
+// Fonts need a GUI application. The test run makes one before the first test and deletes it after
+// the last, so that the font libraries release what they hold (render_fixture.cpp). Outside a
+// test run this makes one that lives on.
+inline void ensureGuiApp() {
+  if (QCoreApplication::instance()) return;
+  static int argc = 1;
+  static char name[] = "test_render";
+  static char* argv[] = {name, nullptr};
+  static QGuiApplication* app = new QGuiApplication(argc, argv);
+  (void)app;
+}
+
+struct RenderFixture {
+  ScriptedPrompt prompt;
+  ImageStore store;
+  Editor ed{prompt, store};
+  CanvasSurface canvas;
+  int propertiesRefreshed = 0;
+
+  // A transparent background and no overlays or marks, so that a pixel shows only what a test
+  // switches on.
+  RenderFixture(int w, int h)
+      : canvas{QImage(w, h, QImage::Format_ARGB32_Premultiplied), store} {
+    ensureGuiApp();
+    sVdOptions& o = ed.options;
+    o.BgColor = packRGBA(0, 0, 0, 0);
+    o.BgImg = 0;
+    o.ShowGrid = 0;
+    o.ShowCameraBorder = 0;
+    o.ShowCameraCache = 0;
+    o.ShowSelection = 0;
+    o.HideAncre = 1;
+    ed.doc.Objects.clear();
+    addObject();
+    ed.doc.CurrentObject = 0;
+    ed.doc.CurrentShape = -1;
+    ed.doc.CurrentPoint = -1;
+    ed.hooks.refreshProperties = [this] { ++propertiesRefreshed; };
+  }
+
+  // Appends an object with its defaults (full opacity, 100 % scale); returns its index.
+  int64_t addObject() {
+    Object o;
+    o.alpha = 255;
+    o.w = 100;
+    o.h = 100;
+    o.depth = toU8(static_cast<int64_t>(ed.doc.Objects.size()));
+    ed.doc.Objects.push_back(std::move(o));
+    return lastIndex(ed.doc.Objects);
+  }
+  Object& object(int64_t i) { return ed.doc.Objects[static_cast<size_t>(i)]; }
+  Shape& shape(int64_t i, int64_t j) { return object(i).shapes[static_cast<size_t>(j)]; }
+
+  // A shape of `type` with the creation defaults, taking over the placeholder of an object that
+  // has none yet. The reference is good until the next shape is added to that object.
+  Shape& addShape(int64_t obj, uint8_t type, int64_t color = kShapeColor) {
+    Object& o = object(obj);
+    if (o.hasShape) {
+      o.shapes.emplace_back();
+    } else {
+      o.shapes.assign(1, Shape{});
+      o.hasShape = 1;
+    }
+    Shape& s = o.shapes.back();
+    s.type = type;
+    s.color = color;
+    s.alpha = 255;
+    s.style = (type == kLine || type == kCurve) ? 1 : 0;
+    s.lineW = 10;
+    s.lineH = 5;
+    s.lineDist = 5;
+    s.w = 5;
+    s.h = 5;
+    s.depth = lastIndex(o.shapes);
+    s.fx.assign(1, ShapeFx{});
+    if (type != kComplex && type != kCurve) s.points.resize(type == kLine ? 2 : 1);
+    for (ShapePoint& p : s.points) p = ShapePoint{};
+    ed.doc.DocumentState = 1;
+    return s;
+  }
+  Shape& addBox(int64_t obj, int x, int y, int w, int h, int64_t color = kShapeColor) {
+    Shape& s = addShape(obj, kBox, color);
+    s.x = toI16(x);
+    s.y = toI16(y);
+    s.w = toI16(w);
+    s.h = toI16(h);
+    return s;
+  }
+  // A shape through the given points (relative to a shape position of 0, 0).
+  Shape& addPointShape(int64_t obj, uint8_t type, std::initializer_list<std::pair<int, int>> pts,
+                       int64_t color = kShapeColor) {
+    Shape& s = addShape(obj, type, color);
+    s.points.assign(pts.size(), ShapePoint{});
+    size_t i = 0;
+    for (const auto& [x, y] : pts) {
+      s.points[i].x = x;
+      s.points[i].y = y;
+      ++i;
+    }
+    return s;
+  }
+
+  // Clears the canvas to transparent and runs a full refresh.
+  void refresh(int64_t x = 0, int64_t y = 0, int mode = 0) {
+    canvas.image.fill(Qt::transparent);
+    refreshCanvas(ed, canvas, x, y, mode);
+  }
+  QColor px(int x, int y) const { return canvas.image.pixelColor(x, y); }
+};
+
+// Colour tests that do not depend on how much of a pixel an edge covers.
+inline bool isClear(const QColor& c) { return c.alpha() == 0; }
+inline bool closeTo(int a, int b, int tol = 3) { return a - b <= tol && b - a <= tol; }
+// Same colour, alpha included (fully covered pixels).
+inline bool sameRGBA(const QColor& c, int64_t rgba, int tol = 3) {
+  return closeTo(c.red(), redOf(rgba), tol) && closeTo(c.green(), greenOf(rgba), tol) &&
+         closeTo(c.blue(), blueOf(rgba), tol) && closeTo(c.alpha(), alphaOf(rgba), tol);
+}
+// Same hue whatever the coverage: some alpha, and red, green and blue close to the colour's.
+inline bool hueOf(const QColor& c, int64_t rgba, int tol = 40) {
+  return c.alpha() > 0 && closeTo(c.red(), redOf(rgba), tol) &&
+         closeTo(c.green(), greenOf(rgba), tol) && closeTo(c.blue(), blueOf(rgba), tol);
+}
+
+}  // namespace pw::test
