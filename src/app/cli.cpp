@@ -1,17 +1,340 @@
 #include "app/cli.h"
 
+#include <sys/stat.h>
+
+#include <QByteArray>
+#include <QGuiApplication>
+#include <QString>
+#include <QtGlobal>
+#include <charconv>
 #include <cstdio>
 #include <cstring>
+#include <memory>
+#include <string_view>
+
+#include "app/headless_prompt.h"
+#include "core/editor.h"
+#include "core/json_dump.h"
+#include "core/scene_file.h"
+#include "export/image_export.h"
+#include "render/image_store.h"
+#include "settings/options.h"
 
 namespace pw {
 
-int runPenwick(int argc, char** argv) {
-  if (argc > 1 && std::strcmp(argv[1], "--version") == 0) {
-    std::puts("Penwick 0.15");
-    return 0;
-  }
-  std::fputs("penwick: no command given\n", stderr);
+namespace {
+
+using Command = CommandLine::Command;
+
+constexpr const char* kPreferencesFile = "Preferences.ini";
+
+int fail(const std::string& why) {
+  std::fprintf(stderr, "penwick: %s\n", HeadlessPrompt::oneLine(why).c_str());
   return 1;
+}
+
+bool isRegularFile(const std::string& path) {
+  struct stat st {};
+  return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+// "WxH" with both sides from 1 to kMaxCanvasSide.
+bool parseCanvas(std::string_view s, int& w, int& h) {
+  const size_t x = s.find_first_of("xX");
+  if (x == std::string_view::npos) return false;
+  const auto side = [](std::string_view t, int& v) {
+    if (t.empty()) return false;
+    const auto r = std::from_chars(t.data(), t.data() + t.size(), v);
+    return r.ec == std::errc() && r.ptr == t.data() + t.size() && v >= 1 && v <= kMaxCanvasSide;
+  };
+  return side(s.substr(0, x), w) && side(s.substr(x + 1), h);
+}
+
+const char* commandFlag(Command c) {
+  switch (c) {
+    case Command::kSaveAs: return "--save-as";
+    case Command::kDumpJson: return "--dump-json";
+    case Command::kExportPng: return "--export-png";
+    case Command::kVersion: return "--version";
+    case Command::kHelp: return "--help";
+    case Command::kEditor: break;
+  }
+  return "";
+}
+
+// Qt's own diagnostics (missing runtime folders, font fallbacks and the like) are not the user's
+// business on the command line; only its critical and fatal messages get through.
+void quietQtMessages(QtMsgType type, const QMessageLogContext&, const QString& msg) {
+  if (type == QtCriticalMsg || type == QtFatalMsg) {
+    std::fprintf(stderr, "penwick: warning: %s\n",
+                 HeadlessPrompt::oneLine(msg.toStdString()).c_str());
+  }
+}
+
+// Headless runs draw through Qt without a screen: the offscreen platform unless the caller chose
+// one. Qt sees only the program name, never the user's arguments.
+class HeadlessApp {
+ public:
+  explicit HeadlessApp(const char* argv0) {
+    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    previousHandler_ = qInstallMessageHandler(quietQtMessages);
+    name_ = argv0 && *argv0 ? argv0 : "penwick";
+    argv_[0] = name_.data();
+    argv_[1] = nullptr;
+    app_ = std::make_unique<QGuiApplication>(argc_, argv_);
+  }
+  ~HeadlessApp() {
+    app_.reset();
+    qInstallMessageHandler(previousHandler_);
+  }
+  HeadlessApp(const HeadlessApp&) = delete;
+  HeadlessApp& operator=(const HeadlessApp&) = delete;
+
+ private:
+  QtMessageHandler previousHandler_ = nullptr;
+  std::string name_;
+  int argc_ = 1;
+  char* argv_[2] = {nullptr, nullptr};
+  std::unique_ptr<QGuiApplication> app_;
+};
+
+// Loads the settings an export uses. False (with `error`) only when a file named on the command
+// line cannot be used; a broken "Preferences.ini" is a warning and the defaults apply.
+bool loadExportSettings(const CommandLine& cl, Editor& ed, HeadlessPrompt& prompt,
+                        std::string& error) {
+  setDefaultOptions(ed.options);
+  if (!cl.settings.empty()) {
+    if (!isRegularFile(cl.settings)) {
+      error = "cannot read the settings file " + cl.settings;
+      return false;
+    }
+    if (!loadOptions(ed.options, cl.settings, false)) {
+      error = "the settings file " + cl.settings + " is not valid";
+      return false;
+    }
+    return true;
+  }
+  if (isRegularFile(kPreferencesFile) && !loadOptions(ed.options, kPreferencesFile, false)) {
+    setDefaultOptions(ed.options);
+    prompt.warn(std::string(kPreferencesFile) + " is not valid; using the default settings");
+  }
+  return true;
+}
+
+// First error the prompt saw, or `fallback` when the operation failed without a message.
+int reportFailure(const HeadlessPrompt& prompt, const std::string& fallback) {
+  return fail(prompt.failed() ? prompt.errors().front() : fallback);
+}
+
+int runHeadless(const CommandLine& cl, const char* argv0) {
+  HeadlessApp app(argv0);
+  HeadlessPrompt prompt;
+  ImageStore store;
+  Editor ed(prompt, store);
+
+  if (!loadScene(ed, kLoadReplace, cl.scene, 0) || prompt.failed())
+    return reportFailure(prompt, "cannot read the scene file " + cl.scene);
+
+  switch (cl.command) {
+    case Command::kSaveAs:
+      if (!saveScene(ed, cl.output, 0) || prompt.failed())
+        return reportFailure(prompt, "cannot write the scene file " + cl.output);
+      return 0;
+
+    case Command::kDumpJson: {
+      const std::string json = documentJson(ed.doc) + "\n";
+      if (std::fwrite(json.data(), 1, json.size(), stdout) != json.size() ||
+          std::fflush(stdout) != 0)
+        return fail("cannot write to standard output");
+      return 0;
+    }
+
+    case Command::kExportPng: {
+      std::string error;
+      if (!loadExportSettings(cl, ed, prompt, error)) return fail(error);
+      const int w = cl.hasCanvas ? cl.canvasW : ed.options.CameraW;
+      const int h = cl.hasCanvas ? cl.canvasH : ed.options.CameraH;
+      prompt.answerFile(cl.output);
+      if (!exportImage(ed, store, w, h, cl.camera ? 1 : 0) || prompt.failed())
+        return reportFailure(prompt, "nothing was saved to " + cl.output);
+      return 0;
+    }
+
+    default:
+      return fail("internal error: not a headless command");
+  }
+}
+
+// The editor window. Until it exists, a run without a command explains how to use the program.
+int runEditor(const CommandLine&) {
+  std::fputs("penwick: the editor window is not available in this build; see penwick --help\n",
+             stderr);
+  return 2;
+}
+
+}  // namespace
+
+std::string usageText() {
+  return "usage: penwick [--version | --help]\n"
+         "       penwick --dump-json SCENE\n"
+         "       penwick --save-as OUT SCENE\n"
+         "       penwick --export-png OUT [--camera] [--canvas WxH] [--settings FILE] SCENE\n"
+         "\n"
+         "  --dump-json SCENE    print the scene as one JSON object\n"
+         "  --save-as OUT        write the scene again as OUT (\".txt\" is added)\n"
+         "  --export-png OUT     render the scene to a PNG image (\".png\" is added when missing)\n"
+         "  --camera             cut the camera rectangle instead of the drawn content\n"
+         "  --canvas WxH         canvas size in pixels (default: the camera size)\n"
+         "  --settings FILE      settings to use (default: Preferences.ini when present)\n"
+         "  --version            print the version\n"
+         "  --help               print this help\n";
+}
+
+bool parseCommandLine(int argc, const char* const* argv, CommandLine& cl, std::string& error) {
+  cl = CommandLine{};
+  bool haveCommand = false, haveSettings = false, onlyFiles = false, haveScene = false;
+
+  const auto setCommand = [&](Command c, const std::string& flag) {
+    if (haveCommand) {
+      error = flag + " cannot be combined with " + commandFlag(cl.command);
+      return false;
+    }
+    haveCommand = true;
+    cl.command = c;
+    return true;
+  };
+
+  for (int i = 1; i < argc; ++i) {
+    const std::string arg = argv[i] ? argv[i] : "";
+    if (onlyFiles || arg.size() < 2 || arg[0] != '-') {
+      if (haveScene) {
+        error = "more than one scene file given (" + cl.scene + ", " + arg + ")";
+        return false;
+      }
+      if (arg.empty()) {
+        error = "empty scene file name";
+        return false;
+      }
+      haveScene = true;
+      cl.scene = arg;
+      continue;
+    }
+    if (arg == "--") {
+      onlyFiles = true;
+      continue;
+    }
+    // "--flag=value" or "--flag value".
+    std::string flag = arg, value;
+    bool inlineValue = false;
+    if (const size_t eq = arg.find('='); eq != std::string::npos && arg.rfind("--", 0) == 0) {
+      flag = arg.substr(0, eq);
+      value = arg.substr(eq + 1);
+      inlineValue = true;
+    }
+    const auto takeValue = [&](const char* what) {
+      if (!inlineValue) {
+        if (i + 1 >= argc || !argv[i + 1]) {
+          error = flag + " needs " + what;
+          return false;
+        }
+        value = argv[++i];
+      }
+      if (value.empty()) {
+        error = flag + " needs " + what;
+        return false;
+      }
+      return true;
+    };
+    const auto noValue = [&] {
+      if (inlineValue) error = flag + " takes no value";
+      return !inlineValue;
+    };
+
+    if (flag == "--version") {
+      if (!noValue() || !setCommand(Command::kVersion, flag)) return false;
+    } else if (flag == "--help" || flag == "-h") {
+      if (!noValue() || !setCommand(Command::kHelp, flag)) return false;
+    } else if (flag == "--dump-json") {
+      if (!noValue() || !setCommand(Command::kDumpJson, flag)) return false;
+    } else if (flag == "--save-as") {
+      if (!setCommand(Command::kSaveAs, flag) || !takeValue("an output file name")) return false;
+      cl.output = value;
+    } else if (flag == "--export-png") {
+      if (!setCommand(Command::kExportPng, flag) || !takeValue("an output file name")) return false;
+      cl.output = value;
+    } else if (flag == "--camera") {
+      if (!noValue()) return false;
+      cl.camera = true;
+    } else if (flag == "--canvas") {
+      if (cl.hasCanvas) {
+        error = "--canvas given twice";
+        return false;
+      }
+      if (!takeValue("a size WxH")) return false;
+      if (!parseCanvas(value, cl.canvasW, cl.canvasH)) {
+        error = "--canvas wants WxH with sides from 1 to " + std::to_string(kMaxCanvasSide) +
+                ", not " + value;
+        return false;
+      }
+      cl.hasCanvas = true;
+    } else if (flag == "--settings") {
+      if (haveSettings) {
+        error = "--settings given twice";
+        return false;
+      }
+      if (!takeValue("a settings file name")) return false;
+      cl.settings = value;
+      haveSettings = true;
+    } else {
+      error = "unknown option " + flag + " (see penwick --help)";
+      return false;
+    }
+  }
+
+  const bool exporting = cl.command == Command::kExportPng;
+  if (!exporting && (cl.camera || cl.hasCanvas || haveSettings)) {
+    const char* opt = cl.camera ? "--camera" : cl.hasCanvas ? "--canvas" : "--settings";
+    error = std::string(opt) + " applies only to --export-png";
+    return false;
+  }
+  switch (cl.command) {
+    case Command::kSaveAs:
+    case Command::kDumpJson:
+    case Command::kExportPng:
+      if (!haveScene) {
+        error = std::string(commandFlag(cl.command)) + " needs a scene file";
+        return false;
+      }
+      break;
+    case Command::kVersion:
+    case Command::kHelp:
+      if (haveScene) {
+        error = std::string(commandFlag(cl.command)) + " takes no scene file";
+        return false;
+      }
+      break;
+    case Command::kEditor:
+      break;
+  }
+  return true;
+}
+
+int runPenwick(int argc, char** argv) {
+  CommandLine cl;
+  std::string error;
+  if (!parseCommandLine(argc, argv, cl, error)) return fail(error);
+  switch (cl.command) {
+    case Command::kVersion:
+      std::printf("Penwick %s\n", kVersionText);
+      return 0;
+    case Command::kHelp:
+      std::fputs(usageText().c_str(), stdout);
+      return 0;
+    case Command::kEditor:
+      return runEditor(cl);
+    default:
+      return runHeadless(cl, argc > 0 ? argv[0] : nullptr);
+  }
 }
 
 }  // namespace pw

@@ -2,8 +2,32 @@
 // that prints one-line errors on stderr and exits non-zero on failure.
 #pragma once
 
+#include <string>
+
 namespace pw {
 
 int runPenwick(int argc, char** argv);
+
+// What the command line asks for.
+struct CommandLine {
+  enum class Command { kEditor, kVersion, kHelp, kSaveAs, kDumpJson, kExportPng };
+  Command command = Command::kEditor;
+  std::string scene;      // the scene file (positional)
+  std::string output;     // --save-as / --export-png target
+  bool camera = false;    // --camera: cut the camera rectangle instead of the drawn content
+  bool hasCanvas = false; // --canvas WxH given
+  int canvasW = 0, canvasH = 0;
+  std::string settings;   // --settings FILE; empty: "Preferences.ini" when present
+};
+
+// Largest canvas side --canvas accepts.
+inline constexpr int kMaxCanvasSide = 16384;
+
+// Parses argv[1..]. On failure returns false with `error` set to a one-line reason (without the
+// "penwick: " prefix).
+bool parseCommandLine(int argc, const char* const* argv, CommandLine& cl, std::string& error);
+
+// The help text printed by --help.
+std::string usageText();
 
 }  // namespace pw

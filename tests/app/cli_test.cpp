@@ -1,26 +1,470 @@
+// The penwick binary's command line, run as a user would run it: in a scratch folder, with its
+// exit status, standard output and standard error read separately.
 #include <gtest/gtest.h>
+#include <stdlib.h>
+#include <sys/wait.h>
 
+#include <QByteArray>
+#include <QImage>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
 #include <string>
+#include <vector>
 
+#include "../core/fakes.h"
+#include "app/cli.h"
+#include "app/headless_prompt.h"
+#include "core/scene_file.h"
+
+namespace pw {
 namespace {
 
-std::string runCapture(const std::string& args, int* status) {
-  const std::string cmd = std::string(PENWICK_BINARY) + " " + args + " 2>&1";
-  FILE* f = popen(cmd.c_str(), "r");
-  std::string out;
-  char buf[4096];
-  size_t n;
-  while ((n = fread(buf, 1, sizeof buf, f)) > 0) out.append(buf, n);
-  const int rc = pclose(f);
-  *status = WIFEXITED(rc) ? WEXITSTATUS(rc) : -1;
-  return out;
+namespace fs = std::filesystem;
+
+struct Result {
+  int status = -1;
+  std::string out, err;
+  // Lines of stderr.
+  std::vector<std::string> errLines() const {
+    std::vector<std::string> lines;
+    std::istringstream in(err);
+    for (std::string l; std::getline(in, l);) lines.push_back(l);
+    return lines;
+  }
+};
+
+std::string shellQuoted(const std::string& s) {
+  std::string q = "'";
+  for (char c : s) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return q + "'";
 }
 
-TEST(Cli, PrintsVersion) {
-  int st = 0;
-  EXPECT_EQ(runCapture("--version", &st), "Penwick 0.15\n");
-  EXPECT_EQ(st, 0);
+std::string readAll(const fs::path& p) {
+  std::ifstream in(p, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+void writeAll(const fs::path& p, const std::string& data) {
+  std::ofstream out(p, std::ios::binary);
+  out << data;
+}
+
+class CliTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    char tmpl[] = "/tmp/penwick-cli-XXXXXX";
+    ASSERT_NE(mkdtemp(tmpl), nullptr);
+    dir_ = tmpl;
+    errFile_ = dir_.string() + ".stderr";
+  }
+  void TearDown() override {
+    std::error_code ec;
+    fs::remove_all(dir_, ec);
+    fs::remove(errFile_, ec);
+  }
+
+  // Runs the binary in the scratch folder. `redirect` is extra shell redirection for stdout.
+  Result run(const std::vector<std::string>& args, const std::string& redirect = "") {
+    std::string cmd = "cd " + shellQuoted(dir_.string()) + " && exec " + shellQuoted(PENWICK_BINARY);
+    for (const std::string& a : args) cmd += " " + shellQuoted(a);
+    cmd += " 2>" + shellQuoted(errFile_) + " " + redirect;
+    Result r;
+    FILE* f = popen(cmd.c_str(), "r");
+    if (!f) return r;
+    char buf[4096];
+    size_t n;
+    while ((n = fread(buf, 1, sizeof buf, f)) > 0) r.out.append(buf, n);
+    const int rc = pclose(f);
+    r.status = WIFEXITED(rc) ? WEXITSTATUS(rc) : -1;
+    r.err = readAll(errFile_);
+    return r;
+  }
+
+  // The shipped examples (scenes and their images) under the scratch folder's examples/.
+  void copyExamples() {
+    fs::copy(fs::path(PENWICK_SOURCE_DIR) / "examples", dir_ / "examples",
+             fs::copy_options::recursive);
+  }
+
+  // A failed run: status 1, nothing on stdout, exactly one "penwick: " line on stderr.
+  static void expectOneLineFailure(const Result& r, const std::string& mention) {
+    EXPECT_EQ(r.status, 1) << r.err;
+    EXPECT_EQ(r.out, "");
+    const auto lines = r.errLines();
+    ASSERT_EQ(lines.size(), 1u) << r.err;
+    EXPECT_EQ(lines[0].rfind("penwick: ", 0), 0u) << lines[0];
+    EXPECT_EQ(lines[0].rfind("penwick: warning", 0), std::string::npos) << lines[0];
+    EXPECT_NE(lines[0].find(mention), std::string::npos) << lines[0] << " / " << mention;
+  }
+
+  fs::path dir_;
+  std::string errFile_;
+};
+
+// A scene with one object holding a box and a text shape, in the file format with CR LF ends.
+const char* kSmallScene =
+    "gen, ,0.15,\r\n"
+    "obj,Layer \"A\",0,0,100,100,0,0,0,200,0,\r\n"
+    "shape,0,-8856356,Box_0,255,0,10,5,5,1,60,40,,120,80,\r\n"
+    "shapefx,0,3,4,-16746241,255,1,2,10,5,5,100,0,0,1\r\n"
+    "pt,0,0,0,\r\n"
+    "shape,1,-16777216,T\xFFxt \\ 1,128,0,10,5,5,7,24,5,Hello \"you\";Times New roman;256;,200,150,\r\n"
+    "shapefx,0,0,0,-16746241,255,0,0,10,5,5,100,0,0,0\r\n"
+    "pt,0,0,0,\r\n";
+
+TEST_F(CliTest, VersionAndHelp) {
+  Result r = run({"--version"});
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.out, "Penwick 0.15\n");
+  EXPECT_EQ(r.err, "");
+  r = run({"--help"});
+  EXPECT_EQ(r.status, 0);
+  EXPECT_NE(r.out.find("--export-png"), std::string::npos);
+  EXPECT_EQ(r.err, "");
+}
+
+TEST_F(CliTest, WithoutACommandExplainsAndExitsWith2) {
+  const Result r = run({});
+  EXPECT_EQ(r.status, 2);
+  EXPECT_EQ(r.out, "");
+  EXPECT_EQ(r.errLines().size(), 1u) << r.err;
+}
+
+TEST_F(CliTest, BadArgumentsFailWithOneLine) {
+  writeAll(dir_ / "s.txt", kSmallScene);
+  expectOneLineFailure(run({"--frobnicate", "s.txt"}), "--frobnicate");
+  expectOneLineFailure(run({"--dump-json"}), "scene");
+  expectOneLineFailure(run({"--save-as"}), "--save-as");
+  expectOneLineFailure(run({"--dump-json", "s.txt", "t.txt"}), "more than one");
+  expectOneLineFailure(run({"--save-as", "o", "--dump-json", "s.txt"}), "--dump-json");
+  expectOneLineFailure(run({"--camera", "--dump-json", "s.txt"}), "--camera");
+  expectOneLineFailure(run({"--export-png", "o.png", "--canvas", "0x10", "s.txt"}), "--canvas");
+  expectOneLineFailure(run({"--export-png", "o.png", "--canvas", "big", "s.txt"}), "--canvas");
+  EXPECT_FALSE(fs::exists(dir_ / "o.txt"));
+  EXPECT_FALSE(fs::exists(dir_ / "o.png"));
+}
+
+TEST_F(CliTest, MissingSceneFailsAndCreatesNothing) {
+  expectOneLineFailure(run({"--dump-json", "nothere.txt"}), "nothere.txt");
+  expectOneLineFailure(run({"--save-as", "out", "nothere.txt"}), "nothere.txt");
+  expectOneLineFailure(run({"--export-png", "out.png", "nothere.txt"}), "nothere.txt");
+  EXPECT_TRUE(fs::is_empty(dir_)) << "no scene, output or settings file appears";
+  fs::create_directory(dir_ / "folder");
+  expectOneLineFailure(run({"--dump-json", "folder"}), "folder");
+}
+
+TEST_F(CliTest, SaveAsWritesTheSceneTextAndAddsTxt) {
+  copyExamples();
+  const Result r = run({"--save-as", "copy", "examples/shapes-tour.txt"});
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.err, "") << "the example loads without warnings";
+  EXPECT_FALSE(fs::exists(dir_ / "copy"));
+  ASSERT_TRUE(fs::exists(dir_ / "copy.txt"));
+
+  // The same file read in-process gives exactly the text that was written.
+  test::TestEditor te;
+  ASSERT_TRUE(loadScene(te.ed, kLoadReplace, (dir_ / "examples/shapes-tour.txt").string(), 0));
+  const std::string written = readAll(dir_ / "copy.txt");
+  EXPECT_EQ(written, sceneText(te.ed.doc));
+  EXPECT_NE(written.find("\r\n"), std::string::npos);
+
+  // Saving over an existing file replaces it whole.
+  writeAll(dir_ / "copy.txt", std::string(200000, 'x'));
+  EXPECT_EQ(run({"--save-as", "copy.txt", "examples/shapes-tour.txt"}).status, 0);
+  EXPECT_EQ(readAll(dir_ / "copy.txt"), written);
+}
+
+TEST_F(CliTest, ShippedScenesLoadCleanlyAndAreWrittenBackUnchanged) {
+  copyExamples();
+  fs::copy(fs::path(PENWICK_SOURCE_DIR) / "data", dir_ / "data", fs::copy_options::recursive);
+  int scenes = 0;
+  for (const char* folder : {"examples", "data/shapes"}) {
+    for (const auto& e : fs::directory_iterator(dir_ / folder)) {
+      if (e.path().extension() != ".txt") continue;
+      ++scenes;
+      const std::string rel = std::string(folder) + "/" + e.path().filename().string();
+      const Result r = run({"--save-as", "again", rel});
+      EXPECT_EQ(r.status, 0) << rel << ": " << r.err;
+      EXPECT_EQ(r.err, "") << rel;
+      EXPECT_EQ(readAll(dir_ / "again.txt"), readAll(e.path())) << rel;
+    }
+  }
+  EXPECT_GE(scenes, 7);
+}
+
+TEST_F(CliTest, UnwritableOutputFails) {
+  writeAll(dir_ / "s.txt", kSmallScene);
+  writeAll(dir_ / "blocker", "a file, not a folder");
+  expectOneLineFailure(run({"--save-as", "blocker/out", "s.txt"}), "blocker/out");
+  expectOneLineFailure(run({"--export-png", "blocker/out.png", "s.txt"}), "blocker/out");
+  expectOneLineFailure(run({"--dump-json", "s.txt"}, ">/dev/full"), "standard output");
+}
+
+TEST_F(CliTest, DumpJsonIsOneValidJsonObject) {
+  writeAll(dir_ / "s.txt", kSmallScene);
+  const Result r = run({"--dump-json", "s.txt"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.err, "");
+  ASSERT_FALSE(r.out.empty());
+  EXPECT_EQ(r.out.find('\n'), r.out.size() - 1) << "one line";
+
+  QJsonParseError perr;
+  const QJsonDocument jd = QJsonDocument::fromJson(QByteArray::fromStdString(r.out), &perr);
+  ASSERT_EQ(perr.error, QJsonParseError::NoError) << perr.errorString().toStdString();
+  ASSERT_TRUE(jd.isObject());
+  const QJsonObject root = jd.object();
+  EXPECT_EQ(root.value("DocumentState").toInt(), 1);
+  EXPECT_EQ(root.value("CurrentShape").toInt(), 0);
+  const QJsonArray objects = root.value("objects").toArray();
+  ASSERT_EQ(objects.size(), 1);
+  const QJsonObject obj = objects[0].toObject();
+  EXPECT_EQ(obj.value("name").toString().toStdString(), "Layer \"A\"");
+  EXPECT_EQ(obj.value("alpha").toInt(), 200);
+  EXPECT_EQ(obj.value("w").toInt(), 100);
+  const QJsonArray shapes = obj.value("shapes").toArray();
+  ASSERT_EQ(shapes.size(), 2);
+
+  const QJsonObject box = shapes[0].toObject();
+  EXPECT_EQ(box.value("name").toString().toStdString(), "Box_0");
+  EXPECT_EQ(box.value("type").toInt(), 1);
+  EXPECT_EQ(box.value("w").toInt(), 60);
+  EXPECT_EQ(box.value("h").toInt(), 40);
+  EXPECT_EQ(box.value("x").toInt(), 120);
+  EXPECT_EQ(box.value("color").toInteger(), -8856356);
+  EXPECT_TRUE(box.value("gradient").isArray());
+  EXPECT_TRUE(box.value("dragScale").isDouble());
+  EXPECT_FALSE(box.contains("imageId"));
+  EXPECT_FALSE(box.contains("fontId"));
+  const QJsonArray pts = box.value("points").toArray();
+  ASSERT_EQ(pts.size(), 1);
+  EXPECT_EQ(pts[0].toObject().keys(), (QStringList{"x", "y"}));
+  const QJsonObject fx = box.value("fx").toArray()[0].toObject();
+  EXPECT_EQ(fx.value("name").toString().toStdString(), "fx_0");
+  EXPECT_EQ(fx.value("x").toInt(), 3);
+  EXPECT_EQ(fx.value("depth").toInt(), 1);
+  EXPECT_EQ(fx.value("type").toInt(), 2);
+  EXPECT_EQ(fx.value("active").toInt(), 1);
+
+  const QJsonObject text = shapes[1].toObject();
+  EXPECT_EQ(text.value("type").toInt(), 7);
+  EXPECT_EQ(text.value("text").toString().toStdString(), "Hello \"you\"");
+  EXPECT_EQ(text.value("fontName").toString().toStdString(), "Times New roman");
+  EXPECT_EQ(text.value("fontStyle").toInt(), 256);
+  EXPECT_EQ(text.value("alpha").toInt(), 128);
+  // The stray byte of the name is replaced, the backslash kept.
+  EXPECT_EQ(text.value("name").toString(), QString::fromUtf8("T\xEF\xBF\xBDxt \\ 1"));
+}
+
+TEST_F(CliTest, MissingImageIsAWarningNotAFailure) {
+  writeAll(dir_ / "s.txt",
+           std::string(kSmallScene) +
+               "shape,2,-8856356,photo,255,0,10,5,5,6,64,48,gone/photo.png;0;0;0;64;48;0;,10,20,\r\n"
+               "shapefx,0,0,0,-16746241,255,0,0,10,5,5,100,0,0,0\r\n"
+               "pt,0,0,0,\r\n");
+  Result r = run({"--dump-json", "s.txt"});
+  EXPECT_EQ(r.status, 0) << r.err;
+  ASSERT_EQ(r.errLines().size(), 1u) << r.err;
+  EXPECT_EQ(r.errLines()[0], "penwick: warning: The Image file doesn't exists :  gone/photo.png");
+  EXPECT_TRUE(QJsonDocument::fromJson(QByteArray::fromStdString(r.out)).isObject());
+
+  r = run({"--export-png", "out.png", "s.txt"});
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.errLines().size(), 1u) << r.err;
+  EXPECT_FALSE(QImage(QString::fromStdString((dir_ / "out.png").string())).isNull());
+
+  // A file that is there but is no image.
+  fs::create_directory(dir_ / "gone");
+  writeAll(dir_ / "gone/photo.png", "not a png");
+  r = run({"--save-as", "copy", "s.txt"});
+  EXPECT_EQ(r.status, 0) << r.err;
+  ASSERT_EQ(r.errLines().size(), 1u) << r.err;
+  EXPECT_NE(r.errLines()[0].find("penwick: warning: Unable to load the image file"),
+            std::string::npos);
+}
+
+QSize pngSize(const fs::path& p) {
+  const QImage img(QString::fromStdString(p.string()));
+  return img.isNull() ? QSize() : img.size();
+}
+
+TEST_F(CliTest, ExportPngCutsToContentOrCamera) {
+  copyExamples();
+  Result r = run({"--export-png", "tour", "examples/shapes-tour.txt"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.err, "");
+  EXPECT_EQ(r.out, "");
+  // The tour's sky box is 800 x 600 at the origin.
+  const QImage tour(QString::fromStdString((dir_ / "tour.png").string()));
+  ASSERT_FALSE(tour.isNull()) << "\".png\" is added to a name without it";
+  EXPECT_EQ(tour.size(), QSize(800, 600));
+  EXPECT_EQ(tour.pixelColor(5, 250), QColor(156, 204, 240)) << "plain sky";
+
+  // A box of 50 x 20 at (10, 10): the cut is its extent.
+  writeAll(dir_ / "box.txt",
+           "gen, ,0.15,\r\nobj,Object0,0,0,100,100,0,0,0,255,0,\r\n"
+           "shape,0,-8856356,Box_0,255,0,10,5,5,1,50,20,,10,10,\r\n"
+           "shapefx,0,0,0,-16746241,255,0,0,10,5,5,100,0,0,0\r\npt,0,0,0,\r\n");
+  r = run({"--export-png", "box.png", "box.txt"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(pngSize(dir_ / "box.png"), QSize(50, 20));
+
+  // --camera cuts the camera rectangle: the defaults, or a settings file's.
+  r = run({"--export-png", "cam.png", "--camera", "examples/shapes-tour.txt"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(pngSize(dir_ / "cam.png"), QSize(1024, 768));
+  writeAll(dir_ / "small.ini", "{\"CameraX\": 100, \"CameraY\": 50, \"CameraW\": 320, \"CameraH\": 200}");
+  r = run({"--export-png", "cam2.png", "--camera", "--canvas", "640x480", "--settings", "small.ini",
+           "examples/shapes-tour.txt"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(pngSize(dir_ / "cam2.png"), QSize(320, 200));
+
+  // "Preferences.ini" of the working folder is read, never written.
+  writeAll(dir_ / "Preferences.ini", "{\"CameraW\": 300, \"CameraH\": 100}");
+  r = run({"--export-png", "cam3.png", "--camera", "examples/shapes-tour.txt"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(pngSize(dir_ / "cam3.png"), QSize(300, 100));
+  EXPECT_EQ(readAll(dir_ / "Preferences.ini"), "{\"CameraW\": 300, \"CameraH\": 100}");
+}
+
+TEST_F(CliTest, ExportNeverWritesSettings) {
+  copyExamples();
+  Result r = run({"--export-png", "a.png", "examples/effects.txt"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_FALSE(fs::exists(dir_ / "Preferences.ini"));
+
+  // A broken settings file is reported, left as it is, and the defaults apply.
+  writeAll(dir_ / "Preferences.ini", "{ broken");
+  r = run({"--export-png", "b.png", "--camera", "examples/effects.txt"});
+  EXPECT_EQ(r.status, 0) << r.err;
+  ASSERT_EQ(r.errLines().size(), 1u) << r.err;
+  EXPECT_EQ(r.errLines()[0].rfind("penwick: warning: ", 0), 0u);
+  EXPECT_EQ(pngSize(dir_ / "b.png"), QSize(1024, 768));
+  EXPECT_EQ(readAll(dir_ / "Preferences.ini"), "{ broken");
+  EXPECT_FALSE(fs::exists(dir_ / "Preferences.ini.bak"));
+
+  // A settings file named on the command line must be usable.
+  expectOneLineFailure(run({"--export-png", "c.png", "--settings", "none.ini", "examples/effects.txt"}),
+                       "none.ini");
+  expectOneLineFailure(
+      run({"--export-png", "c.png", "--settings", "Preferences.ini", "examples/effects.txt"}),
+      "Preferences.ini");
+  EXPECT_FALSE(fs::exists(dir_ / "c.png"));
+  EXPECT_FALSE(fs::exists(dir_ / "none.ini"));
+}
+
+TEST_F(CliTest, ExportOfAnEmptySceneFails) {
+  writeAll(dir_ / "empty.txt", "gen, ,0.15,\r\nobj,Object0,0,0,100,100,0,0,0,255,0,\r\n");
+  expectOneLineFailure(run({"--export-png", "e.png", "empty.txt"}), "Nothing to export");
+  EXPECT_FALSE(fs::exists(dir_ / "e.png"));
+  // The camera cut of an empty scene is a transparent image, which is a result.
+  const Result r = run({"--export-png", "e.png", "--camera", "empty.txt"});
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(pngSize(dir_ / "e.png"), QSize(1024, 768));
+}
+
+// ---- in-process: argument parsing and the headless prompt ----
+
+bool parse(std::vector<const char*> args, CommandLine& cl, std::string& err) {
+  args.insert(args.begin(), "penwick");
+  return parseCommandLine(static_cast<int>(args.size()), args.data(), cl, err);
+}
+
+TEST(CommandLineParse, ReadsEveryForm) {
+  CommandLine cl;
+  std::string err;
+  ASSERT_TRUE(parse({"--export-png", "o.png", "--camera", "--canvas", "640x480", "--settings",
+                     "p.ini", "s.txt"}, cl, err)) << err;
+  EXPECT_EQ(cl.command, CommandLine::Command::kExportPng);
+  EXPECT_EQ(cl.output, "o.png");
+  EXPECT_EQ(cl.scene, "s.txt");
+  EXPECT_TRUE(cl.camera);
+  EXPECT_TRUE(cl.hasCanvas);
+  EXPECT_EQ(cl.canvasW, 640);
+  EXPECT_EQ(cl.canvasH, 480);
+  EXPECT_EQ(cl.settings, "p.ini");
+
+  // Options may follow the scene; "--flag=value" works; "--" ends the options.
+  ASSERT_TRUE(parse({"s.txt", "--export-png=o", "--canvas=1X2"}, cl, err)) << err;
+  EXPECT_EQ(cl.output, "o");
+  EXPECT_EQ(cl.canvasW, 1);
+  EXPECT_EQ(cl.canvasH, 2);
+  EXPECT_FALSE(cl.camera);
+  ASSERT_TRUE(parse({"--dump-json", "--", "--odd-name.txt"}, cl, err)) << err;
+  EXPECT_EQ(cl.scene, "--odd-name.txt");
+  ASSERT_TRUE(parse({}, cl, err));
+  EXPECT_EQ(cl.command, CommandLine::Command::kEditor);
+}
+
+TEST(CommandLineParse, RejectsWhatItCannotUse) {
+  CommandLine cl;
+  std::string err;
+  const std::vector<std::vector<const char*>> bad = {
+      {"--nope"},
+      {"--dump-json"},
+      {"--save-as", "", "s.txt"},
+      {"--save-as=", "s.txt"},
+      {"--dump-json=x", "s.txt"},
+      {"--export-png", "o", "--canvas", "16385x10", "s.txt"},
+      {"--export-png", "o", "--canvas", "-5x10", "s.txt"},
+      {"--export-png", "o", "--canvas", "10x", "s.txt"},
+      {"--export-png", "o", "--canvas", "10x10x10", "s.txt"},
+      {"--export-png", "o", "--canvas", "1x1", "--canvas", "2x2", "s.txt"},
+      {"--export-png", "o", "--settings", "a", "--settings", "b", "s.txt"},
+      {"--save-as", "o", "--settings", "a", "s.txt"},
+      {"--version", "s.txt"},
+      {"--export-png", "o", "--save-as", "p", "s.txt"},
+      {"--export-png"},
+      {"a.txt", "b.txt"},
+  };
+  for (const auto& args : bad) {
+    err.clear();
+    EXPECT_FALSE(parse(args, cl, err)) << args[0];
+    EXPECT_FALSE(err.empty());
+    EXPECT_EQ(err.find('\n'), std::string::npos);
+  }
+}
+
+TEST(HeadlessPromptTest, AnswersQueuedDialogsAndCancelsTheRest) {
+  HeadlessPrompt p(nullptr);
+  p.answerFile("out.png");
+  EXPECT_EQ(p.saveFile("Save Image...", "", "png Images|*.png"), "out.png");
+  EXPECT_EQ(p.openFile("Image", "", "Png(.png)|*.png"), "");
+  EXPECT_EQ(p.unansweredDialogs(), 1);
+  EXPECT_FALSE(p.failed());
+}
+
+TEST(HeadlessPromptTest, ImageBoxesWarnOtherBoxesFail) {
+  std::FILE* sink = std::tmpfile();
+  ASSERT_NE(sink, nullptr);
+  HeadlessPrompt p(sink);
+  p.message("Error", "The Image file doesn't exists :  a.png");
+  p.message("Error", "Unable to load the image file b.png");
+  p.warn("autosave\r\nfailed");
+  EXPECT_FALSE(p.failed());
+  EXPECT_EQ(p.warningCount(), 3);
+  p.message("Save image", "Cannot save image: x.png");
+  p.message("Error", "Unable to open the file\nscene.txt");
+  ASSERT_EQ(p.errors().size(), 2u);
+  EXPECT_EQ(p.errors()[0], "Cannot save image: x.png");
+  EXPECT_EQ(p.errors()[1], "Unable to open the file scene.txt");
+  // An image message under another title is not one of the image-loading reports.
+  EXPECT_FALSE(HeadlessPrompt::isImageWarning("Save image", "Unable to load the image x"));
+
+  std::rewind(sink);
+  std::string text;
+  char buf[256];
+  while (std::fgets(buf, sizeof buf, sink)) text += buf;
+  std::fclose(sink);
+  EXPECT_EQ(text,
+            "penwick: warning: The Image file doesn't exists :  a.png\n"
+            "penwick: warning: Unable to load the image file b.png\n"
+            "penwick: warning: autosave  failed\n");
 }
 
 }  // namespace
+}  // namespace pw
