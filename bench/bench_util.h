@@ -1,0 +1,58 @@
+// Small helpers shared by the benchmark programs: per-iteration timing statistics, the Qt
+// application every font and image operation needs, and a reporter that keeps the runs for a
+// summary table after Google Benchmark's own output.
+#pragma once
+
+#include <benchmark/benchmark.h>
+
+#include <QGuiApplication>
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <cstdlib>
+#include <map>
+#include <string>
+#include <vector>
+
+namespace pwbench {
+
+using Clock = std::chrono::steady_clock;
+
+inline double msSince(Clock::time_point t0) {
+  return std::chrono::duration<double, std::milli>(Clock::now() - t0).count();
+}
+
+struct Stats {
+  double median = 0, p95 = 0, min = 0;
+};
+
+// Median and 95th percentile (nearest rank) of a sample.
+inline Stats statsOf(std::vector<double> v) {
+  Stats s;
+  if (v.empty()) return s;
+  std::sort(v.begin(), v.end());
+  const size_t n = v.size();
+  s.median = n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
+  const size_t rank = static_cast<size_t>(std::ceil(0.95 * static_cast<double>(n)));
+  s.p95 = v[std::clamp<size_t>(rank, 1, n) - 1];
+  s.min = v.front();
+  return s;
+}
+
+// Offscreen unless the caller chose a platform.
+inline void useOffscreenPlatform() { setenv("QT_QPA_PLATFORM", "offscreen", 0); }
+
+// Console output as usual, and every run's counters kept by benchmark name.
+class KeepingReporter : public benchmark::ConsoleReporter {
+ public:
+  void ReportRuns(const std::vector<Run>& runs) override {
+    for (const Run& r : runs) {
+      auto& m = kept[r.benchmark_name()];
+      for (const auto& [name, c] : r.counters) m[name] = c.value;
+    }
+    ConsoleReporter::ReportRuns(runs);
+  }
+  std::map<std::string, std::map<std::string, double>> kept;
+};
+
+}  // namespace pwbench
