@@ -10,10 +10,10 @@
 #include <string>
 #include <vector>
 
-#include "../../bench/draw_list.h"
-#include "../../bench/floor.h"
-#include "../../bench/scene_gen.h"
-#include "../../bench/svg_writer.h"
+#include "draw_list.h"
+#include "floor.h"
+#include "scene_gen.h"
+#include "svg_writer.h"
 #include "core/scene_file.h"
 #include "render_fixture.h"
 
