@@ -5,12 +5,14 @@
 #include <QByteArray>
 #include <QGuiApplication>
 #include <QString>
+#include <QThreadPool>
 #include <QtGlobal>
 #include <charconv>
 #include <cstdio>
 #include <cstring>
 #include <memory>
 #include <string_view>
+#include <utility>
 
 #include "app/headless_prompt.h"
 #include "core/editor.h"
@@ -27,6 +29,16 @@ namespace {
 using Command = CommandLine::Command;
 
 constexpr const char* kPreferencesFile = "Preferences.ini";
+
+// Runs a drawing job on a pool thread and waits for it. Drawing from the main thread, Qt's
+// raster engine hands every large span fill to its worker threads; from a pool thread it fills
+// inline, which on a small machine is much faster (the pictures are the same).
+template <class Job>
+void drawOnPoolThread(Job&& job) {
+  QThreadPool* pool = QThreadPool::globalInstance();
+  pool->start(std::forward<Job>(job));
+  pool->waitForDone();
+}
 
 int fail(const std::string& why) {
   std::fprintf(stderr, "penwick: %s\n", HeadlessPrompt::oneLine(why).c_str());
@@ -155,7 +167,9 @@ int runHeadless(const CommandLine& cl, const char* argv0) {
       const int w = cl.hasCanvas ? cl.canvasW : ed.options.CameraW;
       const int h = cl.hasCanvas ? cl.canvasH : ed.options.CameraH;
       prompt.answerFile(cl.output);
-      if (!exportImage(ed, store, w, h, cl.camera ? 1 : 0) || prompt.failed())
+      bool saved = false;
+      drawOnPoolThread([&] { saved = exportImage(ed, store, w, h, cl.camera ? 1 : 0); });
+      if (!saved || prompt.failed())
         return reportFailure(prompt, "nothing was saved to " + cl.output);
       return 0;
     }
