@@ -15,16 +15,7 @@ constexpr int64_t kRed = packRGBA(255, 0, 0, 255);
 constexpr int64_t kGreen = packRGBA(0, 255, 0, 255);
 constexpr int64_t kBlue = packRGBA(0, 0, 255, 255);
 
-struct FxBench {
-  test::RenderFixture f{40, 40};
-  VectorCanvas vg{f.store};
-  RenderCtx rc{f.ed, vg};
-  FxBench() {
-    f.canvas.image.fill(Qt::transparent);
-    EXPECT_TRUE(vg.beginDrawing(f.canvas.image));
-    applyViewTransform(rc);
-    applyObjectTransform(rc, 0);
-  }
+struct FxBench : test::DrawBench {
   // One shape in drawing order: back effects, outline, paint (unless linked), front effects.
   void draw(int64_t j) {
     const Object& o = f.object(0);
@@ -32,13 +23,6 @@ struct FxBench {
     buildShapePath(rc, 0, j);
     if (o.shapes[static_cast<size_t>(j)].link == 0 || j == lastIndex(o.shapes)) paintShape(rc, 0, j);
     drawFxAtDepth(rc, 0, j, 1);
-  }
-  int alpha(int x, int y) const { return f.px(x, y).alpha(); }
-  bool blank() const {
-    for (int y = 0; y < 40; ++y)
-      for (int x = 0; x < 40; ++x)
-        if (alpha(x, y) != 0) return false;
-    return true;
   }
 };
 

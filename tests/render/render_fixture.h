@@ -2,6 +2,8 @@
 // a chosen size, and helpers that put shapes straight into the model.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <QColor>
 #include <QCoreApplication>
 #include <QGuiApplication>
@@ -14,6 +16,9 @@
 #include "core/scripted_prompt.h"
 #include "render/image_store.h"
 #include "render/refresh.h"
+#include "render/render_ctx.h"
+#include "render/scene_draw.h"
+#include "render/vg.h"
 
 namespace pw::test {
 
@@ -125,6 +130,27 @@ struct RenderFixture {
     refreshCanvas(ed, canvas, x, y, mode);
   }
   QColor px(int x, int y) const { return canvas.image.pixelColor(x, y); }
+};
+
+// Object 0 on a transparent 40 x 40 image already open for drawing at 1:1, in the object's
+// coordinate system: for tests of single shapes and effects.
+struct DrawBench {
+  RenderFixture f{40, 40};
+  VectorCanvas vg{f.store};
+  RenderCtx rc{f.ed, vg};
+  DrawBench() {
+    f.canvas.image.fill(Qt::transparent);
+    EXPECT_TRUE(vg.beginDrawing(f.canvas.image));
+    applyViewTransform(rc);
+    applyObjectTransform(rc, 0);
+  }
+  int alpha(int x, int y) const { return f.px(x, y).alpha(); }
+  bool blank() const {
+    for (int y = 0; y < 40; ++y)
+      for (int x = 0; x < 40; ++x)
+        if (alpha(x, y) != 0) return false;
+    return true;
+  }
 };
 
 // Colour tests that do not depend on how much of a pixel an edge covers.

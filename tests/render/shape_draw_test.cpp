@@ -16,29 +16,12 @@ namespace {
 constexpr int64_t kRed = packRGBA(255, 0, 0, 255);
 constexpr int64_t kBlue = packRGBA(0, 0, 255, 255);
 
-// An editor with one object on a 40 x 40 transparent image, drawn at 1:1.
-struct ShapeBench {
-  test::RenderFixture f{40, 40};
-  VectorCanvas vg{f.store};
-  RenderCtx rc{f.ed, vg};
-  ShapeBench() {
-    f.canvas.image.fill(Qt::transparent);
-    EXPECT_TRUE(vg.beginDrawing(f.canvas.image));
-    applyViewTransform(rc);
-    applyObjectTransform(rc, 0);
-  }
+struct ShapeBench : test::DrawBench {
   void draw(int64_t j) {
     buildShapePath(rc, 0, j);
     paintShape(rc, 0, j);
   }
   int64_t last() { return lastIndex(f.object(0).shapes); }
-  int alpha(int x, int y) const { return f.px(x, y).alpha(); }
-  bool blank() const {
-    for (int y = 0; y < 40; ++y)
-      for (int x = 0; x < 40; ++x)
-        if (alpha(x, y) != 0) return false;
-    return true;
-  }
   QPointF at(int k) const { return QPointF(vg.path().elementAt(k)); }
 };
 
