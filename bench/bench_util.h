@@ -39,6 +39,20 @@ inline Stats statsOf(std::vector<double> v) {
   return s;
 }
 
+// Counters of a measured operation against its reference, timed in turn over the same rounds:
+// "<name>_med_ms", "<name>_p95_ms" for both, and the ratios "ratio_med" and "ratio_p95".
+inline void setPairCounters(benchmark::State& state, const std::string& name,
+                            const std::vector<double>& times, const std::string& refName,
+                            const std::vector<double>& refTimes) {
+  const Stats a = statsOf(times), b = statsOf(refTimes);
+  state.counters[name + "_med_ms"] = a.median;
+  state.counters[name + "_p95_ms"] = a.p95;
+  state.counters[refName + "_med_ms"] = b.median;
+  state.counters[refName + "_p95_ms"] = b.p95;
+  state.counters["ratio_med"] = a.median / b.median;
+  state.counters["ratio_p95"] = a.p95 / b.p95;
+}
+
 // Offscreen unless the caller chose a platform.
 inline void useOffscreenPlatform() { setenv("QT_QPA_PLATFORM", "offscreen", 0); }
 

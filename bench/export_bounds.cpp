@@ -63,12 +63,7 @@ void boundsVsCopy(benchmark::State& state, const std::string& kind, int w, int h
     tc.push_back(cp);
     state.SetIterationTime(b / 1000.0);
   }
-  const Stats sb = statsOf(tb), sc = statsOf(tc);
-  state.counters["bounds_med_ms"] = sb.median;
-  state.counters["bounds_p95_ms"] = sb.p95;
-  state.counters["copy_med_ms"] = sc.median;
-  state.counters["copy_p95_ms"] = sc.p95;
-  state.counters["ratio_med"] = sb.median / sc.median;
+  setPairCounters(state, "bounds", tb, "copy", tc);
   state.SetLabel(r.isNull() ? "no content"
                             : QString("%1,%2 %3x%4")
                                   .arg(r.x()).arg(r.y()).arg(r.width()).arg(r.height())

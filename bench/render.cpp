@@ -89,13 +89,7 @@ void refreshVsFloor(benchmark::State& state, int shapes) {
     tf.push_back(f);
     state.SetIterationTime(r / 1000.0);
   }
-  const Stats sr = statsOf(tr), sf = statsOf(tf);
-  state.counters["refresh_med_ms"] = sr.median;
-  state.counters["refresh_p95_ms"] = sr.p95;
-  state.counters["floor_med_ms"] = sf.median;
-  state.counters["floor_p95_ms"] = sf.p95;
-  state.counters["ratio_med"] = sr.median / sf.median;
-  state.counters["ratio_p95"] = sr.p95 / sf.p95;
+  setPairCounters(state, "refresh", tr, "floor", tf);
   state.counters["floor_ops"] = static_cast<double>(floor.size());
   // How far the floor's pixels are from the refresh's: it must be the same picture.
   state.counters["diff_px_pct"] = differingPercent(b.canvas->image, floorImage, 24);
