@@ -27,6 +27,14 @@ class HeadlessPrompt : public Prompt {
                        const std::string& filter) override;
   void message(const std::string& title, const std::string& text) override;
   void warn(const std::string& text) override;
+  // A headless run asks nothing: notices are dropped, questions get their safe answer.
+  void info(const std::string&, const std::string&) override {}
+  bool askYesNo(const std::string&, const std::string&) override { return false; }
+  SaveChoice askSaveChanges(const std::string&, const std::string&) override {
+    return SaveChoice::kCancel;
+  }
+  bool inputText(const std::string&, const std::string&, std::string&) override { return false; }
+  bool openUrl(const std::string&) override { return false; }
 
   // Error messages seen so far, in order (already made single-line).
   const std::vector<std::string>& errors() const { return errors_; }

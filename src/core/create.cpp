@@ -102,6 +102,7 @@ void newDocument(Editor& ed, int kind, int quiet, int refresh) {
     // A new document is not saved anywhere yet: "Save" must ask for a name rather than overwrite
     // the previous scene with an empty one.
     doc.DocumentFileName.clear();
+    ed.modified = false;
     ed.setTitle(kAppTitle);
   }
   doc.CurrentPoint = 0;

@@ -20,7 +20,13 @@ struct EditorHooks {
   std::function<void()> refreshLayerList;    // layer list (full mode)
   std::function<void()> refreshShapeList;
   std::function<void()> refreshFxList;
+  // The point X and Y fields of the properties panel, during a point drag.
+  std::function<void(int64_t, int64_t)> showPointPosition;
+  // Receives the title as the window should show it (with " *" while modified).
   std::function<void(const std::string&)> titleChanged;
+  // Every change of the document passes here once, named ("Move shape", "Paste"...), after the
+  // change is made. Undo and anything else that follows edits hangs off this one hook.
+  std::function<void(const std::string&)> documentChanged;
 };
 
 struct Editor {
@@ -39,9 +45,25 @@ struct Editor {
   Resources& resources;
   EditorHooks hooks;
 
+  // True after any change since the document was last loaded, saved or made new.
+  bool modified = false;
+
+  // Sets the document's title (without the modified mark).
   void setTitle(const std::string& t) {
     windowTitle = t;
-    if (hooks.titleChanged) hooks.titleChanged(t);
+    if (hooks.titleChanged) hooks.titleChanged(displayTitle());
+  }
+  // The title as shown: the document's title, and " *" while it has unsaved changes.
+  std::string displayTitle() const { return modified ? windowTitle + " *" : windowTitle; }
+  void setModified(bool m) {
+    if (modified == m) return;
+    modified = m;
+    if (hooks.titleChanged) hooks.titleChanged(displayTitle());
+  }
+  // Announces a change of the document: marks it modified and tells the change hook.
+  void documentChanged(const std::string& what) {
+    setModified(true);
+    if (hooks.documentChanged) hooks.documentChanged(what);
   }
   // Path of a file below the root: rootPath("data/shapes/") + name.
   std::string rootPath(const std::string& rel) const {
@@ -53,6 +75,9 @@ struct Editor {
   void refreshLayerList() { if (hooks.refreshLayerList) hooks.refreshLayerList(); }
   void refreshShapeList() { if (hooks.refreshShapeList) hooks.refreshShapeList(); }
   void refreshFxList() { if (hooks.refreshFxList) hooks.refreshFxList(); }
+  void showPointPosition(int64_t x, int64_t y) {
+    if (hooks.showPointPosition) hooks.showPointPosition(x, y);
+  }
 };
 
 }  // namespace pw

@@ -20,6 +20,18 @@ class Prompt {
   virtual void message(const std::string& title, const std::string& text) = 0;
   // A diagnostic that must not interrupt the user (autosave failures and the like).
   virtual void warn(const std::string& text) = 0;
+
+  // An information requester (tips, notices).
+  virtual void info(const std::string& title, const std::string& text) = 0;
+  // Yes / No question; true for Yes.
+  virtual bool askYesNo(const std::string& title, const std::string& text) = 0;
+  enum class SaveChoice { kSave, kDiscard, kCancel };
+  // "Save", "Discard" or "Cancel" for a document with unsaved changes.
+  virtual SaveChoice askSaveChanges(const std::string& title, const std::string& text) = 0;
+  // One-line input preset to `value`; false (value untouched) when cancelled.
+  virtual bool inputText(const std::string& title, const std::string& label, std::string& value) = 0;
+  // Opens a file or web address with the system's handler; false when nothing could open it.
+  virtual bool openUrl(const std::string& url) = 0;
 };
 
 }  // namespace pw

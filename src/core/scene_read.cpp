@@ -473,6 +473,7 @@ bool loadScene(Editor& ed, int mode, const std::string& fileName, int refresh) {
       // Merges and templates leave the document's own file and title alone.
       if (mode == kLoadReplace) {
         doc.DocumentFileName = path;
+        ed.modified = false;
         ed.setTitle(std::string(kAppTitle) + " - " + fileNamePart(path));
       }
       doc.DocumentState = 1;

@@ -243,6 +243,7 @@ bool saveScene(Editor& ed, const std::string& fileName, int keepName) {
   }
   if (keepName == 0) {
     ed.doc.DocumentFileName = name;
+    ed.modified = false;
     ed.setTitle(std::string(kAppTitle) + " - " + fileNamePart(path));
   }
   return true;

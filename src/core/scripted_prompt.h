@@ -3,6 +3,7 @@
 #pragma once
 
 #include <deque>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -13,8 +14,8 @@ namespace pw {
 class ScriptedPrompt : public Prompt {
  public:
   struct Dialog {
-    std::string kind;  // "open" or "save"
-    std::string title, initialPath, filter;
+    std::string kind;  // "open", "save", "yesno", "savechanges" or "input"
+    std::string title, initialPath, filter;  // for questions: title, text, label
   };
   struct Message {
     std::string title, text;
@@ -22,6 +23,12 @@ class ScriptedPrompt : public Prompt {
 
   // Queues the answer of the next file dialog (empty = cancel).
   void answerFile(std::string path) { fileAnswers.push_back(std::move(path)); }
+  // Queues the answer of the next yes/no question (unanswered: No).
+  void answerYesNo(bool yes) { yesNoAnswers.push_back(yes); }
+  // Queues the answer of the next unsaved-changes question (unanswered: Cancel).
+  void answerSaveChanges(SaveChoice c) { saveChoices.push_back(c); }
+  // Queues the answer of the next input dialog (nullopt or unanswered: cancelled).
+  void answerInput(std::optional<std::string> text) { inputAnswers.push_back(std::move(text)); }
 
   std::string openFile(const std::string& title, const std::string& initialPath,
                        const std::string& filter) override {
@@ -37,11 +44,53 @@ class ScriptedPrompt : public Prompt {
     messages.push_back({title, text});
   }
   void warn(const std::string& text) override { warnings.push_back(text); }
+  void info(const std::string& title, const std::string& text) override {
+    infos.push_back({title, text});
+  }
+  bool askYesNo(const std::string& title, const std::string& text) override {
+    dialogs.push_back({"yesno", title, text, {}});
+    if (yesNoAnswers.empty()) return false;
+    const bool a = yesNoAnswers.front();
+    yesNoAnswers.pop_front();
+    return a;
+  }
+  SaveChoice askSaveChanges(const std::string& title, const std::string& text) override {
+    dialogs.push_back({"savechanges", title, text, {}});
+    if (saveChoices.empty()) return SaveChoice::kCancel;
+    const SaveChoice c = saveChoices.front();
+    saveChoices.pop_front();
+    return c;
+  }
+  bool inputText(const std::string& title, const std::string& label, std::string& value) override {
+    dialogs.push_back({"input", title, label, value});
+    if (inputAnswers.empty()) return false;
+    std::optional<std::string> a = std::move(inputAnswers.front());
+    inputAnswers.pop_front();
+    if (!a) return false;
+    value = std::move(*a);
+    return true;
+  }
+  bool openUrl(const std::string& url) override {
+    urls.push_back(url);
+    return true;
+  }
+
+  // Number of dialogs of one kind seen so far.
+  size_t count(const std::string& kind) const {
+    size_t n = 0;
+    for (const Dialog& d : dialogs) n += d.kind == kind;
+    return n;
+  }
 
   std::deque<std::string> fileAnswers;
+  std::deque<bool> yesNoAnswers;
+  std::deque<SaveChoice> saveChoices;
+  std::deque<std::optional<std::string>> inputAnswers;
   std::vector<Dialog> dialogs;
   std::vector<Message> messages;
+  std::vector<Message> infos;
   std::vector<std::string> warnings;
+  std::vector<std::string> urls;
 
  private:
   std::string next() {

@@ -1,0 +1,23 @@
+// State the editor shell keeps beside the document: the copy buffer, the loop's flags and the
+// autosave clock. Main thread only, except the new-version flag, which the update check sets.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <string>
+
+#include "core/model.h"
+
+namespace pw {
+
+struct AppState {
+  Shape copyBuffer;            // "Copy current shape"; lives in memory only
+  bool hasCopy = false;
+  uint8_t lockSelection = 0;   // "Lock selection" (nothing else reads it)
+  uint8_t playing = 0;         // the timeline plays
+  std::atomic<uint8_t> newVersion{0};  // set by the update check, cleared by the loop
+  int64_t autosaveStamp = 0;   // names this run's autosave file
+  int64_t autosaveBase = 0;    // milliseconds: deadline base of the next autosave
+};
+
+}  // namespace pw
