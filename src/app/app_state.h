@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <string>
 
+#include "core/history.h"
 #include "core/model.h"
 
 namespace pw {
@@ -18,6 +19,7 @@ struct AppState {
   std::atomic<uint8_t> newVersion{0};  // set by the update check, cleared by the loop
   int64_t autosaveStamp = 0;   // names this run's autosave file
   int64_t autosaveBase = 0;    // milliseconds: deadline base of the next autosave
+  History history;             // undo and redo of the document
 };
 
 }  // namespace pw

@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 
 #include <QByteArray>
+#include <QApplication>
 #include <QGuiApplication>
 #include <QString>
 #include <QThreadPool>
@@ -14,8 +15,13 @@
 #include <string_view>
 #include <utility>
 
+#include "app/editor_main.h"
 #include "app/headless_prompt.h"
+#include "app/qt_prompt.h"
 #include "core/editor.h"
+#include "core/scripted_prompt.h"
+#include "export/source_export.h"
+#include "services/fatal_error.h"
 #include "core/json_dump.h"
 #include "core/scene_file.h"
 #include "export/image_export.h"
@@ -67,6 +73,8 @@ const char* commandFlag(Command c) {
     case Command::kSaveAs: return "--save-as";
     case Command::kDumpJson: return "--dump-json";
     case Command::kExportPng: return "--export-png";
+    case Command::kExportPb: return "--export-pb";
+    case Command::kShowCrashReport: return "--show-crash-report";
     case Command::kVersion: return "--version";
     case Command::kHelp: return "--help";
     case Command::kEditor: break;
@@ -174,25 +182,51 @@ int runHeadless(const CommandLine& cl, const char* argv0) {
       return 0;
     }
 
+    case Command::kExportPb: {
+      const int64_t obj = cl.object >= 0 ? cl.object : ed.doc.CurrentObject;
+      if (obj > lastIndex(ed.doc.Objects))
+        return fail("--object " + std::to_string(obj) + ": the scene has only " +
+                    std::to_string(ed.doc.Objects.size()) + " objects");
+      std::string err;
+      const std::string out = sourceFileName(cl.output);
+      if (!writeSourceCode(ed.doc, obj, out, &err)) return fail("cannot write " + out + ": " + err);
+      return 0;
+    }
+
     default:
       return fail("internal error: not a headless command");
   }
 }
 
-// The editor window. Until it exists, a run without a command explains how to use the program.
-int runEditor(const CommandLine&) {
-  std::fputs("penwick: the editor window is not available in this build; see penwick --help\n",
-             stderr);
-  return 2;
+
+// The report mode started by the fault handler: the report in an "Error" box, then the end the
+// fault would have had. With PENWICK_CRASH_REPORT_STDOUT set (or no display) the box is printed
+// to standard output instead ("Error", then the report).
+int runCrashReport(const std::string& file, int argc, char** argv) {
+  int sig = 0;
+  if (qEnvironmentVariableIsSet("PENWICK_CRASH_REPORT_STDOUT") || !displayAvailable()) {
+    ScriptedPrompt box;
+    sig = showCrashReport(box, file);
+    for (const auto& m : box.messages) std::printf("%s\n%s\n", m.title.c_str(), m.text.c_str());
+    std::fflush(stdout);
+  } else {
+    QApplication app(argc, argv);
+    QtPrompt box;
+    sig = showCrashReport(box, file);
+  }
+  if (sig == 0) return fail("not a fault report: " + file);
+  endWithSignal(sig);
 }
 
 }  // namespace
 
 std::string usageText() {
-  return "usage: penwick [--version | --help]\n"
+  return "usage: penwick [SCENE]                 open the editor (with SCENE loaded)\n"
+         "       penwick [--version | --help]\n"
          "       penwick --dump-json SCENE\n"
          "       penwick --save-as OUT SCENE\n"
          "       penwick --export-png OUT [--camera] [--canvas WxH] [--settings FILE] SCENE\n"
+         "       penwick --export-pb OUT [--object N] SCENE\n"
          "\n"
          "  --dump-json SCENE    print the scene as one JSON object\n"
          "  --save-as OUT        write the scene again as OUT (\".txt\" is added)\n"
@@ -200,6 +234,8 @@ std::string usageText() {
          "  --camera             cut the camera rectangle instead of the drawn content\n"
          "  --canvas WxH         canvas size in pixels (default: the camera size)\n"
          "  --settings FILE      settings to use (default: Preferences.ini when present)\n"
+         "  --export-pb OUT      write an object's shapes as PureBasic source (\".pb\" rule)\n"
+         "  --object N           the object to export, from 0 (default: the current one)\n"
          "  --version            print the version\n"
          "  --help               print this help\n";
 }
@@ -276,6 +312,24 @@ bool parseCommandLine(int argc, const char* const* argv, CommandLine& cl, std::s
     } else if (flag == "--export-png") {
       if (!setCommand(Command::kExportPng, flag) || !takeValue("an output file name")) return false;
       cl.output = value;
+    } else if (flag == "--export-pb") {
+      if (!setCommand(Command::kExportPb, flag) || !takeValue("an output file name")) return false;
+      cl.output = value;
+    } else if (flag == "--object") {
+      if (cl.object >= 0) {
+        error = "--object given twice";
+        return false;
+      }
+      if (!takeValue("an object number")) return false;
+      const auto r = std::from_chars(value.data(), value.data() + value.size(), cl.object);
+      if (r.ec != std::errc() || r.ptr != value.data() + value.size() || cl.object < 0) {
+        error = "--object wants a number from 0, not " + value;
+        cl.object = -1;
+        return false;
+      }
+    } else if (flag == "--show-crash-report") {
+      if (!setCommand(Command::kShowCrashReport, flag) || !takeValue("a report file")) return false;
+      cl.output = value;
     } else if (flag == "--camera") {
       if (!noValue()) return false;
       cl.camera = true;
@@ -305,6 +359,10 @@ bool parseCommandLine(int argc, const char* const* argv, CommandLine& cl, std::s
     }
   }
 
+  if (cl.object >= 0 && cl.command != Command::kExportPb) {
+    error = "--object applies only to --export-pb";
+    return false;
+  }
   const bool exporting = cl.command == Command::kExportPng;
   if (!exporting && (cl.camera || cl.hasCanvas || haveSettings)) {
     const char* opt = cl.camera ? "--camera" : cl.hasCanvas ? "--canvas" : "--settings";
@@ -315,6 +373,7 @@ bool parseCommandLine(int argc, const char* const* argv, CommandLine& cl, std::s
     case Command::kSaveAs:
     case Command::kDumpJson:
     case Command::kExportPng:
+    case Command::kExportPb:
       if (!haveScene) {
         error = std::string(commandFlag(cl.command)) + " needs a scene file";
         return false;
@@ -322,6 +381,7 @@ bool parseCommandLine(int argc, const char* const* argv, CommandLine& cl, std::s
       break;
     case Command::kVersion:
     case Command::kHelp:
+    case Command::kShowCrashReport:
       if (haveScene) {
         error = std::string(commandFlag(cl.command)) + " takes no scene file";
         return false;
@@ -345,7 +405,14 @@ int runPenwick(int argc, char** argv) {
       std::fputs(usageText().c_str(), stdout);
       return 0;
     case Command::kEditor:
-      return runEditor(cl);
+      if (!displayAvailable()) {
+        std::fputs("penwick: no display to open the editor on; see penwick --help for the "
+                   "command line\n", stderr);
+        return 2;
+      }
+      return runEditorWindow(cl.scene, argc, argv);
+    case Command::kShowCrashReport:
+      return runCrashReport(cl.output, argc, argv);
     default:
       return runHeadless(cl, argc > 0 ? argv[0] : nullptr);
   }

@@ -2,6 +2,7 @@
 // that prints one-line errors on stderr and exits non-zero on failure.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 namespace pw {
@@ -10,10 +11,13 @@ int runPenwick(int argc, char** argv);
 
 // What the command line asks for.
 struct CommandLine {
-  enum class Command { kEditor, kVersion, kHelp, kSaveAs, kDumpJson, kExportPng };
+  enum class Command {
+    kEditor, kVersion, kHelp, kSaveAs, kDumpJson, kExportPng, kExportPb, kShowCrashReport
+  };
   Command command = Command::kEditor;
   std::string scene;      // the scene file (positional)
-  std::string output;     // --save-as / --export-png target
+  std::string output;     // --save-as / --export-png / --export-pb target, the crash report
+  int64_t object = -1;    // --object N of --export-pb; -1: the current object after loading
   bool camera = false;    // --camera: cut the camera rectangle instead of the drawn content
   bool hasCanvas = false; // --canvas WxH given
   int canvasW = 0, canvasH = 0;

@@ -54,6 +54,9 @@ inline constexpr int kCmdConvertToComplex = 63;
 inline constexpr int kCmdSeparateSubShapes = 64;
 inline constexpr int kCmdJoinSelected = 65;
 inline constexpr int kCmdSelectAllPoints = 66;
+// Edit menu: numbers of their own, clear of the others.
+inline constexpr int kCmdUndo = 200;
+inline constexpr int kCmdRedo = 201;
 
 // Windows, menus and controls.
 inline constexpr int kWinMain = 2;

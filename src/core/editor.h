@@ -5,6 +5,7 @@
 #include <functional>
 #include <string>
 
+#include "core/change_scope.h"
 #include "core/model.h"
 #include "core/prompt.h"
 #include "core/resources.h"
@@ -27,6 +28,10 @@ struct EditorHooks {
   // Every change of the document passes here once, named ("Move shape", "Paste"...), after the
   // change is made. Undo and anything else that follows edits hangs off this one hook.
   std::function<void(const std::string&)> documentChanged;
+  // The same announcement with what it touched and its merge key (the undo history records it).
+  std::function<void(const std::string&, const ChangeScope&, int)> changeRecorded;
+  // The document was written to its file and is now the saved one.
+  std::function<void()> documentSaved;
 };
 
 struct Editor {
@@ -60,10 +65,17 @@ struct Editor {
     modified = m;
     if (hooks.titleChanged) hooks.titleChanged(displayTitle());
   }
-  // Announces a change of the document: marks it modified and tells the change hook.
-  void documentChanged(const std::string& what) {
+  // Announces a change of the document: marks it modified and tells the change hooks. `scope`
+  // says what changed (everything when left out); edits of one control in a burst share a
+  // nonzero mergeKey so that they make one undo step.
+  void documentChanged(const std::string& what, const ChangeScope& scope = {}, int mergeKey = 0) {
     setModified(true);
     if (hooks.documentChanged) hooks.documentChanged(what);
+    if (hooks.changeRecorded) hooks.changeRecorded(what, scope, mergeKey);
+  }
+  // Tells the hooks that the document was just saved (the modified flag is already cleared).
+  void documentSaved() {
+    if (hooks.documentSaved) hooks.documentSaved();
   }
   // Path of a file below the root: rootPath("data/shapes/") + name.
   std::string rootPath(const std::string& rel) const {

@@ -245,6 +245,7 @@ bool saveScene(Editor& ed, const std::string& fileName, int keepName) {
     ed.doc.DocumentFileName = name;
     ed.modified = false;
     ed.setTitle(std::string(kAppTitle) + " - " + fileNamePart(path));
+    ed.documentSaved();
   }
   return true;
 }

@@ -75,6 +75,7 @@ int64_t ImageStore::addImage(QImage img) {
   if (img.isNull()) return 0;
   const int64_t id = nextImage_++;
   images_.emplace(id, std::move(img));
+  ++generation_;
   return id;
 }
 
@@ -88,7 +89,9 @@ bool ImageStore::imageSize(int64_t id, int& w, int& h) const {
   return true;
 }
 
-void ImageStore::freeImage(int64_t id) { images_.erase(id); }
+void ImageStore::freeImage(int64_t id) {
+  if (images_.erase(id) != 0) ++generation_;
+}
 
 const QImage* ImageStore::image(int64_t id) const {
   auto it = images_.find(id);
@@ -100,6 +103,7 @@ int64_t ImageStore::loadFont(const std::string& name, int size, int64_t style) {
   if (size > 0) f.setPixelSize(size);
   const int64_t id = nextFont_++;
   fonts_.emplace(id, std::move(f));
+  ++generation_;
   return id;
 }
 

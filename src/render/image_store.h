@@ -39,6 +39,10 @@ class ImageStore final : public Resources {
   // Advance width and line height of `text` in that font and size.
   QSizeF textExtent(int64_t fontId, double size, const std::string& text);
 
+  // Changes whenever an image or font is added or freed, so that pictures drawn earlier can tell
+  // whether they still show what the handles stand for.
+  uint64_t generation() const { return generation_; }
+
  private:
   struct TextKey {
     int64_t font;
@@ -70,6 +74,7 @@ class ImageStore final : public Resources {
   std::map<int64_t, QFont> fonts_;
   int64_t nextImage_ = 1;
   int64_t nextFont_ = 1;
+  uint64_t generation_ = 1;
   std::map<TextKey, QPainterPath, TextKeyLess> outlines_;
   std::map<std::pair<int64_t, double>, SizedFont> sizedFonts_;
   QPainterPath emptyOutline_;

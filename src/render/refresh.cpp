@@ -1,6 +1,11 @@
 #include "render/refresh.h"
 
+#include <QSemaphore>
+#include <QThread>
+#include <QThreadPool>
+
 #include "render/background.h"
+#include "render/drag_cache.h"
 #include "render/scene_draw.h"
 #include "render/vg.h"
 
@@ -83,14 +88,49 @@ void setAllShapesSelected(Editor& ed, uint8_t value) {
   for (Shape& s : o->shapes) s.selected = value;
 }
 
-void refreshCanvas(Editor& ed, CanvasSurface& canvas, int64_t x, int64_t y, int mode) {
+namespace {
+
+// Runs a drawing job on a worker of Qt's thread pool and waits for it. Drawing from the GUI
+// thread, Qt's raster engine hands every large span fill to those workers and waits for them,
+// which on a small machine costs more than it saves; from a worker it fills inline. The pixels
+// are the same. Runs the job here when no worker is free.
+template <class Job>
+void drawOnWorker(Job&& job) {
+  QThreadPool* pool = QThreadPool::globalInstance();
+  if (pool->contains(QThread::currentThread())) {
+    job();
+    return;
+  }
+  QSemaphore done;
+  const bool started = pool->tryStart([&job, &done] {
+    job();
+    done.release();
+  });
+  if (!started) {
+    job();
+    return;
+  }
+  done.acquire();
+}
+
+// Draws everything; while a drag is under way the cache records what the next refreshes can
+// start from.
+void fullRefresh(Editor& ed, CanvasSurface& canvas, int64_t x, int64_t y, int mode,
+                 DragCache& cache) {
+  // A background that is not opaque is laid on a clear canvas, so that the picture never depends
+  // on what the canvas showed before.
+  if (!canvas.image.isNull() && alphaOf(ed.options.BgColor) != 255) {
+    canvas.image.fill(Qt::transparent);
+  }
   VectorCanvas vg(canvas.store);
   if (!vg.beginDrawing(canvas.image)) return;
+  cache.beginFull(ed, canvas.image, canvas.store, mode);
   RenderCtx rc{ed, vg};
   vg.resetTransform();
   drawBackground(rc);
   applyViewTransform(rc);
 
+  const bool recording = cache.recording();
   if (ed.doc.DocumentState >= 1) {
     const bool testing = ed.tools.revertTool == 0 && mode == 1 && currentObject(ed.doc);
     HitTest hit;
@@ -101,13 +141,39 @@ void refreshCanvas(Editor& ed, CanvasSurface& canvas, int64_t x, int64_t y, int 
         clickTest(rc, j, x, y, dragFree);
       };
     }
-    drawScene(rc, hit);
+    ShapeFilter record;
+    if (recording) {
+      record = cache.recorder(rc, canvas.image);
+      cache.attach(vg);
+    }
+    drawScene(rc, hit, record);
+    if (recording) cache.sceneDrawn(vg);
     if (ed.tools.revertTool == 0) settleSelection(ed, x, y);
   }
 
+  if (recording) cache.marksBegin(vg);
   drawMarks(rc);
+  if (recording) cache.marksEnd(vg);
   drawOverlays(rc);
   vg.endDrawing();
+  cache.endFull(ed, canvas.image, canvas.store);
+}
+
+}  // namespace
+
+void DragCacheDeleter::operator()(DragCache* c) const { delete c; }
+
+void refreshCanvas(Editor& ed, CanvasSurface& canvas, int64_t x, int64_t y, int mode) {
+  if (!canvas.cache) canvas.cache.reset(new DragCache);
+  DragCache& cache = *canvas.cache;
+  if (cache.prepare(ed, canvas.image, canvas.store, mode)) {
+    cache.applyClickTest(ed);
+    if (ed.tools.revertTool == 0) settleSelection(ed, x, y);
+    bool drawn = false;
+    drawOnWorker([&] { drawn = cache.redraw(ed, canvas.image, canvas.store); });
+    if (drawn) return;
+  }
+  fullRefresh(ed, canvas, x, y, mode, cache);
 }
 
 }  // namespace pw

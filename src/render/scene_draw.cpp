@@ -183,7 +183,7 @@ bool objectTransformUsable(RenderCtx& rc, int64_t i) {
   return std::isfinite(det) && !qFuzzyIsNull(det);
 }
 
-void drawScene(RenderCtx& rc, const HitTest& hitTest) {
+void drawScene(RenderCtx& rc, const HitTest& hitTest, const ShapeFilter& filter) {
   const Document& doc = rc.ed.doc;
   if (doc.DocumentState < 1) return;
   const bool onlySel = rc.ed.options.ShowOnlySel != 0;
@@ -202,6 +202,7 @@ void drawScene(RenderCtx& rc, const HitTest& hitTest) {
       const Shape& s = shapes[static_cast<size_t>(j)];
       // A shape without points has no outline at all.
       if (s.hidden == 1 || s.points.empty()) continue;
+      if (filter && !filter(i, j)) continue;
       const bool paintNow = s.link == 0 || j == last;
       drawFxAtDepth(rc, i, j, 0);
       buildShapePath(rc, i, j);

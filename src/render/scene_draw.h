@@ -20,8 +20,12 @@ bool objectTransformUsable(RenderCtx& rc, int64_t i);
 // Called right after a shape's outline is built and before it is painted.
 using HitTest = std::function<void(int64_t i, int64_t j)>;
 
+// Asked before shape j of object i is drawn (once it has passed every visibility rule): false
+// skips the shape.
+using ShapeFilter = std::function<bool(int64_t i, int64_t j)>;
+
 // The shape loop (only while DocumentState >= 1).
-void drawScene(RenderCtx& rc, const HitTest& hitTest);
+void drawScene(RenderCtx& rc, const HitTest& hitTest, const ShapeFilter& filter = {});
 // Anchors, centre marker and selection outlines of the current object.
 void drawMarks(RenderCtx& rc);
 

@@ -15,6 +15,10 @@ constexpr double kMiterLimit = 10.0;
 
 bool usableWidth(double w) { return w > 0 && std::isfinite(w); }
 
+// Anti-aliased edges, thin pens drawn one pixel wide and curve flattening may reach a little
+// beyond the exact geometry.
+constexpr int kPaintMargin = 3;
+
 }  // namespace
 
 VectorCanvas::~VectorCanvas() {
@@ -31,6 +35,7 @@ bool VectorCanvas::beginDrawing(QImage& target) {
   xf_.reset();
   changedTransform();
   painterGen_ = 0;
+  watch_ = PaintWatch{};
   clearPath();
   source_ = Source::Color;
   color_ = Qt::black;
@@ -226,6 +231,11 @@ void VectorCanvas::drawImage(int64_t imageId, int alpha, double w, double h) {
   QTransform m(xf_.m11(), xf_.m12(), xf_.m21(), xf_.m22(), c.x(), c.y());
   m.scale(w / img->width(), h / img->height());
   if (!m.isInvertible() || !std::isfinite(m.determinant())) return;
+  if (measuring()) {
+    const QRectF r = m.mapRect(QRectF(0, 0, img->width(), img->height()));
+    if (!watchPaint(outputRectOf(r))) return;
+  }
+  if (watch_.allow && !watch_.allow()) return;
   painter_.save();
   painter_.setOpacity(std::clamp(alpha, 0, 255) / 255.0);
   painter_.setTransform(m);
@@ -280,6 +290,39 @@ void VectorCanvas::paintImageSource(const QPainterPath& p, const QPen* pen) {
   painterGen_ = 0;  // restore() brought back an older transform
 }
 
+QRect VectorCanvas::outputRectOf(const QRectF& r) const {
+  const QRect out(0, 0, outputWidth(), outputHeight());
+  const bool finite = std::isfinite(r.left()) && std::isfinite(r.top()) &&
+                      std::isfinite(r.right()) && std::isfinite(r.bottom());
+  // Far outside the output, or not a number: take the whole output.
+  if (!finite || std::fabs(r.left()) > 1e8 || std::fabs(r.top()) > 1e8 ||
+      std::fabs(r.right()) > 1e8 || std::fabs(r.bottom()) > 1e8) {
+    return out;
+  }
+  return r.toAlignedRect().adjusted(-kPaintMargin, -kPaintMargin, kPaintMargin, kPaintMargin) &
+         out;
+}
+
+QRect VectorCanvas::paintedRect(const QPainterPath& p, const QPen* pen) const {
+  QRectF r = p.controlPointRect();
+  if (pen) {
+    // A solid pen of the same width, caps and joins covers every dash and dot of the pattern.
+    QPainterPathStroker stroker;
+    stroker.setWidth(pen->widthF());
+    stroker.setCapStyle(pen->capStyle());
+    stroker.setJoinStyle(pen->joinStyle());
+    stroker.setMiterLimit(pen->miterLimit());
+    r |= stroker.createStroke(p).controlPointRect();
+  }
+  return outputRectOf(xf_.mapRect(r));
+}
+
+bool VectorCanvas::watchPaint(const QRect& r) {
+  if (watch_.bounds) *watch_.bounds |= r;
+  if (watch_.ops) watch_.ops->push_back(r);
+  return !watch_.measureOnly;
+}
+
 void VectorCanvas::paintPath(const QPen* pen) {
   if (!painter_.isActive() || pathFresh_ || path_.isEmpty() || !xf_.isInvertible()) {
     clearPath();
@@ -292,6 +335,10 @@ void VectorCanvas::paintPath(const QPen* pen) {
     mapped = back.map(path_);
     mapped.setFillRule(Qt::OddEvenFill);
     p = &mapped;
+  }
+  if ((measuring() && !watchPaint(paintedRect(*p, pen))) || (watch_.allow && !watch_.allow())) {
+    clearPath();
+    return;
   }
   if (painterGen_ != gen_) {
     painter_.setTransform(xf_);

@@ -8,9 +8,12 @@
 #include <QImage>
 #include <QPainter>
 #include <QPainterPath>
+#include <QRect>
 #include <QTransform>
 #include <cstdint>
+#include <functional>
 #include <string>
+#include <vector>
 
 namespace pw {
 
@@ -29,6 +32,19 @@ class VectorCanvas {
   bool drawing() const { return painter_.isActive(); }
   int outputWidth() const;
   int outputHeight() const;
+  // Partial redraws. With `bounds` set, every painting operation adds the output pixels it can
+  // touch (a conservative rectangle) to *bounds, and with `ops` set appends them there; with
+  // `measureOnly` on, nothing is painted, and paths are consumed as if they were. `allow`, when
+  // set, is asked before each painting operation, in the same order: false skips it.
+  struct PaintWatch {
+    QRect* bounds = nullptr;
+    bool measureOnly = false;
+    std::vector<QRect>* ops = nullptr;
+    std::function<bool()> allow;
+  };
+  void setPaintWatch(const PaintWatch& w) { watch_ = w; }
+  // True while no outline waits in the current path to be painted.
+  bool pathEmpty() const { return pathFresh_; }
 
   void resetTransform();
   void scaleBy(double sx, double sy);
@@ -89,6 +105,13 @@ class VectorCanvas {
   void paintPath(const QPen* pen);
   void paintImageSource(const QPainterPath& p, const QPen* pen);
   QPen& strokePen(double width, Qt::PenCapStyle cap);
+  // Output pixels that painting `p` (in the system in force) with `pen` (or a fill) can touch.
+  QRect paintedRect(const QPainterPath& p, const QPen* pen) const;
+  // A rectangle in output coordinates, widened by the paint margin and cut to the output.
+  QRect outputRectOf(const QRectF& r) const;
+  // Reports a painting operation to the watch; false when it must not paint.
+  bool watchPaint(const QRect& r);
+  bool measuring() const { return watch_.bounds || watch_.ops || watch_.measureOnly; }
 
   ImageStore& store_;
   QPainter painter_;
@@ -110,6 +133,7 @@ class VectorCanvas {
   int srcAlpha_ = 255;
   double srcTileW_ = 0, srcTileH_ = 0;
   bool srcRepeat_ = false;
+  PaintWatch watch_;
   // Text.
   int64_t fontId_ = 0;
   double fontSize_ = 10;

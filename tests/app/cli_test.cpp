@@ -17,6 +17,8 @@
 #include <vector>
 
 #include "../core/fakes.h"
+#include <map>
+
 #include "app/cli.h"
 #include "app/headless_prompt.h"
 #include "core/scene_file.h"
@@ -128,11 +130,19 @@ TEST_F(CliTest, VersionAndHelp) {
   EXPECT_EQ(r.err, "");
 }
 
-TEST_F(CliTest, WithoutACommandExplainsAndExitsWith2) {
+TEST_F(CliTest, TheEditorWithoutADisplayExplainsAndExitsWith2) {
+  // No screen to open the window on: one line that says so, no crash.
+  std::map<std::string, std::string> saved;
+  for (const char* v : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) {
+    if (const char* val = std::getenv(v)) saved[v] = val;
+    unsetenv(v);
+  }
   const Result r = run({});
+  for (const auto& [k, v] : saved) setenv(k.c_str(), v.c_str(), 1);
   EXPECT_EQ(r.status, 2);
   EXPECT_EQ(r.out, "");
-  EXPECT_EQ(r.errLines().size(), 1u) << r.err;
+  ASSERT_EQ(r.errLines().size(), 1u) << r.err;
+  EXPECT_NE(r.err.find("no display"), std::string::npos) << r.err;
 }
 
 TEST_F(CliTest, BadArgumentsFailWithOneLine) {

@@ -1,0 +1,99 @@
+// Files menu: new, load, merge, save, save a copy, the image exports and quit.
+#include <array>
+#include <vector>
+
+#include "app/command_ids.h"
+#include "app/command_table.h"
+#include "app/commands.h"
+#include "core/create.h"
+#include "core/scene_file.h"
+#include "export/image_export.h"
+#include "export/source_export.h"
+
+namespace pw {
+
+namespace {
+
+// After the document was replaced: every view of it starts over.
+void documentReplaced(Shell& shell) {
+  Editor& ed = shell.editor();
+  ed.tools.dragState = 0;
+  ed.tools.dragStarted = 0;
+  ed.tools.shapeHit = 0;
+  // A new history starts with the new document.
+  shell.app().history.reset(ed.doc, !ed.modified);
+  ed.refreshLayerList();
+  shell.selectionChanged();
+  shell.redrawCanvas();
+}
+
+void cmdNew(Shell& shell) {
+  if (!confirmDiscardChanges(shell)) return;
+  newDocument(shell.editor(), 1, 0, 1);
+  documentReplaced(shell);
+}
+
+void cmdLoad(Shell& shell) {
+  if (!confirmDiscardChanges(shell)) return;
+  if (loadScene(shell.editor(), kLoadReplace, "", 1)) documentReplaced(shell);
+}
+
+void cmdMerge(Shell& shell) {
+  Editor& ed = shell.editor();
+  if (!loadScene(ed, kLoadMerge, "", 1)) return;
+  ed.documentChanged("Merge");
+  ed.refreshLayerList();
+  shell.selectionChanged();
+  shell.redrawCanvas();
+}
+
+void cmdSave(Shell& shell) { saveDocument(shell); }
+
+void cmdSaveCopy(Shell& shell) { saveScene(shell.editor(), "", 0); }
+
+void exportImageMode(Shell& shell, int mode) {
+  exportImage(shell.editor(), shell.images(), shell.canvasWidth(), shell.canvasHeight(), mode);
+}
+
+void cmdExportObject(Shell& shell) { exportImageMode(shell, 0); }
+void cmdExportScene(Shell& shell) { exportImageMode(shell, 1); }
+
+void cmdExportSource(Shell& shell) { exportSourceCode(shell.editor()); }
+
+void cmdQuit(Shell& shell) {
+  if (!confirmDiscardChanges(shell)) return;
+  shell.quitNow();
+}
+
+const std::array kFileCommands = {
+    CommandDef{kCmdNew, "New", cmdNew},
+    CommandDef{kCmdLoad, "Load Object", cmdLoad},
+    CommandDef{kCmdMerge, "Merge", cmdMerge},
+    CommandDef{kCmdSave, "Save", cmdSave},
+    CommandDef{kCmdSaveCopy, "Save a copy", cmdSaveCopy},
+    CommandDef{kCmdExportObjectImage, "Export the object as image", cmdExportObject},
+    CommandDef{kCmdExportSceneImage, "Export Scene (image)", cmdExportScene},
+    CommandDef{kCmdExportSource, "Export in purebasic", cmdExportSource},
+    CommandDef{kCmdQuit, "Quit", cmdQuit},
+};
+
+}  // namespace
+
+bool saveDocument(Shell& shell) {
+  Editor& ed = shell.editor();
+  return saveScene(ed, ed.doc.DocumentFileName, 0);
+}
+
+std::span<const CommandDef> fileCommands() { return kFileCommands; }
+
+std::span<const CommandDef> commandTable() {
+  static const std::vector<CommandDef> all = [] {
+    std::vector<CommandDef> v;
+    for (auto part : {fileCommands(), editCommands(), shapeCommands(), viewCommands()})
+      v.insert(v.end(), part.begin(), part.end());
+    return v;
+  }();
+  return all;
+}
+
+}  // namespace pw

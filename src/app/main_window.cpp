@@ -1,0 +1,348 @@
+#include "app/main_window.h"
+
+#include <QCloseEvent>
+#include <QCursor>
+#include <QGroupBox>
+#include <QLabel>
+#include <QMenuBar>
+#include <QStatusBar>
+#include <QTabWidget>
+#include <algorithm>
+#include <chrono>
+
+#include "app/autosave.h"
+#include "app/canvas_widget.h"
+#include "app/command_ids.h"
+#include "app/commands.h"
+#include "core/create.h"
+#include "core/scene_file.h"
+#include "services/new_version_window.h"
+#include "services/update_check.h"
+#include "settings/options.h"
+#include "ui/layer_panel.h"
+#include "ui/points_menu.h"
+#include "ui/tool_bar.h"
+
+namespace pw {
+
+namespace {
+
+constexpr int64_t kWinStateNormal = 0;
+constexpr int64_t kWinStateMaximized = 16777216;
+constexpr int64_t kWinStateMinimized = 536870912;
+
+QTabWidget* makeTabs(QWidget* parent, int control, std::initializer_list<const char*> tabs) {
+  auto* t = new QTabWidget(parent);
+  t->setObjectName(QString("ctl%1").arg(control));
+  for (const char* name : tabs) {
+    auto* page = new QWidget(t);
+    page->setObjectName(QString("ctl%1_%2").arg(control).arg(name));
+    t->addTab(page, name);
+  }
+  return t;
+}
+
+}  // namespace
+
+std::vector<std::string> startupTips() {
+  const std::string text =
+      std::string("To create a line or a curve,select the line or curve tool, then clic and move "
+                  "the mouse./To move,rotate,scale a shape, first : select the object which "
+                  "contain this Shape, then move the mouse./") +
+      "To add point to the shape, curve or line, use 'addpoint' tool./To create a new object, "
+      "when creating a new shape, set the checkbox 'Create new objet', in object panel./'";
+  // As many tips as separators: whatever follows the last "/" is never shown.
+  std::vector<std::string> tips;
+  size_t start = 0;
+  for (size_t slash = text.find('/'); slash != std::string::npos;
+       slash = text.find('/', start)) {
+    tips.push_back(text.substr(start, slash - start));
+    start = slash + 1;
+  }
+  return tips;
+}
+
+MainWindow::MainWindow(Editor& ed, ImageStore& store, AppState& app, WindowConfig cfg,
+                       QWidget* parent)
+    : QMainWindow(parent), ed_(ed), store_(store), app_(app), cfg_(std::move(cfg)) {
+  elapsed_.start();
+  rng_.seed(cfg_.seed ? cfg_.seed
+                      : static_cast<uint64_t>(
+                            std::chrono::steady_clock::now().time_since_epoch().count()));
+  setObjectName("window2");
+  ed_.hooks.titleChanged = [this](const std::string& t) {
+    setWindowTitle(QString::fromStdString(t));
+  };
+  setWindowTitle(QString::fromStdString(ed_.displayTitle()));
+
+  // Menus and shortcuts, the points menu and the icons.
+  menuBar()->setObjectName("menu2");
+  menus_ = buildMenus(menuBar(), this, ed_.options, [this](int id) { dispatch(id); });
+  pointsMenu_ = buildPointsMenu(this, [this](int id) { dispatch(id); });
+  loadEditorIcons(ed_, icons_);
+
+  sVdOptions& o = ed_.options;
+  o.PanelW = 150;
+  o.ToolBarH = 30;
+  o.TimeLineH = std::max<int16_t>(o.TimeLineH, 20);
+
+  buildLayout();
+  setStatusText(kStatusBar, "Zoom " + std::to_string(o.Zoom));
+
+  // Every announced change is an undo step; a save marks the state the modified flag measures
+  // from; the Edit menu follows the history.
+  ed_.hooks.changeRecorded = [this](const std::string& what, const ChangeScope& scope, int key) {
+    app_.history.record(ed_.doc, what, scope, key);
+  };
+  ed_.hooks.documentSaved = [this] { app_.history.markSaved(); };
+  app_.history.onChanged = [this] { updateEditMenu(); };
+  app_.history.reset(ed_.doc, !ed_.modified);
+  ed_.hooks.redrawCanvas = [this] { redrawCanvas(); };
+  ed_.hooks.refreshLayerList = [this] {
+    if (layerPanel_) layerPanel_->drawLayerList(false);
+  };
+  redrawCanvas();
+
+  resize(std::max<int>(o.WinW, 1), std::max<int>(o.WinH, 1));
+  applyWinState();
+  layoutWindow();
+
+  settingsTimer_.setSingleShot(true);
+  settingsTimer_.setInterval(300);
+  connect(&settingsTimer_, &QTimer::timeout, this, [this] { saveSettings(); });
+  idleTimer_.setInterval(1000);
+  connect(&idleTimer_, &QTimer::timeout, this, [this] { idleWork(); });
+}
+
+MainWindow::~MainWindow() {
+  updateCheck_.reset();  // aborts a check still running
+  flushSettings();
+  // The hooks point into this window; the editor outlives it.
+  ed_.hooks = EditorHooks{};
+  app_.history.onChanged = nullptr;
+  endRun();
+}
+
+void MainWindow::buildLayout() {
+  auto* central = new QWidget(this);
+  central->setObjectName("central");
+  setCentralWidget(central);
+  const sVdOptions& o = ed_.options;
+
+  toolBar_ = new ToolBar(ed_, icons_, central);
+  toolBar_->buildToolBar(o.WinW, o.ToolBarH);
+  shapePanel_ = makeTabs(central, kCtlShapePanel, {"Shapes", "Color", "FX"});
+  controlPanel_ = makeTabs(central, kCtlControlPanel, {"Control"});
+  canvas_ = new CanvasWidget(ed_, store_, central);
+  objectPanel_ = makeTabs(central, kCtlObjectPanel, {"Object", "Options"});
+  QWidget* objectTab = objectPanel_->widget(0);
+  layerPanel_ = new LayerPanel(ed_, icons_, o.PanelW, objectTab);
+  propertiesFrame_ = new QGroupBox("Properties", objectTab);
+  propertiesFrame_->setObjectName("frameProperties");
+  propertiesFrame_->setGeometry(5, LayerPanel::kTopMargin + LayerPanel::kUsedHeight,
+                                o.PanelW - 15, 200);
+
+  connect(toolBar_, &ToolBar::wantCanvasFocus, this, [this] { canvas_->setFocus(); });
+  canvas_->tools().onToolReset = [this] { toolBar_->showTool(ed_.tools.tool); };
+
+  for (int i = 0; i < 3; ++i) {
+    status_[i] = new QLabel(this);
+    status_[i]->setObjectName(QString("status%1").arg(i));
+    status_[i]->setFixedWidth(i == 0 ? 110 : 150);
+    statusBar()->addWidget(status_[i]);
+  }
+  statusBar()->setSizeGripEnabled(false);
+}
+
+void MainWindow::applyWinState() {
+  switch (ed_.options.WinState) {
+    case kWinStateMaximized: setWindowState(Qt::WindowMaximized); break;
+    case kWinStateMinimized: setWindowState(Qt::WindowMinimized); break;
+    default: setWindowState(Qt::WindowNoState); break;
+  }
+}
+
+void MainWindow::start(const std::string& scene) {
+  addObject(ed_, 0);
+  selectionChanged();
+  startAutosave(app_, ed_.options, now(), rng_);
+  runMarked_ = writeRunMarker(ed_, app_.autosaveStamp);
+  resizeBound_ = true;
+
+  const int64_t crashed = findCrashedRun(ed_, app_.autosaveStamp);
+  if (crashed >= 0 && offerRecovery(ed_, crashed)) {
+    ed_.refreshLayerList();
+    selectionChanged();
+    redrawCanvas();
+  }
+  if (!scene.empty() && confirmDiscardChanges(*this)) {
+    if (loadScene(ed_, kLoadReplace, scene, 1)) {
+      ed_.refreshLayerList();
+      selectionChanged();
+    }
+    redrawCanvas();
+  }
+
+  // The history starts from the document the run begins with (a recovered scene is unsaved).
+  app_.history.reset(ed_.doc, !ed_.modified);
+
+  tips_ = startupTips();
+  if (ed_.options.ShowTip == 1 && !tips_.empty()) {
+    std::uniform_int_distribution<size_t> pick(0, tips_.size() - 1);
+    ed_.prompt.info("Tips ! ", tips_[pick(rng_)]);
+  }
+  toolBar_->showTool(ed_.tools.tool);
+
+  // The update check runs on its own thread; the idle work shows what it found.
+  UpdateConfig update;
+  update.versionPath = ed_.rootPath(update.versionPath);
+  if (UpdateConfig::fromEnvironment(update)) {
+    updateCheck_ = std::make_unique<UpdateCheck>();
+    updateCheck_->start(update, app_.newVersion);
+  }
+  if (!onNewVersion) {
+    onNewVersion = [this] {
+      if (!updateCheck_) return;
+      if (updateCheck_->outcome() == UpdateOutcome::kNetworkInit) {
+        ed_.prompt.message("Error", "Unable to init the network. It's used for some features "
+                                    "(like update or futur render farming");
+      } else if (updateCheck_->outcome() == UpdateOutcome::kNewVersion) {
+        showNewVersionWindow(this, ed_.prompt, updateCheck_->version(), updateCheck_->notes(),
+                             kDownloadPageUrl);
+      }
+    };
+  }
+  idleTimer_.start();
+}
+
+int64_t MainWindow::now() const {
+  return cfg_.clock ? cfg_.clock() : static_cast<int64_t>(elapsed_.elapsed());
+}
+
+void MainWindow::dispatch(int command) { runCommand(*this, command); }
+
+void MainWindow::layoutWindow() {
+  sVdOptions& o = ed_.options;
+  WindowLayoutInput in;
+  in.width = width();
+  in.height = height();
+  in.menuHeight = menuBar()->isVisible() ? menuBar()->height() : menuBar()->sizeHint().height();
+  in.panelW = o.PanelW;
+  in.toolBarH = o.ToolBarH;
+  in.timeLineH = o.TimeLineH;
+  const WindowLayout l = computeWindowLayout(in);
+  shapePanel_->setGeometry(l.shapePanel);
+  controlPanel_->setGeometry(l.controlPanel);
+  canvas_->setGeometry(l.canvas);
+  objectPanel_->setGeometry(l.objectPanel);
+  redrawCanvas();
+
+  if (!isMinimized() && !isMaximized()) {
+    o.WinW = toI16(in.width);
+    o.WinH = toI16(in.height);
+  }
+  o.WinState = isMaximized()   ? kWinStateMaximized
+               : isMinimized() ? kWinStateMinimized
+                               : kWinStateNormal;
+  settingsTimer_.start();
+  toolBar_->buildToolBar(in.width, o.ToolBarH);
+}
+
+bool MainWindow::flushSettings() {
+  if (!settingsTimer_.isActive()) return false;
+  return saveSettings();
+}
+
+bool MainWindow::saveSettings() {
+  settingsTimer_.stop();
+  if (cfg_.settingsPath.empty()) return false;
+  std::string err;
+  if (saveOptions(ed_.options, cfg_.settingsPath, &err)) return true;
+  ed_.prompt.warn("Unable to save the settings " + cfg_.settingsPath + " (" + err + ")");
+  return false;
+}
+
+void MainWindow::idleWork() {
+  if (app_.playing) return;  // the timeline's step runs instead
+  if (app_.newVersion.exchange(0, std::memory_order_acq_rel) && onNewVersion) onNewVersion();
+  if (autosaveDue(app_, ed_.options, now())) writeAutosave(ed_, app_.autosaveStamp);
+}
+
+void MainWindow::endRun() {
+  if (!runMarked_) return;
+  removeRunMarker(ed_, app_.autosaveStamp);
+  runMarked_ = false;
+}
+
+void MainWindow::updateEditMenu() {
+  const History& h = app_.history;
+  if (QAction* a = action(kCmdUndo)) {
+    a->setText(editItemText(true, h.undoName()));
+    a->setEnabled(h.canUndo());
+  }
+  if (QAction* a = action(kCmdRedo)) {
+    a->setText(editItemText(false, h.redoName()));
+    a->setEnabled(h.canRedo());
+  }
+}
+
+QAction* MainWindow::action(int command) const {
+  const auto it = menus_.actions.find(command);
+  return it == menus_.actions.end() ? nullptr : it->second;
+}
+
+void MainWindow::redrawCanvas() {
+  if (canvas_) canvas_->redraw();
+}
+
+int MainWindow::canvasWidth() const { return canvas_ ? canvas_->width() : 0; }
+int MainWindow::canvasHeight() const { return canvas_ ? canvas_->height() : 0; }
+bool MainWindow::canvasHasFocus() const { return canvas_ && canvas_->hasFocus(); }
+
+void MainWindow::mouseInWindow(int& x, int& y) const {
+  const QPoint p = centralWidget()->mapFromGlobal(QCursor::pos());
+  x = p.x();
+  y = p.y();
+}
+
+void MainWindow::setChecked(int command, bool on) {
+  if (QAction* a = action(command)) a->setChecked(on);
+}
+
+void MainWindow::setStatusText(int field, const std::string& text) {
+  if (field >= 0 && field < 3 && status_[field]) status_[field]->setText(QString::fromStdString(text));
+}
+
+void MainWindow::quitNow() {
+  quitRequested_ = true;
+  emit quitRequestedSignal();
+}
+
+void MainWindow::selectionChanged() {
+  ed_.refreshShapeList();
+  ed_.refreshFxList();
+  ed_.refreshProperties();
+  if (layerPanel_) layerPanel_->showObjectControls();
+}
+
+void MainWindow::resizeEvent(QResizeEvent* e) {
+  QMainWindow::resizeEvent(e);
+  if (resizeBound_) layoutWindow();
+}
+
+void MainWindow::changeEvent(QEvent* e) {
+  QMainWindow::changeEvent(e);
+  if (e->type() == QEvent::WindowStateChange && resizeBound_) layoutWindow();
+}
+
+void MainWindow::closeEvent(QCloseEvent* e) {
+  if (!confirmDiscardChanges(*this)) {
+    e->ignore();
+    return;
+  }
+  idleWork();  // a due autosave is still written
+  closedByUser_ = true;
+  e->accept();
+}
+
+}  // namespace pw

@@ -1,0 +1,37 @@
+// The Prompt of the editor window: real Qt dialogs, modal to the main window.
+#pragma once
+
+#include <QPointer>
+#include <QWidget>
+
+#include "core/prompt.h"
+
+namespace pw {
+
+class QtPrompt final : public Prompt {
+ public:
+  explicit QtPrompt(QWidget* parent = nullptr) : parent_(parent) {}
+  void setParent(QWidget* parent) { parent_ = parent; }
+
+  std::string openFile(const std::string& title, const std::string& initialPath,
+                       const std::string& filter) override;
+  std::string saveFile(const std::string& title, const std::string& initialPath,
+                       const std::string& filter) override;
+  void message(const std::string& title, const std::string& text) override;
+  void warn(const std::string& text) override;
+  void info(const std::string& title, const std::string& text) override;
+  bool askYesNo(const std::string& title, const std::string& text) override;
+  SaveChoice askSaveChanges(const std::string& title, const std::string& text) override;
+  bool inputText(const std::string& title, const std::string& label, std::string& value) override;
+  bool openUrl(const std::string& url) override;
+
+  // "txt|*.txt|all|*.*" -> "txt (*.txt);;all (*.*)".
+  static QString qtFilter(const std::string& filter);
+
+ private:
+  std::string fileDialog(bool save, const std::string& title, const std::string& initialPath,
+                         const std::string& filter);
+  QPointer<QWidget> parent_;
+};
+
+}  // namespace pw

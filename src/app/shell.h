@@ -1,0 +1,35 @@
+// What the commands need from the editor window. The main window implements it; the commands
+// know nothing else of Qt widgets.
+#pragma once
+
+#include <string>
+
+#include "app/app_state.h"
+#include "core/editor.h"
+#include "render/image_store.h"
+
+namespace pw {
+
+class Shell {
+ public:
+  virtual ~Shell() = default;
+  virtual Editor& editor() = 0;
+  virtual AppState& app() = 0;
+  virtual ImageStore& images() = 0;
+
+  virtual void redrawCanvas() = 0;  // full canvas refresh
+  virtual int canvasWidth() const = 0;
+  virtual int canvasHeight() const = 0;
+  virtual bool canvasHasFocus() const = 0;
+  // The mouse position relative to the main window's inner area (menu bar excluded).
+  virtual void mouseInWindow(int& x, int& y) const = 0;
+
+  virtual void setChecked(int command, bool on) = 0;
+  virtual void setStatusText(int field, const std::string& text) = 0;
+  // Ends the program at once (the settings are not saved).
+  virtual void quitNow() = 0;
+  // The selection changed: shape list and properties follow.
+  virtual void selectionChanged() = 0;
+};
+
+}  // namespace pw

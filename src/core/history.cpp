@@ -1,0 +1,421 @@
+#include "core/history.h"
+
+#include <algorithm>
+#include <tuple>
+#include <utility>
+
+#include "core/scene_file.h"
+
+namespace pw {
+
+namespace {
+
+auto pointFields(const ShapePoint& p) {
+  return std::tie(p.x, p.y, p.lockX, p.lockY, p.dragX, p.dragY, p.selected, p.hard);
+}
+
+auto fxFields(const ShapeFx& f) {
+  return std::tie(f.name, f.x, f.y, f.type, f.color, f.alpha, f.depth, f.width, f.height,
+                  f.spareA, f.spareB, f.scale, f.dist, f.active);
+}
+
+auto shapeFieldsA(const Shape& s) {
+  return std::tie(s.name, s.type, s.text, s.fontId, s.fontName, s.fontStyle, s.imageId,
+                  s.imageRepeat, s.imageW, s.imageH, s.imageSpare, s.imageX, s.imageY,
+                  s.imageFile, s.dragScale, s.dragAngle, s.x, s.y, s.w, s.h);
+}
+
+auto shapeFieldsB(const Shape& s) {
+  return std::tie(s.startX, s.startY, s.pivotX, s.pivotY, s.cx, s.cy, s.color, s.paint,
+                  s.gradient, s.alpha, s.closed, s.link, s.depth, s.selected, s.hidden, s.locked,
+                  s.style, s.lineW, s.lineH, s.lineDist);
+}
+
+// An object's own fields, its shapes left out.
+auto headerFields(Object& o) {
+  return std::tie(o.name, o.hidden, o.locked, o.hasShape, o.depth, o.alpha, o.spare, o.x, o.y,
+                  o.w, o.h, o.rotX, o.rotY, o.angle);
+}
+auto headerFields(const Object& o) {
+  return std::tie(o.name, o.hidden, o.locked, o.hasShape, o.depth, o.alpha, o.spare, o.x, o.y,
+                  o.w, o.h, o.rotX, o.rotY, o.angle);
+}
+
+void copyHeader(Object& to, const Object& from) { headerFields(to) = headerFields(from); }
+
+Object headerOf(const Object& o) {
+  Object h;
+  h.shapes.clear();
+  copyHeader(h, o);
+  return h;
+}
+
+size_t stringBytes(const std::string& s) { return s.capacity() > 15 ? s.capacity() : 0; }
+
+bool validObject(const std::vector<Object>& v, int64_t i) {
+  return i >= 0 && i < static_cast<int64_t>(v.size());
+}
+
+}  // namespace
+
+size_t History::stepBytes(const Step& s) {
+  size_t n = sizeof(Step) + s.name.capacity() +
+             (s.index.capacity() + s.removedAt.capacity() + s.headerAt.capacity()) *
+                 sizeof(int64_t);
+  for (const auto* v : {&s.shapesBefore, &s.shapesAfter})
+    for (const Shape& x : *v) n += shapeBytes(x);
+  for (const auto* v : {&s.before, &s.after, &s.headersBefore, &s.headersAfter})
+    for (const Object& x : *v) n += objectBytes(x);
+  return n;
+}
+
+ChangeScope appendedObjectScope(const Document& doc) {
+  struct Depth {
+    int64_t depth = 0;
+  };
+  std::vector<Depth> depths(doc.Objects.size() + 1);
+  for (size_t k = 0; k < doc.Objects.size(); ++k) depths[k].depth = doc.Objects[k].depth;
+  depths.back().depth = toU8(static_cast<int64_t>(doc.Objects.size()));
+  return depthSortRemap(depths, doc.Objects.size());
+}
+
+DocState docStateOf(const Document& doc) {
+  return {doc.CurrentObject, doc.CurrentShape, doc.CurrentPoint, doc.CurrentFx,
+          doc.DocumentState};
+}
+
+void applyDocState(Document& doc, const DocState& s) {
+  doc.CurrentObject = s.object;
+  doc.CurrentShape = s.shape;
+  doc.CurrentPoint = s.point;
+  doc.CurrentFx = s.fx;
+  doc.DocumentState = s.documentState;
+}
+
+size_t shapeBytes(const Shape& s) {
+  size_t n = sizeof(Shape) + s.points.capacity() * sizeof(ShapePoint) +
+             s.fx.capacity() * sizeof(ShapeFx) + s.gradient.capacity() * sizeof(int64_t);
+  for (const ShapeFx& f : s.fx) n += stringBytes(f.name);
+  return n + stringBytes(s.name) + stringBytes(s.text) + stringBytes(s.fontName) +
+         stringBytes(s.imageFile);
+}
+
+size_t objectBytes(const Object& o, bool withShapes) {
+  size_t n = sizeof(Object) + stringBytes(o.name);
+  if (withShapes)
+    for (const Shape& s : o.shapes) n += shapeBytes(s);
+  return n;
+}
+
+bool sameShape(const Shape& a, const Shape& b) {
+  if (shapeFieldsA(a) != shapeFieldsA(b) || shapeFieldsB(a) != shapeFieldsB(b)) return false;
+  if (a.points.size() != b.points.size() || a.fx.size() != b.fx.size()) return false;
+  for (size_t i = 0; i < a.points.size(); ++i)
+    if (pointFields(a.points[i]) != pointFields(b.points[i])) return false;
+  for (size_t i = 0; i < a.fx.size(); ++i)
+    if (fxFields(a.fx[i]) != fxFields(b.fx[i])) return false;
+  return true;
+}
+
+bool sameObject(const Object& a, const Object& b, bool withShapes) {
+  if (headerFields(a) != headerFields(b)) return false;
+  if (!withShapes) return true;
+  if (a.shapes.size() != b.shapes.size()) return false;
+  for (size_t i = 0; i < a.shapes.size(); ++i)
+    if (!sameShape(a.shapes[i], b.shapes[i])) return false;
+  return true;
+}
+
+void History::reset(const Document& doc, bool saved) {
+  steps_.clear();
+  pos_ = 0;
+  bytes_ = 0;
+  saved_ = saved ? 0 : kNoSave;
+  mergeOpen_ = false;
+  shadow_ = Document{};
+  shadow_.Objects = doc.Objects;
+  applyDocState(shadow_, docStateOf(doc));
+  changed();
+}
+
+ChangeScope::Kind History::fitKind(const Document& doc, const ChangeScope& scope) const {
+  const std::vector<Object>& was = shadow_.Objects;
+  const std::vector<Object>& now = doc.Objects;
+  using K = ChangeScope;
+  if (scope.kind == K::kObjectsRemap) {
+    if (scope.remap.size() != now.size()) return K::kDocument;
+    std::vector<char> used(was.size(), 0);
+    for (int64_t k : scope.remap) {
+      if (k == -1) continue;
+      if (!validObject(was, k) || used[static_cast<size_t>(k)]) return K::kDocument;
+      used[static_cast<size_t>(k)] = 1;
+    }
+    return K::kObjectsRemap;
+  }
+  if (scope.kind == K::kDocument || was.size() != now.size() || !validObject(now, scope.object))
+    return K::kDocument;
+  if (scope.kind == K::kObject) return K::kObject;
+  const auto i = static_cast<size_t>(scope.object);
+  const size_t count = was[i].shapes.size();
+  // A shape or header change that altered the shape count was really a change of the object.
+  if (now[i].shapes.size() != count) return K::kObject;
+  if (scope.kind == K::kObjectHeader) return K::kObjectHeader;
+  for (int64_t j : scope.shapes)
+    if (j < 0 || j >= static_cast<int64_t>(count)) return K::kObject;
+  return K::kShapes;
+}
+
+History::Step History::makeStep(const Document& doc, ChangeScope::Kind kind,
+                                const ChangeScope& scope) {
+  Step s;
+  s.kind = kind;
+  s.object = scope.object;
+  s.stateBefore = docStateOf(shadow_);
+  s.stateAfter = docStateOf(doc);
+  std::vector<Object>& was = shadow_.Objects;
+  const std::vector<Object>& now = doc.Objects;
+  switch (kind) {
+    case ChangeScope::kShapes: {
+      s.index = scope.shapes;
+      std::sort(s.index.begin(), s.index.end());
+      s.index.erase(std::unique(s.index.begin(), s.index.end()), s.index.end());
+      std::vector<Shape>& from = was[static_cast<size_t>(s.object)].shapes;
+      const std::vector<Shape>& to = now[static_cast<size_t>(s.object)].shapes;
+      s.shapesBefore.reserve(s.index.size());
+      s.shapesAfter.reserve(s.index.size());
+      for (int64_t j : s.index) {
+        const auto k = static_cast<size_t>(j);
+        s.shapesBefore.push_back(std::move(from[k]));
+        from[k] = to[k];
+        s.shapesAfter.push_back(to[k]);
+      }
+      break;
+    }
+    case ChangeScope::kObjectHeader: {
+      Object& o = was[static_cast<size_t>(s.object)];
+      s.before.push_back(headerOf(o));
+      s.after.push_back(headerOf(now[static_cast<size_t>(s.object)]));
+      copyHeader(o, s.after.back());
+      break;
+    }
+    case ChangeScope::kObject: {
+      Object& o = was[static_cast<size_t>(s.object)];
+      s.before.push_back(std::move(o));
+      o = now[static_cast<size_t>(s.object)];
+      s.after.push_back(o);
+      break;
+    }
+    case ChangeScope::kDocument: {
+      s.before = std::move(was);
+      was = now;
+      s.after = now;
+      break;
+    }
+    case ChangeScope::kObjectsRemap: {
+      s.index = scope.remap;
+      s.oldCount = was.size();
+      std::vector<char> kept(was.size(), 0);
+      std::vector<Object> next;
+      next.reserve(now.size());
+      for (size_t j = 0; j < now.size(); ++j) {
+        const int64_t k = s.index[j];
+        if (k < 0) {
+          s.after.push_back(now[j]);
+          next.push_back(now[j]);
+          continue;
+        }
+        kept[static_cast<size_t>(k)] = 1;
+        next.push_back(std::move(was[static_cast<size_t>(k)]));
+        if (!sameObject(next.back(), now[j], false)) {
+          s.headerAt.push_back(static_cast<int64_t>(j));
+          s.headersBefore.push_back(headerOf(next.back()));
+          s.headersAfter.push_back(headerOf(now[j]));
+          copyHeader(next.back(), now[j]);
+        }
+      }
+      for (size_t k = 0; k < was.size(); ++k) {
+        if (kept[k]) continue;
+        s.removedAt.push_back(static_cast<int64_t>(k));
+        s.before.push_back(std::move(was[k]));
+      }
+      was = std::move(next);
+      break;
+    }
+  }
+  applyDocState(shadow_, s.stateAfter);
+  return s;
+}
+
+bool History::mergeable(const Step& next, int mergeKey) const {
+  if (mergeKey == 0 || !mergeOpen_ || pos_ == 0 || pos_ != steps_.size() || saved_ == pos_)
+    return false;
+  const Step& last = steps_.back();
+  return last.mergeKey == mergeKey && last.kind == next.kind && last.object == next.object &&
+         last.index == next.index && next.kind != ChangeScope::kObjectsRemap;
+}
+
+void History::record(const Document& doc, const std::string& name, const ChangeScope& scope,
+                     int mergeKey) {
+  // A new change ends what could have been redone.
+  while (steps_.size() > pos_) {
+    bytes_ -= steps_.back().bytes;
+    steps_.pop_back();
+  }
+  if (saved_ != kNoSave && saved_ > pos_) saved_ = kNoSave;
+
+  Step s = makeStep(doc, fitKind(doc, scope), scope);
+  s.name = name;
+  s.mergeKey = mergeKey;
+  s.bytes = stepBytes(s);
+  if (mergeable(s, mergeKey)) {
+    // The burst goes on: the first step's "before" stays, this one's "after" replaces its own.
+    Step& last = steps_.back();
+    bytes_ -= last.bytes;
+    last.shapesAfter = std::move(s.shapesAfter);
+    last.after = std::move(s.after);
+    last.stateAfter = s.stateAfter;
+    last.bytes = stepBytes(last);
+    bytes_ += last.bytes;
+  } else {
+    bytes_ += s.bytes;
+    steps_.push_back(std::move(s));
+    ++pos_;
+  }
+  mergeOpen_ = true;
+  enforceLimits();
+  changed();
+}
+
+void History::dropFront() {
+  bytes_ -= steps_.front().bytes;
+  steps_.pop_front();
+  if (pos_ > 0) --pos_;
+  if (saved_ != kNoSave) saved_ = saved_ == 0 ? kNoSave : saved_ - 1;
+}
+
+void History::enforceLimits() {
+  while (!steps_.empty() && (steps_.size() > limits_.maxSteps || bytes_ > limits_.maxBytes))
+    dropFront();
+  if (steps_.empty()) mergeOpen_ = false;
+}
+
+std::string History::undoName() const { return canUndo() ? steps_[pos_ - 1].name : std::string(); }
+std::string History::redoName() const { return canRedo() ? steps_[pos_].name : std::string(); }
+
+bool History::fitsArray(const Step& s, bool undo, const std::vector<Object>& objects) {
+  const size_t count = s.kind == ChangeScope::kObjectsRemap
+                           ? (undo ? s.index.size() : s.oldCount)
+                           : objects.size();
+  if (objects.size() != count) return false;
+  switch (s.kind) {
+    case ChangeScope::kShapes: {
+      if (!validObject(objects, s.object)) return false;
+      const auto n = static_cast<int64_t>(objects[static_cast<size_t>(s.object)].shapes.size());
+      return s.index.empty() || s.index.back() < n;
+    }
+    case ChangeScope::kObjectHeader:
+    case ChangeScope::kObject:
+      return validObject(objects, s.object);
+    default:
+      return true;
+  }
+}
+
+void History::apply(const Step& s, bool undo, std::vector<Object>& objects) {
+  const std::vector<Shape>& shapes = undo ? s.shapesBefore : s.shapesAfter;
+  const std::vector<Object>& parts = undo ? s.before : s.after;
+  switch (s.kind) {
+    case ChangeScope::kShapes: {
+      std::vector<Shape>& dst = objects[static_cast<size_t>(s.object)].shapes;
+      for (size_t k = 0; k < s.index.size(); ++k) dst[static_cast<size_t>(s.index[k])] = shapes[k];
+      break;
+    }
+    case ChangeScope::kObjectHeader:
+      copyHeader(objects[static_cast<size_t>(s.object)], parts.front());
+      break;
+    case ChangeScope::kObject:
+      objects[static_cast<size_t>(s.object)] = parts.front();
+      break;
+    case ChangeScope::kDocument:
+      objects = parts;
+      break;
+    case ChangeScope::kObjectsRemap: {
+      // Where each slot of the result comes from: an index into `objects`, or -1 for a slot the
+      // step fills (the removed objects on undo, the new ones on redo, both in index order).
+      const size_t n = undo ? s.oldCount : s.index.size();
+      std::vector<int64_t> src;
+      if (undo) {
+        src.assign(n, -1);
+        for (size_t j = 0; j < s.index.size(); ++j)
+          if (s.index[j] >= 0) src[static_cast<size_t>(s.index[j])] = static_cast<int64_t>(j);
+      } else {
+        src = s.index;
+      }
+      std::vector<Object> out;
+      out.reserve(n);
+      size_t fill = 0;
+      for (const int64_t k : src) {
+        if (k >= 0) {
+          out.push_back(std::move(objects[static_cast<size_t>(k)]));
+        } else {
+          out.push_back(parts[fill++]);
+        }
+      }
+      const std::vector<Object>& headers = undo ? s.headersBefore : s.headersAfter;
+      for (size_t h = 0; h < s.headerAt.size(); ++h) {
+        const auto j = static_cast<size_t>(s.headerAt[h]);
+        copyHeader(out[undo ? static_cast<size_t>(s.index[j]) : j], headers[h]);
+      }
+      objects = std::move(out);
+      break;
+    }
+  }
+}
+
+void History::applyBoth(const Step& s, bool undo, Document& doc) {
+  // The document should be the shadow's twin; if something changed it behind the history's
+  // back so that the step no longer fits, it gets the shadow's state whole.
+  const bool docFits = fitsArray(s, undo, doc.Objects);
+  apply(s, undo, shadow_.Objects);
+  if (docFits) {
+    apply(s, undo, doc.Objects);
+  } else {
+    doc.Objects = shadow_.Objects;
+  }
+  const DocState& st = undo ? s.stateBefore : s.stateAfter;
+  applyDocState(shadow_, st);
+  applyDocState(doc, st);
+}
+
+bool History::undo(Document& doc) {
+  if (!canUndo()) return false;
+  --pos_;
+  applyBoth(steps_[pos_], true, doc);
+  mergeOpen_ = false;
+  changed();
+  return true;
+}
+
+bool History::redo(Document& doc) {
+  if (!canRedo()) return false;
+  applyBoth(steps_[pos_], false, doc);
+  ++pos_;
+  mergeOpen_ = false;
+  changed();
+  return true;
+}
+
+void History::markSaved() {
+  saved_ = pos_;
+  mergeOpen_ = false;
+}
+
+bool History::matches(const Document& doc) const {
+  if (docStateOf(doc) != docStateOf(shadow_)) return false;
+  if (doc.Objects.size() != shadow_.Objects.size()) return false;
+  for (size_t i = 0; i < doc.Objects.size(); ++i)
+    if (!sameObject(doc.Objects[i], shadow_.Objects[i])) return false;
+  return sceneText(doc) == sceneText(shadow_);
+}
+
+}  // namespace pw

@@ -1,0 +1,131 @@
+// Undo and redo. The history keeps a shadow copy of the document as it was after the last
+// recorded step; each announced change moves the touched parts out of the shadow (the "before"
+// of the step) and copies them from the document (the "after"), so a step costs the size of what
+// changed, not the size of the scene. Undo and redo put those parts back into the document and
+// the shadow.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "core/change_scope.h"
+#include "core/model.h"
+
+namespace pw {
+
+// The document fields besides the objects that a step restores: the current indices and the
+// drawing state.
+struct DocState {
+  int64_t object = 0, shape = 0, point = 0, fx = 0;
+  int8_t documentState = -1;
+  bool operator==(const DocState&) const = default;
+};
+DocState docStateOf(const Document& doc);
+void applyDocState(Document& doc, const DocState& s);
+
+// Estimated heap and record bytes of a shape or an object (with its shapes).
+size_t shapeBytes(const Shape& s);
+size_t objectBytes(const Object& o, bool withShapes = true);
+
+// Every field equal (the flags the scene file does not write included).
+bool sameShape(const Shape& a, const Shape& b);
+bool sameObject(const Object& a, const Object& b, bool withShapes = true);
+
+// The scope of the change addObject(ed, 1) is about to make (a new object at the end, then the
+// objects sorted by depth). Call it before adding.
+ChangeScope appendedObjectScope(const Document& doc);
+
+class History {
+ public:
+  struct Limits {
+    size_t maxSteps = 200;
+    size_t maxBytes = size_t{256} << 20;
+  };
+
+  History() = default;
+  explicit History(Limits limits) : limits_(limits) {}
+
+  // Starts over from `doc` (New, Load, opening a scene). `saved`: the document is the saved one.
+  void reset(const Document& doc, bool saved = true);
+
+  // Records the change just made to `doc`, described by `scope`. A scope that does not fit the
+  // previous state (counts differ, index out of range) is recorded as a whole-document step.
+  // A nonzero mergeKey equal to the previous step's extends that step when nothing happened in
+  // between (no undo, redo or save).
+  void record(const Document& doc, const std::string& name, const ChangeScope& scope = {},
+              int mergeKey = 0);
+
+  bool canUndo() const { return pos_ > 0; }
+  bool canRedo() const { return pos_ < steps_.size(); }
+  // Names of the step undo / redo would apply; empty when there is none.
+  std::string undoName() const;
+  std::string redoName() const;
+  // Applies the step to `doc`. False when there is nothing to undo / redo.
+  bool undo(Document& doc);
+  bool redo(Document& doc);
+
+  // The document as it is now is the saved one; isAtSaved() tells whether undo / redo are back
+  // at that state.
+  void markSaved();
+  bool isAtSaved() const { return saved_ == pos_; }
+
+  size_t stepCount() const { return steps_.size(); }
+  size_t position() const { return pos_; }
+  size_t bytes() const { return bytes_; }
+  const Limits& limits() const { return limits_; }
+
+  // Debug check: the shadow equals `doc` (scene text, every field, the current indices).
+  bool matches(const Document& doc) const;
+
+  // Called after every record, undo, redo and reset (the Edit menu follows it).
+  std::function<void()> onChanged;
+
+ private:
+  struct Step {
+    std::string name;
+    int mergeKey = 0;
+    ChangeScope::Kind kind = ChangeScope::kDocument;
+    int64_t object = -1;
+    std::vector<int64_t> index;  // shape indices (kShapes) or the remap (kObjectsRemap)
+    std::vector<Shape> shapesBefore, shapesAfter;
+    // kObjectHeader: one object without shapes; kObject: one object; kDocument: all objects;
+    // kObjectsRemap: the removed objects (before, at removedAt) and the new ones (after).
+    std::vector<Object> before, after;
+    std::vector<int64_t> removedAt;
+    size_t oldCount = 0;
+    // kObjectsRemap: objects that stayed but changed their own fields, by new index.
+    std::vector<int64_t> headerAt;
+    std::vector<Object> headersBefore, headersAfter;
+    DocState stateBefore, stateAfter;
+    size_t bytes = 0;
+  };
+
+  static size_t stepBytes(const Step& s);
+  ChangeScope::Kind fitKind(const Document& doc, const ChangeScope& scope) const;
+  Step makeStep(const Document& doc, ChangeScope::Kind kind, const ChangeScope& scope);
+  bool mergeable(const Step& next, int mergeKey) const;
+  static void apply(const Step& s, bool undo, std::vector<Object>& objects);
+  static bool fitsArray(const Step& s, bool undo, const std::vector<Object>& objects);
+  void applyBoth(const Step& s, bool undo, Document& doc);
+  void enforceLimits();
+  void dropFront();
+  void changed() {
+    if (onChanged) onChanged();
+  }
+
+  static constexpr size_t kNoSave = static_cast<size_t>(-1);
+
+  Limits limits_;
+  Document shadow_;
+  std::deque<Step> steps_;
+  size_t pos_ = 0;      // steps before pos_ are done; from pos_ on they can be redone
+  size_t saved_ = 0;    // position of the saved state, kNoSave when no position holds it
+  size_t bytes_ = 0;
+  bool mergeOpen_ = false;  // the last thing that happened was a record
+};
+
+}  // namespace pw

@@ -1,0 +1,125 @@
+#include "core/layer_ops.h"
+
+#include <algorithm>
+#include <utility>
+#include <vector>
+
+namespace pw {
+
+std::string utf8Prefix(const std::string& s, size_t n) {
+  size_t i = 0;
+  for (size_t count = 0; i < s.size() && count < n; ++count) {
+    ++i;
+    // Continuation bytes (10xxxxxx) belong to the character just started.
+    while (i < s.size() && (static_cast<unsigned char>(s[i]) & 0xC0) == 0x80) ++i;
+  }
+  return s.substr(0, i);
+}
+
+int64_t layerRowObject(const Document& doc, int64_t row) {
+  const int64_t last = lastIndex(doc.Objects);
+  return std::clamp<int64_t>(last - row, 0, std::max<int64_t>(last, 0));
+}
+
+bool layerListPress(Editor& ed, int x, int y) {
+  Document& doc = ed.doc;
+  doc.CurrentShape = 0;
+  if (doc.Objects.empty() || y < 0) return false;
+  const int64_t index = layerRowObject(doc, y / kLayerRowHeight);
+  if (x > kLayerEyeColumn) {
+    doc.CurrentObject = index;
+    return false;
+  }
+  if (x < kLayerEyeColumn) return toggleObjectHidden(ed, index);
+  return false;
+}
+
+bool toggleObjectHidden(Editor& ed, int64_t index) {
+  Document& doc = ed.doc;
+  if (index < 0 || index > lastIndex(doc.Objects)) return false;
+  Object& o = doc.Objects[static_cast<size_t>(index)];
+  o.hidden = static_cast<uint8_t>(o.hidden ? 0 : 1);
+  ed.documentChanged(o.hidden ? "Hide the object" : "Show the object", ChangeScope::header(index));
+  return true;
+}
+
+bool deleteCurrentObject(Editor& ed) {
+  Document& doc = ed.doc;
+  const int64_t cur = doc.CurrentObject;
+  if (doc.Objects.size() <= 1 || cur < 0 || cur > lastIndex(doc.Objects)) {
+    doc.CurrentObject = 0;
+    return false;
+  }
+  const size_t count = doc.Objects.size();
+  doc.Objects.erase(doc.Objects.begin() + cur);
+  doc.CurrentObject = 0;
+  ed.documentChanged("Delete the current object", ChangeScope::objectRemoved(cur, count));
+  return true;
+}
+
+bool moveCurrentObject(Editor& ed, int dir) {
+  Document& doc = ed.doc;
+  const int64_t cur = doc.CurrentObject;
+  const int64_t other = dir > 0 ? cur + 1 : cur - 1;
+  if (dir == 0 || cur < 0 || cur > lastIndex(doc.Objects) || other < 0 ||
+      other > lastIndex(doc.Objects))
+    return false;
+  Object& a = doc.Objects[static_cast<size_t>(cur)];
+  Object& b = doc.Objects[static_cast<size_t>(other)];
+  ChangeScope scope;
+  if (a.depth == b.depth) {
+    // Equal depths (an object added after a delete takes the depth of its index, which may be
+    // in use): exchanging them would move nothing, so the two objects change places instead.
+    std::swap(a, b);
+    std::vector<int64_t> map(doc.Objects.size());
+    for (size_t k = 0; k < map.size(); ++k) map[k] = static_cast<int64_t>(k);
+    std::swap(map[static_cast<size_t>(cur)], map[static_cast<size_t>(other)]);
+    scope = ChangeScope::objectsRemap(std::move(map));
+  } else {
+    std::swap(a.depth, b.depth);
+    scope = depthSortRemap(doc.Objects, doc.Objects.size());
+    std::stable_sort(doc.Objects.begin(), doc.Objects.end(),
+                     [](const Object& l, const Object& r) { return l.depth < r.depth; });
+  }
+  ed.documentChanged(dir > 0 ? "Move the object up" : "Move the object down", scope);
+  return true;
+}
+
+bool renameCurrentObject(Editor& ed, const std::string& answer) {
+  Object* o = currentObject(ed.doc);
+  const std::string name = utf8Prefix(answer, kObjectNameMax);
+  if (!o || name.empty() || name == o->name) return false;
+  o->name = name;
+  ed.documentChanged("Rename the object", ChangeScope::header(ed.doc.CurrentObject));
+  return true;
+}
+
+bool askRenameCurrentObject(Editor& ed) {
+  const Object* o = currentObject(ed.doc);
+  if (!o) return false;
+  std::string answer = o->name;
+  if (!ed.prompt.inputText("New Name", "Set the name for this object", answer)) return false;
+  return renameCurrentObject(ed, answer);
+}
+
+bool setCurrentObjectLocked(Editor& ed, bool locked) {
+  Object* o = currentObject(ed.doc);
+  const uint8_t v = locked ? 1 : 0;
+  if (!o || o->locked == v) return false;
+  o->locked = v;
+  ed.documentChanged(locked ? "Lock the object" : "Unlock the object",
+                     ChangeScope::header(ed.doc.CurrentObject));
+  return true;
+}
+
+bool setCurrentObjectAlpha(Editor& ed, int64_t alpha) {
+  Object* o = currentObject(ed.doc);
+  const auto v = static_cast<uint8_t>(std::clamp<int64_t>(alpha, 0, 255));
+  if (!o || o->alpha == v) return false;
+  o->alpha = v;
+  // A burst of edits on the alpha control (44) is one step.
+  ed.documentChanged("Change the object alpha", ChangeScope::header(ed.doc.CurrentObject), 44);
+  return true;
+}
+
+}  // namespace pw

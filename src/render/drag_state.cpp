@@ -1,0 +1,154 @@
+#include "render/drag_state.h"
+
+#include <QtGlobal>
+#include <cmath>
+#include <functional>
+
+#include "render/image_store.h"
+
+namespace pw {
+
+void Hasher::add(std::string_view s) {
+  add(s.size());
+  add(std::hash<std::string_view>{}(s));
+}
+
+uint64_t shapeDrawHash(const Shape& s) {
+  Hasher h;
+  h.add(s.type);
+  h.add(s.text);
+  h.addSigned(s.fontId);
+  h.addSigned(s.imageId);
+  h.addSigned(s.imageRepeat);
+  h.addSigned(s.imageW);
+  h.addSigned(s.imageH);
+  h.addSigned(s.imageX);
+  h.addSigned(s.imageY);
+  h.addSigned(s.x);
+  h.addSigned(s.y);
+  h.addSigned(s.w);
+  h.addSigned(s.h);
+  h.addSigned(s.pivotX);
+  h.addSigned(s.pivotY);
+  h.addSigned(s.cx);
+  h.addSigned(s.cy);
+  h.addSigned(s.color);
+  h.add(s.paint);
+  h.add(s.alpha);
+  h.add(s.closed);
+  h.add(s.link);
+  h.add(s.hidden);
+  h.add(s.style);
+  h.addSigned(s.lineW);
+  h.addSigned(s.lineH);
+  h.addSigned(s.lineDist);
+  h.add(s.points.size());
+  for (const ShapePoint& p : s.points) {
+    h.addSigned(p.x);
+    h.addSigned(p.y);
+  }
+  h.add(s.fx.size());
+  for (const ShapeFx& f : s.fx) {
+    h.addSigned(f.x);
+    h.addSigned(f.y);
+    h.add(f.type);
+    h.addSigned(f.color);
+    h.add(f.depth);
+    h.addSigned(f.width);
+    h.addSigned(f.height);
+    h.addSigned(f.scale);
+    h.addSigned(f.dist);
+    h.add(f.active);
+  }
+  return h.value();
+}
+
+uint64_t shapeStructureHash(const Shape& s) {
+  Hasher h;
+  h.add(s.type);
+  h.add(s.style);
+  h.add(s.link);
+  h.add(s.hidden);
+  h.add(s.points.empty() ? 0 : 1);
+  h.add(s.fx.size());
+  for (const ShapeFx& f : s.fx) {
+    h.add(f.active);
+    h.add(f.depth);
+    h.add(f.type);
+  }
+  return h.value();
+}
+
+uint64_t sceneShapesHash(const Document& doc) {
+  Hasher h;
+  for (const Object& ob : doc.Objects) {
+    for (const Shape& s : ob.shapes) h.add(shapeDrawHash(s));
+  }
+  return h.value();
+}
+
+uint64_t sceneFrameHash(const Editor& ed, const QImage& canvas, const ImageStore& store,
+                        bool withCurrentShape) {
+  Hasher h;
+  const sVdOptions& o = ed.options;
+  for (int64_t v : {o.Zoom, o.BgColor, o.BgImg, o.GridColor}) h.addSigned(v);
+  for (int v : {int(o.HideAncre), int(o.ShowOnlySel), int(o.ShowSelection),
+                int(o.ShowCameraBorder), int(o.ShowCameraCache), int(o.ShowCameraSafe),
+                int(o.CameraCacheAlpha), int(o.CameraX), int(o.CameraY), int(o.CameraW),
+                int(o.CameraH), int(o.GridW), int(o.GridH), int(o.ShowGrid)}) {
+    h.addSigned(v);
+  }
+  const Document& d = ed.doc;
+  for (int64_t v : {d.CurrentObject, withCurrentShape ? d.CurrentShape : -2, d.CurrentPoint,
+                    int64_t{d.DocumentState},
+                    int64_t{d.OriginX}, int64_t{d.OriginY}}) {
+    h.addSigned(v);
+  }
+  h.add(d.Objects.size());
+  for (const Object& ob : d.Objects) {
+    h.add(ob.hidden);
+    h.add(ob.alpha);
+    h.addSigned(ob.x);
+    h.addSigned(ob.y);
+    for (int v : {int(ob.w), int(ob.h), int(ob.rotX), int(ob.rotY), int(ob.angle)}) h.addSigned(v);
+    h.add(ob.shapes.size());
+  }
+  h.addSigned(canvas.width());
+  h.addSigned(canvas.height());
+  h.addSigned(canvas.format());
+  h.add(store.generation());
+  return h.value();
+}
+
+bool objectDrawn(const Editor& ed, int64_t i) {
+  const auto& objects = ed.doc.Objects;
+  if (i < 0 || i > lastIndex(objects)) return false;
+  const Object& o = objects[static_cast<size_t>(i)];
+  if (o.hidden == 1) return false;
+  // The same test as the shape loop's: a singular object transform draws nothing.
+  const double zoom = static_cast<double>(ed.options.Zoom) * 0.01;
+  const double det = (zoom * o.w * 0.01) * (zoom * o.h * 0.01);
+  return std::isfinite(det) && !qFuzzyIsNull(det);
+}
+
+bool shapeDrawn(const Editor& ed, int64_t i, int64_t j) {
+  if (!objectDrawn(ed, i)) return false;
+  const Object& o = ed.doc.Objects[static_cast<size_t>(i)];
+  if (j < 0 || j > lastIndex(o.shapes)) return false;
+  if (ed.options.ShowOnlySel != 0 && j != ed.doc.CurrentShape) return false;
+  const Shape& s = o.shapes[static_cast<size_t>(j)];
+  return s.hidden != 1 && !s.points.empty();
+}
+
+bool shapeClearsPath(const Object& o, int64_t j) {
+  const Shape& s = o.shapes[static_cast<size_t>(j)];
+  // Painted at once only when not linked to the next shape, in a painting style.
+  if (!(s.link == 0 || j == lastIndex(o.shapes)) || s.style > 3) return false;
+  // A front effect of an unknown kind leaves its outline for the next paint.
+  for (const ShapeFx& f : s.fx) {
+    if (f.active == 1 && f.depth == 1 && f.type > 3) return false;
+  }
+  return true;
+}
+
+}  // namespace pw

@@ -1,0 +1,22 @@
+// The Help menu's own services: the help documents and the About box.
+#pragma once
+
+#include <string>
+
+namespace pw {
+
+struct Editor;
+
+inline constexpr const char* kHelpRtf = "data/help/help.rtf";
+inline constexpr const char* kHelpHtml = "data/help/html/index.html";
+
+// Opens the manual with the system's handler: `html` 1 the HTML pages (F1), 0 the RTF file.
+// A handler that cannot open it is reported in an "Error" box.
+void openHelp(Editor& ed, int html);
+
+// The About text, lines separated by LF.
+std::string aboutText();
+// The About box, titled "Info".
+void showAbout(Editor& ed);
+
+}  // namespace pw

@@ -1,0 +1,384 @@
+// Refreshes during drags: every refresh must leave the canvas and the selection exactly as a full
+// refresh of the same state on a fresh canvas would, whether the drag cache redrew only part of
+// it or not; and the cache must be in use while only the dragged shapes change, and stand aside
+// when anything else changes.
+#include <gtest/gtest.h>
+
+#include <QImage>
+#include <cstring>
+#include <functional>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "app/canvas_tools.h"
+#include "render/drag_cache.h"
+#include "render_fixture.h"
+#include "scene_gen.h"
+
+namespace pw::test {
+namespace {
+
+constexpr int kW = 480, kH = 270;
+
+bool sameImage(const QImage& a, const QImage& b) {
+  if (a.size() != b.size() || a.format() != b.format()) return false;
+  for (int y = 0; y < a.height(); ++y) {
+    if (std::memcmp(a.constScanLine(y), b.constScanLine(y), static_cast<size_t>(a.width()) * 4))
+      return false;
+  }
+  return true;
+}
+
+// What a refresh leaves besides pixels: selection, grab offsets and the interaction state.
+bool sameOutcome(const Editor& a, const Editor& b) {
+  if (a.doc.CurrentShape != b.doc.CurrentShape || a.tools.shapeHit != b.tools.shapeHit ||
+      a.tools.dragState != b.tools.dragState || a.doc.Objects.size() != b.doc.Objects.size())
+    return false;
+  for (size_t i = 0; i < a.doc.Objects.size(); ++i) {
+    const auto& sa = a.doc.Objects[i].shapes;
+    const auto& sb = b.doc.Objects[i].shapes;
+    if (sa.size() != sb.size()) return false;
+    for (size_t j = 0; j < sa.size(); ++j) {
+      if (sa[j].selected != sb[j].selected || sa[j].startX != sb[j].startX ||
+          sa[j].startY != sb[j].startY || sa[j].points.size() != sb[j].points.size())
+        return false;
+      for (size_t k = 0; k < sa[j].points.size(); ++k) {
+        if (sa[j].points[k].dragX != sb[j].points[k].dragX ||
+            sa[j].points[k].dragY != sb[j].points[k].dragY)
+          return false;
+      }
+    }
+  }
+  return true;
+}
+
+// A generated scene with every mark and overlay on, driven through the canvas tools. Every
+// refresh is checked against a full refresh of the same state on a fresh canvas.
+struct DragScene {
+  ScriptedPrompt prompt, refPrompt;
+  ImageStore store;
+  Editor ed{prompt, store};
+  Editor ref{refPrompt, store};
+  std::vector<pwbench::GenImage> images;
+  CanvasSurface canvas{QImage(kW, kH, QImage::Format_ARGB32_Premultiplied), store};
+  CanvasTools tools{ed, [this](int64_t x, int64_t y, int mode) { checkedRefresh(x, y, mode); }};
+  int refreshes = 0, mismatchedImages = 0, mismatchedOutcomes = 0;
+  int panelCalls = 0, refPanelCalls = 0;
+
+  DragScene() {
+    ensureGuiApp();
+    pwbench::GenParams prm;
+    prm.shapes = 160;
+    prm.width = kW;
+    prm.height = kH;
+    pwbench::generateScene(ed, store, prm, images);
+    sVdOptions& o = ed.options;
+    o.Zoom = 100;
+    o.HideAncre = 0;
+    o.ShowSelection = 1;
+    o.ShowGrid = 1;
+    o.GridW = 40;
+    o.GridH = 30;
+    o.ShowCameraBorder = 1;
+    o.ShowCameraCache = 1;
+    o.CameraCacheAlpha = 120;
+    o.CameraX = 20;
+    o.CameraY = 15;
+    o.CameraW = kW - 60;
+    o.CameraH = kH - 40;
+    canvas.image.fill(Qt::transparent);
+    ed.hooks.refreshProperties = [this] { ++panelCalls; };
+    ref.hooks.refreshProperties = [this] { ++refPanelCalls; };
+  }
+
+  void checkedRefresh(int64_t x, int64_t y, int mode) {
+    ref.doc = ed.doc;
+    ref.options = ed.options;
+    ref.tools = ed.tools;
+    CanvasSurface fresh{QImage(kW, kH, QImage::Format_ARGB32_Premultiplied), store};
+    fresh.image.fill(Qt::transparent);
+    refPanelCalls = panelCalls = 0;
+    refreshCanvas(ref, fresh, x, y, mode);
+    refreshCanvas(ed, canvas, x, y, mode);
+    ++refreshes;
+    if (!sameImage(fresh.image, canvas.image)) ++mismatchedImages;
+    if (!sameOutcome(ed, ref) || panelCalls != refPanelCalls) ++mismatchedOutcomes;
+  }
+  int partial() const { return canvas.cache ? canvas.cache->redraws() : 0; }
+
+  Object& object(int64_t i) { return ed.doc.Objects[static_cast<size_t>(i)]; }
+  // A plain filled box (no effect) put into object i at shape index `at`.
+  Shape& insertBox(int64_t i, size_t at, int x, int y, int w, int h) {
+    Shape s;
+    s.type = kBox;
+    s.x = toI16(x);
+    s.y = toI16(y);
+    s.w = toI16(w);
+    s.h = toI16(h);
+    s.points.assign(1, ShapePoint{});
+    s.color = packRGBA(30, 140, 220, 255);
+    s.alpha = 255;
+    s.lineW = 3;
+    auto& shapes = object(i).shapes;
+    shapes.insert(shapes.begin() + static_cast<std::ptrdiff_t>(at), s);
+    return shapes[at];
+  }
+  // A closed complex square of four segments around (x, y), half side r.
+  Shape& insertSquarePath(int64_t i, size_t at, int x, int y, int r) {
+    Shape& s = insertBox(i, at, x, y, 0, 0);
+    s.type = kComplex;
+    s.style = 1;
+    const int c[4][2] = {{-r, -r}, {r, -r}, {r, r}, {-r, r}};
+    s.points.clear();
+    for (int k = 0; k < 4; ++k) {
+      const int* a = c[k];
+      const int* b = c[(k + 1) % 4];
+      for (int t = 0; t < 3; ++t) {
+        ShapePoint p;
+        p.x = a[0] + (b[0] - a[0]) * t / 3;
+        p.y = a[1] + (b[1] - a[1]) * t / 3;
+        s.points.push_back(p);
+      }
+    }
+    return s;
+  }
+  void focus(int64_t oi, int64_t shape) {
+    ed.doc.CurrentObject = oi;
+    ed.doc.CurrentShape = shape;
+    ed.doc.CurrentPoint = -1;
+  }
+  // Device pixel of a scene position of the current object (no object transform).
+  QPointF device(int64_t sx, int64_t sy) const {
+    const Object& o = ed.doc.Objects[static_cast<size_t>(ed.doc.CurrentObject)];
+    const double z = static_cast<double>(ed.options.Zoom) * 0.01;
+    return {(static_cast<double>(ed.doc.OriginX) + sx) * z + static_cast<double>(o.x),
+            (static_cast<double>(ed.doc.OriginY) + sy) * z + static_cast<double>(o.y)};
+  }
+  void press(QPointF p) { tools.handle({CanvasInput::kLeftDown, p.x(), p.y(), true, 0, false}); }
+  void move(QPointF p) { tools.handle({CanvasInput::kMove, p.x(), p.y(), true, 0, false}); }
+  void release() { tools.handle({CanvasInput::kLeftUp, 0, 0, false, 0, false}); }
+  // Moves from p by (dx, dy) per step.
+  void dragSteps(QPointF p, double dx, double dy, int steps) {
+    for (int k = 1; k <= steps; ++k) move(p + QPointF(dx * k, dy * k));
+  }
+};
+
+struct DragCase {
+  const char* name;
+  std::function<QPointF(DragScene&)> setUp;  // returns where the press goes
+  double dx, dy;
+};
+
+const int64_t kTop = 7, kMiddle = 3;  // last and a middle object of the eight generated ones
+
+const DragCase kCases[] = {
+    {"MoveShapeOnTop",
+     [](DragScene& d) {
+       d.insertBox(kTop, d.object(kTop).shapes.size(), 200, 100, 60, 40);
+       d.focus(kTop, -1);
+       return d.device(230, 120);
+     },
+     7, 3},
+    {"MoveWithoutMarksInLongSteps",
+     [](DragScene& d) {
+       d.ed.options.HideAncre = 1;
+       d.ed.options.ShowSelection = 0;
+       d.insertBox(kMiddle, 5, 120, 90, 30, 20);
+       d.focus(kMiddle, -1);
+       return d.device(130, 100);
+     },
+     31, 9},
+    {"MoveShapeUnderOthers",
+     [](DragScene& d) {
+       d.insertBox(kMiddle, 5, 120, 90, 70, 50);
+       d.focus(kMiddle, -1);
+       return d.device(150, 110);
+     },
+     -6, 5},
+    {"PointDragAnchor",
+     [](DragScene& d) {
+       Shape& s = d.insertSquarePath(kMiddle, 4, 240, 140, 40);
+       s.fx[0].active = 1;  // a shadow moves with it
+       s.fx[0].x = 6;
+       s.fx[0].y = 6;
+       s.fx[0].scale = 100;
+       s.fx[0].color = packRGBA(0, 0, 0, 90);
+       d.focus(kMiddle, 4);
+       return d.device(240 + 40, 140 + 40);  // point 6, an anchor
+     },
+     5, -4},
+    {"ScaleBox",
+     [](DragScene& d) {
+       d.ed.tools.tool = kToolScale;
+       d.insertBox(kMiddle, 8, 100, 60, 50, 40);
+       d.focus(kMiddle, 8);
+       return d.device(120, 80);
+     },
+     6, 4},
+    {"RotatePath",
+     [](DragScene& d) {
+       d.ed.tools.tool = kToolRotate;
+       Shape& s = d.insertSquarePath(kMiddle, 8, 300, 120, 35);
+       s.style = 3;  // dotted
+       s.lineW = 3;
+       s.lineDist = 9;
+       d.focus(kMiddle, 8);
+       return d.device(300, 120);
+     },
+     40, 0},
+    {"CreateBox",
+     [](DragScene& d) {
+       d.ed.tools.tool = kToolBox;
+       d.focus(kMiddle, 0);
+       return d.device(150, 150);
+     },
+     9, 6},
+    {"HiddenObjectAbove",
+     [](DragScene& d) {
+       d.object(kMiddle + 1).hidden = 1;
+       d.ed.options.BgColor = packRGBA(40, 40, 40, 160);
+       d.insertBox(kMiddle, 5, 120, 90, 70, 50);
+       d.focus(kMiddle, -1);
+       return d.device(150, 110);
+     },
+     8, 2},
+    {"ShowOnlySelected",
+     [](DragScene& d) {
+       d.ed.options.ShowOnlySel = 1;
+       Shape& s = d.insertBox(kMiddle, 5, 120, 90, 70, 50);
+       s.selected = 1;
+       d.focus(kMiddle, 5);
+       return d.device(150, 110);
+     },
+     -7, -3},
+    {"ZoomedPannedCheckerTranslucentObject",
+     [](DragScene& d) {
+       d.ed.options.Zoom = 150;
+       d.ed.options.BgImg = 1;
+       d.ed.doc.OriginX = -30;
+       d.ed.doc.OriginY = 12;
+       d.object(kMiddle).alpha = 170;
+       d.insertBox(kMiddle, 5, 120, 50, 40, 30);
+       d.focus(kMiddle, -1);
+       return d.device(140, 65);
+     },
+     5, 5},
+};
+
+void PrintTo(const DragCase& c, std::ostream* os) { *os << c.name; }
+
+class DragRefresh : public ::testing::TestWithParam<DragCase> {};
+
+TEST_P(DragRefresh, EveryRefreshEqualsAFullOneAndMostAreCached) {
+  DragScene d;
+  const DragCase& c = GetParam();
+  const QPointF at = c.setUp(d);
+  d.press(at);
+  EXPECT_EQ(d.ed.tools.dragStarted, 1);
+  const int before = d.refreshes;
+  d.dragSteps(at, c.dx, c.dy, 8);
+  d.release();
+  EXPECT_EQ(d.refreshes - before, 8);
+  EXPECT_EQ(d.mismatchedImages, 0);
+  EXPECT_EQ(d.mismatchedOutcomes, 0);
+  // The first move may record the picture; the others redraw only around the moving shapes.
+  EXPECT_GE(d.partial(), 7);
+  EXPECT_LT(d.canvas.cache->lastDirty().width() * d.canvas.cache->lastDirty().height(),
+            kW * kH / 2);
+}
+
+INSTANTIATE_TEST_SUITE_P(Drags, DragRefresh, ::testing::ValuesIn(kCases),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// A linked run is painted as one path: moving its first member redraws the whole run.
+TEST(DragRefreshRuns, MovingTheFirstShapeOfALinkedRun) {
+  DragScene d;
+  Shape& a = d.insertBox(kMiddle, 6, 100, 100, 60, 50);
+  a.link = 1;
+  d.insertBox(kMiddle, 7, 130, 120, 60, 50).color = packRGBA(200, 60, 60, 255);
+  d.focus(kMiddle, 6);
+  // What a press that picked the shape leaves behind (the click test would pick the run's last
+  // member, which lies over the same point).
+  Shape& s = d.object(kMiddle).shapes[6];
+  s.selected = 1;
+  d.ed.tools.dragStarted = 1;
+  d.ed.tools.shapeHit = 1;
+  d.ed.tools.dragState = 2;
+  const QPointF at = d.device(110, 110);
+  s.startX = toI16(110 - s.x);
+  s.startY = toI16(110 - s.y);
+  d.dragSteps(at, 6, 4, 8);
+  EXPECT_EQ(d.object(kMiddle).shapes[6].x, 100 + 48);
+  EXPECT_EQ(d.mismatchedImages, 0);
+  EXPECT_EQ(d.mismatchedOutcomes, 0);
+  EXPECT_GE(d.partial(), 7);
+}
+
+// Anything besides the dragged shapes changing makes the next refresh a full one, with the same
+// pixels; the drag then goes on with a fresh picture.
+struct Disturbance {
+  const char* name;
+  std::function<void(DragScene&)> apply;
+};
+
+const Disturbance kDisturbances[] = {
+    {"Zoom", [](DragScene& d) { d.ed.options.Zoom = 120; }},
+    {"Origin", [](DragScene& d) { d.ed.doc.OriginX = toI16(d.ed.doc.OriginX + 9); }},
+    {"OtherShapeEdited",
+     [](DragScene& d) { d.object(kMiddle).shapes[2].color = packRGBA(255, 0, 0, 255); }},
+    {"ShapeAboveMoved", [](DragScene& d) { d.object(kTop).shapes[0].x += 15; }},
+    {"ObjectHidden", [](DragScene& d) { d.object(kTop).hidden = 1; }},
+    {"GridSwitchedOff", [](DragScene& d) { d.ed.options.ShowGrid = 0; }},
+    {"CanvasDrawnOver", [](DragScene& d) { d.canvas.image.fill(Qt::red); }},
+    {"ImageFreed", [](DragScene& d) { d.store.freeImage(1); }},
+};
+
+void PrintTo(const Disturbance& c, std::ostream* os) { *os << c.name; }
+
+class DragRefreshFallback : public ::testing::TestWithParam<Disturbance> {};
+
+TEST_P(DragRefreshFallback, AnythingElseChangingRedrawsInFull) {
+  DragScene d;
+  d.insertBox(kMiddle, 5, 120, 90, 70, 50);
+  d.focus(kMiddle, -1);
+  const QPointF at = d.device(150, 110);
+  d.press(at);
+  d.dragSteps(at, 4, 2, 3);
+  const int cached = d.partial();
+  ASSERT_GE(cached, 2);
+  GetParam().apply(d);
+  d.move(at + QPointF(20, 10));
+  EXPECT_EQ(d.partial(), 0) << "a full refresh starts a new picture";
+  d.move(at + QPointF(24, 12));
+  EXPECT_EQ(d.partial(), 1);
+  EXPECT_EQ(d.mismatchedImages, 0);
+  EXPECT_EQ(d.mismatchedOutcomes, 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Drags, DragRefreshFallback, ::testing::ValuesIn(kDisturbances),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// A press tests the shapes against the press position while they are drawn: it always draws in
+// full. A plain redraw after the drag may still use the picture, as nothing else changed.
+TEST(DragRefreshRules, PressesDrawInFull) {
+  DragScene d;
+  d.insertBox(kMiddle, 5, 120, 90, 70, 50);
+  d.focus(kMiddle, -1);
+  const QPointF at = d.device(150, 110);
+  d.press(at);
+  EXPECT_EQ(d.partial(), 0);
+  d.dragSteps(at, 4, 2, 3);
+  d.release();
+  ASSERT_GE(d.partial(), 2);
+  const int cached = d.partial();
+  d.checkedRefresh(0, 0, 0);
+  EXPECT_EQ(d.partial(), cached + 1);
+  d.press(at + QPointF(30, 0));
+  EXPECT_EQ(d.partial(), 0);
+  EXPECT_EQ(d.mismatchedImages, 0);
+  EXPECT_EQ(d.mismatchedOutcomes, 0);
+}
+
+}  // namespace
+}  // namespace pw::test

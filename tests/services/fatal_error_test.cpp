@@ -1,0 +1,202 @@
+// The fault report: its text, the report mode, and real faults in a child process that end with
+// the signal's status after the report was shown.
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <unistd.h>
+#include <fcntl.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "core/scripted_prompt.h"
+#include "services/fatal_error.h"
+
+namespace pw {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string readAll(const fs::path& p) {
+  std::ifstream in(p, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+std::string report(int sig, int code, uintptr_t pc, uintptr_t addr, char eol = '\r') {
+  char buf[2048];
+  const size_t n = formatFaultReport(buf, sizeof buf, sig, code, pc, addr, eol);
+  EXPECT_EQ(n, std::string(buf).size());
+  return std::string(buf, n);
+}
+
+TEST(FaultReport, TextPerFault) {
+  const struct {
+    int sig, code;
+    const char* text;
+  } cases[] = {
+      {SIGSEGV, SEGV_MAPERR,
+       "A program error was detected:\r\rError Message:   Invalid memory access (segmentation "
+       "fault)\rError Code:      11\rCode Address:    4096\rError IMA :  8\r\r"},
+      {SIGFPE, FPE_INTDIV,
+       "A program error was detected:\r\rError Message:   Integer division by zero\rError Code:"
+       "      8\rCode Address:    4096\rError divide by zero :  8\r\r"},
+      // Neither an access violation nor a division by zero: the three lines only.
+      {SIGFPE, FPE_FLTINV,
+       "A program error was detected:\r\rError Message:   Arithmetic error\rError Code:      "
+       "8\rCode Address:    4096\r\r"},
+      {SIGILL, ILL_ILLOPC,
+       "A program error was detected:\r\rError Message:   Illegal instruction\rError Code:      "
+       "4\rCode Address:    4096\r\r"},
+      {SIGBUS, BUS_ADRERR,
+       "A program error was detected:\r\rError Message:   Bus error\rError Code:      7\rCode "
+       "Address:    4096\r\r"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(report(c.sig, c.code, 4096, 8), c.text) << c.sig;
+  // The terminal copy has line feeds instead.
+  EXPECT_EQ(report(SIGILL, 0, 0, 0, '\n').find('\r'), std::string::npos);
+  EXPECT_NE(report(SIGSEGV, 0, UINTPTR_MAX, 0).find(std::to_string(UINTPTR_MAX)),
+            std::string::npos);
+}
+
+TEST(FaultReport, ASmallBufferIsNeverOverrun) {
+  char buf[40];
+  std::memset(buf, 'z', sizeof buf);
+  const size_t n = formatFaultReport(buf, 20, SIGSEGV, 0, 1, 2, '\r');
+  EXPECT_EQ(n, 19u);
+  EXPECT_EQ(buf[19], '\0');
+  EXPECT_EQ(buf[20], 'z');
+  EXPECT_EQ(formatFaultReport(buf, 0, SIGSEGV, 0, 1, 2, '\r'), 0u);
+}
+
+class ReportMode : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    char tmpl[] = "/tmp/penwick-fault-XXXXXX";
+    ASSERT_NE(mkdtemp(tmpl), nullptr);
+    dir_ = tmpl;
+  }
+  void TearDown() override { fs::remove_all(dir_); }
+  fs::path dir_;
+};
+
+TEST_F(ReportMode, ShowsTheReportInAnErrorBox) {
+  const std::string text = report(SIGSEGV, SEGV_MAPERR, 77, 0);
+  std::ofstream(dir_ / "r.txt", std::ios::binary) << text;
+  ScriptedPrompt prompt;
+  EXPECT_EQ(showCrashReport(prompt, (dir_ / "r.txt").string()), SIGSEGV);
+  ASSERT_EQ(prompt.messages.size(), 1u);
+  EXPECT_EQ(prompt.messages[0].title, "Error");
+  EXPECT_EQ(prompt.messages[0].text, text);
+}
+
+TEST_F(ReportMode, RefusesWhatIsNotAReport) {
+  const std::string notReports[] = {
+      "", "hello\r", "A program error was detected:\r\r",
+      "A program error was detected:\r\rError Message:   x\rError Code:      15\r",
+      "A program error was detected:\r\rError Message:   x\rError Code:      -11\r",
+      std::string(5000, 'A'),
+  };
+  for (const std::string& t : notReports) {
+    std::ofstream(dir_ / "r.txt", std::ios::binary | std::ios::trunc) << t;
+    ScriptedPrompt prompt;
+    EXPECT_EQ(showCrashReport(prompt, (dir_ / "r.txt").string()), 0) << t.substr(0, 60);
+    EXPECT_TRUE(prompt.messages.empty());
+  }
+  ScriptedPrompt prompt;
+  EXPECT_EQ(showCrashReport(prompt, (dir_ / "missing.txt").string()), 0);
+}
+
+// The faults, out of reach of the sanitizers so that the signal itself is what happens.
+__attribute__((noinline, no_sanitize_address, no_sanitize_undefined)) void writeThroughNull() {
+  volatile int* volatile p = nullptr;
+  *p = 1;
+}
+__attribute__((noinline, no_sanitize_undefined)) int divideByZero() {
+  volatile int zero = 0;
+  volatile int one = 1;
+  return one / zero;
+}
+
+// In the child (a fresh run of this program, so the folder comes through the environment):
+// the report mode prints its box to stdout, which goes to a file.
+void faultInChild(bool divide) {
+  const char* where = std::getenv("PENWICK_TEST_FAULT_DIR");
+  if (!where) std::_Exit(2);
+  const std::string dir = where;
+  const int fd = ::open((dir + "/stdout.txt").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+  if (fd < 0 || ::dup2(fd, 1) < 0) std::_Exit(3);
+  setenv("PENWICK_CRASH_REPORT_STDOUT", "1", 1);
+  if (!installFatalErrorHandler(dir + "/report.txt", PENWICK_BINARY)) std::_Exit(4);
+  if (divide) {
+    std::_Exit(divideByZero());
+  }
+  writeThroughNull();
+  std::_Exit(5);
+}
+
+// The child is a fresh run of this test: it finds the parent's folder in the environment.
+class FaultInChild : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (const char* shared = std::getenv("PENWICK_TEST_FAULT_DIR")) {
+      dir_ = shared;
+      return;
+    }
+    char tmpl[] = "/tmp/penwick-fault-XXXXXX";
+    ASSERT_NE(mkdtemp(tmpl), nullptr);
+    dir_ = tmpl;
+    setenv("PENWICK_TEST_FAULT_DIR", dir_.c_str(), 1);
+  }
+  void TearDown() override {
+    unsetenv("PENWICK_TEST_FAULT_DIR");
+    fs::remove_all(dir_);
+  }
+  fs::path dir_;
+
+  // The box's text as the report mode printed it ("Error", then the report).
+  std::string shownReport() const {
+    const std::string out = readAll(dir_ / "stdout.txt");
+    if (out.rfind("Error\n", 0) != 0) return "not a box: " + out;
+    return out.substr(6, out.size() - 7);
+  }
+  // The number after `label` in the report, or "" when the line is missing.
+  static std::string field(const std::string& text, const std::string& label) {
+    const size_t at = text.find("\r" + label);
+    if (at == std::string::npos) return "";
+    const size_t from = at + 1 + label.size();
+    return text.substr(from, text.find('\r', from) - from);
+  }
+};
+
+TEST_F(FaultInChild, NullPointerWriteShowsTheAccessedAddress) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  EXPECT_EXIT(faultInChild(false), ::testing::KilledBySignal(SIGSEGV),
+              "Error IMA :  0\n");
+  const std::string text = shownReport();
+  EXPECT_EQ(text, readAll(dir_ / "report.txt"));
+  EXPECT_EQ(text.rfind("A program error was detected:\r\rError Message:   ", 0), 0u) << text;
+  EXPECT_EQ(field(text, "Error Code:      "), "11");
+  EXPECT_NE(field(text, "Code Address:    "), "0");
+  EXPECT_EQ(field(text, "Error IMA :  "), "0");
+  EXPECT_EQ(text.find("Error divide by zero"), std::string::npos);
+  EXPECT_EQ(text.substr(text.size() - 2), "\r\r");
+}
+
+TEST_F(FaultInChild, DivisionByZeroShowsItsLine) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  EXPECT_EXIT(faultInChild(true), ::testing::KilledBySignal(SIGFPE),
+              "Error divide by zero :  ");
+  const std::string text = shownReport();
+  EXPECT_EQ(text, readAll(dir_ / "report.txt"));
+  EXPECT_EQ(field(text, "Error Code:      "), "8");
+  const std::string pc = field(text, "Code Address:    ");
+  EXPECT_NE(pc, "0");
+  // On this platform the division's address is the instruction's.
+  EXPECT_EQ(field(text, "Error divide by zero :  "), pc);
+  EXPECT_EQ(text.find("Error IMA"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace pw

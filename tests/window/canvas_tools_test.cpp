@@ -1,0 +1,615 @@
+// The canvas tools driven through the canvas widget with mouse and key events. At zoom 100 with
+// the view origin and the object offset at 0, a widget pixel is a scene unit.
+#include <gtest/gtest.h>
+
+#include <QLineEdit>
+#include <QVBoxLayout>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "editor_fixture.h"
+
+namespace pw::test {
+namespace {
+
+using P = std::pair<int64_t, int64_t>;
+using Pts = std::vector<P>;
+using Strings = std::vector<std::string>;
+
+// ---- creation -----------------------------------------------------------------------------
+
+struct CreateCase {
+  int tool;
+  const char* name;
+  const char* change;
+  uint8_t type;
+  std::vector<int> xywh;  // position and size, unchecked when empty
+  Pts pts;                // the points, unchecked when empty
+  bool upLeft = false;    // dragged from (100, 80) to (40, 30) instead
+};
+
+std::vector<int> xywh(const Shape& s) { return {s.x, s.y, s.w, s.h}; }
+
+TEST(CanvasCreate, EachToolCreatesItsShapeByDragging) {
+  const std::vector<CreateCase> cases = {
+      {kToolBox, "Box_0", "Create Box", kBox, {40, 30, 60, 50}, {}},
+      {kToolCircle, "Circle_0", "Create Circle", kCircle, {40, 30, 60, 50}, {}},
+      {kToolLine, "Line_0", "Create Line", kLine, {0, 0, 5, 5}, {{40, 30}, {100, 80}}},
+      {kToolCurve,
+       "Curve_0",
+       "Create Curve",
+       kCurve,
+       {0, 0, 5, 5},
+       {{40, 30}, {95, 75}, {100, 80}, {105, 85}}},
+      {kToolText, "Text_0", "Create Text", kText, {40, 30, 60, 50}, {}},
+      // An image keeps its own size whatever the drag.
+      {kToolImage, "sun0", "Create Image", kImage, {40, 30, 128, 128}, {}},
+      // The template's outline, not moved by the drag.
+      {kToolComplex, "Blob", "Create Complex", kComplex, {}, {{200, 120}, {255, 118}}},
+      // Negative sizes stay.
+      {kToolBox, "Box_0", "Create Box", kBox, {100, 80, -60, -50}, {}, true},
+  };
+  for (const CreateCase& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.name << (c.upLeft ? " up-left" : ""));
+    CanvasFixture f;
+    f.prompt.answerFile(std::string(PENWICK_SOURCE_DIR) + "/examples/sun.png");
+    f.setTool(c.tool);
+    const QPoint a = c.upLeft ? QPoint(100, 80) : QPoint(40, 30);
+    const QPoint b = c.upLeft ? QPoint(40, 30) : QPoint(100, 80);
+    f.press(a.x(), a.y());
+    EXPECT_EQ(f.ed.tools.revertTool, 2);
+    f.move(b.x(), b.y());
+    EXPECT_TRUE(f.changes.empty());  // announced on release only
+    f.release(b.x(), b.y());
+    ASSERT_EQ(f.object().shapes.size(), 1u);
+    const Shape& s = f.current();
+    EXPECT_EQ(s.name, c.name);
+    EXPECT_EQ(s.type, c.type);
+    if (!c.xywh.empty()) {
+      EXPECT_EQ(xywh(s), c.xywh);
+    }
+    if (!c.pts.empty()) {
+      const Pts got = f.points(s);
+      ASSERT_GE(got.size(), c.pts.size());
+      EXPECT_EQ(Pts(got.begin(), got.begin() + static_cast<long>(c.pts.size())), c.pts);
+    }
+    EXPECT_TRUE(c.type != kImage || s.imageId != 0);
+    EXPECT_TRUE(c.type != kText || s.text == "Text_0");
+    EXPECT_EQ(f.changes, Strings{c.change});
+    EXPECT_TRUE(f.ed.modified);
+    // The tool goes back to Move and the tool bar hears of it.
+    EXPECT_EQ(f.ed.tools.tool, kToolMove);
+    EXPECT_EQ(f.toolResets, 1);
+    EXPECT_EQ(f.ed.tools.revertTool, 0);
+    EXPECT_EQ(f.ed.tools.dragStarted, 0);
+  }
+}
+
+TEST(CanvasCreate, NothingCreatedLeavesTheToolAndTheDocumentAlone) {
+  // The rounded box tool is inert; a cancelled image dialog creates nothing, and the drag that
+  // follows must not resize the shape that was current before.
+  for (int tool : {kToolRoundBox, kToolImage}) {
+    SCOPED_TRACE(tool);
+    CanvasFixture f;
+    f.putBox(300, 300, 20, 20);
+    f.setTool(tool);
+    f.drag(40, 30, 100, 80);
+    EXPECT_EQ(f.object().shapes.size(), 1u);
+    EXPECT_EQ(f.shape(0).w, 20);
+    EXPECT_EQ(f.ed.tools.tool, tool);
+    EXPECT_EQ(f.toolResets, 0);
+    EXPECT_TRUE(f.changes.empty());
+    EXPECT_FALSE(f.ed.modified);
+  }
+}
+
+// ---- shape drags --------------------------------------------------------------------------
+
+TEST(CanvasShapes, MoveTakesTheCurrentShapeOrWithShiftEverySelectedOne) {
+  for (bool shift : {false, true}) {
+    SCOPED_TRACE(shift);
+    CanvasFixture f;
+    f.putBox(100, 100, 40, 40).selected = 1;
+    f.putBox(300, 100, 40, 40).selected = 1;
+    if (shift) f.keyDown(Qt::Key_Shift);
+    f.drag(120, 120, 130, 125);  // the click picks box 0
+    const std::vector<int> want = {110, 105, shift ? 310 : 300, shift ? 105 : 100};
+    EXPECT_EQ(std::vector<int>({f.shape(0).x, f.shape(0).y, f.shape(1).x, f.shape(1).y}), want);
+    EXPECT_EQ(f.changes, Strings{"Move shape"});
+    EXPECT_EQ(f.toolResets, 0);
+  }
+}
+
+TEST(CanvasShapes, ScaleDoublesAboutPointZeroForAHundredUnits) {
+  struct Case {
+    bool shift;
+    int w;
+    int dx;
+    int64_t corner;  // where the square's far corner (200, 200) lands, on both axes
+  };
+  const std::vector<Case> cases = {
+      {false, 0, 100, 300}, {true, 5, 100, 300}, {false, 0, -100, 100}, {false, 0, 50, 250}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << "shift " << c.shift << " dx " << c.dx);
+    CanvasFixture f;
+    f.putSquare(100, 100, 200, 200).w = toI16(c.w);
+    f.setTool(kToolScale);
+    if (c.shift) f.keyDown(Qt::Key_Shift);
+    f.drag(150, 150, 150 + c.dx, 150);
+    const Shape& s = f.shape(0);
+    EXPECT_DOUBLE_EQ(s.dragScale, c.dx * 0.01);
+    EXPECT_EQ((Pts{f.points(s)[0], f.points(s)[6]}), (Pts{{100, 100}, {c.corner, c.corner}}));
+    EXPECT_EQ(f.changes, Strings{"Scale shape"});
+  }
+}
+
+TEST(CanvasShapes, ScaleBoxGrowsOneUnitPerUnit) {
+  CanvasFixture f;
+  f.putBox(100, 100, 40, 40);
+  f.setTool(kToolScale);
+  f.press(120, 120);
+  EXPECT_EQ(f.shape(0).startX, 80);  // x - w, from the click test
+  f.move(120, 120);
+  EXPECT_EQ(f.shape(0).w, 40);
+  EXPECT_TRUE(f.changes.empty());
+  f.move(135, 120);
+  EXPECT_EQ(f.shape(0).w, 55);
+  EXPECT_EQ(f.shape(0).h, 40);
+  f.release(135, 120);
+  EXPECT_EQ(f.changes, Strings{"Scale shape"});
+}
+
+TEST(CanvasShapes, RotateNineHundredUnitsTurnsNinetyDegrees) {
+  CanvasFixture f;
+  Shape& sq = f.putSquare(100, 100, 200, 200);
+  sq.pivotX = 100;
+  sq.cx = 50;  // centre (150, 150)
+  sq.pivotY = 150;
+  f.setTool(kToolRotate);
+  f.drag(150, 150, 1050, 150);
+  const Shape& s = f.shape(0);
+  EXPECT_EQ(s.dragAngle, 90);
+  // (x, y) -> (300 - y, x) about (150, 150).
+  const Pts pts = f.points(s);
+  EXPECT_EQ((Pts{pts[0], pts[3], pts[6], pts[9]}),
+            (Pts{{200, 100}, {200, 200}, {100, 200}, {100, 100}}));
+  EXPECT_EQ(f.changes, Strings{"Rotate shape"});
+}
+
+// ---- points -------------------------------------------------------------------------------
+
+TEST(CanvasPoints, PickingUsesASquareOfThreeOrADistanceOfSix) {
+  struct Case {
+    int dx, dy;
+    bool hit;
+  };
+  const std::vector<Case> cases = {{3, 3, true},  {-3, 3, true}, {3, -3, true}, {6, 0, true},
+                                   {0, -6, true}, {4, 4, true},  {6, 1, false}, {4, 5, false},
+                                   {7, 0, false}, {-1, 7, false}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.dx << "," << c.dy);
+    CanvasFixture f;
+    f.putPoints(kLine, {{200, 200}, {400, 200}});
+    f.ed.doc.CurrentPoint = 1;
+    f.press(200 + c.dx, 200 + c.dy);
+    EXPECT_EQ(f.ed.doc.CurrentPoint, c.hit ? 0 : -1);
+    EXPECT_EQ(f.current().points[0].selected, c.hit ? 1 : 0);
+    EXPECT_EQ(f.ed.tools.dragState, c.hit ? 1 : 0);
+    f.release(200 + c.dx, 200 + c.dy);
+    EXPECT_TRUE(f.changes.empty());
+  }
+}
+
+TEST(CanvasPoints, SnapTruncatesTowardZero) {
+  struct Case {
+    int16_t snapX, snapY;
+    int lx, ly;
+    int64_t x, y;
+  };
+  // Steps below 1 count as 1.
+  const std::vector<Case> cases = {{10, 10, 37, 37, 30, 30},
+                                   {10, 10, -7, -7, 0, 0},
+                                   {10, 10, -17, 44, -10, 40},
+                                   {0, -4, 37, 43, 37, 43}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.lx << "," << c.ly);
+    CanvasFixture f;
+    f.ed.options.Snap = 1;
+    f.ed.options.SnapX = c.snapX;
+    f.ed.options.SnapY = c.snapY;
+    f.ed.doc.OriginX = 20;
+    f.ed.doc.OriginY = 20;
+    f.putPoints(kLine, {{100, 100}, {300, 100}});
+    std::vector<P> shown;
+    f.ed.hooks.showPointPosition = [&shown](int64_t x, int64_t y) { shown.emplace_back(x, y); };
+    f.drag(120, 120, c.lx + 20, c.ly + 20);  // pixels = canvas-local + origin
+    EXPECT_EQ(f.points(f.current())[0], P(c.x, c.y));
+    ASSERT_FALSE(shown.empty());
+    EXPECT_EQ(shown.back(), P(c.x, c.y));
+    EXPECT_EQ(f.changes, Strings{"Move point"});
+  }
+}
+
+TEST(CanvasPoints, DeletePointToolRemovesThePointAndItsNeighbours) {
+  CanvasFixture f;
+  f.putRow();
+  f.setTool(kToolDeletePoint);
+  f.click(101, 299);
+  EXPECT_EQ(f.points(f.current()),
+            (Pts{{180, 300}, {220, 300}, {260, 300}, {300, 300}, {340, 300}, {380, 300}}));
+  EXPECT_EQ(f.changes, Strings{"Delete point"});
+  // A click on no point deletes nothing.
+  f.click(700, 50);
+  EXPECT_EQ(f.current().points.size(), 6u);
+  EXPECT_EQ(f.changes.size(), 1u);
+}
+
+TEST(DeletePoint, RemovesNoMorePointsThanTheShapeHasAndKeepsOne) {
+  struct Case {
+    int n;
+    int64_t k;
+    bool removed;
+    std::vector<int64_t> left;  // original indices that stay
+  };
+  const std::vector<int64_t> all = {0, 1, 2, 3, 4, 5, 6, 7, 8};
+  // clang-format off
+  const std::vector<Case> cases = {
+      {1, 0, false, {0}}, {2, 0, true, {1}}, {2, 1, true, {0}}, {3, 1, true, {2}},
+      {3, 0, true, {1}},  {4, 0, true, {2}}, {9, 4, true, {0, 1, 2, 6, 7, 8}},
+      {9, 8, true, {1, 2, 3, 4, 5, 6}}, {9, 9, false, all}, {9, -1, false, all}};
+  // clang-format on
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.n << " points, k " << c.k);
+    EditorFixture f;
+    Shape& s = f.putShape(kLine);
+    s.points.resize(static_cast<size_t>(c.n));
+    for (int i = 0; i < c.n; ++i) s.points[static_cast<size_t>(i)].x = i;
+    EXPECT_EQ(deletePoint(f.ed, c.k), c.removed);
+    std::vector<int64_t> left;
+    for (const ShapePoint& p : f.current().points) left.push_back(p.x);
+    EXPECT_EQ(left, c.left);
+  }
+  EditorFixture none;
+  none.ed.doc.CurrentShape = -1;
+  EXPECT_FALSE(deletePoint(none.ed, 0));
+}
+
+TEST(CanvasPoints, AddPointGrowsPathsAndLines) {
+  struct Case {
+    uint8_t type;
+    Pts before, after;
+  };
+  const std::vector<Case> cases = {
+      // A path gains a control, an anchor at the press and a control, before its end point
+      // (the shape sits at 10, 5).
+      {kComplex,
+       {{0, 0}, {9, 0}, {20, 0}, {20, 9}, {9, 9}, {0, 9}},
+       {{0, 0}, {9, 0}, {20, 0}, {20, 9}, {9, 9}, {270, 145}, {290, 145}, {310, 145}, {0, 9}}},
+      // A line gains the press position itself.
+      {kLine, {{0, 0}, {90, 0}}, {{0, 0}, {90, 0}, {300, 150}}},
+      {kBox, {{0, 0}}, {{0, 0}}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(int(c.type));
+    CanvasFixture f;
+    Shape& s = f.putShape(c.type);
+    s.points.clear();
+    for (const auto& [x, y] : c.before) s.points.push_back(ShapePoint{x, y});
+    s.x = 10;
+    s.y = 5;
+    f.setTool(kToolAddPoint);
+    f.click(300, 150);
+    EXPECT_EQ(f.points(f.current()), c.after);
+    EXPECT_EQ(f.changes, c.after.size() > c.before.size() ? Strings{"Add point"} : Strings{});
+  }
+}
+
+TEST(CanvasPoints, DraggedAnchorTakesItsNeighboursAlong) {
+  struct Case {
+    int k;
+    std::vector<int> moved;
+  };
+  const std::vector<Case> cases = {{3, {2, 3, 4}}, {0, {8, 0, 1}}, {4, {4}}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.k);
+    CanvasFixture f;
+    Shape& s = f.putRow();
+    const Pts before = f.points(s);
+    std::vector<P> shown;
+    f.ed.hooks.showPointPosition = [&shown](int64_t x, int64_t y) { shown.emplace_back(x, y); };
+    const int px = 100 + 40 * c.k;
+    f.drag(px, 300, px + 10, 305);
+    const Pts after = f.points(f.current());
+    for (size_t i = 0; i < after.size(); ++i) {
+      const bool moved = std::find(c.moved.begin(), c.moved.end(), int(i)) != c.moved.end();
+      const P want = moved ? P(before[i].first + 10, before[i].second + 5) : before[i];
+      EXPECT_EQ(after[i], want) << "point " << i;
+    }
+    ASSERT_FALSE(shown.empty());
+    EXPECT_EQ(shown.back(), (P(px + 10, 305)));
+    EXPECT_EQ(f.changes, Strings{"Move point"});
+  }
+}
+
+TEST(CanvasPoints, ShiftKeepsEarlierPointSelections) {
+  auto selected = [](const Shape& s) {
+    std::vector<int> v;
+    for (size_t i = 0; i < s.points.size(); ++i)
+      if (s.points[i].selected) v.push_back(static_cast<int>(i));
+    return v;
+  };
+  {  // Shift key held: picks add up, with the anchors' neighbours
+    CanvasFixture f;
+    f.putRow();
+    f.keyDown(Qt::Key_Shift);
+    f.click(220, 300);  // point 3
+    EXPECT_EQ(selected(f.current()), (std::vector<int>{2, 3, 4}));
+    f.click(340, 300);  // point 6
+    EXPECT_EQ(selected(f.current()), (std::vector<int>{2, 3, 4, 5, 6, 7}));
+    f.keyUp(Qt::Key_Shift);
+    EXPECT_EQ(f.ed.tools.multiSelect, 0);
+    f.click(180, 300);  // point 2 alone
+    EXPECT_EQ(selected(f.current()), (std::vector<int>{2}));
+    EXPECT_EQ(f.ed.doc.CurrentPoint, 2);
+  }
+  {  // Shift held on the mouse press alone counts too
+    CanvasFixture f;
+    f.putRow();
+    f.click(220, 300);
+    f.mods = Qt::ShiftModifier;
+    f.click(340, 300);
+    EXPECT_EQ(selected(f.current()), (std::vector<int>{3, 5, 6, 7}));
+  }
+}
+
+TEST(CanvasPoints, ShiftDragMovesEverySelectedPoint) {
+  CanvasFixture f;
+  Shape& s = f.putPoints(kLine, {{100, 100}, {200, 100}, {300, 100}});
+  s.points[2].selected = 1;
+  f.keyDown(Qt::Key_Shift);
+  f.drag(100, 100, 110, 120);
+  EXPECT_EQ(f.points(f.current()), (Pts{{110, 120}, {200, 100}, {310, 120}}));
+  EXPECT_EQ(f.changes, Strings{"Move point"});
+}
+
+TEST(CanvasPoints, DragsThatMustNotEdit) {
+  // A locked shape, points far out of range, and the placeholder of an object that has no
+  // shape yet (as start-up leaves object 0).
+  for (int which : {0, 1, 2}) {
+    SCOPED_TRACE(which);
+    CanvasFixture f;
+    if (which < 2) {
+      Shape& s = f.putPoints(kLine, {{100, 100}, {200, 100}});
+      s.locked = which == 0;
+      if (which == 1) {
+        s.points[0] = ShapePoint{INT64_MAX - 5, INT64_MIN + 5};
+        s.points[1] = ShapePoint{INT64_MIN, INT64_MAX};
+        s.x = 100;
+        s.y = -100;
+      }
+    }
+    const Pts before = f.points(f.current());
+    const int at = which == 2 ? 1 : 100;  // the placeholder's points lie at the origin
+    f.drag(at, at, 150, 150);
+    EXPECT_EQ(f.points(f.current()), before);
+    EXPECT_TRUE(f.changes.empty());
+    EXPECT_FALSE(f.ed.modified);
+  }
+}
+
+TEST(CanvasShapes, ImageIsPickedByItsPressRectangleWithoutACurrentShape) {
+  struct Case {
+    int px, py;
+    bool picked;
+  };
+  // The press rectangle runs from (x, y) to (x + lineW, y + lineH), borders included.
+  for (const Case& c : std::vector<Case>{{210, 205, true}, {200, 200, true}, {211, 203, false}}) {
+    SCOPED_TRACE(testing::Message() << c.px << "," << c.py);
+    CanvasFixture f;
+    f.putBox(400, 300, 20, 20);
+    Shape& img = f.putShape(kImage);
+    img.x = 200;
+    img.y = 200;
+    img.w = 0;  // no outline of its own: only the press rectangle picks it
+    img.h = 0;
+    f.ed.doc.CurrentShape = -1;
+    f.press(c.px, c.py);
+    EXPECT_EQ(f.ed.doc.CurrentShape, c.picked ? 1 : -1);
+    EXPECT_EQ(f.shape(1).selected, c.picked ? 1 : 0);
+    f.move(c.px + 7, c.py + 3);
+    f.release(c.px + 7, c.py + 3);
+    EXPECT_EQ(f.shape(1).x, c.picked ? 207 : 200);
+    EXPECT_EQ(f.changes.size(), c.picked ? 1u : 0u);
+  }
+}
+
+// ---- pan, announcements, the widget -------------------------------------------------------
+
+TEST(CanvasPan, SpaceDragMovesTheViewOrigin) {
+  CanvasFixture f;
+  f.putBox(100, 100, 40, 40);
+  f.keyDown(Qt::Key_Space);
+  EXPECT_EQ(f.ed.tools.panMode, 1);
+  // Key repeat of a held Space sends repeated release/press pairs: the pan goes on.
+  f.keyUp(Qt::Key_Space, true);
+  f.keyDown(Qt::Key_Space, true);
+  EXPECT_EQ(f.ed.tools.panMode, 1);
+  f.drag(500, 400, 530, 410);
+  EXPECT_EQ(f.ed.doc.OriginX, 30);
+  EXPECT_EQ(f.ed.doc.OriginY, 10);
+  f.drag(500, 400, 490, 400);
+  EXPECT_EQ(f.ed.doc.OriginX, 20);
+  EXPECT_EQ(f.ed.doc.OriginY, 10);
+  f.keyUp(Qt::Key_Space);
+  EXPECT_EQ(f.ed.tools.panMode, 0);
+  EXPECT_EQ(f.shape(0).x, 100);  // no tool acted
+  EXPECT_TRUE(f.changes.empty());
+  // Now a drag moves the shape again, drawn where the view puts it.
+  f.drag(140, 120, 150, 120);
+  EXPECT_EQ(f.shape(0).x, 110);
+}
+
+TEST(CanvasPan, SpaceInTheMiddleOfADragDoesNotJump) {
+  CanvasFixture f;
+  f.press(500, 400);
+  f.move(510, 400);
+  f.keyDown(Qt::Key_Space);
+  f.move(530, 410);
+  EXPECT_EQ(f.ed.doc.OriginX, 0);
+  f.move(540, 420);
+  EXPECT_EQ(f.ed.doc.OriginX, 10);
+  EXPECT_EQ(f.ed.doc.OriginY, 10);
+  f.release(540, 420);
+}
+
+TEST(CanvasAnnounce, OneDragOneChangeAndClicksChangeNothing) {
+  CanvasFixture f;
+  std::vector<std::string> titles;
+  f.ed.hooks.titleChanged = [&titles](const std::string& t) { titles.push_back(t); };
+  f.putBox(100, 100, 40, 40);
+  f.click(500, 400);  // empty canvas
+  f.click(120, 120);  // on the box, no move
+  EXPECT_TRUE(f.changes.empty());
+  EXPECT_FALSE(f.ed.modified);
+  f.press(120, 120);
+  for (int i = 1; i <= 5; ++i) f.move(120 + i, 120);
+  f.release(125, 120);
+  EXPECT_EQ(f.changes, Strings{"Move shape"});
+  EXPECT_TRUE(f.ed.modified);
+  ASSERT_FALSE(titles.empty());
+  EXPECT_EQ(titles.back(), std::string(kAppTitle) + " *");
+}
+
+TEST(CanvasWidget, OnlyTheLeftButtonActs) {
+  for (Qt::MouseButton b : {Qt::RightButton, Qt::MiddleButton}) {
+    CanvasFixture f;
+    f.setTool(kToolBox);
+    f.press(40, 30, b);
+    f.move(100, 80, b);
+    f.release(100, 80, b);
+    EXPECT_EQ(f.object().hasShape, 0);
+    EXPECT_TRUE(f.changes.empty());
+  }
+  {  // moves without the left button held do nothing
+    CanvasFixture f;
+    f.setTool(kToolBox);
+    f.press(40, 30);
+    f.move(100, 80, Qt::NoButton);
+    f.move(100, 80, Qt::RightButton);
+    EXPECT_EQ(f.current().w, 5);
+    f.release(100, 80);
+  }
+}
+
+TEST(CanvasWidget, DoubleClickIsOnePress) {
+  CanvasFixture f;
+  f.putPoints(kLine, {{100, 100}, {200, 100}});
+  f.setTool(kToolAddPoint);
+  f.press(300, 150);
+  f.release(300, 150);
+  const QPointF p(300, 150);
+  QMouseEvent dbl(QEvent::MouseButtonDblClick, p, f.canvas.mapToGlobal(p), Qt::LeftButton,
+                  Qt::LeftButton, Qt::NoModifier);
+  QApplication::sendEvent(&f.canvas, &dbl);
+  f.release(300, 150);
+  EXPECT_EQ(f.current().points.size(), 3u);
+  EXPECT_EQ(f.changes, Strings{"Add point"});
+  EXPECT_EQ(f.ed.tools.dragStarted, 0);
+}
+
+TEST(CanvasWidget, BlockedInputIsIgnoredAndEndsADrag) {
+  CanvasFixture f;
+  f.setTool(kToolBox);
+  f.canvas.setInputBlocked(true);
+  f.drag(40, 30, 100, 80);
+  f.keyDown(Qt::Key_Space);
+  EXPECT_EQ(f.object().hasShape, 0);
+  EXPECT_EQ(f.ed.tools.panMode, 0);
+  f.canvas.setInputBlocked(false);
+  f.press(40, 30);
+  f.move(100, 80);
+  f.canvas.setInputBlocked(true);  // playback starts in the middle of the drag
+  EXPECT_EQ(f.ed.tools.dragStarted, 0);
+  EXPECT_EQ(f.ed.tools.tool, kToolMove);
+  EXPECT_EQ(f.changes, Strings{"Create Box"});
+  f.release(100, 80);
+  EXPECT_EQ(f.changes.size(), 1u);
+}
+
+TEST(CanvasWidget, ClickTakesTheFocus) {
+  ScriptedPrompt prompt;
+  ImageStore store;
+  Editor ed{prompt, store};
+  QWidget top;
+  auto* edit = new QLineEdit(&top);
+  auto* canvas = new CanvasWidget(ed, store, &top);
+  auto* lay = new QVBoxLayout(&top);
+  lay->addWidget(edit);
+  lay->addWidget(canvas);
+  top.resize(300, 300);
+  top.show();
+  QApplication::setActiveWindow(&top);
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&top));
+  edit->setFocus();
+  ASSERT_TRUE(edit->hasFocus());
+  EXPECT_EQ(canvas->objectName(), "ctl0");
+  EXPECT_EQ(canvas->focusPolicy(), Qt::StrongFocus);
+  QTest::mouseClick(canvas, Qt::LeftButton, Qt::NoModifier, QPoint(20, 20));
+  EXPECT_TRUE(canvas->hasFocus());
+  // Space held while the focus leaves does not leave the canvas panning.
+  QTest::keyPress(canvas, Qt::Key_Space);
+  EXPECT_EQ(ed.tools.panMode, 1);
+  edit->setFocus();
+  EXPECT_EQ(ed.tools.panMode, 0);
+}
+
+TEST(CanvasWidget, ShowsTheRefreshedImageAtTheWidgetSize) {
+  CanvasFixture f(300, 200);
+  EXPECT_EQ(f.canvas.image().size(), QSize(300, 200));
+  EXPECT_EQ(f.canvas.image().format(), QImage::Format_ARGB32_Premultiplied);
+  f.setTool(kToolBox);
+  f.drag(40, 30, 100, 80);
+  f.canvas.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&f.canvas));
+  const QImage shown = f.canvas.grab().toImage();
+  EXPECT_EQ(shown.pixelColor(70, 55).rgb(), QColor(220, 220, 120).rgb());
+  EXPECT_EQ(shown.pixelColor(150, 150).rgb(), QColor(120, 120, 120).rgb());
+  f.canvas.resize(400, 250);
+  EXPECT_EQ(f.canvas.image().size(), QSize(400, 250));
+  EXPECT_EQ(f.canvas.image().pixelColor(70, 55).rgb(), QColor(220, 220, 120).rgb());
+}
+
+TEST(CanvasWidget, SceneMouseFollowsZoomAndObjectOffset) {
+  struct Case {
+    int zoom, objX, objY, px, py;
+    int64_t mx, my;
+  };
+  // clang-format off
+  const std::vector<Case> cases = {{100, 0, 0, 37, 41, 37, 41}, {200, 10, 20, 110, 120, 45, 40},
+      {200, 0, 0, 101, 3, 51, 2}, {50, 0, 0, 40, 30, 80, 60}, {0, 0, 0, 40, 30, 40, 30}};
+  // clang-format on
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << "zoom " << c.zoom);
+    CanvasFixture f(300, 200);
+    f.ed.options.Zoom = c.zoom;
+    f.object().x = c.objX;
+    f.object().y = c.objY;
+    f.ed.doc.OriginX = 5;
+    f.setTool(kToolBox);
+    f.click(c.px, c.py);
+    EXPECT_EQ(f.ed.tools.sceneMouseX, c.mx);
+    EXPECT_EQ(f.ed.tools.sceneMouseY, c.my);
+    // The box is placed at the canvas-local press position.
+    EXPECT_EQ(f.current().x, c.mx - 5);
+    EXPECT_EQ(f.current().y, c.my);
+    if (c.zoom > 0) {
+      const QPointF back = f.canvas.pixelOf(static_cast<double>(c.mx), static_cast<double>(c.my));
+      EXPECT_NEAR(back.x(), c.px, c.zoom / 100.0);
+      EXPECT_NEAR(back.y(), c.py, c.zoom / 100.0);
+    }
+  }
+}
+
+}  // namespace
+}  // namespace pw::test

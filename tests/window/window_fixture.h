@@ -1,0 +1,104 @@
+// A whole editor window on a scratch folder: the shipped data copied in, settings and autosaves
+// kept inside it, dialogs answered by a ScriptedPrompt, the autosave clock in the test's hands.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QTest>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <sstream>
+#include <string>
+
+#include "app/app_state.h"
+#include "app/canvas_widget.h"
+#include "app/main_window.h"
+#include "core/editor.h"
+#include "core/scripted_prompt.h"
+#include "render/image_store.h"
+#include "settings/options.h"
+
+namespace pwtest {
+
+namespace fs = std::filesystem;
+
+inline std::string readText(const fs::path& p) {
+  std::ifstream in(p, std::ios::binary);
+  std::stringstream ss;
+  ss << in.rdbuf();
+  return ss.str();
+}
+
+class WindowTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    static int counter = 0;
+    dir = fs::temp_directory_path() /
+          ("penwick-window-" + std::to_string(::getpid()) + "-" + std::to_string(++counter));
+    fs::remove_all(dir);
+    fs::create_directories(dir / "data");
+    fs::copy(fs::path(PENWICK_SOURCE_DIR) / "data" / "editor", dir / "data" / "editor",
+             fs::copy_options::recursive);
+    fs::create_directories(dir / "data" / "shapes");
+    for (const auto& e : fs::directory_iterator(fs::path(PENWICK_SOURCE_DIR) / "data" / "shapes"))
+      if (e.is_regular_file()) fs::copy(e.path(), dir / "data" / "shapes" / e.path().filename());
+    ed = std::make_unique<pw::Editor>(prompt, store);
+    ed->root = dir.string();
+    // A plain window of the default size: no tip, not maximised.
+    ed->options.ShowTip = 0;
+    ed->options.WinState = 0;
+  }
+  void TearDown() override {
+    win.reset();
+    ed.reset();
+    fs::remove_all(dir);
+  }
+
+  // Builds the window and runs the start-up that follows it.
+  pw::MainWindow& open(const std::string& scene = {}) {
+    pw::WindowConfig cfg;
+    cfg.settingsPath = settingsPath().string();
+    cfg.clock = [this] { return clockMs; };
+    cfg.seed = 7;
+    win = std::make_unique<pw::MainWindow>(*ed, store, app, cfg);
+    win->show();
+    // Window shortcuts act only in the active window.
+    QApplication::setActiveWindow(win.get());
+    EXPECT_TRUE(QTest::qWaitForWindowActive(win.get()));
+    win->start(scene);
+    return *win;
+  }
+  fs::path settingsPath() const { return dir / "Preferences.ini"; }
+  pw::CanvasWidget& canvas() { return *win->canvas(); }
+
+  // Sends a key to the focused widget of the window, as the keyboard would.
+  void key(Qt::Key k, Qt::KeyboardModifiers mods = Qt::NoModifier) {
+    QWidget* target = QApplication::focusWidget() ? QApplication::focusWidget() : win.get();
+    QTest::keyClick(target, k, mods);
+  }
+
+  // A left-button drag on the canvas, from a to b in canvas pixels, in `steps` moves.
+  void drag(QPoint a, QPoint b, int steps = 4) {
+    QWidget* c = win->canvas();
+    QTest::mousePress(c, Qt::LeftButton, Qt::NoModifier, a);
+    for (int i = 1; i <= steps; ++i) {
+      const QPoint p = a + (b - a) * i / steps;
+      QMouseEvent move(QEvent::MouseMove, QPointF(p), c->mapToGlobal(QPointF(p)), Qt::NoButton,
+                       Qt::LeftButton, Qt::NoModifier);
+      QApplication::sendEvent(c, &move);
+    }
+    QTest::mouseRelease(c, Qt::LeftButton, Qt::NoModifier, b);
+  }
+
+  fs::path dir;
+  pw::ScriptedPrompt prompt;
+  pw::ImageStore store;
+  pw::AppState app;
+  std::unique_ptr<pw::Editor> ed;
+  std::unique_ptr<pw::MainWindow> win;
+  int64_t clockMs = 0;
+};
+
+}  // namespace pwtest
