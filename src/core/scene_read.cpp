@@ -23,7 +23,7 @@
 #include <unordered_set>
 #include <vector>
 
-#include "core/atomic_file.h"
+#include "fileio/atomic_file.h"
 #include "core/create.h"
 #include "core/scene_file.h"
 

@@ -16,7 +16,7 @@
 #include <unordered_map>
 #include <variant>
 
-#include "core/atomic_file.h"
+#include "fileio/atomic_file.h"
 #include "settings/options.h"
 
 namespace pw {

@@ -11,7 +11,7 @@
 #include <set>
 #include <string>
 
-#include "core/atomic_file.h"
+#include "fileio/atomic_file.h"
 
 namespace pw {
 namespace {
