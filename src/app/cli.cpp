@@ -1,16 +1,16 @@
 #include "app/cli.h"
 
-#include <sys/stat.h>
-
 #include <QByteArray>
 #include <QGuiApplication>
 #include <QString>
 #include <QThreadPool>
 #include <QtGlobal>
+#include <cerrno>
 #include <charconv>
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <new>
 #include <string_view>
 #include <utility>
 
@@ -19,6 +19,7 @@
 #include "core/json_dump.h"
 #include "core/scene_file.h"
 #include "export/image_export.h"
+#include "fileio/atomic_file.h"
 #include "render/image_store.h"
 #include "settings/options.h"
 
@@ -45,9 +46,11 @@ int fail(const std::string& why) {
   return 1;
 }
 
-bool isRegularFile(const std::string& path) {
-  struct stat st {};
-  return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+// Prints text on standard output; a failed write (a full disk, a closed pipe) is an error.
+int printOut(const std::string& text) {
+  if (std::fwrite(text.data(), 1, text.size(), stdout) != text.size() || std::fflush(stdout) != 0)
+    return fail(std::string("cannot write to standard output: ") + std::strerror(errno));
+  return 0;
 }
 
 // "WxH" with both sides from 1 to kMaxCanvasSide.
@@ -124,11 +127,22 @@ bool loadExportSettings(const CommandLine& cl, Editor& ed, HeadlessPrompt& promp
       error = "the settings file " + cl.settings + " is not valid";
       return false;
     }
+    if (const std::string why = cameraProblem(ed.options); !why.empty()) {
+      error = "the settings file " + cl.settings + " is not valid: " + why;
+      return false;
+    }
     return true;
   }
-  if (isRegularFile(kPreferencesFile) && !loadOptions(ed.options, kPreferencesFile, false)) {
+  if (!isRegularFile(kPreferencesFile)) return true;
+  std::string why;
+  if (!loadOptions(ed.options, kPreferencesFile, false)) {
+    why = " is not valid";
+  } else if (const std::string camera = cameraProblem(ed.options); !camera.empty()) {
+    why = " is not valid (" + camera + ")";
+  }
+  if (!why.empty()) {
     setDefaultOptions(ed.options);
-    prompt.warn(std::string(kPreferencesFile) + " is not valid; using the default settings");
+    prompt.warn(std::string(kPreferencesFile) + why + "; using the default settings");
   }
   return true;
 }
@@ -141,7 +155,9 @@ int reportFailure(const HeadlessPrompt& prompt, const std::string& fallback) {
 int runHeadless(const CommandLine& cl, const char* argv0) {
   HeadlessApp app(argv0);
   HeadlessPrompt prompt;
-  ImageStore store;
+  // Only an export needs the pixels of the pictures; the other commands check the files alone.
+  ImageStore store(cl.command == Command::kExportPng ? ImageStore::Pixels::kDecode
+                                                     : ImageStore::Pixels::kSizeOnly);
   Editor ed(prompt, store);
 
   if (!loadScene(ed, kLoadReplace, cl.scene, 0) || prompt.failed())
@@ -153,13 +169,8 @@ int runHeadless(const CommandLine& cl, const char* argv0) {
         return reportFailure(prompt, "cannot write the scene file " + cl.output);
       return 0;
 
-    case Command::kDumpJson: {
-      const std::string json = documentJson(ed.doc) + "\n";
-      if (std::fwrite(json.data(), 1, json.size(), stdout) != json.size() ||
-          std::fflush(stdout) != 0)
-        return fail("cannot write to standard output");
-      return 0;
-    }
+    case Command::kDumpJson:
+      return printOut(documentJson(ed.doc) + "\n");
 
     case Command::kExportPng: {
       std::string error;
@@ -333,21 +344,31 @@ bool parseCommandLine(int argc, const char* const* argv, CommandLine& cl, std::s
   return true;
 }
 
-int runPenwick(int argc, char** argv) {
-  CommandLine cl;
-  std::string error;
-  if (!parseCommandLine(argc, argv, cl, error)) return fail(error);
+namespace {
+
+int runCommand(const CommandLine& cl, const char* argv0) {
   switch (cl.command) {
     case Command::kVersion:
-      std::printf("Penwick %s\n", kVersionText);
-      return 0;
+      return printOut(std::string("Penwick ") + kVersionText + "\n");
     case Command::kHelp:
-      std::fputs(usageText().c_str(), stdout);
-      return 0;
+      return printOut(usageText());
     case Command::kEditor:
       return runEditor(cl);
     default:
-      return runHeadless(cl, argc > 0 ? argv[0] : nullptr);
+      return runHeadless(cl, argv0);
+  }
+}
+
+}  // namespace
+
+int runPenwick(int argc, char** argv) {
+  try {
+    CommandLine cl;
+    std::string error;
+    if (!parseCommandLine(argc, argv, cl, error)) return fail(error);
+    return runCommand(cl, argc > 0 ? argv[0] : nullptr);
+  } catch (const std::bad_alloc&) {
+    return fail("out of memory");
   }
 }
 

@@ -223,7 +223,8 @@ TEST(SceneLoad, MissingFileShowsTheBoxAndCreatesNothing) {
   EXPECT_FALSE(loadScene(t.ed, kLoadReplace, path, 1));
   ASSERT_EQ(t.prompt.messages.size(), 1u);
   EXPECT_EQ(t.prompt.messages[0].title, "Error");
-  EXPECT_EQ(t.prompt.messages[0].text, "Unable to open the file " + path);
+  EXPECT_EQ(t.prompt.messages[0].text,
+            "Unable to open the file " + path + ": " + std::strerror(ENOENT));
   EXPECT_FALSE(fs::exists(path));
   EXPECT_TRUE(dir.names().empty());
   EXPECT_EQ(sceneText(t.ed.doc), before);
