@@ -21,6 +21,8 @@ constexpr size_t kMaxOutlines = 2048;
 constexpr size_t kMaxSizedFonts = 256;
 // Outlines are built at most at this pixel size and scaled beyond it.
 constexpr int kMaxGlyphPixels = 1024;
+// Long texts are measured this many characters at a time.
+constexpr qsizetype kAdvanceChunk = 512;
 // Known files are pruned of the ones no handle uses once there are this many.
 constexpr size_t kMaxKnownFiles = 256;
 
@@ -197,6 +199,28 @@ const QPainterPath& ImageStore::textOutline(int64_t fontId, double size,
   if (sf.scale != 1) p = QTransform::fromScale(sf.scale, sf.scale).map(p);
   p.setFillRule(Qt::OddEvenFill);
   return outlines_.emplace(TextKey{fontId, size, text}, std::move(p)).first->second;
+}
+
+std::string ImageStore::textPrefixWithin(int64_t fontId, double size, const std::string& text,
+                                          double maxAdvance) {
+  if (!(size > 0) || !std::isfinite(size) || !std::isfinite(maxAdvance)) return text;
+  if (!font(fontId)) fontId = 0;
+  const QString all = QString::fromStdString(text);
+  if (all.isRightToLeft()) return text;
+  const SizedFont& sf = sizedFont(fontId, size);
+  const QFontMetricsF fm(sf.font);
+  // Glyphs may overhang their advance; a few sizes of margin cover italics and swashes.
+  const double limit = maxAdvance + 4 * size;
+  double advance = 0;
+  qsizetype end = 0;
+  while (end < all.size() && advance <= limit) {
+    qsizetype next = std::min(all.size(), end + kAdvanceChunk);
+    if (next < all.size() && all.at(next).isLowSurrogate()) ++next;  // keep pairs whole
+    advance += fm.horizontalAdvance(all.mid(end, next - end)) * sf.scale;
+    end = next;
+  }
+  if (end >= all.size()) return text;
+  return all.left(end).toStdString();
 }
 
 QSizeF ImageStore::textExtent(int64_t fontId, double size, const std::string& text) {

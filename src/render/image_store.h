@@ -45,6 +45,11 @@ class ImageStore final : public Resources {
   // its top-left at (0, 0). Cached: a scene redrawn over and over builds each outline once. The
   // reference stays valid until the next call. Empty for an empty text or a size <= 0.
   const QPainterPath& textOutline(int64_t fontId, double size, const std::string& text);
+  // The longest start of `text` (whole characters) whose advance stays within `maxAdvance`, plus
+  // enough further characters for the widest glyph to reach past it. Right-to-left text is
+  // returned whole.
+  std::string textPrefixWithin(int64_t fontId, double size, const std::string& text,
+                               double maxAdvance);
   // Advance width and line height of `text` in that font and size.
   QSizeF textExtent(int64_t fontId, double size, const std::string& text);
 

@@ -89,6 +89,11 @@ class VectorCanvas {
   void paintPath(const QPen* pen);
   void paintImageSource(const QPainterPath& p, const QPen* pen);
   QPen& strokePen(double width, Qt::PenCapStyle cap);
+  // True when dashes of `period` (user units) along the current path, drawn with a pen of
+  // `width`, would cross the image so often that the pattern is drawn solid instead.
+  bool tooManyDashes(double width, double period) const;
+  // Farthest distance, in user units, from the cursor to a corner of the image; -1 when unknown.
+  double textReach();
 
   ImageStore& store_;
   QPainter painter_;
