@@ -62,7 +62,11 @@ class CliTest : public ::testing::Test {
 
   // Runs the binary in the scratch folder. `redirect` is extra shell redirection for stdout.
   Result run(const std::vector<std::string>& args, const std::string& redirect = "") {
-    std::string cmd = "cd " + shellQuoted(dir_.string()) + " && exec " + shellQuoted(PENWICK_BINARY);
+    // Built by appending: GCC 12 at -O3 misreads literal + temporary (-Wrestrict).
+    std::string cmd = "cd ";
+    cmd += shellQuoted(dir_.string());
+    cmd += " && exec ";
+    cmd += shellQuoted(PENWICK_BINARY);
     for (const std::string& a : args) cmd += " " + shellQuoted(a);
     cmd += " 2>" + shellQuoted(errFile_) + " " + redirect;
     Result r;
