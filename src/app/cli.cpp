@@ -11,6 +11,7 @@
 #include <cstring>
 #include <memory>
 #include <new>
+#include <optional>
 #include <string_view>
 #include <utility>
 
@@ -86,32 +87,49 @@ void quietQtMessages(QtMsgType type, const QMessageLogContext&, const QString& m
   }
 }
 
-// Headless runs draw through Qt without a screen: the offscreen platform unless the caller chose
-// one. Qt sees only the program name, never the user's arguments.
+// Qt's own messages are filtered for as long as a headless run lasts.
+class QuietQt {
+ public:
+  QuietQt() : previous_(qInstallMessageHandler(quietQtMessages)) {}
+  ~QuietQt() { qInstallMessageHandler(previous_); }
+  QuietQt(const QuietQt&) = delete;
+  QuietQt& operator=(const QuietQt&) = delete;
+
+ private:
+  QtMessageHandler previous_;
+};
+
+// Text needs fonts, and fonts need a GUI application: the offscreen platform unless the caller
+// chose one. Qt sees only the program name, never the user's arguments. Shapes, effects and
+// images draw into a QImage without one, which spares a small export most of its start-up.
 class HeadlessApp {
  public:
   explicit HeadlessApp(const char* argv0) {
     if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    previousHandler_ = qInstallMessageHandler(quietQtMessages);
     name_ = argv0 && *argv0 ? argv0 : "penwick";
     argv_[0] = name_.data();
     argv_[1] = nullptr;
     app_ = std::make_unique<QGuiApplication>(argc_, argv_);
   }
-  ~HeadlessApp() {
-    app_.reset();
-    qInstallMessageHandler(previousHandler_);
-  }
   HeadlessApp(const HeadlessApp&) = delete;
   HeadlessApp& operator=(const HeadlessApp&) = delete;
 
  private:
-  QtMessageHandler previousHandler_ = nullptr;
   std::string name_;
   int argc_ = 1;
   char* argv_[2] = {nullptr, nullptr};
   std::unique_ptr<QGuiApplication> app_;
 };
+
+// True when drawing the document lays out text (a text shape in a visible object).
+bool drawsText(const Document& doc) {
+  for (const Object& o : doc.Objects) {
+    if (o.hidden) continue;
+    for (const Shape& s : o.shapes)
+      if (s.type == kText) return true;
+  }
+  return false;
+}
 
 // Loads the settings an export uses. False (with `error`) only when a file named on the command
 // line cannot be used; a broken "Preferences.ini" is a warning and the defaults apply.
@@ -153,7 +171,7 @@ int reportFailure(const HeadlessPrompt& prompt, const std::string& fallback) {
 }
 
 int runHeadless(const CommandLine& cl, const char* argv0) {
-  HeadlessApp app(argv0);
+  const QuietQt quiet;
   HeadlessPrompt prompt;
   // Only an export needs the pixels of the pictures; the other commands check the files alone.
   ImageStore store(cl.command == Command::kExportPng ? ImageStore::Pixels::kDecode
@@ -178,6 +196,8 @@ int runHeadless(const CommandLine& cl, const char* argv0) {
       const int w = cl.hasCanvas ? cl.canvasW : ed.options.CameraW;
       const int h = cl.hasCanvas ? cl.canvasH : ed.options.CameraH;
       prompt.answerFile(cl.output);
+      std::optional<HeadlessApp> app;
+      if (drawsText(ed.doc)) app.emplace(argv0);
       bool saved = false;
       drawOnPoolThread([&] { saved = exportImage(ed, store, w, h, cl.camera ? 1 : 0); });
       if (!saved || prompt.failed())

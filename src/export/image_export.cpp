@@ -178,7 +178,8 @@ bool exportImage(Editor& ed, ImageStore& store, int canvasW, int canvasH, int mo
   const QRect cut = mode == 1 ? QRect(opt.CameraX, opt.CameraY, opt.CameraW, opt.CameraH)
                               : contentBounds(full);
   if (cut.isEmpty() || !cut.intersects(full.rect())) return nothingToExport();
-  QImage out = full.copy(cut);
+  // A cut that is the whole render is saved as it is.
+  QImage out = cut == full.rect() ? std::move(full) : full.copy(cut);
   full = QImage();
   if (out.isNull()) return cannotSave(imageTooLarge(cut.width(), cut.height()));
 

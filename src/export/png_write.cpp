@@ -2,6 +2,7 @@
 
 #include <zlib.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <vector>
@@ -14,6 +15,7 @@ constexpr unsigned char kSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, 
 constexpr unsigned char kFilterUp = 2;
 constexpr int kDeflateLevel = 1;
 constexpr size_t kOutChunk = size_t{1} << 16;
+constexpr int kBandRows = 32;
 
 void put32(std::string& out, uint32_t v) {
   const char b[4] = {static_cast<char>(v >> 24), static_cast<char>(v >> 16),
@@ -56,33 +58,57 @@ void filterRow(const uint32_t* px, const uint32_t* above, int w, unsigned char* 
   }
 }
 
-// Deflates the filtered rows of the image into a zlib stream.
+// Feeds `n` bytes to the deflater, collecting its output; false on a stream error.
+bool deflateMore(z_stream& s, const unsigned char* data, size_t n, bool last,
+                 std::vector<unsigned char>& buf, std::string& z) {
+  s.next_in = const_cast<unsigned char*>(data);
+  s.avail_in = static_cast<uInt>(n);
+  const int flush = last ? Z_FINISH : Z_NO_FLUSH;
+  int rc = Z_OK;
+  do {
+    s.next_out = buf.data();
+    s.avail_out = static_cast<uInt>(buf.size());
+    rc = ::deflate(&s, flush);
+    if (rc == Z_STREAM_ERROR) return false;
+    z.append(reinterpret_cast<const char*>(buf.data()), buf.size() - s.avail_out);
+  } while (s.avail_out == 0 || (last && rc != Z_STREAM_END));
+  return true;
+}
+
+// Deflates the filtered rows of the image into a zlib stream. Straight alpha is what PNG stores:
+// a premultiplied image is converted a band of rows at a time, by Qt's own conversion, so the
+// values match its writer's while no second full-size image is made.
 bool deflateRows(const QImage& img, std::string& z) {
   z_stream s {};
   if (::deflateInit2(&s, kDeflateLevel, Z_DEFLATED, 15, 8, Z_DEFAULT_STRATEGY) != Z_OK)
     return false;
   const int w = img.width(), h = img.height();
+  const bool premultiplied = img.format() == QImage::Format_ARGB32_Premultiplied;
   std::vector<unsigned char> row(static_cast<size_t>(w) * 4 + 1);
   std::vector<unsigned char> buf(kOutChunk);
+  std::vector<uint32_t> above;  // the last row of the previous band, straight alpha
   bool ok = true;
-  for (int y = 0; y < h && ok; ++y) {
-    const auto* above =
-        y > 0 ? reinterpret_cast<const uint32_t*>(img.constScanLine(y - 1)) : nullptr;
-    filterRow(reinterpret_cast<const uint32_t*>(img.constScanLine(y)), above, w, row.data());
-    s.next_in = row.data();
-    s.avail_in = static_cast<uInt>(row.size());
-    const int flush = y + 1 == h ? Z_FINISH : Z_NO_FLUSH;
-    int rc = Z_OK;
-    do {
-      s.next_out = buf.data();
-      s.avail_out = static_cast<uInt>(buf.size());
-      rc = ::deflate(&s, flush);
-      if (rc == Z_STREAM_ERROR) {
-        ok = false;
-        break;
-      }
-      z.append(reinterpret_cast<const char*>(buf.data()), buf.size() - s.avail_out);
-    } while (s.avail_out == 0 || (flush == Z_FINISH && rc != Z_STREAM_END));
+  for (int y0 = 0; y0 < h && ok; y0 += kBandRows) {
+    const int rows = std::min(kBandRows, h - y0);
+    QImage band = premultiplied ? QImage(img.constScanLine(y0), w, rows, img.bytesPerLine(),
+                                         QImage::Format_ARGB32_Premultiplied)
+                                      .convertToFormat(QImage::Format_ARGB32)
+                                : QImage(img.constScanLine(y0), w, rows, img.bytesPerLine(),
+                                         QImage::Format_ARGB32);
+    if (band.isNull()) {
+      ok = false;
+      break;
+    }
+    for (int y = 0; y < rows && ok; ++y) {
+      const auto* px = reinterpret_cast<const uint32_t*>(band.constScanLine(y));
+      const uint32_t* up = y > 0 ? reinterpret_cast<const uint32_t*>(band.constScanLine(y - 1))
+                           : above.empty() ? nullptr
+                                           : above.data();
+      filterRow(px, up, w, row.data());
+      ok = deflateMore(s, row.data(), row.size(), y0 + y + 1 == h, buf, z);
+    }
+    const auto* last = reinterpret_cast<const uint32_t*>(band.constScanLine(rows - 1));
+    above.assign(last, last + w);
   }
   ::deflateEnd(&s);
   return ok;
@@ -93,10 +119,9 @@ bool deflateRows(const QImage& img, std::string& z) {
 bool encodePng(const QImage& image, std::string& out) {
   out.clear();
   if (image.isNull() || image.width() <= 0 || image.height() <= 0) return false;
-  // Straight alpha, as PNG stores it: Qt's conversion, so the values match its own writer's.
-  const QImage img = image.format() == QImage::Format_ARGB32
-                         ? image
-                         : image.convertToFormat(QImage::Format_ARGB32);
+  const bool direct = image.format() == QImage::Format_ARGB32_Premultiplied ||
+                      image.format() == QImage::Format_ARGB32;
+  const QImage img = direct ? image : image.convertToFormat(QImage::Format_ARGB32);
   if (img.isNull()) return false;
   std::string z;
   if (!deflateRows(img, z)) return false;

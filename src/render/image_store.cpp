@@ -155,16 +155,23 @@ const QImage* ImageStore::image(int64_t id) const {
 }
 
 int64_t ImageStore::loadFont(const std::string& name, int size, int64_t style) {
-  QFont f = makeFont(name, style);
-  if (size > 0) f.setPixelSize(size);
+  // The font itself is made when it is first used: a run that never draws text needs no font
+  // database (and no GUI application to hold one).
   const int64_t id = nextFont_++;
-  fonts_.emplace(id, std::move(f));
+  fonts_.emplace(id, FontEntry{name, size, style, std::nullopt});
   return id;
 }
 
 const QFont* ImageStore::font(int64_t id) const {
   auto it = fonts_.find(id);
-  return it == fonts_.end() ? nullptr : &it->second;
+  if (it == fonts_.end()) return nullptr;
+  const FontEntry& e = it->second;
+  if (!e.font) {
+    QFont f = makeFont(e.name, e.style);
+    if (e.size > 0) f.setPixelSize(e.size);
+    e.font = std::move(f);
+  }
+  return &*e.font;
 }
 
 QFont ImageStore::fontOrDefault(int64_t id) const {

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -37,6 +38,7 @@ class ImageStore final : public Resources {
   int64_t addImage(QImage img);
   // nullptr for an invalid handle (and for every handle of a size-only store).
   const QImage* image(int64_t id) const;
+  // The font of a handle, made on first use (text needs a GUI application by then).
   const QFont* font(int64_t id) const;
   // Font for a handle, or the default text font when the handle is not valid.
   QFont fontOrDefault(int64_t id) const;
@@ -100,7 +102,13 @@ class ImageStore final : public Resources {
   const Pixels use_;
   std::map<int64_t, std::shared_ptr<const Picture>> images_;
   std::map<FileKey, std::weak_ptr<const Picture>> files_;
-  std::map<int64_t, QFont> fonts_;
+  struct FontEntry {
+    std::string name;
+    int size;
+    int64_t style;
+    mutable std::optional<QFont> font;  // made on first use
+  };
+  std::map<int64_t, FontEntry> fonts_;
   int64_t nextImage_ = 1;
   int64_t nextFont_ = 1;
   std::map<TextKey, QPainterPath, TextKeyLess> outlines_;

@@ -70,6 +70,7 @@ TEST(PngWrite, DecodesToTheSamePixelsAsQtsWriter) {
     QImage img;
   } const cases[] = {
       {"noise", noise(97, 31, 1)},
+      {"noise over many bands of rows", noise(13, 100, 5)},
       {"one pixel", noise(1, 1, 2)},
       {"one column", noise(1, 50, 3)},
       {"scene", scene(320, 200)},
