@@ -67,8 +67,14 @@ class CliTest : public ::testing::Test {
     cmd += shellQuoted(dir_.string());
     cmd += " && exec ";
     cmd += shellQuoted(PENWICK_BINARY);
-    for (const std::string& a : args) cmd += " " + shellQuoted(a);
-    cmd += " 2>" + shellQuoted(errFile_) + " " + redirect;
+    for (const std::string& a : args) {
+      cmd += ' ';
+      cmd += shellQuoted(a);
+    }
+    cmd += " 2>";
+    cmd += shellQuoted(errFile_);
+    cmd += ' ';
+    cmd += redirect;
     Result r;
     FILE* f = popen(cmd.c_str(), "r");
     if (!f) return r;
