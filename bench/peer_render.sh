@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Whole-process timing of penwick's PNG export against rsvg-convert on the same generated scenes
-# (1,000 and 10,000 shapes on 1280 x 720): the scene file for penwick, the SVG for rsvg-convert.
+# (1, 1,000 and 10,000 shapes on 1280 x 720): the scene file for penwick, the SVG for rsvg-convert.
+# At one shape the fixed cost of a run (loading, start-up, PNG encoding) is what is compared.
 #
 #   bench/peer_render.sh            build, install the tools if missing, write scenes, time
 #   RUNS=20 bench/peer_render.sh    more runs per command (default 10, after 2 warm-up runs)
@@ -12,7 +13,7 @@ BUILD=${BUILD:-$ROOT/build-bench}
 OUT=${OUT:-$BUILD/peer}
 RUNS=${RUNS:-10}
 WARMUP=${WARMUP:-2}
-SIZES=(1000 10000)
+SIZES=(1 1000 10000)
 
 cmake -S "$ROOT" -B "$BUILD" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPENWICK_BENCH=ON >/dev/null
 cmake --build "$BUILD" -j2 --target penwick bench_render >/dev/null

@@ -3,7 +3,7 @@
 set -euo pipefail
 pkgs=(cmake g++ make qt6-base-dev libcurl4-openssl-dev libgtest-dev libbenchmark-dev
       fonts-liberation2 fontconfig clang libclang-rt-14-dev librsvg2-bin xvfb xdotool
-      libwebp-dev openssl python3)
+      libwebp-dev openssl python3 zlib1g-dev)
 missing=()
 for p in "${pkgs[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

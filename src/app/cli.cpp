@@ -1,17 +1,18 @@
 #include "app/cli.h"
 
-#include <sys/stat.h>
-
 #include <QByteArray>
 #include <QApplication>
 #include <QGuiApplication>
 #include <QString>
 #include <QThreadPool>
 #include <QtGlobal>
+#include <cerrno>
 #include <charconv>
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <new>
+#include <optional>
 #include <string_view>
 #include <utility>
 
@@ -25,6 +26,7 @@
 #include "core/json_dump.h"
 #include "core/scene_file.h"
 #include "export/image_export.h"
+#include "fileio/atomic_file.h"
 #include "render/image_store.h"
 #include "settings/options.h"
 
@@ -51,9 +53,11 @@ int fail(const std::string& why) {
   return 1;
 }
 
-bool isRegularFile(const std::string& path) {
-  struct stat st {};
-  return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+// Prints text on standard output; a failed write (a full disk, a closed pipe) is an error.
+int printOut(const std::string& text) {
+  if (std::fwrite(text.data(), 1, text.size(), stdout) != text.size() || std::fflush(stdout) != 0)
+    return fail(std::string("cannot write to standard output: ") + std::strerror(errno));
+  return 0;
 }
 
 // "WxH" with both sides from 1 to kMaxCanvasSide.
@@ -91,32 +95,49 @@ void quietQtMessages(QtMsgType type, const QMessageLogContext&, const QString& m
   }
 }
 
-// Headless runs draw through Qt without a screen: the offscreen platform unless the caller chose
-// one. Qt sees only the program name, never the user's arguments.
+// Qt's own messages are filtered for as long as a headless run lasts.
+class QuietQt {
+ public:
+  QuietQt() : previous_(qInstallMessageHandler(quietQtMessages)) {}
+  ~QuietQt() { qInstallMessageHandler(previous_); }
+  QuietQt(const QuietQt&) = delete;
+  QuietQt& operator=(const QuietQt&) = delete;
+
+ private:
+  QtMessageHandler previous_;
+};
+
+// Text needs fonts, and fonts need a GUI application: the offscreen platform unless the caller
+// chose one. Qt sees only the program name, never the user's arguments. Shapes, effects and
+// images draw into a QImage without one, which spares a small export most of its start-up.
 class HeadlessApp {
  public:
   explicit HeadlessApp(const char* argv0) {
     if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    previousHandler_ = qInstallMessageHandler(quietQtMessages);
     name_ = argv0 && *argv0 ? argv0 : "penwick";
     argv_[0] = name_.data();
     argv_[1] = nullptr;
     app_ = std::make_unique<QGuiApplication>(argc_, argv_);
   }
-  ~HeadlessApp() {
-    app_.reset();
-    qInstallMessageHandler(previousHandler_);
-  }
   HeadlessApp(const HeadlessApp&) = delete;
   HeadlessApp& operator=(const HeadlessApp&) = delete;
 
  private:
-  QtMessageHandler previousHandler_ = nullptr;
   std::string name_;
   int argc_ = 1;
   char* argv_[2] = {nullptr, nullptr};
   std::unique_ptr<QGuiApplication> app_;
 };
+
+// True when drawing the document lays out text (a text shape in a visible object).
+bool drawsText(const Document& doc) {
+  for (const Object& o : doc.Objects) {
+    if (o.hidden) continue;
+    for (const Shape& s : o.shapes)
+      if (s.type == kText) return true;
+  }
+  return false;
+}
 
 // Loads the settings an export uses. False (with `error`) only when a file named on the command
 // line cannot be used; a broken "Preferences.ini" is a warning and the defaults apply.
@@ -132,11 +153,22 @@ bool loadExportSettings(const CommandLine& cl, Editor& ed, HeadlessPrompt& promp
       error = "the settings file " + cl.settings + " is not valid";
       return false;
     }
+    if (const std::string why = cameraProblem(ed.options); !why.empty()) {
+      error = "the settings file " + cl.settings + " is not valid: " + why;
+      return false;
+    }
     return true;
   }
-  if (isRegularFile(kPreferencesFile) && !loadOptions(ed.options, kPreferencesFile, false)) {
+  if (!isRegularFile(kPreferencesFile)) return true;
+  std::string why;
+  if (!loadOptions(ed.options, kPreferencesFile, false)) {
+    why = " is not valid";
+  } else if (const std::string camera = cameraProblem(ed.options); !camera.empty()) {
+    why = " is not valid (" + camera + ")";
+  }
+  if (!why.empty()) {
     setDefaultOptions(ed.options);
-    prompt.warn(std::string(kPreferencesFile) + " is not valid; using the default settings");
+    prompt.warn(std::string(kPreferencesFile) + why + "; using the default settings");
   }
   return true;
 }
@@ -147,9 +179,11 @@ int reportFailure(const HeadlessPrompt& prompt, const std::string& fallback) {
 }
 
 int runHeadless(const CommandLine& cl, const char* argv0) {
-  HeadlessApp app(argv0);
+  const QuietQt quiet;
   HeadlessPrompt prompt;
-  ImageStore store;
+  // Only an export needs the pixels of the pictures; the other commands check the files alone.
+  ImageStore store(cl.command == Command::kExportPng ? ImageStore::Pixels::kDecode
+                                                     : ImageStore::Pixels::kSizeOnly);
   Editor ed(prompt, store);
 
   if (!loadScene(ed, kLoadReplace, cl.scene, 0) || prompt.failed())
@@ -161,13 +195,8 @@ int runHeadless(const CommandLine& cl, const char* argv0) {
         return reportFailure(prompt, "cannot write the scene file " + cl.output);
       return 0;
 
-    case Command::kDumpJson: {
-      const std::string json = documentJson(ed.doc) + "\n";
-      if (std::fwrite(json.data(), 1, json.size(), stdout) != json.size() ||
-          std::fflush(stdout) != 0)
-        return fail("cannot write to standard output");
-      return 0;
-    }
+    case Command::kDumpJson:
+      return printOut(documentJson(ed.doc) + "\n");
 
     case Command::kExportPng: {
       std::string error;
@@ -175,6 +204,8 @@ int runHeadless(const CommandLine& cl, const char* argv0) {
       const int w = cl.hasCanvas ? cl.canvasW : ed.options.CameraW;
       const int h = cl.hasCanvas ? cl.canvasH : ed.options.CameraH;
       prompt.answerFile(cl.output);
+      std::optional<HeadlessApp> app;
+      if (drawsText(ed.doc)) app.emplace(argv0);
       bool saved = false;
       drawOnPoolThread([&] { saved = exportImage(ed, store, w, h, cl.camera ? 1 : 0); });
       if (!saved || prompt.failed())
@@ -393,17 +424,14 @@ bool parseCommandLine(int argc, const char* const* argv, CommandLine& cl, std::s
   return true;
 }
 
-int runPenwick(int argc, char** argv) {
-  CommandLine cl;
-  std::string error;
-  if (!parseCommandLine(argc, argv, cl, error)) return fail(error);
+namespace {
+
+int runCommandLine(const CommandLine& cl, int argc, char** argv) {
   switch (cl.command) {
     case Command::kVersion:
-      std::printf("Penwick %s\n", kVersionText);
-      return 0;
+      return printOut(std::string("Penwick ") + kVersionText + "\n");
     case Command::kHelp:
-      std::fputs(usageText().c_str(), stdout);
-      return 0;
+      return printOut(usageText());
     case Command::kEditor:
       if (!displayAvailable()) {
         std::fputs("penwick: no display to open the editor on; see penwick --help for the "
@@ -415,6 +443,19 @@ int runPenwick(int argc, char** argv) {
       return runCrashReport(cl.output, argc, argv);
     default:
       return runHeadless(cl, argc > 0 ? argv[0] : nullptr);
+  }
+}
+
+}  // namespace
+
+int runPenwick(int argc, char** argv) {
+  try {
+    CommandLine cl;
+    std::string error;
+    if (!parseCommandLine(argc, argv, cl, error)) return fail(error);
+    return runCommandLine(cl, argc, argv);
+  } catch (const std::bad_alloc&) {
+    return fail("out of memory");
   }
 }
 

@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <string>
 
+#include "settings/options.h"
+
 namespace pw {
 
 int runPenwick(int argc, char** argv);
@@ -25,7 +27,7 @@ struct CommandLine {
 };
 
 // Largest canvas side --canvas accepts.
-inline constexpr int kMaxCanvasSide = 16384;
+inline constexpr int kMaxCanvasSide = kMaxCameraSide;
 
 // Parses argv[1..]. On failure returns false with `error` set to a one-line reason (without the
 // "penwick: " prefix).

@@ -307,8 +307,13 @@ int64_t loadImageFile(Editor& ed, int64_t /*id*/, const std::string& path) {
     if (image == 0) ed.prompt.message("Error", "Unable to load the image file " + path);
     return image;
   }
-  ed.prompt.message("Error", "The Image file doesn't exists :  " + path);
+  ed.prompt.message("Error", missingImageText(path));
   return 0;
+}
+
+std::string missingImageText(const std::string& path) {
+  if (path.empty()) return "The Image file doesn't exists: the image shape names no file";
+  return "The Image file doesn't exists :  " + path;
 }
 
 void freeImageIfValid(Editor& ed, int64_t imageId) {

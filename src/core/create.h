@@ -25,6 +25,8 @@ void changeShapeImage(Editor& ed);
 // id: image number, -1 for any.
 int64_t loadImageFile(Editor& ed, int64_t id, const std::string& path);
 void freeImageIfValid(Editor& ed, int64_t imageId);
+// The report of an image file that is missing (or that an image shape does not name at all).
+std::string missingImageText(const std::string& path);
 
 // File-name part of a path with every "." + extension removed ("C:/pics/photo.png" -> "photo").
 std::string imageShapeName(const std::string& path);

@@ -12,6 +12,10 @@ class Resources {
   virtual ~Resources() = default;
   // Decodes the image at `path` (PNG, JPEG, BMP). Returns a handle > 0, or 0 on failure.
   virtual int64_t loadImage(const std::string& path) = 0;
+  // Width and height of the image file at `path` as its header gives them, without decoding
+  // it; false when they cannot be told (a store that cannot tell leaves every image to
+  // loadImage).
+  virtual bool imageFileSize(const std::string& /*path*/, int& /*w*/, int& /*h*/) { return false; }
   virtual bool isImage(int64_t id) const = 0;
   // Width and height of a loaded image; false for an invalid handle.
   virtual bool imageSize(int64_t id, int& w, int& h) const = 0;

@@ -26,6 +26,10 @@ std::string sceneText(const Document& doc);
 // steps after the file is opened; no dialogs, no title change). Used by loadScene and the fuzzer.
 void readSceneText(Editor& ed, int mode, std::string_view text);
 
+// False for a non-empty text in which no line is a known record ("gen", "obj", "shape",
+// "shapefx", "pt"): it is not a scene. An empty (or blank) text reads as an empty scene.
+bool looksLikeScene(std::string_view text);
+
 // Integer field rule: optional sign, then decimal digits, "$" hex or "%" binary; stops at the first
 // other character; empty or non-numeric gives 0. Overlong values wrap.
 int64_t readNumber(std::string_view field);
@@ -36,6 +40,10 @@ std::string unescapeField(std::string_view s);
 
 // File-name part of a path (after the last "/" or "\").
 std::string fileNamePart(const std::string& path);
+
+// Bytes the arrays one read grows may take for a text of `textBytes` bytes: a fixed allowance and
+// a few times the text. Files as the editor writes them take about six times their size.
+constexpr uint64_t sceneReadBudget(uint64_t textBytes) { return (uint64_t{1} << 20) + 16 * textBytes; }
 
 // Largest index accepted in a "shape", "shapefx" or "pt" line.
 inline constexpr int64_t kMaxRecordIndex = 1048575;

@@ -2,30 +2,34 @@
 // into fields in place, and only the strings the document keeps are copied.
 //
 // Defences against damaged or hostile files:
+// - A non-empty file in which no line is a known record is not a scene and is refused whole.
 // - A "shape", "shapefx" or "pt" line whose index is negative or above kMaxRecordIndex is
 //   skipped, and so are the "shapefx" and "pt" lines that follow a skipped "shape" line.
-// - Growth budget: the arrays a read grows (objects, shapes, effects, points) may together gain
-//   at most kBudgetFloor + (size of the text in bytes) units, one unit being the memory of one
-//   point (an effect is 2, a shape with its six points and effect 15, an object 18). A line whose
-//   growth would pass the budget is skipped. A file as the editor writes it needs well under one
-//   unit per byte, so only files with sparse or forged indices reach the limit; the memory a read
-//   can take is bounded by a small multiple of the file's size.
-// - An image path that failed to load is not tried again in the same read, and after
-//   kImageBoxes message boxes further image failures are reported as warnings: a file naming
-//   thousands of missing pictures shows a few boxes, not thousands.
+// - Growth budget: the arrays a read grows (objects, shapes, effects, points) may together take
+//   at most sceneReadBudget(size of the text) bytes, counted as the memory the arrays reserve,
+//   with the records each new shape or object starts with. A line whose growth
+//   would pass the budget is skipped. A file as the editor writes it needs well under that; only
+//   files with sparse or forged indices reach the limit.
+// - Images: a path is decoded at most once per read, the pixels of the distinct images of a read
+//   stay within kImagePixelBudget (an image past it is reported once as too large and left out),
+//   a path that failed to load is not tried again, and after kImageBoxes message boxes further
+//   image failures are reported as warnings.
+// - The file is read into a copy of the document that replaces it only when the whole read
+//   succeeded: a read that runs out of memory leaves the document as it was.
 #include <sys/stat.h>
 
 #include <algorithm>
 #include <cstdint>
+#include <new>
 #include <string>
 #include <string_view>
 #include <unordered_map>
 #include <unordered_set>
 #include <vector>
 
-#include "core/atomic_file.h"
 #include "core/create.h"
 #include "core/scene_file.h"
+#include "fileio/atomic_file.h"
 
 namespace pw {
 
@@ -33,15 +37,14 @@ namespace {
 
 constexpr double kLegacyBelow = 0.14;  // files older than this lack alpha and layer scale
 
-constexpr uint64_t unitsOf(size_t bytes) {
-  return (bytes + sizeof(ShapePoint) - 1) / sizeof(ShapePoint);
-}
-constexpr uint64_t kPointUnits = 1;
-constexpr uint64_t kFxUnits = unitsOf(sizeof(ShapeFx));
-constexpr uint64_t kShapeUnits =
-    unitsOf(sizeof(Shape) + 6 * sizeof(ShapePoint) + sizeof(ShapeFx) + sizeof(int64_t));
-constexpr uint64_t kObjectUnits = unitsOf(sizeof(Object)) + kShapeUnits;
-constexpr uint64_t kBudgetFloor = 4096;
+// Bytes a new record brings beyond its own slot: the arrays a default shape or object starts
+// with, each with the allocator's overhead.
+constexpr uint64_t kAllocOverhead = 16;
+constexpr uint64_t kShapeExtra = 6 * sizeof(ShapePoint) + sizeof(ShapeFx) + sizeof(int64_t) +
+                                 3 * kAllocOverhead;
+constexpr uint64_t kObjectExtra = sizeof(Shape) + kShapeExtra + kAllocOverhead;
+// Pixels of the distinct images of one read: 256 MB of 32-bit pixels.
+constexpr int64_t kImagePixelBudget = int64_t{1} << 26;
 constexpr int kImageBoxes = 8;
 
 // What the image-loading routine asks of a file: it exists, is a regular file and is not empty.
@@ -175,7 +178,7 @@ std::string indexedName(std::string_view prefix, int64_t i) {
 class SceneReader {
  public:
   SceneReader(Editor& ed, int mode, size_t textBytes)
-      : ed_(ed), doc_(ed.doc), mode_(mode), budget_(kBudgetFloor + textBytes) {
+      : ed_(ed), doc_(ed.doc), mode_(mode), budget_(sceneReadBudget(textBytes)) {
     i_ = lastIndex(doc_.Objects);
   }
 
@@ -203,12 +206,21 @@ class SceneReader {
   bool legacy() const { return version_ < kLegacyBelow; }
 
   // Grows v to n elements when the growth budget allows it; false when the line must be skipped.
+  // Charged: the storage the vector reserves for it, and `extraEach` for each new element.
   template <class T>
-  bool growWithin(std::vector<T>& v, int64_t n, uint64_t unitsEach) {
+  bool growWithin(std::vector<T>& v, int64_t n, uint64_t extraEach) {
     if (n <= static_cast<int64_t>(v.size())) return true;
-    const uint64_t more = static_cast<uint64_t>(n) - v.size();
-    if (more > (budget_ - spent_) / unitsEach) return false;
-    spent_ += more * unitsEach;
+    const uint64_t want = static_cast<uint64_t>(n);
+    const uint64_t added = want - v.size();
+    // A vector that must reallocate at least doubles.
+    const uint64_t capacity =
+        want <= v.capacity() ? v.capacity() : std::max<uint64_t>(want, 2 * v.size());
+    const uint64_t left = budget_ - spent_;
+    const uint64_t storage = (capacity - v.capacity());
+    if (storage > left / sizeof(T) || added > left / (extraEach + 1)) return false;
+    const uint64_t cost = storage * sizeof(T) + added * extraEach;
+    if (cost > left) return false;
+    spent_ += cost;
     v.resize(static_cast<size_t>(n));
     return true;
   }
@@ -243,7 +255,7 @@ class SceneReader {
       } else {
         // A merge leaves one empty shape after the current object's own.
         base_ = lastIndex(cur->shapes) + 1;
-        (void)growWithin(cur->shapes, base_ + 1, kShapeUnits);
+        (void)growWithin(cur->shapes, base_ + 1, kShapeExtra);
       }
     }
     version_ = readVersion(f[2]);
@@ -271,7 +283,7 @@ class SceneReader {
       if (const Object* cur = currentObject(doc_)) base_ = lastIndex(cur->shapes) + 1;
       return;
     }
-    if (i_ < 0 || !growWithin(doc_.Objects, i_ + 1, kObjectUnits)) {
+    if (i_ < 0 || !growWithin(doc_.Objects, i_ + 1, kObjectExtra)) {
       objectSkipped_ = true;
       return;
     }
@@ -309,7 +321,7 @@ class SceneReader {
     int64_t k = 0;
     if (index > kMaxRecordIndex || __builtin_add_overflow(index, base_, &k)) return;
     if (k < 0 || k > kMaxRecordIndex) return;
-    if (!growWithin(o->shapes, k + 1, kShapeUnits)) return;
+    if (!growWithin(o->shapes, k + 1, kShapeExtra)) return;
     k_ = k;
     Shape& s = o->shapes[static_cast<size_t>(k)];
     dropImageLoadedHere(s);
@@ -361,11 +373,28 @@ class SceneReader {
     }
   }
 
+  // Charges a new path's pixels, as its header gives them, to the read's budget; false (with
+  // the report) when they do not fit. A file whose size cannot be told is left to loadImage.
+  bool withinPixelBudget(const std::string& path) {
+    int w = 0, h = 0;
+    if (!usableImageFile(path) || !ed_.resources.imageFileSize(path, w, h)) return true;
+    const int64_t pixels = static_cast<int64_t>(w) * h;
+    if (pixels <= kImagePixelBudget - imagePixels_) {
+      imagePixels_ += pixels;
+      return true;
+    }
+    reportImage("Unable to load the image file " + path + ": the image is too large (" +
+                std::to_string(w) + " x " + std::to_string(h) + " pixels)");
+    return false;
+  }
+
   int64_t loadImage(const std::string& path) {
     const auto seen = imagePaths_.find(path);
     if (seen != imagePaths_.end() && !seen->second) return 0;  // reported already
     int64_t id = 0;
-    if (seen == imagePaths_.end() && imageBoxes_ < kImageBoxes) {
+    if (seen == imagePaths_.end() && !withinPixelBudget(path)) {
+      // reported as too large
+    } else if (seen == imagePaths_.end() && imageBoxes_ < kImageBoxes) {
       id = loadImageFile(ed_, -1, path);  // checks the file and reports a failure in a box
       if (id == 0) ++imageBoxes_;
     } else if (seen != imagePaths_.end() || usableImageFile(path)) {
@@ -374,7 +403,7 @@ class SceneReader {
       id = ed_.resources.loadImage(path);
       if (id == 0) reportImage("Unable to load the image file " + path);
     } else {
-      reportImage("The Image file doesn't exists :  " + path);
+      reportImage(missingImageText(path));
     }
     imagePaths_.insert_or_assign(path, id != 0);
     if (id != 0) loadedImages_.insert(id);
@@ -385,7 +414,7 @@ class SceneReader {
     Shape* s = currentTarget();
     if (!s) return;
     const int64_t n = num(f[1]);
-    if (n < 0 || n > kMaxRecordIndex || !growWithin(s->fx, n + 1, kFxUnits)) return;
+    if (n < 0 || n > kMaxRecordIndex || !growWithin(s->fx, n + 1, 0)) return;
     ShapeFx& e = s->fx[static_cast<size_t>(n)];
     e.name = indexedName("fx_", n);
     e.x = toI16(num(f[2]));
@@ -408,7 +437,7 @@ class SceneReader {
     Shape* s = currentTarget();
     if (!s) return;
     const int64_t n = num(f[1]);
-    if (n < 0 || n > kMaxRecordIndex || !growWithin(s->points, n + 1, kPointUnits)) return;
+    if (n < 0 || n > kMaxRecordIndex || !growWithin(s->points, n + 1, 0)) return;
     ShapePoint& p = s->points[static_cast<size_t>(n)];
     p.x = num(f[2]);
     p.y = num(f[3]);
@@ -428,6 +457,7 @@ class SceneReader {
   std::unordered_map<std::string, bool> imagePaths_;  // path -> loaded in this read
   std::unordered_set<int64_t> loadedImages_;
   int imageBoxes_ = 0;
+  int64_t imagePixels_ = 0;
 };
 
 }  // namespace
@@ -461,15 +491,92 @@ void readSceneText(Editor& ed, int mode, std::string_view text) {
   reader.finish();
 }
 
+bool looksLikeScene(std::string_view text) {
+  if (text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);
+  if (text.find_first_not_of(" \t\r\n") == std::string_view::npos) return true;  // empty
+  while (!text.empty()) {
+    const size_t nl = text.find('\n');
+    std::string_view line = text.substr(0, nl);
+    text.remove_prefix(nl == std::string_view::npos ? text.size() : nl + 1);
+    const std::string_view key = line.substr(0, line.find_first_of(",\r"));
+    if (key == "gen" || key == "obj" || key == "shape" || key == "shapefx" || key == "pt")
+      return true;
+  }
+  return false;
+}
+
+namespace {
+
+std::unordered_set<int64_t> imagesOf(const Document& doc) {
+  std::unordered_set<int64_t> ids;
+  for (const Object& o : doc.Objects)
+    for (const Shape& s : o.shapes)
+      if (s.imageId != 0) ids.insert(s.imageId);
+  return ids;
+}
+
+// Frees the images of `doc` that `keep` does not hold.
+void freeImagesNotIn(Editor& ed, const Document& doc, const std::unordered_set<int64_t>& keep) {
+  for (const int64_t id : imagesOf(doc))
+    if (keep.count(id) == 0) freeImageIfValid(ed, id);
+}
+
+// The document without its objects: what a replacing read starts from.
+Document documentShell(Document& doc) {
+  std::vector<Object> objects;
+  objects.swap(doc.Objects);
+  struct PutBack {
+    Document& d;
+    std::vector<Object>& o;
+    ~PutBack() { d.Objects.swap(o); }
+  } putBack{doc, objects};
+  return doc;
+}
+
+// Reads `text` into a copy of the editor's document and puts the copy in place once the read is
+// complete. False, with the document untouched, when memory ran out.
+bool readStaged(Editor& ed, int mode, std::string_view text) {
+  Editor scratch(ed.prompt, ed.resources);
+  bool filled = false;
+  try {
+    scratch.root = ed.root;
+    scratch.options = ed.options;
+    scratch.windowTitle = ed.windowTitle;
+    scratch.doc = mode == kLoadReplace ? documentShell(ed.doc) : ed.doc;
+    filled = true;
+    readSceneText(scratch, mode, text);
+    const std::unordered_set<int64_t> kept = imagesOf(scratch.doc);
+    freeImagesNotIn(ed, ed.doc, kept);
+  } catch (const std::bad_alloc&) {
+    if (filled) {
+      try {
+        freeImagesNotIn(ed, scratch.doc, imagesOf(ed.doc));
+      } catch (const std::bad_alloc&) {
+        // The images of the failed read stay loaded until the store goes.
+      }
+    }
+    return false;
+  }
+  ed.doc = std::move(scratch.doc);
+  return true;
+}
+
+}  // namespace
+
 bool loadScene(Editor& ed, int mode, const std::string& fileName, int refresh) {
   Document& doc = ed.doc;
   std::string path = fileName;
   if (path.empty()) path = ed.prompt.openFile("Save", ed.rootPath("examples/"), "txt|*.txt");
   bool read = false;
   if (!path.empty()) {
-    std::string text;
-    if (readFileWhole(path, text)) {
-      readSceneText(ed, mode, text);
+    std::string text, why;
+    if (!readFileWhole(path, text, &why)) {
+      ed.prompt.message("Error", "Unable to open the file " + path + ": " + why);
+    } else if (!looksLikeScene(text)) {
+      ed.prompt.message("Error", "Unable to open the file " + path + ": not a Penwick scene");
+    } else if (!readStaged(ed, mode, text)) {
+      ed.prompt.message("Error", "Unable to open the file " + path + ": not enough memory");
+    } else {
       // Merges and templates leave the document's own file and title alone.
       if (mode == kLoadReplace) {
         doc.DocumentFileName = path;
@@ -479,9 +586,8 @@ bool loadScene(Editor& ed, int mode, const std::string& fileName, int refresh) {
       doc.DocumentState = 1;
       ed.refreshProperties();
       ed.refreshLayerList();
+      ed.refreshFxList();
       read = true;
-    } else {
-      ed.prompt.message("Error", "Unable to open the file " + path);
     }
   }
   ed.refreshShapeList();

@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "core/atomic_file.h"
+#include "fileio/atomic_file.h"
 #include "core/scene_file.h"
 
 namespace pw {
@@ -234,10 +234,11 @@ bool saveScene(Editor& ed, const std::string& fileName, int keepName) {
   std::string err;
   if (!writeFileAtomic(path, sceneText(ed.doc), &err)) {
     // The document keeps its name and title: it was not saved anywhere.
+    const std::string text = "Unable to save the file " + path + ": " + err;
     if (keepName == 0) {
-      ed.prompt.message("Error", "Unable to save the file " + path);
+      ed.prompt.message("Error", text);
     } else {
-      ed.prompt.warn("Unable to save the file " + path + " (" + err + ")");
+      ed.prompt.warn(text);
     }
     return false;
   }

@@ -3,14 +3,13 @@
 // of it (the drawn content, or the camera) is saved as PNG.
 #include "export/image_export.h"
 
-#include <QBuffer>
-#include <QByteArray>
 #include <algorithm>
 #include <cstdint>
 #include <string>
 #include <string_view>
 
-#include "core/atomic_file.h"
+#include "export/png_write.h"
+#include "fileio/atomic_file.h"
 #include "render/fx_draw.h"
 #include "render/render_ctx.h"
 #include "render/shape_draw.h"
@@ -94,6 +93,11 @@ void drawExportScene(Editor& ed, ImageStore& store, QImage& target) {
   vg.endDrawing();
 }
 
+std::string imageTooLarge(int w, int h) {
+  return "not enough memory for an image of " + std::to_string(w) + " x " + std::to_string(h) +
+         " pixels";
+}
+
 // Restores the view origin on every way out of an export.
 class OriginKeeper {
  public:
@@ -148,8 +152,8 @@ bool exportImage(Editor& ed, ImageStore& store, int canvasW, int canvasH, int mo
   if (name.empty()) return false;
   if (extensionOf(name) != "png") name += ".png";
 
-  auto cannotSave = [&] {
-    ed.prompt.message("Save image", "Cannot save image: " + name);
+  auto cannotSave = [&](const std::string& why) {
+    ed.prompt.message("Save image", "Cannot save image: " + name + ": " + why);
     return false;
   };
   auto nothingToExport = [&] {
@@ -166,7 +170,7 @@ bool exportImage(Editor& ed, ImageStore& store, int canvasW, int canvasH, int mo
   if (w <= 0 || h <= 0) return nothingToExport();
 
   QImage full(w, h, QImage::Format_ARGB32_Premultiplied);
-  if (full.isNull()) return cannotSave();
+  if (full.isNull()) return cannotSave(imageTooLarge(w, h));
   full.fill(Qt::transparent);
   drawExportScene(ed, store, full);
 
@@ -174,20 +178,16 @@ bool exportImage(Editor& ed, ImageStore& store, int canvasW, int canvasH, int mo
   const QRect cut = mode == 1 ? QRect(opt.CameraX, opt.CameraY, opt.CameraW, opt.CameraH)
                               : contentBounds(full);
   if (cut.isEmpty() || !cut.intersects(full.rect())) return nothingToExport();
-  QImage out = full.copy(cut);
+  // A cut that is the whole render is saved as it is.
+  QImage out = cut == full.rect() ? std::move(full) : full.copy(cut);
   full = QImage();
-  if (out.isNull()) return cannotSave();
+  if (out.isNull()) return cannotSave(imageTooLarge(cut.width(), cut.height()));
 
-  QByteArray png;
-  QBuffer buffer(&png);
-  // A middle compression level: about twice as fast to encode as the default for files about 1 %
-  // larger.
-  constexpr int kPngQuality = 50;
-  if (!buffer.open(QIODevice::WriteOnly) || !out.save(&buffer, "PNG", kPngQuality))
-    return cannotSave();
-  buffer.close();
-  if (!writeFileAtomic(name, std::string_view(png.constData(), static_cast<size_t>(png.size()))))
-    return cannotSave();
+  std::string png;
+  if (!encodePng(out, png)) return cannotSave("the PNG encoder failed");
+  std::string why;
+  if (!writeFileAtomic(name, png, &why))
+    return cannotSave(why);
   return true;
 }
 

@@ -3,7 +3,7 @@
 #include <ctime>
 #include <string_view>
 
-#include "core/atomic_file.h"
+#include "fileio/atomic_file.h"
 
 namespace pw {
 

@@ -1,12 +1,15 @@
 #include "render/image_store.h"
 
+#include <sys/stat.h>
+
 #include <QFontMetricsF>
-#include <QImageReader>
 #include <QTransform>
 #include <algorithm>
 #include <cctype>
 #include <cmath>
-#include <filesystem>
+
+#include "fileio/atomic_file.h"
+#include "render/image_decode.h"
 
 namespace pw {
 
@@ -18,6 +21,10 @@ constexpr size_t kMaxOutlines = 2048;
 constexpr size_t kMaxSizedFonts = 256;
 // Outlines are built at most at this pixel size and scaled beyond it.
 constexpr int kMaxGlyphPixels = 1024;
+// Long texts are measured this many characters at a time.
+constexpr qsizetype kAdvanceChunk = 512;
+// Known files are pruned of the ones no handle uses once there are this many.
+constexpr size_t kMaxKnownFiles = 256;
 
 std::string lower(const std::string& s) {
   std::string r = s;
@@ -56,16 +63,66 @@ QFont makeFont(const std::string& name, int64_t style) {
   return f;
 }
 
+bool ImageStore::fileKey(const std::string& path, FileKey& key) {
+  struct stat st {};
+  if (path.empty() || ::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
+  key = FileKey{static_cast<uint64_t>(st.st_dev), static_cast<uint64_t>(st.st_ino),
+                static_cast<int64_t>(st.st_size),
+                static_cast<int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec};
+  return true;
+}
+
+std::shared_ptr<const ImageStore::Picture> ImageStore::picture(const std::string& path) {
+  FileKey key{};
+  if (!fileKey(path, key)) return nullptr;
+  if (auto it = files_.find(key); it != files_.end()) {
+    if (auto known = it->second.lock()) return known;
+    files_.erase(it);
+  }
+  std::string bytes;
+  if (!readFileWhole(path, bytes)) return nullptr;
+  auto pic = std::make_shared<Picture>();
+  if (use_ == Pixels::kDecode) {
+    pic->pixels = decodeImage(bytes);
+    if (pic->pixels.isNull()) return nullptr;
+    pic->w = pic->pixels.width();
+    pic->h = pic->pixels.height();
+  } else if (!imageHeaderSize(bytes, pic->w, pic->h)) {
+    return nullptr;
+  }
+  // Forget files whose every handle is gone before the map grows.
+  if (files_.size() >= kMaxKnownFiles) std::erase_if(files_, [](const auto& f) { return f.second.expired(); });
+  files_[key] = pic;
+  return pic;
+}
+
 int64_t ImageStore::loadImage(const std::string& path) {
-  std::error_code ec;
-  if (path.empty() || !std::filesystem::is_regular_file(path, ec)) return 0;
-  QImageReader reader(QString::fromStdString(path));
-  reader.setDecideFormatFromContent(true);
-  const QByteArray fmt = reader.format().toLower();
-  if (fmt != "png" && fmt != "jpeg" && fmt != "jpg" && fmt != "bmp") return 0;
-  QImage img = reader.read();
-  if (img.isNull()) return 0;
-  return addImage(std::move(img));
+  auto pic = picture(path);
+  return pic ? addPicture(std::move(pic)) : 0;
+}
+
+bool ImageStore::imageFileSize(const std::string& path, int& w, int& h) {
+  // Loading it afterwards finds the picture as long as one handle keeps it; the caller asks
+  // for the size of a file it is about to load.
+  FileKey key{};
+  if (!fileKey(path, key)) return false;
+  if (auto it = files_.find(key); it != files_.end()) {
+    if (auto known = it->second.lock()) {
+      w = known->w;
+      h = known->h;
+      return true;
+    }
+  }
+  std::string bytes;
+  if (!readFileWhole(path, bytes)) return false;
+  return imageHeaderSize(bytes, w, h);
+}
+
+int64_t ImageStore::addPicture(std::shared_ptr<const Picture> pic) {
+  const int64_t id = nextImage_++;
+  images_.emplace(id, std::move(pic));
+  ++generation_;
+  return id;
 }
 
 int64_t ImageStore::addImage(QImage img) {
@@ -73,19 +130,20 @@ int64_t ImageStore::addImage(QImage img) {
   if (img.format() != QImage::Format_ARGB32_Premultiplied)
     img = img.convertToFormat(QImage::Format_ARGB32_Premultiplied);
   if (img.isNull()) return 0;
-  const int64_t id = nextImage_++;
-  images_.emplace(id, std::move(img));
-  ++generation_;
-  return id;
+  auto pic = std::make_shared<Picture>();
+  pic->w = img.width();
+  pic->h = img.height();
+  pic->pixels = std::move(img);
+  return addPicture(std::move(pic));
 }
 
 bool ImageStore::isImage(int64_t id) const { return images_.count(id) != 0; }
 
 bool ImageStore::imageSize(int64_t id, int& w, int& h) const {
-  const QImage* img = image(id);
-  if (!img) return false;
-  w = img->width();
-  h = img->height();
+  auto it = images_.find(id);
+  if (it == images_.end()) return false;
+  w = it->second->w;
+  h = it->second->h;
   return true;
 }
 
@@ -95,21 +153,29 @@ void ImageStore::freeImage(int64_t id) {
 
 const QImage* ImageStore::image(int64_t id) const {
   auto it = images_.find(id);
-  return it == images_.end() ? nullptr : &it->second;
+  if (it == images_.end() || it->second->pixels.isNull()) return nullptr;
+  return &it->second->pixels;
 }
 
 int64_t ImageStore::loadFont(const std::string& name, int size, int64_t style) {
-  QFont f = makeFont(name, style);
-  if (size > 0) f.setPixelSize(size);
+  // The font itself is made when it is first used: a run that never draws text needs no font
+  // database (and no GUI application to hold one).
   const int64_t id = nextFont_++;
-  fonts_.emplace(id, std::move(f));
+  fonts_.emplace(id, FontEntry{name, size, style, std::nullopt});
   ++generation_;
   return id;
 }
 
 const QFont* ImageStore::font(int64_t id) const {
   auto it = fonts_.find(id);
-  return it == fonts_.end() ? nullptr : &it->second;
+  if (it == fonts_.end()) return nullptr;
+  const FontEntry& e = it->second;
+  if (!e.font) {
+    QFont f = makeFont(e.name, e.style);
+    if (e.size > 0) f.setPixelSize(e.size);
+    e.font = std::move(f);
+  }
+  return &*e.font;
 }
 
 QFont ImageStore::fontOrDefault(int64_t id) const {
@@ -144,6 +210,28 @@ const QPainterPath& ImageStore::textOutline(int64_t fontId, double size,
   if (sf.scale != 1) p = QTransform::fromScale(sf.scale, sf.scale).map(p);
   p.setFillRule(Qt::OddEvenFill);
   return outlines_.emplace(TextKey{fontId, size, text}, std::move(p)).first->second;
+}
+
+std::string ImageStore::textPrefixWithin(int64_t fontId, double size, const std::string& text,
+                                          double maxAdvance) {
+  if (!(size > 0) || !std::isfinite(size) || !std::isfinite(maxAdvance)) return text;
+  if (!font(fontId)) fontId = 0;
+  const QString all = QString::fromStdString(text);
+  if (all.isRightToLeft()) return text;
+  const SizedFont& sf = sizedFont(fontId, size);
+  const QFontMetricsF fm(sf.font);
+  // Glyphs may overhang their advance; a few sizes of margin cover italics and swashes.
+  const double limit = maxAdvance + 4 * size;
+  double advance = 0;
+  qsizetype end = 0;
+  while (end < all.size() && advance <= limit) {
+    qsizetype next = std::min(all.size(), end + kAdvanceChunk);
+    if (next < all.size() && all.at(next).isLowSurrogate()) ++next;  // keep pairs whole
+    advance += fm.horizontalAdvance(all.mid(end, next - end)) * sf.scale;
+    end = next;
+  }
+  if (end >= all.size()) return text;
+  return all.left(end).toStdString();
 }
 
 QSizeF ImageStore::textExtent(int64_t fontId, double size, const std::string& text) {

@@ -8,6 +8,8 @@
 #include <QSizeF>
 #include <cstdint>
 #include <map>
+#include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -18,7 +20,15 @@ namespace pw {
 
 class ImageStore final : public Resources {
  public:
+  // What a loaded image keeps: its pixels, or only its size for runs that never draw (a dump, a
+  // conversion). Either way a file is checked as deeply as its header and chunk list allow.
+  enum class Pixels { kDecode, kSizeOnly };
+  explicit ImageStore(Pixels use = Pixels::kDecode) : use_(use) {}
+
+  // Decodes each file once while any handle to it lives: loading the same file again shares the
+  // pixels. Only regular files are read.
   int64_t loadImage(const std::string& path) override;
+  bool imageFileSize(const std::string& path, int& w, int& h) override;
   bool isImage(int64_t id) const override;
   bool imageSize(int64_t id, int& w, int& h) const override;
   void freeImage(int64_t id) override;
@@ -26,8 +36,9 @@ class ImageStore final : public Resources {
 
   // Adds an image that is already decoded; returns its handle.
   int64_t addImage(QImage img);
-  // nullptr for an invalid handle.
+  // nullptr for an invalid handle (and for every handle of a size-only store).
   const QImage* image(int64_t id) const;
+  // The font of a handle, made on first use (text needs a GUI application by then).
   const QFont* font(int64_t id) const;
   // Font for a handle, or the default text font when the handle is not valid.
   QFont fontOrDefault(int64_t id) const;
@@ -36,6 +47,11 @@ class ImageStore final : public Resources {
   // its top-left at (0, 0). Cached: a scene redrawn over and over builds each outline once. The
   // reference stays valid until the next call. Empty for an empty text or a size <= 0.
   const QPainterPath& textOutline(int64_t fontId, double size, const std::string& text);
+  // The longest start of `text` (whole characters) whose advance stays within `maxAdvance`, plus
+  // enough further characters for the widest glyph to reach past it. Right-to-left text is
+  // returned whole.
+  std::string textPrefixWithin(int64_t fontId, double size, const std::string& text,
+                               double maxAdvance);
   // Advance width and line height of `text` in that font and size.
   QSizeF textExtent(int64_t fontId, double size, const std::string& text);
 
@@ -70,8 +86,33 @@ class ImageStore final : public Resources {
   };
   const SizedFont& sizedFont(int64_t fontId, double size);
 
-  std::map<int64_t, QImage> images_;
-  std::map<int64_t, QFont> fonts_;
+  // One decoded file (or one added image), shared by every handle to it.
+  struct Picture {
+    QImage pixels;  // null in a size-only store
+    int w = 0, h = 0;
+  };
+  // A file as the file system identifies it; a changed file is a new key.
+  struct FileKey {
+    uint64_t dev, ino;
+    int64_t size, mtimeNs;
+    auto operator<=>(const FileKey&) const = default;
+  };
+  // False when path is not a regular file.
+  static bool fileKey(const std::string& path, FileKey& key);
+  // The picture of a file already loaded, or a freshly read one; nullptr when it cannot be read.
+  std::shared_ptr<const Picture> picture(const std::string& path);
+  int64_t addPicture(std::shared_ptr<const Picture> pic);
+
+  const Pixels use_;
+  std::map<int64_t, std::shared_ptr<const Picture>> images_;
+  std::map<FileKey, std::weak_ptr<const Picture>> files_;
+  struct FontEntry {
+    std::string name;
+    int size;
+    int64_t style;
+    mutable std::optional<QFont> font;  // made on first use
+  };
+  std::map<int64_t, FontEntry> fonts_;
   int64_t nextImage_ = 1;
   int64_t nextFont_ = 1;
   uint64_t generation_ = 1;

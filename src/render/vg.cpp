@@ -18,6 +18,53 @@ bool usableWidth(double w) { return w > 0 && std::isfinite(w); }
 // Anti-aliased edges, thin pens drawn one pixel wide and curve flattening may reach a little
 // beyond the exact geometry.
 constexpr int kPaintMargin = 3;
+// A dash pattern is drawn solid when its dashes, each as long across the path as the pen is wide,
+// would add up to more than this many pixels: every dash is filled over its whole width, and
+// tens of thousands of wide ones take minutes while showing no pattern anyone could see. Normal
+// patterns stay far below it (a pen of 50 with dashes of 10 on a path of 10,000 pixels: 25,000).
+constexpr double kMaxDashSpan = 1 << 18;
+// Texts longer than this (in characters) are laid out only as far as they can reach the image.
+constexpr int kLongText = 256;
+
+// Scale of a transform's linear part: the square root of its area factor.
+double scaleOf(const QTransform& t) { return std::sqrt(std::abs(t.m11() * t.m22() - t.m12() * t.m21())); }
+
+// Smallest stretch of a transform's linear part (its smaller singular value).
+double minStretchOf(const QTransform& t) {
+  const double a = t.m11(), b = t.m12(), c = t.m21(), d = t.m22();
+  const double s = a * a + b * b + c * c + d * d;
+  const double det = std::abs(a * d - b * c);
+  const double disc = std::sqrt(std::max(0.0, s * s / 4 - det * det));
+  return std::sqrt(std::max(0.0, s / 2 - disc));
+}
+
+// Length of segment (a, b) inside r (Liang-Barsky clipping).
+double lengthInside(const QRectF& r, QPointF a, QPointF b) {
+  const double dx = b.x() - a.x(), dy = b.y() - a.y();
+  double t0 = 0, t1 = 1;
+  const double p[4] = {-dx, dx, -dy, dy};
+  const double q[4] = {a.x() - r.left(), r.right() - a.x(), a.y() - r.top(), r.bottom() - a.y()};
+  for (int k = 0; k < 4; ++k) {
+    if (p[k] == 0) {
+      if (q[k] < 0) return 0;
+      continue;
+    }
+    const double t = q[k] / p[k];
+    if (p[k] < 0) t0 = std::max(t0, t);
+    else t1 = std::min(t1, t);
+    if (t0 > t1) return 0;
+  }
+  return (t1 - t0) * std::hypot(dx, dy);
+}
+
+// Length of the part of a device path that lies inside r, its curves flattened.
+double visibleLength(const QPainterPath& device, const QRectF& r) {
+  double total = 0;
+  for (const QPolygonF& poly : device.toSubpathPolygons()) {
+    for (qsizetype k = 1; k < poly.size(); ++k) total += lengthInside(r, poly[k - 1], poly[k]);
+  }
+  return total;
+}
 
 }  // namespace
 
@@ -188,8 +235,36 @@ void VectorCanvas::appendAtCursor(const QPainterPath& src) {
   }
 }
 
+double VectorCanvas::textReach() {
+  if (!target_) return -1;
+  const double stretch = minStretchOf(xf_);
+  if (!(stretch > 0) || !std::isfinite(stretch)) return -1;
+  preparePath(false);
+  const QPointF c = path_.currentPosition();
+  const QPointF origin = pathUser_ ? pathXf_.map(c) : c;
+  double far = 0;
+  for (const QPointF corner : {QPointF(0, 0), QPointF(target_->width(), 0),
+                               QPointF(0, target_->height()),
+                               QPointF(target_->width(), target_->height())})
+    far = std::max(far, std::hypot(corner.x() - origin.x(), corner.y() - origin.y()));
+  return far / stretch;
+}
+
 void VectorCanvas::addText(const std::string& text) {
   if (text.empty()) return;
+  if (text.size() > static_cast<size_t>(kLongText)) {
+    // Characters whose advance lies farther from the start than any corner of the image (with
+    // room for the widest glyph) cannot reach it.
+    const double reach = textReach();
+    if (reach >= 0) {
+      const std::string shown = store_.textPrefixWithin(fontId_, fontSize_, text, reach);
+      if (shown.size() < text.size()) {
+        const QPainterPath& outline = store_.textOutline(fontId_, fontSize_, shown);
+        if (!outline.isEmpty()) appendAtCursor(outline);
+        return;
+      }
+    }
+  }
   const QPainterPath& outline = store_.textOutline(fontId_, fontSize_, text);
   if (outline.isEmpty()) return;
   appendAtCursor(outline);
@@ -370,7 +445,7 @@ void VectorCanvas::strokeDashed(double width, double length) {
   if (!usableWidth(width)) return clearPath();
   QPen& pen = strokePen(width, Qt::FlatCap);
   // A dash length of 0 or less has no pattern to repeat: the line is drawn solid.
-  if (length > 0 && std::isfinite(length)) {
+  if (length > 0 && std::isfinite(length) && !tooManyDashes(width, 2 * length)) {
     const double u = length / width;  // the pen counts its pattern in pen widths
     pen.setDashPattern({u, u});
   }
@@ -382,8 +457,22 @@ void VectorCanvas::strokeDotted(double width, double distance, bool roundEnds) {
   QPen& pen = strokePen(width, roundEnds ? Qt::RoundCap : Qt::FlatCap);
   const double gap = distance - width;
   // Dots closer than their own diameter overlap into one continuous line.
-  if (gap > 0 && std::isfinite(gap)) pen.setDashPattern({0.000001, gap / width});
+  if (gap > 0 && std::isfinite(gap) && !tooManyDashes(width, distance))
+    pen.setDashPattern({0.000001, gap / width});
   paintPath(&pen);
+}
+
+bool VectorCanvas::tooManyDashes(double width, double period) const {
+  if (!target_ || pathFresh_ || path_.isEmpty()) return false;
+  const double scale = scaleOf(xf_);
+  if (!(scale > 0) || !std::isfinite(scale)) return false;
+  const double widthPx = width * scale, periodPx = period * scale;
+  // Only the dashes that can reach the image count: those within half a pen width of it.
+  const double reach = widthPx / 2 + 1;
+  const QRectF around =
+      QRectF(0, 0, target_->width(), target_->height()).adjusted(-reach, -reach, reach, reach);
+  const double dashes = visibleLength(path(), around) / periodPx;
+  return dashes * widthPx > kMaxDashSpan;
 }
 
 const QPainterPath& VectorCanvas::path() const {

@@ -112,6 +112,11 @@ class VectorCanvas {
   // Reports a painting operation to the watch; false when it must not paint.
   bool watchPaint(const QRect& r);
   bool measuring() const { return watch_.bounds || watch_.ops || watch_.measureOnly; }
+  // True when dashes of `period` (user units) along the current path, drawn with a pen of
+  // `width`, would cross the image so often that the pattern is drawn solid instead.
+  bool tooManyDashes(double width, double period) const;
+  // Farthest distance, in user units, from the cursor to a corner of the image; -1 when unknown.
+  double textReach();
 
   ImageStore& store_;
   QPainter painter_;

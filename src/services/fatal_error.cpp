@@ -11,7 +11,7 @@
 #include <cstring>
 #include <filesystem>
 
-#include "core/atomic_file.h"
+#include "fileio/atomic_file.h"
 #include "core/prompt.h"
 
 extern char** environ;

@@ -8,7 +8,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "core/atomic_file.h"
+#include "fileio/atomic_file.h"
 
 namespace pw {
 

@@ -41,6 +41,12 @@ struct sVdOptions {
   uint8_t ShowGrid = 0;
 };
 
+// Largest camera side in pixels; a settings file asking for more is clamped to it.
+inline constexpr int kMaxCameraSide = 16384;
+
+// Empty when the camera can be rendered, else why not ("the camera is 0 x 768 pixels; ...").
+std::string cameraProblem(const sVdOptions& o);
+
 // Writes the default of every field.
 inline void setDefaultOptions(sVdOptions& o) {
   o = sVdOptions{};
@@ -83,7 +89,8 @@ inline void setDefaultOptions(sVdOptions& o) {
 std::string optionsText(const sVdOptions& o);
 
 // Reads the settings file at `path` into `o`, starting from the defaults. A missing member keeps
-// its default; values that would break drawing are raised to a floor. When the file is missing,
+// its default; values that would break drawing are raised to a floor, and the camera sides are
+// cut to kMaxCameraSide. When the file is missing,
 // or is not valid JSON (then kept as path + ".bak"), and mayWrite is true, a fresh file is written.
 // Returns false when the file was missing or invalid.
 bool loadOptions(sVdOptions& o, const std::string& path, bool mayWrite);

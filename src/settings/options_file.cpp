@@ -16,7 +16,7 @@
 #include <unordered_map>
 #include <variant>
 
-#include "core/atomic_file.h"
+#include "fileio/atomic_file.h"
 #include "settings/options.h"
 
 namespace pw {
@@ -78,6 +78,12 @@ void applyFloors(sVdOptions& o) {
   atLeast(o.WinW, int16_t{400});
   atLeast(o.WinH, int16_t{300});
   atLeast(o.AutosaveTime, int64_t{10});
+  // A camera bigger than any canvas would ask for an image of gigabytes.
+  auto atMost = [](int16_t& field, int ceiling) {
+    if (field > ceiling) field = static_cast<int16_t>(ceiling);
+  };
+  atMost(o.CameraW, kMaxCameraSide);
+  atMost(o.CameraH, kMaxCameraSide);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -403,6 +409,12 @@ bool loadOptions(sVdOptions& o, const std::string& path, bool mayWrite) {
   }
   applyFloors(o);
   return true;
+}
+
+std::string cameraProblem(const sVdOptions& o) {
+  if (o.CameraW > 0 && o.CameraH > 0) return {};
+  return "the camera is " + std::to_string(o.CameraW) + " x " + std::to_string(o.CameraH) +
+         " pixels; both sides must be from 1 to " + std::to_string(kMaxCameraSide);
 }
 
 bool saveOptions(const sVdOptions& o, const std::string& path, std::string* err) {

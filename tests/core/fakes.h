@@ -24,6 +24,13 @@ class FakeResources : public Resources {
     live_[id] = it->second;
     return id;
   }
+  bool imageFileSize(const std::string& path, int& w, int& h) override {
+    auto it = files_.find(path);
+    if (it == files_.end()) return false;
+    w = it->second.first;
+    h = it->second.second;
+    return true;
+  }
   bool isImage(int64_t id) const override { return live_.count(id) != 0; }
   bool imageSize(int64_t id, int& w, int& h) const override {
     auto it = live_.find(id);

@@ -137,7 +137,8 @@ struct RichScene {
       for (size_t k = 0; k < 8; ++k) {
         Shape& s = o.shapes[k];
         s.type = static_cast<uint8_t>(k);
-        s.name = "s" + std::to_string(k) + (k == 3 ? "\r\nwith break" : "");
+        // Built by appending: GCC 12 at -O3 misreads literal + temporary (-Wrestrict).
+        s.name = std::to_string(k).insert(0, 1, 's') + (k == 3 ? "\r\nwith break" : "");
         s.color = packRGBA(static_cast<int>(k), 2, 3, k % 2 ? 255 : 10);
         s.alpha = u8(), s.style = u8(), s.lineW = i16(), s.lineH = i16(), s.lineDist = i16();
         s.w = static_cast<int16_t>(-v++), s.h = i16(), s.x = -32768, s.y = i16();

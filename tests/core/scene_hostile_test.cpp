@@ -38,10 +38,15 @@ void expectWellFormed(const Document& d) {
   }
 }
 
-size_t totalPoints(const Document& d) {
-  size_t n = 0;
-  for (const Object& o : d.Objects)
-    for (const Shape& s : o.shapes) n += s.points.size() + 2 * s.fx.size();
+// Bytes the document's arrays hold reserved.
+uint64_t modelBytes(const Document& d) {
+  uint64_t n = d.Objects.capacity() * sizeof(Object);
+  for (const Object& o : d.Objects) {
+    n += o.shapes.capacity() * sizeof(Shape);
+    for (const Shape& s : o.shapes)
+      n += s.points.capacity() * sizeof(ShapePoint) + s.fx.capacity() * sizeof(ShapeFx) +
+           s.gradient.capacity() * sizeof(int64_t);
+  }
   return n;
 }
 
@@ -82,7 +87,8 @@ TEST(SceneHostile, LargestIndexNeedsAFileLargeEnoughToJustifyIt) {
   EXPECT_EQ(small.ed.doc.Objects.at(0).shapes.at(0).points.size(), 1u);
 
   // A file of a few megabytes may name the largest point index.
-  const std::string padding = "comment," + std::string(static_cast<size_t>(kMaxRecordIndex) + 64, 'x') + "\r\n";
+  const uint64_t needed = (kMaxRecordIndex + 1) * sizeof(ShapePoint);
+  const std::string padding = "comment," + std::string(needed / 16 + 4096, 'x') + "\r\n";
   TestEditor large;
   readSceneText(large.ed, kLoadReplace, kHead + padding + shapeLine(0) + "pt,1048575,1,2,\r\npt,1048576,1,2,\r\n");
   const auto& pts = large.ed.doc.Objects.at(0).shapes.at(0).points;
@@ -99,7 +105,7 @@ TEST(SceneHostile, GrowthIsBoundedByTheFileSize) {
   TestEditor t;
   readSceneText(t.ed, kLoadReplace, text);
   expectWellFormed(t.ed.doc);
-  EXPECT_LE(totalPoints(t.ed.doc), 4096 + text.size());
+  EXPECT_LE(modelBytes(t.ed.doc), sceneReadBudget(text.size()) + modelBytes(Document{}));
   // The well-formed part still loads.
   EXPECT_EQ(t.ed.doc.Objects.at(0).shapes.size(), 3000u);
 
@@ -110,6 +116,21 @@ TEST(SceneHostile, GrowthIsBoundedByTheFileSize) {
   readSceneText(g.ed, kLoadMerge, gens);
   expectWellFormed(g.ed.doc);
   EXPECT_LT(g.ed.doc.Objects.at(0).shapes.size(), 100000u);
+}
+
+TEST(SceneHostile, PaddingWithSparseIndicesStaysWithinTheBudget) {
+  // Megabytes of padding buy room; sparse high indices try to spend it many times over.
+  for (const size_t padding : {size_t{0}, size_t{1} << 16, size_t{2} << 20}) {
+    std::string text = kHead + "comment," + std::string(padding, 'x') + "\r\n";
+    for (int k = 0; k < 300; ++k)
+      text += "obj,o,0,0,100,100,0,0,0,255,0,\r\nshape,1048575,-1,s,255\r\npt,1048575,1,1\r\n"
+              "shapefx,1048575,1\r\nshape,524288\r\npt,524288,1,1\r\n";
+    TestEditor t;
+    readSceneText(t.ed, kLoadReplace, text);
+    expectWellFormed(t.ed.doc);
+    EXPECT_LE(modelBytes(t.ed.doc), sceneReadBudget(text.size()) + modelBytes(Document{}))
+        << padding;
+  }
 }
 
 TEST(SceneHostile, MissingFieldsReadAsEmpty) {

@@ -3,6 +3,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -130,7 +132,9 @@ TEST(SceneSave, FailureShowsTheBoxAndKeepsNameAndTitle) {
   EXPECT_FALSE(saveScene(t.ed, target, 0));
   ASSERT_EQ(t.prompt.messages.size(), 1u);
   EXPECT_EQ(t.prompt.messages[0].title, "Error");
-  EXPECT_EQ(t.prompt.messages[0].text, "Unable to save the file " + target + ".txt");
+  // The reason follows the message.
+  EXPECT_EQ(t.prompt.messages[0].text,
+            "Unable to save the file " + target + ".txt: " + std::strerror(ENOTDIR));
   EXPECT_EQ(t.ed.doc.DocumentFileName, "mine.txt");
   EXPECT_EQ(t.ed.windowTitle, "mine");
 
@@ -138,7 +142,7 @@ TEST(SceneSave, FailureShowsTheBoxAndKeepsNameAndTitle) {
   EXPECT_FALSE(saveScene(t.ed, target, 1));
   EXPECT_EQ(t.prompt.messages.size(), 1u);
   ASSERT_EQ(t.prompt.warnings.size(), 1u);
-  EXPECT_EQ(t.prompt.warnings[0].rfind("Unable to save the file " + target + ".txt", 0), 0u);
+  EXPECT_EQ(t.prompt.warnings[0], t.prompt.messages[0].text);
 }
 
 TEST(SceneSave, OverwritingLeavesNoTraceAndNoTemporaryFile) {
@@ -219,7 +223,8 @@ TEST(SceneLoad, MissingFileShowsTheBoxAndCreatesNothing) {
   EXPECT_FALSE(loadScene(t.ed, kLoadReplace, path, 1));
   ASSERT_EQ(t.prompt.messages.size(), 1u);
   EXPECT_EQ(t.prompt.messages[0].title, "Error");
-  EXPECT_EQ(t.prompt.messages[0].text, "Unable to open the file " + path);
+  EXPECT_EQ(t.prompt.messages[0].text,
+            "Unable to open the file " + path + ": " + std::strerror(ENOENT));
   EXPECT_FALSE(fs::exists(path));
   EXPECT_TRUE(dir.names().empty());
   EXPECT_EQ(sceneText(t.ed.doc), before);

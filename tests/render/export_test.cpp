@@ -4,6 +4,8 @@
 
 #include <QColor>
 #include <QImage>
+#include <cerrno>
+#include <cstring>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -354,7 +356,7 @@ TEST_F(ImageExport, WriteFailureIsReported) {
   EXPECT_FALSE(run(bad));
   ASSERT_EQ(prompt.messages.size(), 1u);
   EXPECT_EQ(prompt.messages[0].title, "Save image");
-  EXPECT_EQ(prompt.messages[0].text, "Cannot save image: " + bad);
+  EXPECT_EQ(prompt.messages[0].text, "Cannot save image: " + bad + ": " + std::strerror(ENOENT));
   EXPECT_EQ(ed.doc.OriginY, 77);
   EXPECT_TRUE(fs::is_empty(dir_));
 
@@ -362,7 +364,8 @@ TEST_F(ImageExport, WriteFailureIsReported) {
   const std::string bare = file("no/such/pic");
   EXPECT_FALSE(run(bare));
   ASSERT_EQ(prompt.messages.size(), 2u);
-  EXPECT_EQ(prompt.messages[1].text, "Cannot save image: " + bare + ".png");
+  EXPECT_EQ(prompt.messages[1].text,
+            "Cannot save image: " + bare + ".png: " + std::strerror(ENOENT));
 
   // An existing file is replaced whole.
   { std::ofstream(file("old.png")) << "not an image"; }

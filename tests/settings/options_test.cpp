@@ -1,6 +1,7 @@
 #include "settings/options.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <cstdint>
 #include <cstdlib>
@@ -11,7 +12,7 @@
 #include <set>
 #include <string>
 
-#include "core/atomic_file.h"
+#include "fileio/atomic_file.h"
 
 namespace pw {
 namespace {
@@ -279,6 +280,40 @@ TEST_F(OptionsFile, InvalidFileIsKeptAsBakAndReplaced) {
   }
 }
 
+TEST_F(OptionsFile, CameraIsCutToTheLargestCanvasAndAnEmptyOneIsNamed) {
+  struct Case {
+    int w, h;       // in the file
+    int wantW, wantH;
+    bool usable;
+  } const cases[] = {
+      {1024, 768, 1024, 768, true},      {16384, 16384, 16384, 16384, true},
+      {32767, 20, 16384, 20, true},      {20, 16385, 20, 16384, true},
+      {0, 768, 0, 768, false},           {640, -5, 640, -5, false},
+      {-32768, -32768, -32768, -32768, false},
+  };
+  for (const Case& c : cases) {
+    put("{\"CameraW\": " + std::to_string(c.w) + ", \"CameraH\": " + std::to_string(c.h) + "}");
+    sVdOptions o;
+    ASSERT_TRUE(loadOptions(o, path_, false));
+    EXPECT_EQ(o.CameraW, c.wantW) << c.w;
+    EXPECT_EQ(o.CameraH, c.wantH) << c.h;
+    const std::string why = cameraProblem(o);
+    EXPECT_EQ(why.empty(), c.usable) << why;
+    if (!c.usable) {
+      EXPECT_EQ(why, "the camera is " + std::to_string(c.wantW) + " x " + std::to_string(c.wantH) +
+                         " pixels; both sides must be from 1 to 16384");
+    }
+  }
+}
+
+TEST_F(OptionsFile, AFifoIsNotWaitedFor) {
+  ASSERT_EQ(::mkfifo(path_.c_str(), 0600), 0);
+  sVdOptions o;
+  EXPECT_FALSE(loadOptions(o, path_, true));
+  EXPECT_EQ(optionsText(o), kDefaultFile);
+  EXPECT_EQ(entries(), std::set<std::string>{"Preferences.ini"});
+}
+
 TEST_F(OptionsFile, HeadlessLoadsNeverWrite) {
   sVdOptions o;
   EXPECT_FALSE(loadOptions(o, path_, false));
@@ -357,7 +392,7 @@ TEST_F(OptionsFile, HostileTextNeverCrashes) {
         case 1: t.erase(at, 1 + rng() % 8); break;
         default: t.insert(at, 1, "{}[]\",:\\-.e0u"[rng() % 13]); break;
       }
-      if (t.empty()) t = "{";
+      if (t.empty()) t.assign(1, '{');  // GCC 12 at -O3 misreads an assignment here (-Wrestrict)
     }
     put(t);
     if (!loadOptions(o, path_, false)) {

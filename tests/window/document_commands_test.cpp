@@ -198,7 +198,10 @@ TEST_F(WindowTest, ASceneNamedAtStartIsOpenedOrReported) {
   ed->options.WinState = 0;
   open((dir / "missing.txt").string());
   ASSERT_FALSE(prompt.messages.empty());
-  EXPECT_EQ(prompt.messages.back().text, "Unable to open the file " + (dir / "missing.txt").string());
+  // The design's text, then the reason.
+  EXPECT_EQ(prompt.messages.back().text, "Unable to open the file " +
+                                             (dir / "missing.txt").string() +
+                                             ": No such file or directory");
   EXPECT_EQ(ed->doc.Objects.size(), 1u);
   EXPECT_EQ(ed->doc.DocumentState, -1);
 }

@@ -1,0 +1,127 @@
+// The command line facing hostile or mistaken input: files that are no scene, FIFOs, cameras
+// past the largest canvas, damaged pictures, full devices and failed saves. Each run ends with
+// one "penwick:" line and a clear status, and never overwrites what it should not.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <QImage>
+#include <cerrno>
+#include <cstring>
+#include <string>
+
+#include "cli_fixture.h"
+
+namespace pw {
+namespace {
+
+const std::string kScene =
+    "gen, ,0.15,\r\nobj,Layer,0,0,100,100,0,0,0,255,0,\r\n"
+    "shape,0,-8856356,Box_0,255,0,10,5,5,1,60,40,,10,10,\r\npt,0,0,0,\r\n";
+
+std::string imageShape(const std::string& path) {
+  return "shape,1,-1,photo,255,0,10,5,5,6,20,20," + path + ";0;0;0;20;20;0;,0,0,\r\npt,0,0,0,\r\n";
+}
+
+TEST_F(CliTest, FilesThatAreNoSceneAreRefusedAndOverwriteNothing) {
+  std::string random(3000, '\0');
+  for (size_t k = 0; k < random.size(); ++k) random[k] = static_cast<char>((k * 7919 + 13) % 251);
+  std::string wide = "\xFF\xFE";
+  for (const char c : kScene) wide += std::string{c, '\0'};
+  struct Case {
+    const char* what;
+    std::string bytes;
+  } const cases[] = {{"random bytes", random},
+                     {"UTF-16", wide},
+                     {"a password file", "root:*:19700:0:99999:7:::\n"}};
+  for (const Case& c : cases) {
+    writeAll(dir_ / "in.txt", c.bytes);
+    writeAll(dir_ / "out.txt", kScene);
+    for (const auto& args : std::vector<std::vector<std::string>>{
+             {"--save-as", "out", "in.txt"}, {"--dump-json", "in.txt"},
+             {"--export-png", "pic.png", "in.txt"}}) {
+      const Result r = run(args);
+      expectOneLineFailure(r, "Unable to open the file in.txt: not a Penwick scene");
+    }
+    EXPECT_EQ(readAll(dir_ / "out.txt"), kScene) << c.what;
+    EXPECT_FALSE(fs::exists(dir_ / "pic.png")) << c.what;
+  }
+  // An empty file is still an empty scene.
+  writeAll(dir_ / "empty.txt", "");
+  EXPECT_EQ(run({"--save-as", "out", "empty.txt"}).status, 0);
+}
+
+TEST_F(CliTest, FifosAreRefusedWithoutWaiting) {
+  ASSERT_EQ(::mkfifo((dir_ / "pipe").c_str(), 0600), 0);
+  expectOneLineFailure(run({"--dump-json", "pipe"}), "not a regular file");
+  writeAll(dir_ / "s.txt", kScene + imageShape("pipe"));
+  Result r = run({"--export-png", "o.png", "s.txt"});
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.err, "penwick: warning: The Image file doesn't exists :  pipe\n");
+  writeAll(dir_ / "plain.txt", kScene);
+  expectOneLineFailure(run({"--export-png", "o.png", "--settings", "pipe", "plain.txt"}),
+                       "cannot read the settings file pipe");
+  // A Preferences.ini that is a FIFO is passed over, like any unusable one.
+  ASSERT_EQ(::mkfifo((dir_ / "Preferences.ini").c_str(), 0600), 0);
+  r = run({"--export-png", "o.png", "s.txt"});
+  EXPECT_EQ(r.status, 0) << r.err;
+}
+
+TEST_F(CliTest, CameraFromSettingsStaysWithinTheLargestCanvas) {
+  writeAll(dir_ / "s.txt", kScene);
+  writeAll(dir_ / "big.ini", "{\"CameraW\": 32767, \"CameraH\": 4}");
+  Result r = run({"--export-png", "o.png", "--camera", "--settings", "big.ini", "s.txt"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(QImage(QString::fromStdString((dir_ / "o.png").string())).size(), QSize(16384, 4));
+
+  for (const char* camera : {"\"CameraW\": 0, \"CameraH\": 600", "\"CameraW\": 800, \"CameraH\": -2"}) {
+    writeAll(dir_ / "bad.ini", std::string("{") + camera + "}");
+    expectOneLineFailure(run({"--export-png", "o.png", "--settings", "bad.ini", "s.txt"}),
+                         "the settings file bad.ini is not valid: the camera is ");
+    // The same file as Preferences.ini is a warning, and the defaults apply.
+    writeAll(dir_ / "Preferences.ini", std::string("{") + camera + "}");
+    r = run({"--export-png", "p.png", "--camera", "s.txt"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(r.err.find("penwick: warning: Preferences.ini is not valid (the camera is "),
+              std::string::npos) << r.err;
+    EXPECT_EQ(QImage(QString::fromStdString((dir_ / "p.png").string())).size(), QSize(1024, 768));
+  }
+}
+
+TEST_F(CliTest, DamagedPicturesAreWarningsInTheProgramsOwnWords) {
+  const std::string sun = readAll(fs::path(PENWICK_SOURCE_DIR) / "examples/sun.png");
+  writeAll(dir_ / "cut.png", sun.substr(0, 300));
+  writeAll(dir_ / "s.txt", kScene + imageShape("cut.png"));
+  for (const char* cmd : {"--dump-json", "--export-png"}) {
+    std::vector<std::string> args{cmd};
+    if (std::string(cmd) == "--export-png") args.push_back("o.png");
+    args.push_back("s.txt");
+    const Result r = run(args);
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.err, "penwick: warning: Unable to load the image file cut.png\n") << cmd;
+  }
+  writeAll(dir_ / "s.txt", kScene + imageShape(""));
+  const Result r = run({"--dump-json", "s.txt"});
+  EXPECT_EQ(r.err, "penwick: warning: The Image file doesn't exists: the image shape names no file\n");
+}
+
+TEST_F(CliTest, OutputThatCannotBeWrittenFailsWithTheReason) {
+  for (const char* flag : {"--help", "--version"}) {
+    const Result r = run({flag}, ">/dev/full");
+    EXPECT_EQ(r.status, 1) << flag;
+    EXPECT_EQ(r.err, std::string("penwick: cannot write to standard output: ") +
+                         std::strerror(ENOSPC) + "\n");
+  }
+  writeAll(dir_ / "s.txt", kScene);
+  expectOneLineFailure(run({"--save-as", "no/such/out", "s.txt"}),
+                       std::string("Unable to save the file no/such/out.txt: ") + std::strerror(ENOENT));
+  expectOneLineFailure(run({"--export-png", "no/such/o.png", "s.txt"}),
+                       std::string("Cannot save image: no/such/o.png: ") + std::strerror(ENOENT));
+  writeAll(dir_ / "locked.txt", "keep");
+  ASSERT_EQ(::chmod((dir_ / "locked.txt").c_str(), 0444), 0);
+  expectOneLineFailure(run({"--save-as", "locked", "s.txt"}),
+                       "Unable to save the file locked.txt: the file is read-only");
+  EXPECT_EQ(readAll(dir_ / "locked.txt"), "keep");
+}
+
+}  // namespace
+}  // namespace pw
