@@ -35,6 +35,7 @@ struct HandlerState {
   char fileText[kReportSize];
   char errText[kReportSize];
   volatile sig_atomic_t entered = 0;
+  alignas(16) char altStack[kAltStackSize];  // the handler's own stack
 };
 HandlerState* gHandler = nullptr;
 
@@ -161,12 +162,9 @@ bool installFatalErrorHandler(const std::string& reportPath, const std::string& 
   s.entered = 0;
 
   stack_t ss{};
-  ss.ss_sp = std::malloc(kAltStackSize);  // kept for the life of the thread
+  ss.ss_sp = s.altStack;  // kept, with the rest of the state, for the life of the process
   ss.ss_size = kAltStackSize;
-  if (!ss.ss_sp || ::sigaltstack(&ss, nullptr) != 0) {
-    std::free(ss.ss_sp);
-    return false;
-  }
+  if (::sigaltstack(&ss, nullptr) != 0) return false;
   struct sigaction sa {};
   sa.sa_sigaction = onFault;
   sa.sa_flags = SA_SIGINFO | SA_ONSTACK;
