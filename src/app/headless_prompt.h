@@ -34,6 +34,8 @@ class HeadlessPrompt : public Prompt {
     return SaveChoice::kCancel;
   }
   bool inputText(const std::string&, const std::string&, std::string&) override { return false; }
+  bool chooseColor(Rgb&) override { return false; }
+  bool chooseFont(FontChoice&) override { return false; }
   bool openUrl(const std::string&) override { return false; }
 
   // Error messages seen so far, in order (already made single-line).

@@ -1,6 +1,8 @@
 #include "app/qt_prompt.h"
 
+#include <QColorDialog>
 #include <QDesktopServices>
+#include <QFontDialog>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QGuiApplication>
@@ -101,6 +103,30 @@ bool QtPrompt::inputText(const std::string& title, const std::string& label, std
       QInputDialog::getText(parent_, qs(title), qs(label), QLineEdit::Normal, qs(value), &ok);
   if (!ok) return false;
   value = answer.toStdString();
+  return true;
+}
+
+bool QtPrompt::chooseColor(Rgb& rgb) {
+  const QColor c = QColorDialog::getColor(QColor(rgb.r, rgb.g, rgb.b), parent_);
+  if (!c.isValid()) return false;
+  rgb = {c.red(), c.green(), c.blue()};
+  return true;
+}
+
+bool QtPrompt::chooseFont(FontChoice& font) {
+  QFont initial(qs(font.face));
+  initial.setPixelSize(font.size > 0 ? font.size : 20);
+  initial.setBold((font.style & 256) != 0);
+  initial.setItalic((font.style & 512) != 0);
+  initial.setUnderline((font.style & 4) != 0);
+  initial.setStrikeOut((font.style & 8) != 0);
+  bool ok = false;
+  const QFont f = QFontDialog::getFont(&ok, initial, parent_);
+  if (!ok) return false;
+  font.face = f.family().toStdString();
+  font.size = f.pixelSize() > 0 ? f.pixelSize() : f.pointSize();
+  font.style = (f.bold() ? 256 : 0) | (f.italic() ? 512 : 0) | (f.underline() ? 4 : 0) |
+               (f.strikeOut() ? 8 : 0);
   return true;
 }
 

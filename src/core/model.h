@@ -97,6 +97,24 @@ struct Shape {
   int16_t lineW = 0, lineH = 0, lineDist = 0;
 };
 
+// A key of an animated object: at `frame` the object's transform fields take these values.
+// `kind` says how the values move on to the next key: 0 linear, 1 hold, 2 ease in-out
+// (smoothstep).
+struct ObjectKey {
+  int16_t frame = 0;  // 0 ... 32767
+  uint8_t kind = 0;
+  int64_t x = 0, y = 0;
+  int16_t w = 0, h = 0;
+  int16_t rotX = 0, rotY = 0, angle = 0;
+  uint8_t alpha = 0;
+};
+
+inline constexpr int kKeyLinear = 0;
+inline constexpr int kKeyHold = 1;
+inline constexpr int kKeyEase = 2;
+inline constexpr int64_t kDefaultMaxFrame = 300;
+inline constexpr int16_t kDefaultFps = 24;
+
 struct Object {
   std::string name;
   uint8_t hidden = 0;
@@ -109,6 +127,7 @@ struct Object {
   int64_t x = 0, y = 0;
   int16_t w = 0, h = 0;
   int16_t rotX = 0, rotY = 0, angle = 0;
+  std::vector<ObjectKey> keys;  // ascending frame, at most one key a frame
 };
 
 struct Document {
@@ -121,6 +140,9 @@ struct Document {
   std::string TemplateFileName = "1-defaut.txt";
   int8_t DocumentState = -1;
   int16_t OriginX = 0, OriginY = 0;
+  // The timeline: last frame (the counter wraps to 0 after it) and frames per second.
+  int64_t MaxFrame = kDefaultMaxFrame;
+  int16_t Fps = kDefaultFps;
 };
 
 // Last index of an array: count - 1.

@@ -3,6 +3,7 @@
 // the command line answers from its arguments and turns messages into stderr lines.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 namespace pw {
@@ -30,6 +31,21 @@ class Prompt {
   virtual SaveChoice askSaveChanges(const std::string& title, const std::string& text) = 0;
   // One-line input preset to `value`; false (value untouched) when cancelled.
   virtual bool inputText(const std::string& title, const std::string& label, std::string& value) = 0;
+  // The colour dialog preset to `rgb` (red, green, blue 0-255 each). False, and `rgb`
+  // untouched, when cancelled.
+  struct Rgb {
+    int r = 0, g = 0, b = 0;
+  };
+  virtual bool chooseColor(Rgb& rgb) = 0;
+  // The font dialog preset to `face`, `size` and `style` (flags: 256 bold, 512 italic,
+  // 4 underline, 8 strike-out), with underline and strike-out offered. False, and nothing
+  // changed, when cancelled.
+  struct FontChoice {
+    std::string face;
+    int size = 20;
+    int64_t style = 0;
+  };
+  virtual bool chooseFont(FontChoice& font) = 0;
   // Opens a file or web address with the system's handler; false when nothing could open it.
   virtual bool openUrl(const std::string& url) = 0;
 };

@@ -23,6 +23,10 @@ class Resources {
   // Loads a font (face name, pixel size, style flags: 256 bold, 512 italic, 4 underline, 8 strike).
   // Returns a handle > 0, or 0 when the font cannot be had.
   virtual int64_t loadFont(const std::string& name, int size, int64_t style) = 0;
+  // True while `id` names a loaded font.
+  virtual bool isFont(int64_t /*id*/) const { return false; }
+  // Releases a font handle; an unknown handle is ignored.
+  virtual void freeFont(int64_t /*id*/) {}
 };
 
 }  // namespace pw

@@ -14,7 +14,7 @@ namespace pw {
 class ScriptedPrompt : public Prompt {
  public:
   struct Dialog {
-    std::string kind;  // "open", "save", "yesno", "savechanges" or "input"
+    std::string kind;  // "open", "save", "yesno", "savechanges", "input", "color" or "font"
     std::string title, initialPath, filter;  // for questions: title, text, label
   };
   struct Message {
@@ -70,6 +70,30 @@ class ScriptedPrompt : public Prompt {
     value = std::move(*a);
     return true;
   }
+  // Queues the answer of the next colour / font dialog (nullopt or unanswered: cancelled).
+  void answerColor(std::optional<Rgb> c) { colorAnswers.push_back(c); }
+  void answerFont(std::optional<FontChoice> f) { fontAnswers.push_back(std::move(f)); }
+
+  bool chooseColor(Rgb& rgb) override {
+    dialogs.push_back({"color", {}, std::to_string(rgb.r) + "," + std::to_string(rgb.g) + "," +
+                                        std::to_string(rgb.b), {}});
+    if (colorAnswers.empty()) return false;
+    std::optional<Rgb> a = colorAnswers.front();
+    colorAnswers.pop_front();
+    if (!a) return false;
+    rgb = *a;
+    return true;
+  }
+  bool chooseFont(FontChoice& font) override {
+    dialogs.push_back({"font", {}, font.face, std::to_string(font.size) + "," +
+                                                  std::to_string(font.style)});
+    if (fontAnswers.empty()) return false;
+    std::optional<FontChoice> a = std::move(fontAnswers.front());
+    fontAnswers.pop_front();
+    if (!a) return false;
+    font = std::move(*a);
+    return true;
+  }
   bool openUrl(const std::string& url) override {
     urls.push_back(url);
     return true;
@@ -86,6 +110,8 @@ class ScriptedPrompt : public Prompt {
   std::deque<bool> yesNoAnswers;
   std::deque<SaveChoice> saveChoices;
   std::deque<std::optional<std::string>> inputAnswers;
+  std::deque<std::optional<Rgb>> colorAnswers;
+  std::deque<std::optional<FontChoice>> fontAnswers;
   std::vector<Dialog> dialogs;
   std::vector<Message> messages;
   std::vector<Message> infos;

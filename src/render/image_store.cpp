@@ -166,6 +166,19 @@ int64_t ImageStore::loadFont(const std::string& name, int size, int64_t style) {
   return id;
 }
 
+void ImageStore::freeFont(int64_t id) {
+  if (fonts_.erase(id) == 0) return;
+  // Outlines and sizes are ordered by font first, so each font's entries form one run.
+  auto lo = outlines_.lower_bound(TextKeyView{id, -1e300, {}});
+  auto hi = lo;
+  while (hi != outlines_.end() && hi->first.font == id) ++hi;
+  outlines_.erase(lo, hi);
+  for (auto it = sizedFonts_.begin(); it != sizedFonts_.end();) {
+    it = it->first.first == id ? sizedFonts_.erase(it) : std::next(it);
+  }
+  ++generation_;
+}
+
 const QFont* ImageStore::font(int64_t id) const {
   auto it = fonts_.find(id);
   if (it == fonts_.end()) return nullptr;

@@ -33,6 +33,9 @@ class ImageStore final : public Resources {
   bool imageSize(int64_t id, int& w, int& h) const override;
   void freeImage(int64_t id) override;
   int64_t loadFont(const std::string& name, int size, int64_t style) override;
+  bool isFont(int64_t id) const override { return fonts_.count(id) != 0; }
+  // Drops the font and every size and outline made from it.
+  void freeFont(int64_t id) override;
 
   // Adds an image that is already decoded; returns its handle.
   int64_t addImage(QImage img);

@@ -145,3 +145,33 @@ TEST(ImageStoreFiles, OnlyRegularFilesAreRead) {
 
 }  // namespace
 }  // namespace pw
+
+namespace pw {
+namespace {
+
+// Releasing a font drops its handle and what was made from it; other fonts keep theirs.
+TEST(ImageStoreFonts, FreedFontIsGoneAndOthersStay) {
+  ImageStore store;
+  const int64_t a = store.loadFont("arial", 20, 0);
+  const int64_t b = store.loadFont("arial", 20, 256);
+  ASSERT_TRUE(store.isFont(a));
+  ASSERT_TRUE(store.isFont(b));
+  const QPainterPath pa = store.textOutline(a, 20, "Ab");
+  const QPainterPath pb = store.textOutline(b, 20, "Ab");
+  ASSERT_FALSE(pa.isEmpty());
+  const uint64_t gen = store.generation();
+  store.freeFont(a);
+  EXPECT_FALSE(store.isFont(a));
+  EXPECT_TRUE(store.isFont(b));
+  EXPECT_GT(store.generation(), gen);
+  EXPECT_EQ(store.font(a), nullptr);
+  EXPECT_EQ(store.textOutline(b, 20, "Ab"), pb);
+  store.freeFont(a);  // an unknown handle is ignored
+  store.freeFont(999);
+  EXPECT_TRUE(store.isFont(b));
+  // A new handle is never an old one again.
+  EXPECT_NE(store.loadFont("arial", 20, 0), a);
+}
+
+}  // namespace
+}  // namespace pw
