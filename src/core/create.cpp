@@ -94,7 +94,10 @@ void newDocument(Editor& ed, int kind, int quiet, int refresh) {
   Document& doc = ed.doc;
   if (kind == 1) {
     freeShapeImages(ed);
-    doc.Objects.assign(1, freshObject());
+    doc.Objects.assign(1, freshObject());  // no keys
+    // The timeline belongs to the scene: a new one starts with the default length and rate.
+    doc.MaxFrame = kDefaultMaxFrame;
+    doc.Fps = kDefaultFps;
     doc.DocumentState = -1;
     doc.CurrentFx = 0;
     doc.CurrentShape = 0;

@@ -197,6 +197,24 @@ void writeObject(JsonWriter& w, const Object& o) {
   w.member("rotX", int64_t{o.rotX});
   w.member("rotY", int64_t{o.rotY});
   w.member("angle", int64_t{o.angle});
+  w.key("keys");
+  w.open('[');
+  for (const ObjectKey& k : o.keys) {
+    w.element();
+    w.open('{');
+    w.member("frame", int64_t{k.frame});
+    w.member("kind", int64_t{k.kind});
+    w.member("x", k.x);
+    w.member("y", k.y);
+    w.member("w", int64_t{k.w});
+    w.member("h", int64_t{k.h});
+    w.member("rotX", int64_t{k.rotX});
+    w.member("rotY", int64_t{k.rotY});
+    w.member("angle", int64_t{k.angle});
+    w.member("alpha", int64_t{k.alpha});
+    w.close('}');
+  }
+  w.close(']');
   w.close('}');
 }
 
@@ -260,6 +278,8 @@ std::string documentJson(const Document& doc) {
   w.member("DocumentState", int64_t{doc.DocumentState});
   w.member("CurrentObject", doc.CurrentObject);
   w.member("CurrentShape", doc.CurrentShape);
+  w.member("MaxFrame", doc.MaxFrame);
+  w.member("Fps", int64_t{doc.Fps});
   w.key("objects");
   w.open('[');
   for (const Object& o : doc.Objects) {

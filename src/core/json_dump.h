@@ -9,7 +9,8 @@
 
 namespace pw {
 
-// {"DocumentState":…, "CurrentObject":…, "CurrentShape":…, "objects":[…]} on one line.
+// {"DocumentState":…, "CurrentObject":…, "CurrentShape":…, "MaxFrame":…, "Fps":…,
+// "objects":[…]} on one line; each object lists its keys under "keys".
 // Runtime handles (fontId, imageId) are left out; points carry only x and y.
 std::string documentJson(const Document& doc);
 

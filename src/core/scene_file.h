@@ -1,4 +1,6 @@
-// Scene files: one record per line ("gen", "obj", "shape", "shapefx", "pt"), CR LF line ends.
+// Scene files: one record per line ("gen", "anim", "obj", "key", "shape", "shapefx", "pt"), CR LF
+// line ends. An object's "key" lines follow its "obj" line; the "anim" line (max frame, FPS)
+// follows the "gen" line and is written only when some object has keys.
 #pragma once
 
 #include <cstdint>
@@ -26,8 +28,8 @@ std::string sceneText(const Document& doc);
 // steps after the file is opened; no dialogs, no title change). Used by loadScene and the fuzzer.
 void readSceneText(Editor& ed, int mode, std::string_view text);
 
-// False for a non-empty text in which no line is a known record ("gen", "obj", "shape",
-// "shapefx", "pt"): it is not a scene. An empty (or blank) text reads as an empty scene.
+// False for a non-empty text in which no line is a known record ("gen", "anim", "obj", "key",
+// "shape", "shapefx", "pt"): it is not a scene. An empty (or blank) text reads as an empty scene.
 bool looksLikeScene(std::string_view text);
 
 // Integer field rule: optional sign, then decimal digits, "$" hex or "%" binary; stops at the first

@@ -10,17 +10,20 @@
 //   with the records each new shape or object starts with. A line whose growth
 //   would pass the budget is skipped. A file as the editor writes it needs well under that; only
 //   files with sparse or forged indices reach the limit.
+// - A "key" line whose frame lies outside 0 ... kMaxKeyFrame or whose kind is not 0, 1 or 2 is
+//   skipped, like a record with a bad index. Keys on the same frame replace one another (the later
+//   line wins), so an object keeps at most one key a frame; the keys count against the growth
+//   budget like the other records.
 // - Images: a path is decoded at most once per read, the pixels of the distinct images of a read
 //   stay within kImagePixelBudget (an image past it is reported once as too large and left out),
 //   a path that failed to load is not tried again, and after kImageBoxes message boxes further
 //   image failures are reported as warnings.
-// - The file is read into a copy of the document that replaces it only when the whole read
-//   succeeded: a read that runs out of memory leaves the document as it was.
+// - loadScene (scene_file.cpp) reads into a copy of the document that replaces it only when the
+//   whole read succeeded: a read that runs out of memory leaves the document as it was.
 #include <sys/stat.h>
 
 #include <algorithm>
 #include <cstdint>
-#include <new>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -28,8 +31,8 @@
 #include <vector>
 
 #include "core/create.h"
+#include "core/keyframes.h"
 #include "core/scene_file.h"
-#include "fileio/atomic_file.h"
 
 namespace pw {
 
@@ -193,12 +196,17 @@ class SceneReader {
       onShape(f);
     } else if (key == "obj") {
       onObject(f);
+    } else if (key == "key") {
+      onKey(f);
     } else if (key == "gen") {
       onGen(f);
+    } else if (key == "anim") {
+      onAnim(f);
     }
   }
 
   void finish() {
+    settleKeys();
     if (fxRead_) ed_.refreshFxList();
   }
 
@@ -271,6 +279,7 @@ class SceneReader {
   }
 
   void onObject(const Fields& f) {
+    settleKeys();
     if (doc_.DocumentState >= 1 && mode_ != kLoadTemplate) {
       i_ = lastIndex(doc_.Objects) + 1;
     } else {
@@ -288,8 +297,12 @@ class SceneReader {
       return;
     }
     objectSkipped_ = false;
+    objectRead_ = true;
     doc_.CurrentObject = i_;
     Object& o = doc_.Objects[static_cast<size_t>(i_)];
+    // The file's keys, if any, follow; keys the filled object held before would override the
+    // fields just read.
+    o.keys.clear();
     const std::string own = indexedName("Object", i_);
     if (o.name.empty() || o.name == own) {
       unescapeInto(o.name, f[1]);
@@ -433,6 +446,57 @@ class SceneReader {
     fxRead_ = true;
   }
 
+  // "anim": the timeline of the scene. Only a replacing read takes it: a merge or a template keeps
+  // the open scene's timeline.
+  void onAnim(const Fields& f) {
+    if (mode_ != kLoadReplace) return;
+    doc_.MaxFrame = std::clamp<int64_t>(num(f[1]), 0, kMaxKeyFrame);
+    doc_.Fps = static_cast<int16_t>(std::clamp<int64_t>(num(f[2]), kMinFps, kMaxFps));
+  }
+
+  // "key" lines belong to the latest object of the file: before its first "obj" line there is
+  // none (they never reach an object that was there before the read). A template's keys are not
+  // taken.
+  void onKey(const Fields& f) {
+    if (mode_ == kLoadTemplate || !objectRead_) return;
+    Object* o = objectInUse();
+    if (!o) return;
+    const int64_t frame = num(f[1]);
+    const int64_t kind = num(f[2]);
+    if (frame < 0 || frame > kMaxKeyFrame || kind < kKeyLinear || kind > kKeyEase) return;
+    std::vector<ObjectKey>& keys = o->keys;
+    ObjectKey* slot = nullptr;
+    if (!keys.empty() && keys.back().frame == frame) {
+      slot = &keys.back();  // the later line replaces the earlier
+    } else {
+      if (!keys.empty() && keys.back().frame > frame) keysInOrder_ = false;
+      if (!growWithin(keys, lastIndex(keys) + 2, 0)) return;
+      slot = &keys.back();
+    }
+    slot->frame = static_cast<int16_t>(frame);
+    slot->kind = static_cast<uint8_t>(kind);
+    slot->x = num(f[3]);
+    slot->y = num(f[4]);
+    slot->w = toI16(num(f[5]));
+    slot->h = toI16(num(f[6]));
+    slot->rotX = toI16(num(f[7]));
+    slot->rotY = toI16(num(f[8]));
+    slot->angle = toI16(num(f[9]));
+    slot->alpha = toU8(num(f[10]));
+    keyObject_ = doc_.CurrentObject;
+    // Out-of-order lines are sorted when the object is done; a long run of them is settled
+    // early, so one object never holds more than twice the keys it can keep.
+    if (!keysInOrder_ && keys.size() > 2 * static_cast<size_t>(kMaxKeyFrame + 1)) settleKeys();
+  }
+
+  // Sorts the keys of the object the last "key" lines filled, when they came out of order.
+  void settleKeys() {
+    if (!keysInOrder_) {
+      if (Object* o = objectAt(keyObject_)) normalizeKeys(o->keys);
+    }
+    keysInOrder_ = true;
+  }
+
   void onPoint(const Fields& f) {
     Shape* s = currentTarget();
     if (!s) return;
@@ -451,6 +515,9 @@ class SceneReader {
   int64_t k_ = 0;     // shape the "shapefx" and "pt" lines fill; -1 after a rejected shape
   double version_ = 0;
   bool objectSkipped_ = false;
+  bool objectRead_ = false;  // an "obj" line of this read filled an object
+  int64_t keyObject_ = -1;    // object the latest "key" line filled
+  bool keysInOrder_ = true;  // its keys are in ascending frame order, one a frame
   bool fxRead_ = false;
   const uint64_t budget_;
   uint64_t spent_ = 0;
@@ -499,101 +566,11 @@ bool looksLikeScene(std::string_view text) {
     std::string_view line = text.substr(0, nl);
     text.remove_prefix(nl == std::string_view::npos ? text.size() : nl + 1);
     const std::string_view key = line.substr(0, line.find_first_of(",\r"));
-    if (key == "gen" || key == "obj" || key == "shape" || key == "shapefx" || key == "pt")
+    if (key == "gen" || key == "obj" || key == "shape" || key == "shapefx" || key == "pt" ||
+        key == "key" || key == "anim")
       return true;
   }
   return false;
-}
-
-namespace {
-
-std::unordered_set<int64_t> imagesOf(const Document& doc) {
-  std::unordered_set<int64_t> ids;
-  for (const Object& o : doc.Objects)
-    for (const Shape& s : o.shapes)
-      if (s.imageId != 0) ids.insert(s.imageId);
-  return ids;
-}
-
-// Frees the images of `doc` that `keep` does not hold.
-void freeImagesNotIn(Editor& ed, const Document& doc, const std::unordered_set<int64_t>& keep) {
-  for (const int64_t id : imagesOf(doc))
-    if (keep.count(id) == 0) freeImageIfValid(ed, id);
-}
-
-// The document without its objects: what a replacing read starts from.
-Document documentShell(Document& doc) {
-  std::vector<Object> objects;
-  objects.swap(doc.Objects);
-  struct PutBack {
-    Document& d;
-    std::vector<Object>& o;
-    ~PutBack() { d.Objects.swap(o); }
-  } putBack{doc, objects};
-  return doc;
-}
-
-// Reads `text` into a copy of the editor's document and puts the copy in place once the read is
-// complete. False, with the document untouched, when memory ran out.
-bool readStaged(Editor& ed, int mode, std::string_view text) {
-  Editor scratch(ed.prompt, ed.resources);
-  bool filled = false;
-  try {
-    scratch.root = ed.root;
-    scratch.options = ed.options;
-    scratch.windowTitle = ed.windowTitle;
-    scratch.doc = mode == kLoadReplace ? documentShell(ed.doc) : ed.doc;
-    filled = true;
-    readSceneText(scratch, mode, text);
-    const std::unordered_set<int64_t> kept = imagesOf(scratch.doc);
-    freeImagesNotIn(ed, ed.doc, kept);
-  } catch (const std::bad_alloc&) {
-    if (filled) {
-      try {
-        freeImagesNotIn(ed, scratch.doc, imagesOf(ed.doc));
-      } catch (const std::bad_alloc&) {
-        // The images of the failed read stay loaded until the store goes.
-      }
-    }
-    return false;
-  }
-  ed.doc = std::move(scratch.doc);
-  return true;
-}
-
-}  // namespace
-
-bool loadScene(Editor& ed, int mode, const std::string& fileName, int refresh) {
-  Document& doc = ed.doc;
-  std::string path = fileName;
-  if (path.empty()) path = ed.prompt.openFile("Save", ed.rootPath("examples/"), "txt|*.txt");
-  bool read = false;
-  if (!path.empty()) {
-    std::string text, why;
-    if (!readFileWhole(path, text, &why)) {
-      ed.prompt.message("Error", "Unable to open the file " + path + ": " + why);
-    } else if (!looksLikeScene(text)) {
-      ed.prompt.message("Error", "Unable to open the file " + path + ": not a Penwick scene");
-    } else if (!readStaged(ed, mode, text)) {
-      ed.prompt.message("Error", "Unable to open the file " + path + ": not enough memory");
-    } else {
-      // Merges and templates leave the document's own file and title alone.
-      if (mode == kLoadReplace) {
-        doc.DocumentFileName = path;
-        ed.modified = false;
-        ed.setTitle(std::string(kAppTitle) + " - " + fileNamePart(path));
-      }
-      doc.DocumentState = 1;
-      ed.refreshProperties();
-      ed.refreshLayerList();
-      ed.refreshFxList();
-      read = true;
-    }
-  }
-  ed.refreshShapeList();
-  doc.CurrentShape = 0;
-  if (read && refresh == 1) ed.redrawCanvas();
-  return read;
 }
 
 }  // namespace pw

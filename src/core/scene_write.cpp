@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "fileio/atomic_file.h"
+#include "core/keyframes.h"
 #include "core/scene_file.h"
 
 namespace pw {
@@ -18,6 +19,7 @@ constexpr std::string_view kEol = "\r\n";
 constexpr size_t kNumberRoom = 21;  // "-9223372036854775808" and a separator
 constexpr size_t kPrefetchAhead = 2;
 constexpr size_t kLineRoom = 24 * kNumberRoom + 32;  // the numbers, key and separators of a line
+constexpr size_t kKeyLineRoom = 10 * kNumberRoom + 8;  // "key," and ten numbers
 
 // Escaped form of a text field: the characters that would split it when read back.
 const char* escapeOf(char c) {
@@ -91,7 +93,7 @@ class Out {
 size_t estimateSize(const Document& doc) {
   size_t n = 32;
   for (const Object& o : doc.Objects) {
-    n += 64 + o.name.size();
+    n += 64 + o.name.size() + o.keys.size() * 64;
     for (const Shape& s : o.shapes) {
       n += 96 + s.name.size() + s.points.size() * 24 + s.fx.size() * 72;
       if (s.type == kText) n += s.text.size() + s.fontName.size() + 24;
@@ -165,6 +167,25 @@ void writeShape(Out& o, const Shape& s, size_t index) {
   }
 }
 
+// The keys of an object, one line each, in the order the object holds them (ascending frame).
+void writeKeys(Out& o, const Object& ob) {
+  o.room(ob.keys.size() * kKeyLineRoom);
+  for (const ObjectKey& k : ob.keys) {
+    o.raw("key,");
+    o.num(k.frame);
+    o.num(k.kind);
+    o.num(k.x);
+    o.num(k.y);
+    o.num(k.w);
+    o.num(k.h);
+    o.num(k.rotX);
+    o.num(k.rotY);
+    o.num(k.angle);
+    o.num(k.alpha);
+    o.eol();
+  }
+}
+
 // Every ".txt" is removed from the chosen name, then one is appended: "scene" and "scene.txt"
 // both give "scene.txt", "a.txt.b" gives "a.b.txt".
 std::string scenePath(const std::string& name) {
@@ -197,6 +218,15 @@ std::string sceneText(const Document& doc) {
   o.raw(kVersionText);
   o.raw(",");
   o.eol();
+  // A scene without keys is written as before the timeline was saved: readers that skip unknown
+  // lines see the same static scene either way.
+  if (hasKeys(doc)) {
+    o.room(kLineRoom);
+    o.raw("anim,");
+    o.num(doc.MaxFrame);
+    o.num(doc.Fps);
+    o.eol();
+  }
   for (const Object& ob : doc.Objects) {
     o.room(kLineRoom + 3 * ob.name.size());
     o.raw("obj,");
@@ -211,6 +241,7 @@ std::string sceneText(const Document& doc) {
     o.num(ob.alpha);
     o.num(ob.spare);
     o.eol();
+    writeKeys(o, ob);
     for (size_t k = 0; k < ob.shapes.size(); ++k) {
       // A large scene does not fit in the cache: fetch the arrays of a shape a few places ahead
       // while this one is written.

@@ -386,7 +386,8 @@ TEST(DocumentJson, WritesEveryFieldUnderItsName) {
   const Json root = parsed(text);
   ASSERT_EQ(root.kind, Json::kObject);
   EXPECT_EQ(root.keys(),
-            (std::vector<std::string>{"DocumentState", "CurrentObject", "CurrentShape", "objects"}));
+            (std::vector<std::string>{"DocumentState", "CurrentObject", "CurrentShape",
+                                      "MaxFrame", "Fps", "objects"}));
   EXPECT_EQ(intOf(root, "DocumentState"), 1);
   EXPECT_EQ(intOf(root, "CurrentObject"), 1);
   EXPECT_EQ(intOf(root, "CurrentShape"), 0);
@@ -397,7 +398,7 @@ TEST(DocumentJson, WritesEveryFieldUnderItsName) {
   const Json& o = objects->items[1];
   EXPECT_EQ(o.keys(), (std::vector<std::string>{"name", "hidden", "locked", "hasShape", "shapes",
                                                 "depth", "alpha", "spare", "x", "y", "w", "h",
-                                                "rotX", "rotY", "angle"}));
+                                                "rotX", "rotY", "angle", "keys"}));
   EXPECT_EQ(strOf(o, "name"), "Layer \"one\"");
   const std::map<std::string, int64_t> objInts = {
       {"hidden", 1}, {"locked", 2}, {"hasShape", 3}, {"depth", 4}, {"alpha", 5}, {"spare", 6},
