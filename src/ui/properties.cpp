@@ -1,0 +1,239 @@
+// The selection copied into the panel controls, and their enabled state.
+#include <QItemSelection>
+#include <QListWidget>
+#include <QSignalBlocker>
+#include <algorithm>
+#include <cctype>
+#include <filesystem>
+#include <system_error>
+
+#include "ui/panel_context.h"
+#include "ui/shape_list.h"
+
+namespace pw {
+
+namespace {
+
+constexpr int kFirstSelectionControl = 45;
+constexpr int kLastSelectionControl = 107;
+
+QListWidget* shapeList(PanelContext& ctx) {
+  return qobject_cast<QListWidget*>(ctx.controls.widget(46));
+}
+
+// The list holds one row per shape of the current object.
+bool listMatches(const QListWidget* list, const Object* o) {
+  return list && o && o->hasShape > 0 && list->count() == static_cast<int>(o->shapes.size());
+}
+
+bool endsWithTxt(const std::string& name) {
+  if (name.size() < 4) return false;
+  std::string ext = name.substr(name.size() - 4);
+  std::transform(ext.begin(), ext.end(), ext.begin(),
+                 [](unsigned char ch) { return static_cast<char>(std::tolower(ch)); });
+  return ext == ".txt";
+}
+
+void showEffect(PanelContext& ctx, Shape& s) {
+  Document& doc = ctx.ed.doc;
+  ControlSet& c = ctx.controls;
+  if (s.fx.empty()) return;
+  if (doc.CurrentFx > lastIndex(s.fx) || doc.CurrentFx < 0) doc.CurrentFx = 0;
+  ShapeFx& f = s.fx[static_cast<size_t>(doc.CurrentFx)];
+  f.width = std::max<int64_t>(f.width, 1);
+  f.height = std::max<int64_t>(f.height, 1);
+  f.dist = std::max<int64_t>(f.dist, 1);
+  // The effect list belongs to this shape (a click on the canvas changes the shape alone).
+  bool fxListMatches = c.itemCount(92) == static_cast<int>(s.fx.size());
+  for (size_t k = 0; fxListMatches && k < s.fx.size(); ++k)
+    fxListMatches = c.itemText(92, static_cast<int>(k)) == QString::fromStdString(s.fx[k].name);
+  if (!fxListMatches) refreshFxList(ctx);
+  c.setValue(92, doc.CurrentFx);
+  c.setValue(94, f.active);
+  c.setValue(98, f.alpha);
+  c.setValue(97, f.depth);
+  c.setValue(100, f.type);
+  c.setValue(101, f.width);
+  c.setValue(102, f.height);
+  c.setValue(103, f.dist);
+  c.setValue(95, f.x);
+  c.setValue(96, f.y);
+  c.setValue(104, f.scale);
+}
+
+}  // namespace
+
+bool setShapeListRow(PanelContext& ctx, int64_t row, const std::string& text) {
+  QListWidget* list = shapeList(ctx);
+  if (!listMatches(list, currentObject(ctx.ed.doc)) || row < 0 || row >= list->count())
+    return false;
+  const QSignalBlocker block(list);
+  list->item(static_cast<int>(row))->setText(QString::fromStdString(text));
+  return true;
+}
+
+std::vector<uint8_t> selectedShapeRows(PanelContext& ctx) {
+  QListWidget* list = shapeList(ctx);
+  std::vector<uint8_t> rows(list ? static_cast<size_t>(list->count()) : 0, 0);
+  if (!list) return rows;
+  for (const QItemSelectionRange& r : list->selectionModel()->selection()) {
+    const int top = std::max(r.top(), 0);
+    const int bottom = std::min(r.bottom(), static_cast<int>(rows.size()) - 1);
+    for (int row = top; row <= bottom; ++row) rows[static_cast<size_t>(row)] = 1;
+  }
+  return rows;
+}
+
+void showShapeSelection(PanelContext& ctx) {
+  QListWidget* list = shapeList(ctx);
+  const Document& doc = ctx.ed.doc;
+  const Object* o = currentObject(doc);
+  if (!listMatches(list, o)) return;
+  QAbstractItemModel* model = list->model();
+  const int n = list->count();
+  // Rows already selected as the flags say stay as they are.
+  const std::vector<uint8_t> shown = selectedShapeRows(ctx);
+  bool differs = false;
+  for (int j = 0; j < n && !differs; ++j)
+    differs = shown[static_cast<size_t>(j)] != (o->shapes[static_cast<size_t>(j)].selected != 0);
+  QItemSelection sel;
+  for (int j = 0; differs && j < n;) {
+    if (!o->shapes[static_cast<size_t>(j)].selected) {
+      ++j;
+      continue;
+    }
+    const int first = j;
+    while (j < n && o->shapes[static_cast<size_t>(j)].selected) ++j;
+    sel.select(model->index(first, 0), model->index(j - 1, 0));
+  }
+  const QSignalBlocker block(list);
+  QItemSelectionModel* sm = list->selectionModel();
+  if (differs) sm->select(sel, QItemSelectionModel::ClearAndSelect);
+  const int cur = doc.CurrentShape >= 0 && doc.CurrentShape < n
+                      ? static_cast<int>(doc.CurrentShape) : -1;
+  if (list->currentRow() != cur) {
+    sm->setCurrentIndex(cur >= 0 ? model->index(cur, 0) : QModelIndex(),
+                        QItemSelectionModel::NoUpdate);
+    if (cur >= 0) list->scrollTo(model->index(cur, 0));
+  }
+}
+
+void enablePanelControls(PanelContext& ctx, bool enabled) {
+  ControlSet& c = ctx.controls;
+  for (int n = kFirstSelectionControl; n <= kLastSelectionControl; ++n)
+    if (c.exists(n)) c.setEnabled(n, enabled);
+  Document& doc = ctx.ed.doc;
+  if (doc.CurrentShape <= -1) return;
+  const Object* o = currentObject(doc);
+  if (!o) return;
+  if (doc.CurrentShape > lastIndex(o->shapes)) doc.CurrentShape = lastIndex(o->shapes);
+  if (doc.CurrentShape < 0) return;
+  const uint8_t type = o->shapes[static_cast<size_t>(doc.CurrentShape)].type;
+  // Text and font for text shapes, the image group for image shapes, neither for the others.
+  for (int n = 70; n <= 71; ++n)
+    if (c.exists(n)) c.setEnabled(n, enabled && type == kText);
+  for (int n = 72; n <= 77; ++n)
+    if (c.exists(n)) c.setEnabled(n, enabled && type == kImage);
+}
+
+void refreshProperties(PanelContext& ctx) {
+  enablePanelControls(ctx, true);
+  Document& doc = ctx.ed.doc;
+  ControlSet& c = ctx.controls;
+  Object* o = currentObject(doc);
+  if (!o || doc.CurrentShape < 0 || doc.CurrentShape > lastIndex(o->shapes)) return;
+  Shape& s = o->shapes[static_cast<size_t>(doc.CurrentShape)];
+
+  c.setValue(44, o->alpha);
+  c.setValue(34, o->locked);
+  c.setValue(30, o->x);
+  c.setValue(31, o->y);
+  c.setValue(37, o->h);
+  c.setValue(36, o->w);
+
+  c.setText(47, QString::fromStdString(s.name));
+  c.setValue(57, s.alpha);
+  c.setValue(66, s.style);
+  c.setValue(64, s.w);
+  c.setValue(65, s.h);
+  c.setValue(67, s.lineW);
+  c.setValue(68, s.lineH);
+  c.setValue(69, s.lineDist);
+  c.setValue(60, s.cx);
+  c.setValue(61, s.cy);
+  c.setValue(62, s.x);
+  c.setValue(63, s.y);
+  c.setValue(50, s.link);
+  c.setValue(49, s.locked);
+  c.setValue(48, s.hidden);
+  // The other controls of the shape show what is stored too: a handler that reads them all
+  // must never write back another shape's values.
+  c.setValue(51, s.closed);
+  c.setValue(73, s.imageRepeat != 0);
+  c.setValue(74, s.imageX);
+  c.setValue(75, s.imageY);
+  c.setValue(76, s.imageW);
+  c.setValue(77, s.imageH);
+
+  if (const ShapePoint* p = currentPoint(doc)) {
+    c.setValue(80, p->x);
+    c.setValue(81, p->y);
+    c.setValue(85, p->lockX);
+    c.setValue(86, p->lockY);
+  }
+  showEffect(ctx, s);
+  showShapeSelection(ctx);
+}
+
+void refreshShapeList(PanelContext& ctx) {
+  QListWidget* list = shapeList(ctx);
+  if (!list) return;
+  const Document& doc = ctx.ed.doc;
+  const Object* o = currentObject(doc);
+  QStringList names;
+  // An object without shapes keeps only its empty placeholder slot: no row for it.
+  if (doc.DocumentState == 1 && o && o->hasShape > 0) {
+    names.reserve(static_cast<qsizetype>(o->shapes.size()));
+    for (const Shape& s : o->shapes) names.append(QString::fromStdString(s.name));
+  }
+  // Most refreshes follow a selection change: rows that already read the same stay (a refill of
+  // many thousand rows costs more than comparing them).
+  bool same = list->count() == names.size();
+  for (int i = 0; same && i < names.size(); ++i) same = list->item(i)->text() == names[i];
+  list->setUpdatesEnabled(false);
+  if (!same) ctx.controls.setItems(46, names);
+  showShapeSelection(ctx);
+  list->setUpdatesEnabled(true);
+}
+
+void refreshFxList(PanelContext& ctx) {
+  const Document& doc = ctx.ed.doc;
+  if (doc.CurrentShape < 0) return;
+  const Shape* s = currentShape(doc);
+  if (!s) return;
+  QStringList names;
+  names.reserve(static_cast<qsizetype>(s->fx.size()));
+  for (const ShapeFx& f : s->fx) names.append(QString::fromStdString(f.name));
+  ctx.controls.setItems(92, names);
+  ctx.controls.setValue(92, doc.CurrentFx);
+}
+
+void fillTemplateList(PanelContext& ctx) {
+  namespace fs = std::filesystem;
+  std::vector<std::string> names;
+  std::error_code ec;
+  const fs::path dir = fs::path(ctx.ed.rootPath("data/shapes/"));
+  for (fs::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
+    std::error_code fec;
+    if (!it->is_regular_file(fec) || fec) continue;
+    const std::string name = it->path().filename().string();
+    if (endsWithTxt(name)) names.push_back(name);
+  }
+  std::sort(names.begin(), names.end());
+  QStringList items;
+  for (const std::string& n : names) items.append(QString::fromStdString(n));
+  ctx.controls.setItems(54, items);
+  ctx.controls.setText(54, QString::fromStdString(ctx.ed.doc.TemplateFileName));
+}
+
+}  // namespace pw

@@ -1,0 +1,313 @@
+// Change handlers of tab "Shapes" and of the object's "Properties" frame: every control writes
+// straight into the current object, shape or point, announces the change and redraws.
+#include <QListWidget>
+#include <QWidget>
+#include <algorithm>
+#include <cstdint>
+#include <limits>
+
+#include "core/create.h"
+#include "core/shape_ops.h"
+#include "ui/panel_context.h"
+#include "ui/shape_list.h"
+
+namespace pw {
+
+namespace {
+
+// Spin values go into 16-bit fields: a value beyond the field is held at its limit (never
+// wrapped), and the spin is set back to what was stored.
+int16_t storeI16(ControlSet& c, int number) {
+  const int64_t v = c.value(number);
+  const auto s = static_cast<int16_t>(std::clamp<int64_t>(v, std::numeric_limits<int16_t>::min(),
+                                                          std::numeric_limits<int16_t>::max()));
+  if (s != v) c.setValue(number, s);
+  return s;
+}
+
+ChangeScope currentShapeScope(const Document& doc) {
+  return ChangeScope::shapesOf(doc.CurrentObject, {doc.CurrentShape});
+}
+
+void shapeChanged(PanelContext& ctx, const char* what, int number, bool redraw = true) {
+  ctx.ed.documentChanged(what, currentShapeScope(ctx.ed.doc), number);
+  if (redraw) ctx.ed.redrawCanvas();
+}
+
+// The current shape, or null while no shape is current (then the control does nothing).
+Shape* editedShape(PanelContext& ctx) {
+  if (ctx.ed.doc.CurrentShape < 0) return nullptr;
+  return currentShape(ctx.ed.doc);
+}
+
+void focusCanvas(PanelContext& ctx) {
+  if (ctx.focusCanvas) ctx.focusCanvas();
+}
+
+// After a change of the current object's shape array: the list, the effect list and the
+// properties show the shapes as they are now.
+void refreshAfterReshape(PanelContext& ctx) {
+  refreshShapeList(ctx);
+  refreshFxList(ctx);
+  refreshProperties(ctx);
+}
+
+void onName(PanelContext& ctx) {
+  Shape* s = editedShape(ctx);
+  if (!s) return;
+  const std::string name = ctx.controls.text(47).toStdString();
+  if (name == s->name) return;
+  s->name = name;
+  // Only the edited row changes; the list is refilled when it does not match the shapes.
+  if (!setShapeListRow(ctx, ctx.ed.doc.CurrentShape, s->name)) refreshShapeList(ctx);
+  shapeChanged(ctx, "Rename the shape", 47, false);
+}
+
+// A complex shape from the chosen template, in the object's placeholder slot when it has no
+// shape yet, else after its last shape. When the template gives no shape the object stays as it
+// was.
+void onAddComplex(PanelContext& ctx) {
+  Editor& ed = ctx.ed;
+  Document& doc = ed.doc;
+  Object* obj = currentObject(doc);
+  if (!obj) return;
+  const Object before = *obj;
+  const int64_t objIndex = doc.CurrentObject;
+  const int64_t shapeBefore = doc.CurrentShape, pointBefore = doc.CurrentPoint;
+  const int64_t fxBefore = doc.CurrentFx;
+  const int8_t stateBefore = doc.DocumentState;
+  auto named = [](const Object& o) {
+    return std::count_if(o.shapes.begin(), o.shapes.end(),
+                         [](const Shape& s) { return !s.name.empty(); });
+  };
+  const auto namedBefore = named(*obj);
+  if (obj->hasShape == 0) {
+    obj->shapes.resize(1);
+    obj->shapes[0].name.clear();
+    doc.CurrentShape = 0;
+  } else {
+    obj->shapes.emplace_back();
+    doc.CurrentShape = lastIndex(obj->shapes);
+  }
+  newDocument(ed, 2, 0, 1);
+  obj = currentObject(doc);
+  if (!obj || doc.CurrentObject != objIndex) return;
+  if (obj->shapes.empty() || named(*obj) <= namedBefore) {
+    *obj = before;
+    doc.CurrentShape = shapeBefore;
+    doc.CurrentPoint = pointBefore;
+    doc.CurrentFx = fxBefore;
+    doc.DocumentState = stateBefore;
+    refreshAfterReshape(ctx);
+    ed.redrawCanvas();
+    return;
+  }
+  obj->hasShape = 1;
+  doc.DocumentState = 1;
+  doc.CurrentShape = lastIndex(obj->shapes);
+  refreshAfterReshape(ctx);
+  ed.documentChanged("Add a complex shape", ChangeScope::wholeObject(objIndex));
+  ed.redrawCanvas();
+  focusCanvas(ctx);
+}
+
+void onDelete(PanelContext& ctx) {
+  Editor& ed = ctx.ed;
+  if (deleteCurrentShape(ed.doc)) {
+    refreshAfterReshape(ctx);
+    ed.documentChanged("Delete the current shape",
+                       ChangeScope::wholeObject(ed.doc.CurrentObject));
+    ed.redrawCanvas();
+  }
+  focusCanvas(ctx);
+}
+
+// A click in the shape list: the clicked row becomes the current shape and the selected rows
+// the selected shapes.
+void onListClick(PanelContext& ctx) {
+  Document& doc = ctx.ed.doc;
+  if (doc.DocumentState < 0) return;
+  Object* obj = currentObject(doc);
+  auto* list = qobject_cast<QListWidget*>(ctx.controls.widget(46));
+  if (!obj || !list) return;
+  if (list->count() != static_cast<int>(obj->shapes.size())) {
+    // The rows no longer match the shapes: show them as they are instead of guessing.
+    refreshShapeList(ctx);
+    return;
+  }
+  doc.CurrentShape = list->currentRow();
+  doc.CurrentFx = 0;
+  const std::vector<uint8_t> rows = selectedShapeRows(ctx);
+  for (size_t j = 0; j < obj->shapes.size(); ++j) obj->shapes[j].selected = rows[j];
+  ctx.ed.redrawCanvas();
+  if (doc.CurrentShape >= 0) {
+    refreshFxList(ctx);
+    refreshProperties(ctx);
+  }
+}
+
+// Moves the current shape one place down (dir -1, "Up") or up (dir 1, "Down") in the object's
+// order. The two shapes exchange their depths and their places, so the move happens whatever
+// the depth values are (equal or far apart); the array stays sorted by depth.
+bool moveShape(Document& doc, int dir) {
+  Object* obj = currentObject(doc);
+  if (!obj) return false;
+  auto& shapes = obj->shapes;
+  const int64_t cur = doc.CurrentShape, other = cur + dir;
+  if (obj->hasShape <= 0 || cur < 0 || other < 0 || cur > lastIndex(shapes) ||
+      other > lastIndex(shapes))
+    return false;
+  Shape& a = shapes[static_cast<size_t>(cur)];
+  Shape& b = shapes[static_cast<size_t>(other)];
+  std::swap(a.depth, b.depth);
+  std::swap(a, b);
+  // Re-sorted by depth (stable); the moved shape stays current wherever the sort puts it.
+  std::vector<int64_t> depths;
+  depths.reserve(shapes.size());
+  for (const Shape& s : shapes) depths.push_back(s.depth);
+  const std::vector<int64_t> order = stableDepthOrder(depths);
+  int64_t moved = other;
+  bool sorted = true;
+  for (size_t k = 0; k < order.size(); ++k) {
+    if (order[k] != static_cast<int64_t>(k)) sorted = false;
+    if (order[k] == other) moved = static_cast<int64_t>(k);
+  }
+  if (!sorted) {
+    std::vector<Shape> re;
+    re.reserve(shapes.size());
+    for (int64_t k : order) re.push_back(std::move(shapes[static_cast<size_t>(k)]));
+    shapes = std::move(re);
+  }
+  doc.CurrentShape = moved;
+  return true;
+}
+
+void onMove(PanelContext& ctx, int number) {
+  Editor& ed = ctx.ed;
+  if (!moveShape(ed.doc, number == 58 ? -1 : 1)) return;
+  // The moved shape is selected, and the list shows it so.
+  if (Shape* s = currentShape(ed.doc)) s->selected = 1;
+  refreshShapeList(ctx);
+  ed.documentChanged(number == 58 ? "Move the shape up" : "Move the shape down",
+                     ChangeScope::wholeObject(ed.doc.CurrentObject), number);
+  ed.redrawCanvas();
+}
+
+void onFlag(PanelContext& ctx, int number) {
+  Shape* s = editedShape(ctx);
+  if (!s) return;
+  const auto on = static_cast<uint8_t>(ctx.controls.value(number) != 0);
+  uint8_t* field = nullptr;
+  const char* what = "";
+  switch (number) {
+    case 48: field = &s->hidden; what = on ? "Hide the shape" : "Show the shape"; break;
+    case 49: field = &s->locked; what = on ? "Lock the shape" : "Unlock the shape"; break;
+    case 50: field = &s->link; what = on ? "Link the shape" : "Unlink the shape"; break;
+    default: field = &s->closed; what = on ? "Close the path" : "Open the path"; break;
+  }
+  if (*field == on) return;
+  *field = on;
+  shapeChanged(ctx, what, number, number != 49);
+}
+
+// 62/63, 64/65 and 60/61: both fields of the pair are read.
+void onPair(PanelContext& ctx, int number) {
+  Shape* s = editedShape(ctx);
+  if (!s) return;
+  ControlSet& c = ctx.controls;
+  int16_t *a = nullptr, *b = nullptr;
+  int first = 0;
+  const char* what = "";
+  if (number == 62 || number == 63) {
+    a = &s->x, b = &s->y, first = 62, what = "Move the shape";
+  } else if (number == 64 || number == 65) {
+    a = &s->w, b = &s->h, first = 64, what = "Resize the shape";
+  } else {
+    a = &s->cx, b = &s->cy, first = 60, what = "Move the shape center";
+  }
+  const int16_t va = storeI16(c, first), vb = storeI16(c, first + 1);
+  if (*a == va && *b == vb) return;
+  *a = va;
+  *b = vb;
+  shapeChanged(ctx, what, number);
+}
+
+// 80, 81, 85, 86: the current point's locks and position, all four read.
+void onPoint(PanelContext& ctx, int number) {
+  if (!editedShape(ctx)) return;
+  ShapePoint* p = currentPoint(ctx.ed.doc);
+  if (!p) return;
+  const ControlSet& c = ctx.controls;
+  const ShapePoint was = *p;
+  p->lockX = static_cast<uint8_t>(c.value(85) != 0);
+  p->lockY = static_cast<uint8_t>(c.value(86) != 0);
+  p->x = c.value(80);
+  p->y = c.value(81);
+  if (p->lockX == was.lockX && p->lockY == was.lockY && p->x == was.x && p->y == was.y) return;
+  shapeChanged(ctx, number == 85 || number == 86 ? "Lock the point" : "Move the point", number);
+}
+
+void onPointsMenu(PanelContext& ctx) {
+  if (!editedShape(ctx) || !ctx.showPointsMenu) return;
+  const QWidget* b = ctx.controls.widget(82);
+  if (!b) return;
+  ctx.showPointsMenu(b->mapTo(b->window(), QPoint(0, 0)).x() + 5);
+}
+
+void onPointKind(PanelContext& ctx, int number) {
+  const bool hard = number == 83;
+  if (editedShape(ctx) && currentPoint(ctx.ed.doc)) {
+    setPointKind(ctx.ed.doc, hard);
+    ctx.ed.documentChanged(hard ? "Set the point hard" : "Set the point soft",
+                           currentShapeScope(ctx.ed.doc), number);
+  }
+  ctx.ed.redrawCanvas();
+}
+
+// 30/31 and 36/37. With no current shape the panel does not show this object's values, so
+// only the field of the control that changed is stored.
+void onObject(PanelContext& ctx, int number) {
+  Object* o = currentObject(ctx.ed.doc);
+  if (!o) return;
+  ControlSet& c = ctx.controls;
+  const char* what = number == 30 || number == 31 ? "Move the object" : "Resize the object";
+  bool changed = false;
+  auto put = [&changed](auto& field, auto v) {
+    if (field != v) changed = true;
+    field = v;
+  };
+  switch (number) {
+    case 30: put(o->x, int64_t{c.value(30)}); break;
+    case 31: put(o->y, int64_t{c.value(31)}); break;
+    case 36: put(o->w, storeI16(c, 36)); break;
+    default: put(o->h, storeI16(c, 37)); break;
+  }
+  if (!changed) return;
+  ctx.ed.documentChanged(what, ChangeScope::header(ctx.ed.doc.CurrentObject), number);
+  ctx.ed.redrawCanvas();
+}
+
+}  // namespace
+
+bool handleShapesEvent(PanelContext& ctx, int number) {
+  switch (number) {
+    case 30: case 31: case 36: case 37: onObject(ctx, number); return true;
+    case 46: onListClick(ctx); return true;
+    case 47: onName(ctx); return true;
+    case 48: case 49: case 50: case 51: onFlag(ctx, number); return true;
+    case 53: onAddComplex(ctx); return true;
+    case 54:
+      if (ctx.controls.value(54) >= 0)
+        ctx.ed.doc.TemplateFileName = ctx.controls.text(54).toStdString();
+      return true;
+    case 55: onDelete(ctx); return true;
+    case 58: case 59: onMove(ctx, number); return true;
+    case 60: case 61: case 62: case 63: case 64: case 65: onPair(ctx, number); return true;
+    case 80: case 81: case 85: case 86: onPoint(ctx, number); return true;
+    case 82: onPointsMenu(ctx); return true;
+    case 83: case 84: onPointKind(ctx, number); return true;
+    default: return false;
+  }
+}
+
+}  // namespace pw
