@@ -16,6 +16,7 @@
 #include <string_view>
 #include <utility>
 
+#include "app/cli_anim.h"
 #include "app/editor_main.h"
 #include "app/headless_prompt.h"
 #include "app/qt_prompt.h"
@@ -24,6 +25,7 @@
 #include "export/source_export.h"
 #include "services/fatal_error.h"
 #include "core/json_dump.h"
+#include "core/keyframes.h"
 #include "core/scene_file.h"
 #include "export/image_export.h"
 #include "fileio/atomic_file.h"
@@ -72,12 +74,24 @@ bool parseCanvas(std::string_view s, int& w, int& h) {
   return side(s.substr(0, x), w) && side(s.substr(x + 1), h);
 }
 
+// A frame number from 0 to kMaxKeyFrame, digits only.
+bool parseFrame(std::string_view s, int64_t& frame) {
+  int64_t v = -1;
+  const auto r = std::from_chars(s.data(), s.data() + s.size(), v);
+  if (r.ec != std::errc() || r.ptr != s.data() + s.size() || v < 0 || v > kMaxKeyFrame)
+    return false;
+  frame = v;
+  return true;
+}
+
 const char* commandFlag(Command c) {
   switch (c) {
     case Command::kSaveAs: return "--save-as";
     case Command::kDumpJson: return "--dump-json";
     case Command::kExportPng: return "--export-png";
     case Command::kExportPb: return "--export-pb";
+    case Command::kExportFrames: return "--export-frames";
+    case Command::kExportWebp: return "--export-webp";
     case Command::kShowCrashReport: return "--show-crash-report";
     case Command::kVersion: return "--version";
     case Command::kHelp: return "--help";
@@ -178,12 +192,21 @@ int reportFailure(const HeadlessPrompt& prompt, const std::string& fallback) {
   return fail(prompt.failed() ? prompt.errors().front() : fallback);
 }
 
+bool drawsPictures(Command c) {
+  return c == Command::kExportPng || c == Command::kExportFrames || c == Command::kExportWebp;
+}
+
 int runHeadless(const CommandLine& cl, const char* argv0) {
+  // An animation export can take long: Ctrl+C stops it cleanly. Set up before any thread
+  // starts, so that every thread leaves the signal to the watcher.
+  std::optional<InterruptWatch> interrupt;
+  if (cl.command == Command::kExportFrames || cl.command == Command::kExportWebp)
+    interrupt.emplace();
   const QuietQt quiet;
   HeadlessPrompt prompt;
   // Only an export needs the pixels of the pictures; the other commands check the files alone.
-  ImageStore store(cl.command == Command::kExportPng ? ImageStore::Pixels::kDecode
-                                                     : ImageStore::Pixels::kSizeOnly);
+  ImageStore store(drawsPictures(cl.command) ? ImageStore::Pixels::kDecode
+                                             : ImageStore::Pixels::kSizeOnly);
   Editor ed(prompt, store);
 
   if (!loadScene(ed, kLoadReplace, cl.scene, 0) || prompt.failed())
@@ -211,6 +234,15 @@ int runHeadless(const CommandLine& cl, const char* argv0) {
       if (!saved || prompt.failed())
         return reportFailure(prompt, "nothing was saved to " + cl.output);
       return 0;
+    }
+
+    case Command::kExportFrames:
+    case Command::kExportWebp: {
+      std::string error;
+      if (!loadExportSettings(cl, ed, prompt, error)) return fail(error);
+      std::optional<HeadlessApp> app;
+      if (drawsText(ed.doc)) app.emplace(argv0);
+      return runAnimationExport(cl, ed, store, *interrupt);
     }
 
     case Command::kExportPb: {
@@ -258,6 +290,8 @@ std::string usageText() {
          "       penwick --save-as OUT SCENE\n"
          "       penwick --export-png OUT [--camera] [--canvas WxH] [--settings FILE] SCENE\n"
          "       penwick --export-pb OUT [--object N] SCENE\n"
+         "       penwick --export-frames DIR [--from A] [--to B] [--settings FILE] SCENE\n"
+         "       penwick --export-webp OUT [--from A] [--to B] [--settings FILE] SCENE\n"
          "\n"
          "  --dump-json SCENE    print the scene as one JSON object\n"
          "  --save-as OUT        write the scene again as OUT (\".txt\" is added)\n"
@@ -267,6 +301,12 @@ std::string usageText() {
          "  --settings FILE      settings to use (default: Preferences.ini when present)\n"
          "  --export-pb OUT      write an object's shapes as PureBasic source (\".pb\" rule)\n"
          "  --object N           the object to export, from 0 (default: the current one)\n"
+         "  --export-frames DIR  write the camera rectangle of each frame as\n"
+         "                       DIR/frame_00000.png ... (DIR is created when missing)\n"
+         "  --export-webp OUT    write the frames as one looping, lossless animated WebP at the\n"
+         "                       scene's frames per second (\".webp\" is added when missing)\n"
+         "  --from A, --to B     the frames to export, 0 to 32767 (default: 0 to the scene's\n"
+         "                       max frame)\n"
          "  --version            print the version\n"
          "  --help               print this help\n";
 }
@@ -358,6 +398,26 @@ bool parseCommandLine(int argc, const char* const* argv, CommandLine& cl, std::s
         cl.object = -1;
         return false;
       }
+    } else if (flag == "--export-frames") {
+      if (!setCommand(Command::kExportFrames, flag) || !takeValue("a folder name")) return false;
+      cl.output = value;
+    } else if (flag == "--export-webp") {
+      if (!setCommand(Command::kExportWebp, flag) || !takeValue("an output file name"))
+        return false;
+      cl.output = value;
+    } else if (flag == "--from" || flag == "--to") {
+      int64_t& frame = flag == "--from" ? cl.from : cl.to;
+      if (frame >= 0) {
+        error = flag + " given twice";
+        return false;
+      }
+      if (!takeValue("a frame number")) return false;
+      if (!parseFrame(value, frame)) {
+        error = flag + " wants a frame from 0 to " + std::to_string(kMaxKeyFrame) + ", not " +
+                value;
+        frame = -1;
+        return false;
+      }
     } else if (flag == "--show-crash-report") {
       if (!setCommand(Command::kShowCrashReport, flag) || !takeValue("a report file")) return false;
       cl.output = value;
@@ -394,10 +454,23 @@ bool parseCommandLine(int argc, const char* const* argv, CommandLine& cl, std::s
     error = "--object applies only to --export-pb";
     return false;
   }
+  const bool animating = cl.command == Command::kExportFrames || cl.command == Command::kExportWebp;
   const bool exporting = cl.command == Command::kExportPng;
-  if (!exporting && (cl.camera || cl.hasCanvas || haveSettings)) {
-    const char* opt = cl.camera ? "--camera" : cl.hasCanvas ? "--canvas" : "--settings";
-    error = std::string(opt) + " applies only to --export-png";
+  if (!exporting && (cl.camera || cl.hasCanvas)) {
+    error = std::string(cl.camera ? "--camera" : "--canvas") + " applies only to --export-png";
+    return false;
+  }
+  if (!exporting && !animating && haveSettings) {
+    error = "--settings applies only to --export-png, --export-frames and --export-webp";
+    return false;
+  }
+  if (!animating && (cl.from >= 0 || cl.to >= 0)) {
+    error = std::string(cl.from >= 0 ? "--from" : "--to") +
+            " applies only to --export-frames and --export-webp";
+    return false;
+  }
+  if (cl.from >= 0 && cl.to >= 0 && cl.from > cl.to) {
+    error = "--from " + std::to_string(cl.from) + " comes after --to " + std::to_string(cl.to);
     return false;
   }
   switch (cl.command) {
@@ -405,6 +478,8 @@ bool parseCommandLine(int argc, const char* const* argv, CommandLine& cl, std::s
     case Command::kDumpJson:
     case Command::kExportPng:
     case Command::kExportPb:
+    case Command::kExportFrames:
+    case Command::kExportWebp:
       if (!haveScene) {
         error = std::string(commandFlag(cl.command)) + " needs a scene file";
         return false;

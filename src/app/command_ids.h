@@ -57,6 +57,9 @@ inline constexpr int kCmdSelectAllPoints = 66;
 // Edit menu: numbers of their own, clear of the others.
 inline constexpr int kCmdUndo = 200;
 inline constexpr int kCmdRedo = 201;
+// Files menu: the animation exports.
+inline constexpr int kCmdExportFrames = 202;
+inline constexpr int kCmdExportWebp = 203;
 
 // Windows, menus and controls.
 inline constexpr int kWinMain = 2;
@@ -81,6 +84,16 @@ inline constexpr int kCtlLayerDown = 42;
 inline constexpr int kCtlLayerAlpha = 44;
 inline constexpr int kCtlPointsMenuButton = 82;
 inline constexpr int kCtlControlPanel = 108;
+// The Control panel: timeline buttons and fields, keys and the key strip.
+inline constexpr int kCtlPlay = 109;
+inline constexpr int kCtlFps = 110;
+inline constexpr int kCtlFirstFrame = 111;
+inline constexpr int kCtlLastFrame = 112;
+inline constexpr int kCtlCurrentFrame = 113;
+inline constexpr int kCtlMaxFrame = 114;
+inline constexpr int kCtlSetKey = 119;
+inline constexpr int kCtlDeleteKey = 120;
+inline constexpr int kCtlKeyStrip = 121;
 inline constexpr int kCtlObjectPanel = 115;
 inline constexpr int kStatusBar = 0;
 

@@ -19,6 +19,7 @@ void step(Shell& shell, bool undo) {
   ed.tools.shapeHit = 0;
   ed.setModified(!h.isAtSaved());
   ed.refreshLayerList();
+  shell.documentRestored();
   shell.selectionChanged();
   shell.redrawCanvas();
 }

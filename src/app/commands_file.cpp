@@ -1,7 +1,9 @@
-// Files menu: new, load, merge, save, save a copy, the image exports and quit.
+// Files menu: new, load, merge, save, save a copy, the image and animation exports and quit.
+#include <QApplication>
 #include <array>
 #include <vector>
 
+#include "app/anim_export_command.h"
 #include "app/command_ids.h"
 #include "app/command_table.h"
 #include "app/commands.h"
@@ -23,6 +25,7 @@ void documentReplaced(Shell& shell) {
   // A new history starts with the new document.
   shell.app().history.reset(ed.doc, !ed.modified);
   ed.refreshLayerList();
+  shell.documentRestored();
   shell.selectionChanged();
   shell.redrawCanvas();
 }
@@ -42,6 +45,7 @@ void cmdMerge(Shell& shell) {
   Editor& ed = shell.editor();
   if (!loadScene(ed, kLoadMerge, "", 1)) return;
   ed.documentChanged("Merge");
+  shell.documentRestored();
   ed.refreshLayerList();
   shell.selectionChanged();
   shell.redrawCanvas();
@@ -58,6 +62,13 @@ void exportImageMode(Shell& shell, int mode) {
 void cmdExportObject(Shell& shell) { exportImageMode(shell, 0); }
 void cmdExportScene(Shell& shell) { exportImageMode(shell, 1); }
 
+void cmdExportFrames(Shell& shell) {
+  exportAnimation(shell.editor(), shell.images(), false, QApplication::activeWindow());
+}
+void cmdExportWebp(Shell& shell) {
+  exportAnimation(shell.editor(), shell.images(), true, QApplication::activeWindow());
+}
+
 void cmdExportSource(Shell& shell) { exportSourceCode(shell.editor()); }
 
 void cmdQuit(Shell& shell) {
@@ -73,6 +84,8 @@ const std::array kFileCommands = {
     CommandDef{kCmdSaveCopy, "Save a copy", cmdSaveCopy},
     CommandDef{kCmdExportObjectImage, "Export the object as image", cmdExportObject},
     CommandDef{kCmdExportSceneImage, "Export Scene (image)", cmdExportScene},
+    CommandDef{kCmdExportFrames, "Export animation (frames)", cmdExportFrames},
+    CommandDef{kCmdExportWebp, "Export animation (WebP)", cmdExportWebp},
     CommandDef{kCmdExportSource, "Export in purebasic", cmdExportSource},
     CommandDef{kCmdQuit, "Quit", cmdQuit},
 };

@@ -80,13 +80,21 @@ MainWindow::MainWindow(Editor& ed, ImageStore& store, AppState& app, WindowConfi
   menus_ = buildMenus(menuBar(), this, ed_.options, [this](int id) { dispatch(id); });
   pointsMenu_ = buildPointsMenu(this, [this](int id) { dispatch(id); });
   loadEditorIcons(ed_, icons_);
+  controls_ = std::make_unique<ControlSet>();
+  panels_.reset(new PanelContext{ed_, *controls_, icons_,
+                                 [this] { if (canvas_) canvas_->setFocus(); },
+                                 [this](int x) { showPointsMenuAt(x); }});
 
   sVdOptions& o = ed_.options;
   o.PanelW = 150;
   o.ToolBarH = 30;
-  o.TimeLineH = std::max<int16_t>(o.TimeLineH, 20);
+  // The Control panel holds the frame buttons and fields, the key buttons and the key strip.
+  o.TimeLineH = std::max<int16_t>(o.TimeLineH, kTimelineMinHeight);
 
   buildLayout();
+  installPanelHooks();
+  // The selection's controls stay greyed until the first refresh of the properties.
+  enablePanelControls(*panels_, false);
   setStatusText(kStatusBar, "Zoom " + std::to_string(o.Zoom));
 
   // Every announced change is an undo step; a save marks the state the modified flag measures
@@ -116,6 +124,7 @@ MainWindow::MainWindow(Editor& ed, ImageStore& store, AppState& app, WindowConfi
 
 MainWindow::~MainWindow() {
   updateCheck_.reset();  // aborts a check still running
+  timeline_.reset();
   flushSettings();
   // The hooks point into this window; the editor outlives it.
   ed_.hooks = EditorHooks{};
@@ -131,16 +140,31 @@ void MainWindow::buildLayout() {
 
   toolBar_ = new ToolBar(ed_, icons_, central);
   toolBar_->buildToolBar(o.WinW, o.ToolBarH);
+  // The shape panel, the Control panel, the canvas, then the object panel.
   shapePanel_ = makeTabs(central, kCtlShapePanel, {"Shapes", "Color", "FX"});
+  buildShapesTab(*panels_, shapePanel_->widget(0));
+  fillTemplateList(*panels_);
+  buildColorTab(*panels_, shapePanel_->widget(1));
+  buildFxTab(*panels_, shapePanel_->widget(2));
   controlPanel_ = makeTabs(central, kCtlControlPanel, {"Control"});
   canvas_ = new CanvasWidget(ed_, store_, central);
+  timeline_ = std::make_unique<Timeline>(ed_, app_, *controls_, controlPanel_->widget(0), canvas_,
+                                         icons_.font);
+  timelineEvent = [this](int n) { return timeline_->handleEvent(n); };
+  timelineSubmitted = [this](int n) { return timeline_->handleSubmitted(n); };
   objectPanel_ = makeTabs(central, kCtlObjectPanel, {"Object", "Options"});
   QWidget* objectTab = objectPanel_->widget(0);
   layerPanel_ = new LayerPanel(ed_, icons_, o.PanelW, objectTab);
   propertiesFrame_ = new QGroupBox("Properties", objectTab);
   propertiesFrame_->setObjectName("frameProperties");
   propertiesFrame_->setGeometry(5, LayerPanel::kTopMargin + LayerPanel::kUsedHeight,
-                                o.PanelW - 15, 200);
+                                o.PanelW - 15, 130);
+  buildObjectProperties(*panels_, propertiesFrame_);
+  buildOptionsTab(*panels_, objectPanel_->widget(1));
+  connect(controls_.get(), &ControlSet::controlEvent, this, &MainWindow::controlEvent);
+  connect(controls_.get(), &ControlSet::controlSubmitted, this, [this](int number) {
+    if (timelineSubmitted) timelineSubmitted(number);
+  });
 
   connect(toolBar_, &ToolBar::wantCanvasFocus, this, [this] { canvas_->setFocus(); });
   canvas_->tools().onToolReset = [this] { toolBar_->showTool(ed_.tools.tool); };
@@ -152,6 +176,43 @@ void MainWindow::buildLayout() {
     statusBar()->addWidget(status_[i]);
   }
   statusBar()->setSizeGripEnabled(false);
+}
+
+void MainWindow::installPanelHooks() {
+  ed_.hooks.refreshProperties = [this] {
+    refreshProperties(*panels_);
+    if (layerPanel_) layerPanel_->showObjectControls();
+  };
+  ed_.hooks.refreshShapeList = [this] { refreshShapeList(*panels_); };
+  ed_.hooks.refreshFxList = [this] { refreshFxList(*panels_); };
+  ed_.hooks.showPointPosition = [this](int64_t x, int64_t y) {
+    controls_->setValue(80, x);
+    controls_->setValue(81, y);
+  };
+  // A change made anywhere but in the panels (a drag on the canvas, a menu command) shows in
+  // the controls at once, so that no control keeps a value the model no longer has.
+  ed_.hooks.documentChanged = [this](const std::string&) {
+    if (panelEventDepth_ == 0) ed_.refreshProperties();
+  };
+}
+
+void MainWindow::controlEvent(int number) {
+  if (app_.playing && number != 109) return;
+  // The timeline's own controls (109-114 and any it adds) are its alone.
+  if (timelineEvent && timelineEvent(number)) return;
+  if (number >= 109 && number <= 114) return;
+  ++panelEventDepth_;
+  if (!handleShapesEvent(*panels_, number)) handleStyleEvent(*panels_, number);
+  --panelEventDepth_;
+}
+
+QWidget* MainWindow::controlTab() const {
+  return controlPanel_ ? controlPanel_->widget(0) : nullptr;
+}
+
+void MainWindow::showPointsMenuAt(int x) {
+  const int y = mapFromGlobal(QCursor::pos()).y();
+  pointsMenu_->popup(mapToGlobal(QPoint(x, y)));
 }
 
 void MainWindow::applyWinState() {
@@ -185,6 +246,7 @@ void MainWindow::start(const std::string& scene) {
 
   // The history starts from the document the run begins with (a recovered scene is unsaved).
   app_.history.reset(ed_.doc, !ed_.modified);
+  documentRestored();
 
   tips_ = startupTips();
   if (ed_.options.ShowTip == 1 && !tips_.empty()) {
@@ -292,7 +354,16 @@ QAction* MainWindow::action(int command) const {
 }
 
 void MainWindow::redrawCanvas() {
+  // While playing, the playback picture stands in for the scene; it draws the change next step.
+  if (timeline_ && timeline_->playing()) {
+    timeline_->sceneChanged();
+    return;
+  }
   if (canvas_) canvas_->redraw();
+}
+
+void MainWindow::documentRestored() {
+  if (timeline_) timeline_->syncFromDocument();
 }
 
 int MainWindow::canvasWidth() const { return canvas_ ? canvas_->width() : 0; }
@@ -319,6 +390,7 @@ void MainWindow::quitNow() {
 }
 
 void MainWindow::selectionChanged() {
+  if (timeline_) timeline_->selectionChanged();
   ed_.refreshShapeList();
   ed_.refreshFxList();
   ed_.refreshProperties();
@@ -333,6 +405,13 @@ void MainWindow::resizeEvent(QResizeEvent* e) {
 void MainWindow::changeEvent(QEvent* e) {
   QMainWindow::changeEvent(e);
   if (e->type() == QEvent::WindowStateChange && resizeBound_) layoutWindow();
+}
+
+void MainWindow::showEvent(QShowEvent* e) {
+  QMainWindow::showEvent(e);
+  if (shownOnce_) return;
+  shownOnce_ = true;
+  enablePanelControls(*panels_, false);
 }
 
 void MainWindow::closeEvent(QCloseEvent* e) {

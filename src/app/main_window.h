@@ -15,8 +15,11 @@
 #include "app/app_state.h"
 #include "app/menus.h"
 #include "app/shell.h"
+#include "app/timeline.h"
 #include "render/image_store.h"
+#include "ui/control_set.h"
 #include "ui/editor_icons.h"
+#include "ui/panel_context.h"
 #include "ui/window_layout.h"
 
 class QLabel;
@@ -77,6 +80,16 @@ class MainWindow : public QMainWindow, public Shell {
   ToolBar* toolBar() const { return toolBar_; }
   LayerPanel* layerPanel() const { return layerPanel_; }
   QMenu* pointsMenu() const { return pointsMenu_; }
+  // The numbered controls of the side panels and the context their functions work with.
+  ControlSet& controls() { return *controls_; }
+  PanelContext& panels() { return *panels_; }
+  // The page of tab "Control" (the timeline builds its controls there).
+  QWidget* controlTab() const;
+
+  // The timeline's controls (109-114) go here first; true when the number is the timeline's.
+  std::function<bool(int)> timelineEvent;
+  // Return pressed in one of the timeline's text fields.
+  std::function<bool(int)> timelineSubmitted;
   const std::vector<std::string>& tips() const { return tips_; }
 
   // Shows the new-version notice once the update check has set its flag.
@@ -97,6 +110,12 @@ class MainWindow : public QMainWindow, public Shell {
   void setStatusText(int field, const std::string& text) override;
   void quitNow() override;
   void selectionChanged() override;
+  void documentRestored() override;
+  Timeline* timeline() const { return timeline_.get(); }
+
+ public slots:
+  // Every user edit of a numbered panel control. While the timeline plays only "Play" acts.
+  void controlEvent(int number);
 
  signals:
   // "Quit" was chosen: the program ends without saving the settings.
@@ -105,10 +124,13 @@ class MainWindow : public QMainWindow, public Shell {
  protected:
   void resizeEvent(QResizeEvent* e) override;
   void changeEvent(QEvent* e) override;
+  void showEvent(QShowEvent* e) override;
   void closeEvent(QCloseEvent* e) override;
 
  private:
   void buildLayout();
+  void installPanelHooks();
+  void showPointsMenuAt(int x);
   int64_t now() const;
   void applyWinState();
 
@@ -128,6 +150,10 @@ class MainWindow : public QMainWindow, public Shell {
   QTabWidget* objectPanel_ = nullptr;
   LayerPanel* layerPanel_ = nullptr;
   QGroupBox* propertiesFrame_ = nullptr;
+  std::unique_ptr<ControlSet> controls_;
+  std::unique_ptr<PanelContext> panels_;
+  int panelEventDepth_ = 0;  // inside a panel control's handler
+  bool shownOnce_ = false;
   QLabel* status_[3] = {nullptr, nullptr, nullptr};
   QTimer idleTimer_;
   QTimer settingsTimer_;
@@ -137,6 +163,7 @@ class MainWindow : public QMainWindow, public Shell {
   bool closedByUser_ = false;
   bool runMarked_ = false;
   std::unique_ptr<UpdateCheck> updateCheck_;
+  std::unique_ptr<Timeline> timeline_;
 };
 
 // The tips of the start-up requester: the "/"-separated fields of the tip text.

@@ -85,7 +85,9 @@ MenuSet buildMenus(QMenuBar* bar, QWidget* window, const sVdOptions& o,
             {"Merge", kCmdMerge}, sep, {"Save\tCtrl+S", kCmdSave},
             {"Save a copy", kCmdSaveCopy}, sep,
             {"Export the object as image\tCtrl+E", kCmdExportObjectImage},
-            {"Export Scene (image)", kCmdExportSceneImage}, sep,
+            {"Export Scene (image)", kCmdExportSceneImage},
+            {"Export animation (frames)", kCmdExportFrames},
+            {"Export animation (WebP)", kCmdExportWebp}, sep,
             {"Export in purebasic", kCmdExportSource}, sep, {"Quit", kCmdQuit}},
            dispatch);
 

@@ -30,6 +30,9 @@ class Shell {
   virtual void quitNow() = 0;
   // The selection changed: shape list and properties follow.
   virtual void selectionChanged() = 0;
+  // The document was replaced or restored (New, Load, Merge, Undo, Redo): views that keep their
+  // own copy of document values (the timeline's frame fields) read them again.
+  virtual void documentRestored() {}
 };
 
 }  // namespace pw

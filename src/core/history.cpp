@@ -41,7 +41,22 @@ auto headerFields(const Object& o) {
                   o.w, o.h, o.rotX, o.rotY, o.angle);
 }
 
-void copyHeader(Object& to, const Object& from) { headerFields(to) = headerFields(from); }
+auto keyFields(const ObjectKey& k) {
+  return std::tie(k.frame, k.kind, k.x, k.y, k.w, k.h, k.rotX, k.rotY, k.angle, k.alpha);
+}
+
+bool sameKeys(const std::vector<ObjectKey>& a, const std::vector<ObjectKey>& b) {
+  const auto same = [](const ObjectKey& x, const ObjectKey& y) {
+    return keyFields(x) == keyFields(y);
+  };
+  return std::equal(a.begin(), a.end(), b.begin(), b.end(), same);
+}
+
+// The keys of an animated object belong to its own fields.
+void copyHeader(Object& to, const Object& from) {
+  headerFields(to) = headerFields(from);
+  to.keys = from.keys;
+}
 
 Object headerOf(const Object& o) {
   Object h;
@@ -81,7 +96,7 @@ ChangeScope appendedObjectScope(const Document& doc) {
 
 DocState docStateOf(const Document& doc) {
   return {doc.CurrentObject, doc.CurrentShape, doc.CurrentPoint, doc.CurrentFx,
-          doc.DocumentState};
+          doc.DocumentState, doc.MaxFrame, doc.Fps};
 }
 
 void applyDocState(Document& doc, const DocState& s) {
@@ -90,6 +105,8 @@ void applyDocState(Document& doc, const DocState& s) {
   doc.CurrentPoint = s.point;
   doc.CurrentFx = s.fx;
   doc.DocumentState = s.documentState;
+  doc.MaxFrame = s.maxFrame;
+  doc.Fps = s.fps;
 }
 
 size_t shapeBytes(const Shape& s) {
@@ -101,7 +118,7 @@ size_t shapeBytes(const Shape& s) {
 }
 
 size_t objectBytes(const Object& o, bool withShapes) {
-  size_t n = sizeof(Object) + stringBytes(o.name);
+  size_t n = sizeof(Object) + stringBytes(o.name) + o.keys.capacity() * sizeof(ObjectKey);
   if (withShapes)
     for (const Shape& s : o.shapes) n += shapeBytes(s);
   return n;
@@ -118,7 +135,7 @@ bool sameShape(const Shape& a, const Shape& b) {
 }
 
 bool sameObject(const Object& a, const Object& b, bool withShapes) {
-  if (headerFields(a) != headerFields(b)) return false;
+  if (headerFields(a) != headerFields(b) || !sameKeys(a.keys, b.keys)) return false;
   if (!withShapes) return true;
   if (a.shapes.size() != b.shapes.size()) return false;
   for (size_t i = 0; i < a.shapes.size(); ++i)
@@ -408,6 +425,11 @@ bool History::redo(Document& doc) {
 void History::markSaved() {
   saved_ = pos_;
   mergeOpen_ = false;
+}
+
+void History::syncObjectHeader(const Document& doc, int64_t obj) {
+  if (!validObject(doc.Objects, obj) || !validObject(shadow_.Objects, obj)) return;
+  copyHeader(shadow_.Objects[static_cast<size_t>(obj)], doc.Objects[static_cast<size_t>(obj)]);
 }
 
 bool History::matches(const Document& doc) const {

@@ -17,11 +17,13 @@
 
 namespace pw {
 
-// The document fields besides the objects that a step restores: the current indices and the
-// drawing state.
+// The document fields besides the objects that a step restores: the current indices, the
+// drawing state and the timeline's length and rate.
 struct DocState {
   int64_t object = 0, shape = 0, point = 0, fx = 0;
   int8_t documentState = -1;
+  int64_t maxFrame = kDefaultMaxFrame;
+  int16_t fps = kDefaultFps;
   bool operator==(const DocState&) const = default;
 };
 DocState docStateOf(const Document& doc);
@@ -77,6 +79,11 @@ class History {
   size_t position() const { return pos_; }
   size_t bytes() const { return bytes_; }
   const Limits& limits() const { return limits_; }
+
+  // Object `obj`'s own fields (not its shapes) were rewritten without being a step of their
+  // own (the timeline shows another frame): the shadow takes them as they are now, so that the
+  // next step's "before" is what the document held just before it.
+  void syncObjectHeader(const Document& doc, int64_t obj);
 
   // Debug check: the shadow equals `doc` (scene text, every field, the current indices).
   bool matches(const Document& doc) const;

@@ -27,7 +27,7 @@ TEST_F(WindowTest, StartsWithTheFixedLayoutTitleAndZoomStatus) {
   EXPECT_EQ(c.y(), 30);
   EXPECT_EQ(c.width(), 1024 - 310);
   const int menuH = w.menuBar()->height();
-  EXPECT_EQ(c.height(), 768 - menuH - 30 - 80 - 50);
+  EXPECT_EQ(c.height(), 768 - menuH - 30 - kTimelineMinHeight - 50);
   auto* left = w.findChild<QTabWidget*>("ctl25");
   auto* right = w.findChild<QTabWidget*>("ctl115");
   auto* control = w.findChild<QTabWidget*>("ctl108");
@@ -77,7 +77,8 @@ TEST_F(WindowTest, MenusCarryTheExactItemsInOrder) {
   const std::vector<std::pair<QString, QStringList>> menus = {
       {"Files",
        {"-", "New \tCtrl+N", "Load Object\tCtrl+O", "Merge", "-", "Save\tCtrl+S", "Save a copy",
-        "-", "Export the object as image\tCtrl+E", "Export Scene (image)", "-",
+        "-", "Export the object as image\tCtrl+E", "Export Scene (image)", "Export animation (frames)",
+        "Export animation (WebP)", "-",
         "Export in purebasic", "-", "Quit"}},
       {"View",
        {"> Zoom", "-", "View Center\tCtrl+Pad4", "View Reset\tCtrl+Pad0", "-",

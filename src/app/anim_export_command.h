@@ -1,0 +1,17 @@
+// "Export animation (frames)" and "Export animation (WebP)" in the window: the target through
+// the editor's prompt, then the export with a progress dialog that can cancel it.
+#pragma once
+
+#include "core/editor.h"
+#include "render/image_store.h"
+
+class QWidget;
+
+namespace pw {
+
+// Exports frames 0 to the document's max frame at the camera of the editor's settings: as PNG
+// files in a folder (webp false) or as one animated WebP. Failures are reported through the
+// prompt; cancelling leaves nothing behind. True when the export was written.
+bool exportAnimation(Editor& ed, const ImageStore& store, bool webp, QWidget* parent);
+
+}  // namespace pw

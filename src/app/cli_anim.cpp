@@ -1,0 +1,103 @@
+#include "app/cli_anim.h"
+
+#include <pthread.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <ctime>
+
+#include "app/headless_prompt.h"
+#include "export/frame_export.h"
+#include "export/webp_write.h"
+
+namespace pw {
+
+namespace {
+
+constexpr long kWatchTickNs = 50'000'000;  // how often the watcher looks whether to end
+
+int fail(const std::string& why) {
+  std::fprintf(stderr, "penwick: %s\n", HeadlessPrompt::oneLine(why).c_str());
+  return 1;
+}
+
+// "frame 12 of 300", rewritten in place; only on a terminal, where it can be.
+class ProgressLine {
+ public:
+  ProgressLine() : tty_(isatty(STDERR_FILENO) == 1) {}
+  void show(int64_t done, int64_t total) {
+    if (!tty_) return;
+    std::fprintf(stderr, "\rpenwick: frame %lld of %lld", static_cast<long long>(done),
+                 static_cast<long long>(total));
+    std::fflush(stderr);
+    shown_ = true;
+  }
+  // Ends the line so that whatever follows starts on its own.
+  void end() {
+    if (shown_) std::fputc('\n', stderr);
+    shown_ = false;
+  }
+
+ private:
+  bool tty_;
+  bool shown_ = false;
+};
+
+}  // namespace
+
+InterruptWatch::InterruptWatch() {
+  sigemptyset(&set_);
+  sigaddset(&set_, SIGINT);
+  sigaddset(&set_, SIGTERM);
+  pthread_sigmask(SIG_BLOCK, &set_, &old_);
+  watcher_ = std::thread([this] {
+    while (!done_.load()) {
+      const timespec tick{0, kWatchTickNs};
+      if (sigtimedwait(&set_, nullptr, &tick) > 0) interrupted_.store(true);
+    }
+  });
+}
+
+InterruptWatch::~InterruptWatch() {
+  done_.store(true);
+  watcher_.join();
+  pthread_sigmask(SIG_SETMASK, &old_, nullptr);
+}
+
+int runAnimationExport(const CommandLine& cl, Editor& ed, const ImageStore& store,
+                       const InterruptWatch& interrupt) {
+  const int64_t last = lastExportFrame(ed.doc);
+  const int64_t from = cl.from >= 0 ? cl.from : 0;
+  const int64_t to = cl.to >= 0 ? cl.to : last;
+  if (from > to) {
+    return fail(cl.to >= 0 ? "--from " + std::to_string(from) + " comes after --to " +
+                                 std::to_string(to)
+                           : "--from " + std::to_string(from) +
+                                 " comes after the scene's last frame " + std::to_string(last) +
+                                 " (give --to)");
+  }
+  ProgressLine line;
+  AnimExport job{ed.doc, ed.options, store, from, to, 0, {}};
+  job.progress = [&](int64_t done, int64_t total) {
+    line.show(done, total);
+    return !interrupt.interrupted();
+  };
+  const bool frames = cl.command == CommandLine::Command::kExportFrames;
+  const std::string target = frames ? cl.output : webpFileName(cl.output);
+  const ExportOutcome out = frames ? exportFrames(job, target) : exportWebp(job, target);
+  line.end();
+  switch (out.status) {
+    case ExportOutcome::Status::kDone:
+      // A Ctrl+C after the last frame comes too late to stop anything.
+      return 0;
+    case ExportOutcome::Status::kCancelled:
+      std::fprintf(stderr, "penwick: export interrupted; nothing was written to %s\n",
+                   HeadlessPrompt::oneLine(target).c_str());
+      return kExitInterrupted;
+    case ExportOutcome::Status::kFailed:
+      break;
+  }
+  return fail(out.error);
+}
+
+}  // namespace pw

@@ -1,0 +1,73 @@
+// Exports of an animation: every frame of a range as a PNG file in a folder, or all of them as
+// one looping animated WebP. Frames are drawn and encoded on every core, each thread with its
+// own copy of the document and of the drawing resources, and handed on in order.
+#pragma once
+
+#include <QImage>
+#include <cstdint>
+#include <string>
+
+#include "core/editor.h"
+#include "core/scripted_prompt.h"
+#include "export/frame_pipeline.h"
+#include "render/image_store.h"
+
+namespace pw {
+
+// Draws frames of an animation: the camera rectangle of the settings, one scene unit per pixel,
+// the view origin at 0, keyed objects at their pose of the frame. As in the scene image export
+// every visible object is drawn with all its shapes (each painted on its own) and effects, on a
+// transparent background. Not thread-safe: one renderer per thread.
+class FrameRenderer {
+ public:
+  FrameRenderer(const Document& doc, const sVdOptions& options, const ImageStore& store);
+  FrameRenderer(const FrameRenderer&) = delete;
+  FrameRenderer& operator=(const FrameRenderer&) = delete;
+
+  // A CameraW x CameraH ARGB32_Premultiplied image; null when memory runs out.
+  QImage render(int64_t frame);
+
+ private:
+  ImageStore store_;
+  ScriptedPrompt prompt_;
+  Editor ed_;
+};
+
+// "frame_00012.png" for frame 12.
+std::string frameFileName(int64_t frame);
+
+// Why frames from..to cannot be exported ("--from"/"--to" style wording left to the caller);
+// empty when 0 <= from <= to <= 32767.
+std::string frameRangeProblem(int64_t from, int64_t to);
+
+// The frames an export covers by default: 0 to the document's max frame (kept in range).
+int64_t lastExportFrame(const Document& doc);
+
+struct AnimExport {
+  const Document& doc;
+  const sVdOptions& options;  // camera rectangle
+  const ImageStore& store;    // the images and fonts the document's handles name
+  int64_t from = 0, to = 0;
+  int threads = 0;            // 0: one a core
+  FrameProgress progress;     // may be empty
+};
+
+struct ExportOutcome {
+  enum class Status { kDone, kCancelled, kFailed };
+  Status status = Status::kDone;
+  std::string error;   // when failed: one line, with the file named
+  int64_t frames = 0;  // frames written (done) or made before the end
+  bool done() const { return status == Status::kDone; }
+};
+
+// Writes DIR/frame_NNNNN.png for each frame (NNNNN the frame number), each file atomically;
+// DIR and its missing parents are created. Cancelled or failed, the frames written so far and
+// the folders made are removed again.
+ExportOutcome exportFrames(const AnimExport& job, const std::string& dir);
+
+// Writes one lossless animated WebP at the document's frames per second, looping forever. The
+// frames are streamed to a temporary file beside the target that is renamed over it once every
+// frame is in; cancelled or failed, the temporary file is removed and the target untouched.
+ExportOutcome exportWebp(const AnimExport& job, const std::string& file);
+
+}  // namespace pw

@@ -1,0 +1,373 @@
+// The animation exports: frames drawn at their pose, the PNG folder, the animated WebP read back
+// with libwebp's demuxer, cancelling, bad ranges, and the ordered frame pipeline under them.
+#include <gtest/gtest.h>
+#include <unistd.h>
+#include <webp/decode.h>
+#include <webp/demux.h>
+
+#include <QColor>
+#include <QImage>
+#include <algorithm>
+#include <atomic>
+#include <filesystem>
+#include <fstream>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "core/editor.h"
+#include "core/scene_file.h"
+#include "core/scripted_prompt.h"
+#include "export/frame_export.h"
+#include "export/frame_pipeline.h"
+#include "export/webp_write.h"
+#include "fileio/atomic_file.h"
+#include "render/image_store.h"
+
+namespace pw {
+namespace {
+
+namespace fs = std::filesystem;
+
+// A 20 x 20 opaque red box at (10, 10) in an object keyed from x 0 at frame 0 to x 100 at
+// frame 10 (linear), and max frame 9 at 20 frames per second.
+const char* kKeyedBox =
+    "gen, ,0.15,\r\n"
+    "anim,9,20,\r\n"
+    "obj,Layer,0,0,100,100,0,0,0,255,0,\r\n"
+    "key,0,0,0,0,100,100,0,0,0,255,\r\n"
+    "key,10,0,100,0,100,100,0,0,0,255,\r\n"
+    "shape,0,-16776961,Box_0,255,0,10,5,5,1,20,20,,10,10,\r\n"
+    "shapefx,0,0,0,-16746241,255,0,0,10,5,5,100,0,0,0\r\n"
+    "pt,0,0,0,\r\n";
+
+bool isRed(QRgb p) { return qAlpha(p) == 255 && qRed(p) == 255 && qGreen(p) == 0; }
+bool isClear(QRgb p) { return qAlpha(p) == 0; }
+
+class FrameExportTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir_ = fs::temp_directory_path() / ("penwick-frames-" + std::to_string(::getpid()) + "-" +
+                                        ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    fs::remove_all(dir_);
+    fs::create_directories(dir_);
+    load(kKeyedBox);
+    ed_.options.CameraX = 0;
+    ed_.options.CameraY = 0;
+    ed_.options.CameraW = 200;
+    ed_.options.CameraH = 100;
+  }
+  void TearDown() override { fs::remove_all(dir_); }
+
+  void load(const std::string& text) {
+    const fs::path scene = dir_ / "scene.txt";
+    ASSERT_TRUE(writeFileAtomic(scene.string(), text));
+    ASSERT_TRUE(loadScene(ed_, kLoadReplace, scene.string(), 0));
+  }
+  AnimExport job(int64_t from, int64_t to, int threads = 2) {
+    return AnimExport{ed_.doc, ed_.options, store_, from, to, threads, {}};
+  }
+  // Left edge of the red box on row y, or -1.
+  static int redLeft(const QImage& img, int y) {
+    for (int x = 0; x < img.width(); ++x)
+      if (isRed(img.pixel(x, y))) return x;
+    return -1;
+  }
+  std::vector<std::string> filesIn(const fs::path& d) const {
+    std::vector<std::string> names;
+    for (const auto& e : fs::directory_iterator(d)) names.push_back(e.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+  }
+
+  fs::path dir_;
+  ScriptedPrompt prompt_;
+  ImageStore store_;
+  Editor ed_{prompt_, store_};
+};
+
+TEST_F(FrameExportTest, FramesShowTheKeyedPoseInsideTheCamera) {
+  struct Case {
+    int64_t frame;
+    int16_t cameraX;
+    int left;  // first red column of the box in the image
+  };
+  const Case cases[] = {
+      {0, 0, 10}, {5, 0, 60}, {10, 0, 110}, {25, 0, 110},  // after the last key: its pose
+      {3, 0, 40}, {5, 50, 10},                              // the camera moves the picture
+  };
+  for (const Case& c : cases) {
+    ed_.options.CameraX = c.cameraX;
+    FrameRenderer r(ed_.doc, ed_.options, store_);
+    const QImage img = r.render(c.frame);
+    ASSERT_EQ(img.size(), QSize(200, 100));
+    EXPECT_EQ(redLeft(img, 20), c.left) << "frame " << c.frame << " camera " << c.cameraX;
+    EXPECT_TRUE(isClear(img.pixel(5, 5)));
+    EXPECT_TRUE(isRed(img.pixel(c.left + 19, 29)));
+    EXPECT_TRUE(isClear(img.pixel(c.left + 20, 20)));
+  }
+  // The document itself is not posed by the export.
+  EXPECT_EQ(ed_.doc.Objects[0].x, 0);
+}
+
+TEST_F(FrameExportTest, FrameFiveOfTheFolderShowsTheBoxHalfway) {
+  const fs::path out = dir_ / "made" / "frames";
+  const ExportOutcome o = exportFrames(job(4, 6), out.string());
+  ASSERT_TRUE(o.done()) << o.error;
+  EXPECT_EQ(o.frames, 3);
+  EXPECT_EQ(filesIn(out),
+            (std::vector<std::string>{"frame_00004.png", "frame_00005.png", "frame_00006.png"}));
+  const QImage img((out / "frame_00005.png").string().c_str());
+  ASSERT_EQ(img.size(), QSize(200, 100));
+  EXPECT_TRUE(isClear(img.pixel(59, 20)));
+  EXPECT_TRUE(isRed(img.pixel(60, 20)));
+  EXPECT_TRUE(isRed(img.pixel(79, 29)));
+  EXPECT_TRUE(isClear(img.pixel(80, 20)));
+  EXPECT_TRUE(isClear(img.pixel(70, 30)));
+}
+
+// Every frame of the animated WebP, decoded: canvas size, count, timing and pixels.
+struct Decoded {
+  int width = 0, height = 0, frames = 0, loops = -1;
+  std::vector<int> durations;
+  std::vector<QImage> images;
+};
+
+Decoded decodeWebp(const std::string& data) {
+  Decoded d;
+  WebPData wd{reinterpret_cast<const uint8_t*>(data.data()), data.size()};
+  WebPDemuxer* demux = WebPDemux(&wd);
+  if (!demux) return d;
+  d.width = static_cast<int>(WebPDemuxGetI(demux, WEBP_FF_CANVAS_WIDTH));
+  d.height = static_cast<int>(WebPDemuxGetI(demux, WEBP_FF_CANVAS_HEIGHT));
+  d.frames = static_cast<int>(WebPDemuxGetI(demux, WEBP_FF_FRAME_COUNT));
+  d.loops = static_cast<int>(WebPDemuxGetI(demux, WEBP_FF_LOOP_COUNT));
+  WebPIterator it;
+  if (WebPDemuxGetFrame(demux, 1, &it)) {
+    do {
+      d.durations.push_back(it.duration);
+    } while (WebPDemuxNextFrame(&it));
+    WebPDemuxReleaseIterator(&it);
+  }
+  WebPDemuxDelete(demux);
+
+  WebPAnimDecoderOptions opt;
+  WebPAnimDecoderOptionsInit(&opt);
+  opt.color_mode = MODE_BGRA;
+  WebPAnimDecoder* dec = WebPAnimDecoderNew(&wd, &opt);
+  if (!dec) return d;
+  uint8_t* buf = nullptr;
+  int ts = 0;
+  while (WebPAnimDecoderHasMoreFrames(dec) && WebPAnimDecoderGetNext(dec, &buf, &ts))
+    d.images.push_back(QImage(buf, d.width, d.height, QImage::Format_ARGB32).copy());
+  WebPAnimDecoderDelete(dec);
+  return d;
+}
+
+TEST_F(FrameExportTest, TheWebpHoldsEveryFrameAtTheScenesRate) {
+  const std::string file = (dir_ / "anim.webp").string();
+  const ExportOutcome o = exportWebp(job(0, 9, 3), file);
+  ASSERT_TRUE(o.done()) << o.error;
+  std::string data;
+  ASSERT_TRUE(readFileWhole(file, data));
+  const Decoded d = decodeWebp(data);
+  EXPECT_EQ(d.width, 200);
+  EXPECT_EQ(d.height, 100);
+  EXPECT_EQ(d.frames, 10);
+  EXPECT_EQ(d.loops, 0);  // forever
+  EXPECT_EQ(d.durations, std::vector<int>(10, 50));  // 20 frames per second
+  ASSERT_EQ(d.images.size(), 10u);
+  // Lossless: the box moves 10 pixels a frame, edges exact, the background transparent.
+  for (int f : {0, 5, 9}) {
+    EXPECT_EQ(redLeft(d.images[f], 20), 10 + 10 * f) << f;
+    EXPECT_TRUE(isClear(d.images[f].pixel(5, 5))) << f;
+  }
+}
+
+TEST_F(FrameExportTest, WebpDurationsAddUpAtRatesThatDoNotDivideASecond) {
+  ed_.doc.Fps = 24;
+  const std::string file = (dir_ / "a.webp").string();
+  ASSERT_TRUE(exportWebp(job(0, 23), file).done());
+  std::string data;
+  ASSERT_TRUE(readFileWhole(file, data));
+  const Decoded d = decodeWebp(data);
+  ASSERT_EQ(d.durations.size(), 24u);
+  int sum = 0;
+  for (int ms : d.durations) {
+    EXPECT_TRUE(ms == 41 || ms == 42) << ms;
+    sum += ms;
+  }
+  EXPECT_EQ(sum, 1000);
+}
+
+TEST(FrameDuration, RoundsEachStartAndNeverDrifts) {
+  struct Case {
+    int64_t index;
+    int fps, ms;
+  } const cases[] = {{0, 25, 40}, {7, 25, 40}, {0, 24, 42}, {1, 24, 41}, {2, 24, 42},
+                     {0, 1000, 1}, {0, 1, 1000}, {0, 0, 1000}, {0, -5, 1000}, {0, 3, 333},
+                     {1, 3, 334}};
+  for (const Case& c : cases)
+    EXPECT_EQ(frameDurationMs(c.index, c.fps), c.ms) << c.index << " @ " << c.fps;
+  int64_t total = 0;
+  for (int64_t i = 0; i < 7 * 30; ++i) total += frameDurationMs(i, 7);
+  EXPECT_EQ(total, 30000);
+}
+
+TEST(WebpFileName, AddsTheExtensionUnlessItIsThere) {
+  const std::pair<std::string, std::string> cases[] = {
+      {"a", "a.webp"}, {"a.webp", "a.webp"}, {"a.WEBP", "a.WEBP.webp"},
+      {"d.webp/a", "d.webp/a.webp"}, {"x.png", "x.png.webp"}};
+  for (const auto& [in, out] : cases) EXPECT_EQ(webpFileName(in), out) << in;
+}
+
+TEST_F(FrameExportTest, CancellingLeavesNoFiles) {
+  // A folder the export makes goes again; a folder that was there stays, emptied of frames.
+  for (const bool existed : {false, true}) {
+    const fs::path out = dir_ / (existed ? "there" : "new") / "frames";
+    if (existed) fs::create_directories(out);
+    AnimExport j = job(0, 9);
+    j.progress = [](int64_t done, int64_t) { return done < 3; };
+    const ExportOutcome o = exportFrames(j, out.string());
+    EXPECT_EQ(o.status, ExportOutcome::Status::kCancelled);
+    EXPECT_EQ(o.frames, 3);
+    EXPECT_EQ(fs::exists(out), existed);
+    if (existed) {
+      EXPECT_TRUE(filesIn(out).empty());
+    }
+    EXPECT_EQ(fs::exists(dir_ / "new"), false);
+  }
+  // The WebP is written whole or not at all: cancelled at the last frame, nothing is there.
+  AnimExport j = job(0, 9);
+  j.progress = [](int64_t done, int64_t total) { return done < total; };
+  const std::string file = (dir_ / "c.webp").string();
+  ASSERT_TRUE(writeFileAtomic(file, "old"));
+  EXPECT_EQ(exportWebp(j, file).status, ExportOutcome::Status::kCancelled);
+  EXPECT_EQ(filesIn(dir_), (std::vector<std::string>{"c.webp", "scene.txt", "there"}));
+  std::string kept;
+  ASSERT_TRUE(readFileWhole(file, kept));
+  EXPECT_EQ(kept, "old");
+}
+
+TEST_F(FrameExportTest, BadRangesAndTargetsFailWithAReason) {
+  struct Case {
+    int64_t from, to;
+    const char* mention;  // empty: the range is fine
+  } const cases[] = {{-1, 5, "-1"},       {0, 32768, "32768"}, {6, 5, "comes after"},
+                     {0, 0, ""},          {0, 32767, ""},      {40000, 40001, "40000"}};
+  for (const Case& c : cases) {
+    const std::string why = frameRangeProblem(c.from, c.to);
+    if (*c.mention == '\0') {
+      EXPECT_EQ(why, "") << c.from << ".." << c.to;
+    } else {
+      EXPECT_NE(why.find(c.mention), std::string::npos) << why;
+    }
+  }
+  const fs::path out = dir_ / "bad";
+  ExportOutcome o = exportFrames(job(6, 5), out.string());
+  EXPECT_EQ(o.status, ExportOutcome::Status::kFailed);
+  EXPECT_NE(o.error.find("comes after"), std::string::npos) << o.error;
+  EXPECT_FALSE(fs::exists(out));
+  o = exportWebp(job(-3, 5), (dir_ / "bad.webp").string());
+  EXPECT_EQ(o.status, ExportOutcome::Status::kFailed);
+  EXPECT_FALSE(fs::exists(dir_ / "bad.webp"));
+
+  // A file where the folder should be, and a camera WebP cannot hold.
+  ASSERT_TRUE(writeFileAtomic((dir_ / "plain").string(), "x"));
+  o = exportFrames(job(0, 1), (dir_ / "plain").string());
+  EXPECT_EQ(o.status, ExportOutcome::Status::kFailed);
+  EXPECT_NE(o.error.find("plain"), std::string::npos) << o.error;
+  ed_.options.CameraW = 16384;
+  ed_.options.CameraH = 1;
+  o = exportWebp(job(0, 0), (dir_ / "wide.webp").string());
+  EXPECT_EQ(o.status, ExportOutcome::Status::kFailed);
+  EXPECT_NE(o.error.find("16383"), std::string::npos) << o.error;
+  EXPECT_FALSE(fs::exists(dir_ / "wide.webp"));
+}
+
+TEST_F(FrameExportTest, AFailedWriteRemovesTheFramesWrittenBefore) {
+  // Frame 3's name is taken by a folder: frames 0 to 2 were written, and go again.
+  const fs::path out = dir_ / "frames";
+  fs::create_directories(out / frameFileName(3));
+  const ExportOutcome o = exportFrames(job(0, 6), out.string());
+  EXPECT_EQ(o.status, ExportOutcome::Status::kFailed);
+  EXPECT_NE(o.error.find("frame_00003.png"), std::string::npos) << o.error;
+  EXPECT_EQ(filesIn(out), (std::vector<std::string>{"frame_00003.png"}));
+}
+
+TEST(FramePipeline, HandsFramesOnInOrderWithABoundedLead) {
+  for (const int threads : {1, 2, 5}) {
+    std::mutex m;
+    int64_t made = 0, maxLead = 0;
+    std::atomic<int64_t> delivered{0};
+    std::vector<FrameWork> workers;
+    for (int t = 0; t < threads; ++t) {
+      workers.push_back([&, t](int64_t frame, std::string& bytes, std::string&) {
+        // Uneven work, so frames finish out of order.
+        if ((frame + t) % 3 == 0) std::this_thread::yield();
+        const std::lock_guard lock(m);
+        ++made;
+        maxLead = std::max(maxLead, made - delivered.load());
+        bytes = std::to_string(frame);
+        return true;
+      });
+    }
+    std::vector<int64_t> seen;
+    const PipelineResult r = runFramePipeline(
+        7, 206, workers,
+        [&](int64_t frame, std::string& bytes, std::string&) {
+          EXPECT_EQ(bytes, std::to_string(frame));
+          seen.push_back(frame);
+          ++delivered;
+          return true;
+        },
+        {});
+    EXPECT_EQ(r.status, PipelineResult::Status::kDone);
+    EXPECT_EQ(r.delivered, 200);
+    ASSERT_EQ(seen.size(), 200u);
+    for (size_t i = 0; i < seen.size(); ++i) EXPECT_EQ(seen[i], 7 + static_cast<int64_t>(i));
+    EXPECT_LE(maxLead, 2 * threads + 1) << threads;
+  }
+}
+
+TEST(FramePipeline, AFailingFrameStopsTheRunWithItsReason) {
+  std::vector<FrameWork> workers(3, [](int64_t frame, std::string& bytes, std::string& err) {
+    if (frame == 12) {
+      err = "frame twelve broke";
+      return false;
+    }
+    if (frame == 13) throw std::bad_alloc();
+    bytes = "ok";
+    return true;
+  });
+  std::vector<int64_t> seen;
+  const auto sink = [&](int64_t frame, std::string&, std::string&) {
+    seen.push_back(frame);
+    return true;
+  };
+  PipelineResult r = runFramePipeline(10, 50, workers, sink, {});
+  EXPECT_EQ(r.status, PipelineResult::Status::kFailed);
+  EXPECT_EQ(r.error, "frame twelve broke");
+  EXPECT_EQ(seen, (std::vector<int64_t>{10, 11}));
+
+  seen.clear();
+  r = runFramePipeline(13, 50, workers, sink, {});
+  EXPECT_EQ(r.status, PipelineResult::Status::kFailed);
+  EXPECT_EQ(r.error, "out of memory");
+  EXPECT_TRUE(seen.empty());
+
+  // The sink's own failure ends the run the same way.
+  r = runFramePipeline(0, 50, workers,
+                       [](int64_t f, std::string&, std::string& err) {
+                         err = "disk full at " + std::to_string(f);
+                         return f < 4;
+                       },
+                       {});
+  EXPECT_EQ(r.status, PipelineResult::Status::kFailed);
+  EXPECT_EQ(r.error, "disk full at 4");
+  EXPECT_EQ(r.delivered, 4);
+}
+
+}  // namespace
+}  // namespace pw

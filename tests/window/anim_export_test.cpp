@@ -1,0 +1,107 @@
+// "Export animation (frames)" and "Export animation (WebP)" from the Files menu of the window.
+#include <webp/demux.h>
+
+#include <QAction>
+#include <QImage>
+#include <QMenu>
+#include <QMenuBar>
+#include <QStringList>
+
+#include "app/command_ids.h"
+#include "window_fixture.h"
+
+namespace pwtest {
+namespace {
+
+using namespace pw;
+
+// The current object gets a 20 x 20 red box that slides from x 0 (frame 0) to x 100 (frame 10),
+// over max frame 4 at 25 frames per second, in a 120 x 60 camera.
+void keyedBox(Editor& ed) {
+  Object& o = ed.doc.Objects[0];
+  Shape& s = o.shapes[0];
+  s.type = kBox;
+  s.x = 10;
+  s.y = 10;
+  s.w = 20;
+  s.h = 20;
+  s.alpha = 255;
+  s.color = packRGBA(255, 0, 0, 255);
+  s.points.assign(1, ShapePoint{});
+  o.alpha = 255;
+  o.w = o.h = 100;
+  ObjectKey a, b;
+  a.w = a.h = b.w = b.h = 100;
+  a.alpha = b.alpha = 255;
+  b.frame = 10;
+  b.x = 100;
+  o.keys = {a, b};
+  ed.doc.MaxFrame = 4;
+  ed.doc.Fps = 25;
+  ed.options.CameraX = 0;
+  ed.options.CameraY = 0;
+  ed.options.CameraW = 120;
+  ed.options.CameraH = 60;
+}
+
+TEST_F(WindowTest, FilesMenuOffersTheAnimationExportsAfterTheSceneImage) {
+  MainWindow& w = open();
+  QMenu* files = w.menuBar()->findChild<QMenu*>("menuFiles");
+  ASSERT_NE(files, nullptr);
+  QStringList texts;
+  for (QAction* a : files->actions())
+    if (!a->isSeparator()) texts << a->text();
+  const int at = static_cast<int>(texts.indexOf("Export Scene (image)"));
+  ASSERT_GE(at, 0) << texts.join("|").toStdString();
+  EXPECT_EQ(texts.value(at + 1), "Export animation (frames)");
+  EXPECT_EQ(texts.value(at + 2), "Export animation (WebP)");
+}
+
+TEST_F(WindowTest, AnimationExportsWriteEveryFrameFromTheMenu) {
+  MainWindow& w = open();
+  keyedBox(*ed);
+  const fs::path frames = dir / "frames";
+  prompt.answerFile(frames.string());
+  w.action(kCmdExportFrames)->trigger();
+  ASSERT_EQ(prompt.dialogs.back().title, "Export animation (frames)");
+  for (int f = 0; f <= 4; ++f)
+    EXPECT_TRUE(fs::exists(frames / ("frame_0000" + std::to_string(f) + ".png"))) << f;
+  const QImage four((frames / "frame_00004.png").string().c_str());
+  EXPECT_EQ(four.pixel(50, 15), qRgba(255, 0, 0, 255));  // the box moved 40 to the right
+  EXPECT_EQ(qAlpha(four.pixel(49, 15)), 0);
+
+  prompt.answerFile((dir / "movie").string());
+  w.action(kCmdExportWebp)->trigger();
+  EXPECT_EQ(prompt.dialogs.back().title, "Export animation (WebP)");
+  const std::string data = readText(dir / "movie.webp");
+  WebPData wd{reinterpret_cast<const uint8_t*>(data.data()), data.size()};
+  WebPDemuxer* demux = WebPDemux(&wd);
+  ASSERT_NE(demux, nullptr);
+  EXPECT_EQ(WebPDemuxGetI(demux, WEBP_FF_FRAME_COUNT), 5u);
+  EXPECT_EQ(WebPDemuxGetI(demux, WEBP_FF_CANVAS_WIDTH), 120u);
+  WebPDemuxDelete(demux);
+  EXPECT_TRUE(prompt.messages.empty());
+  // Exporting changes nothing in the document.
+  EXPECT_EQ(ed->doc.Objects[0].x, 0);
+  EXPECT_FALSE(ed->modified);
+}
+
+TEST_F(WindowTest, AnimationExportFailureIsReportedAndCancelWritesNothing) {
+  MainWindow& w = open();
+  keyedBox(*ed);
+  // Cancelling the dialog: nothing happens.
+  prompt.answerFile("");
+  w.action(kCmdExportWebp)->trigger();
+  EXPECT_TRUE(prompt.messages.empty());
+  // A file in the folder's way: one message box, no folder.
+  std::ofstream(dir / "blocker") << "x";
+  prompt.answerFile((dir / "blocker" / "frames").string());
+  w.action(kCmdExportFrames)->trigger();
+  ASSERT_EQ(prompt.messages.size(), 1u);
+  EXPECT_EQ(prompt.messages[0].title, "Export animation");
+  EXPECT_NE(prompt.messages[0].text.find("blocker"), std::string::npos)
+      << prompt.messages[0].text;
+}
+
+}  // namespace
+}  // namespace pwtest
