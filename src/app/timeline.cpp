@@ -86,7 +86,6 @@ bool Timeline::handleEvent(int n) {
   if (playing() && n != kCtlPlay) return true;
   switch (n) {
     case kCtlPlay: togglePlay(); break;
-    case kCtlMaxFrame: setMaxFrame(controls_.value(kCtlMaxFrame)); break;
     case kCtlFirstFrame: goToFrame(0); break;
     case kCtlLastFrame: goToFrame(ed_.doc.MaxFrame); break;
     case kCtlFps: {
@@ -102,14 +101,18 @@ bool Timeline::handleEvent(int n) {
     }
     case kCtlSetKey: setKey(); break;
     case kCtlDeleteKey: deleteKey(); break;
-    default: break;  // 113 moves on Return only
+    default: break;  // 113 and 114 act when their edit is finished
   }
   return true;
 }
 
 bool Timeline::handleSubmitted(int n) {
   if (!isTimelineControl(n)) return false;
-  if (n == kCtlCurrentFrame && !playing()) goToFrame(controls_.value(kCtlCurrentFrame));
+  if (playing()) return true;
+  // The last frame is taken once typed, not at each digit: on the way to "60" the field reads
+  // "6", which would send a current frame of 50 back to 0.
+  if (n == kCtlMaxFrame) setMaxFrame(controls_.value(kCtlMaxFrame));
+  if (n == kCtlCurrentFrame) goToFrame(controls_.value(kCtlCurrentFrame));
   return true;
 }
 

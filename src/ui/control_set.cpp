@@ -43,7 +43,8 @@ QWidget* ControlSet::makeControl(QWidget* parent, int number, int kind, int x, i
         t->setValidator(new QRegularExpressionValidator(QRegularExpression("[0-9]*"), t));
       }
       connect(t, &QLineEdit::textEdited, this, [this, number] { emit controlEvent(number); });
-      connect(t, &QLineEdit::returnPressed, this,
+      // Return, or leaving the field after changing it.
+      connect(t, &QLineEdit::editingFinished, this,
               [this, number] { emit controlSubmitted(number); });
       wgt = t;
       break;

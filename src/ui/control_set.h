@@ -76,7 +76,7 @@ class ControlSet : public QObject {
  signals:
   // The user changed or pressed control `number`.
   void controlEvent(int number);
-  // Return was pressed in text field `number`.
+  // Text field `number` was finished: Return pressed, or the field left after a change.
   void controlSubmitted(int number);
 
  private:

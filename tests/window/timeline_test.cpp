@@ -76,10 +76,12 @@ struct TimelineFixture {
   QPushButton* button(int n) { return qobject_cast<QPushButton*>(controls.widget(n)); }
   QLineEdit* field(int n) { return qobject_cast<QLineEdit*>(controls.widget(n)); }
   void click(int n) { QTest::mouseClick(button(n), Qt::LeftButton); }
-  // Replaces the field's text and raises its change event, as typing does.
+  // Replaces the field's text key by key and presses Return.
   void typeInto(int n, const QString& text) {
-    field(n)->setText(text);
-    emit field(n)->textEdited(text);
+    field(n)->setFocus();
+    field(n)->selectAll();
+    QTest::keyClicks(field(n), text);
+    QTest::keyClick(field(n), Qt::Key_Return);
   }
   // Types a number into the current-frame field and presses Return.
   void typeFrame(const QString& text) {
@@ -177,6 +179,19 @@ TEST(TimelineTest, MaxFrameBelowCurrentFrameResetsIt) {
     EXPECT_EQ(f.controls.value(kCtlCurrentFrame), c.current);
     ASSERT_FALSE(f.changes.empty());
     EXPECT_EQ(f.changes.back(), "Max frame");
+  }
+  {
+    // Digits on their way to the number change nothing until the edit is finished.
+    TimelineFixture f;
+    f.tl->goToFrame(50);
+    f.field(kCtlMaxFrame)->selectAll();
+    QTest::keyClicks(f.field(kCtlMaxFrame), "6");
+    EXPECT_EQ(f.ed.doc.MaxFrame, 300);
+    EXPECT_EQ(f.tl->currentFrame(), 50);
+    QTest::keyClicks(f.field(kCtlMaxFrame), "0");
+    QTest::keyClick(f.field(kCtlMaxFrame), Qt::Key_Return);
+    EXPECT_EQ(f.ed.doc.MaxFrame, 60);
+    EXPECT_EQ(f.tl->currentFrame(), 50);
   }
   // Undo gives the last frame back.
   TimelineFixture f;
