@@ -94,6 +94,7 @@ inline constexpr int kCtlMaxFrame = 114;
 inline constexpr int kCtlSetKey = 119;
 inline constexpr int kCtlDeleteKey = 120;
 inline constexpr int kCtlKeyStrip = 121;
+inline constexpr int kCtlKeyKind = 122;
 inline constexpr int kCtlObjectPanel = 115;
 inline constexpr int kStatusBar = 0;
 

@@ -22,7 +22,8 @@ constexpr int kStripH = 14;
 constexpr int kStripW = 126;
 
 bool isTimelineControl(int n) {
-  return (n >= kCtlPlay && n <= kCtlMaxFrame) || n == kCtlSetKey || n == kCtlDeleteKey;
+  return (n >= kCtlPlay && n <= kCtlMaxFrame) || n == kCtlSetKey || n == kCtlDeleteKey ||
+         n == kCtlKeyKind;
 }
 
 }  // namespace
@@ -56,6 +57,10 @@ Timeline::Timeline(Editor& ed, AppState& app, ControlSet& controls, QWidget* tab
                         "Set a key of the current object at the current frame");
   controls_.makeControl(tab, kCtlDeleteKey, kKindButton, 52, kKeyRowY, 52, 20, "Del key", 0, 0,
                         "Delete the key of the current object at the current frame");
+  controls_.makeControl(tab, kCtlKeyKind, kKindDropDown, 106, kKeyRowY, 40, 20, "", 0, 0,
+                        "How the key moves on to the next one: linear, hold or ease in-out");
+  controls_.setItems(kCtlKeyKind, {"linear", "hold", "ease"});
+  controls_.setValue(kCtlKeyKind, kKeyLinear);
 
   strip_ = new KeyStrip(ed_, tab);
   strip_->setGeometry(10, kStripY, kStripW, kStripH);
@@ -100,6 +105,7 @@ bool Timeline::handleEvent(int n) {
       break;
     }
     case kCtlSetKey: setKey(); break;
+    case kCtlKeyKind: setKeyKind(); break;
     case kCtlDeleteKey: deleteKey(); break;
     default: break;  // 113 and 114 act when their edit is finished
   }
@@ -147,6 +153,7 @@ void Timeline::goToFrame(int64_t frame) {
   current_ = std::clamp<int64_t>(frame, 0, std::max<int64_t>(ed_.doc.MaxFrame, 0));
   controls_.setValue(kCtlCurrentFrame, current_);
   if (strip_) strip_->setCurrentFrame(current_);
+  showKeyKind();
   if (!applyCurrentFrame()) return;
   if (playing()) return;  // the next playback step shows it
   if (canvas_) canvas_->redraw();
@@ -157,11 +164,8 @@ void Timeline::setKey() {
   Object* o = currentObject(ed_.doc);
   if (!o) return;
   const int frame = static_cast<int>(std::clamp<int64_t>(current_, 0, kMaxKeyFrame));
-  // A key set again on its frame keeps its kind.
-  int kind = kKeyLinear;
-  for (const ObjectKey& k : o->keys) {
-    if (k.frame == frame) kind = k.kind;
-  }
+  // The kind shown beside the button: the key's own when the frame has one.
+  const int kind = std::clamp(controls_.value(kCtlKeyKind), kKeyLinear, kKeyEase);
   pw::setKey(*o, frame, kind);
   ed_.documentChanged("Set key", ChangeScope::header(ed_.doc.CurrentObject), 0);
   if (strip_) strip_->update();
@@ -256,6 +260,7 @@ void Timeline::syncFromDocument() {
   painter_.invalidate();
   current_ = std::clamp<int64_t>(current_, 0, ed_.doc.MaxFrame);
   controls_.setValue(kCtlCurrentFrame, current_);
+  showKeyKind();
   if (strip_) {
     strip_->setCurrentFrame(current_);
     strip_->update();
@@ -275,6 +280,35 @@ void Timeline::sceneChanged() {
 KeyStrip* Timeline::keyStrip() const { return strip_.data(); }
 
 void Timeline::selectionChanged() {
+  if (strip_) strip_->update();
+  showKeyKind();
+}
+
+const ObjectKey* Timeline::keyHere() const {
+  const Object* o = currentObject(static_cast<const Document&>(ed_.doc));
+  if (!o) return nullptr;
+  for (const ObjectKey& k : o->keys) {
+    if (k.frame == current_) return &k;
+  }
+  return nullptr;
+}
+
+void Timeline::showKeyKind() {
+  // A frame without a key keeps the kind last chosen, for the next "Key".
+  if (const ObjectKey* k = keyHere()) controls_.setValue(kCtlKeyKind, k->kind);
+}
+
+void Timeline::setKeyKind() {
+  const int kind = std::clamp(controls_.value(kCtlKeyKind), kKeyLinear, kKeyEase);
+  const ObjectKey* k = keyHere();
+  if (!k || k->kind == kind) return;
+  Object* o = currentObject(ed_.doc);
+  for (ObjectKey& key : o->keys) {
+    if (key.frame == current_) key.kind = static_cast<uint8_t>(kind);
+  }
+  ed_.documentChanged("Key kind", ChangeScope::header(ed_.doc.CurrentObject), kCtlKeyKind);
+  // The frames after this key move differently now.
+  painter_.invalidate();
   if (strip_) strip_->update();
 }
 

@@ -78,6 +78,10 @@ class Timeline : public QObject {
   void stopPlaying();
   void setKey();
   void deleteKey();
+  // Drop-down 122: the kind of the key at the current frame, or of the next key set.
+  void setKeyKind();
+  void showKeyKind();
+  const ObjectKey* keyHere() const;
   void setMaxFrame(int64_t m);
   // Keyed objects take their pose at the current frame; the undo history's copy follows.
   bool applyCurrentFrame();

@@ -479,6 +479,45 @@ TEST(TimelineTest, KeyAndDelKeyButtonsAreUndoSteps) {
   EXPECT_EQ(f.object().keys.size(), 1u);
 }
 
+// Drop-down 122 gives the kind of the next key, shows the kind of the key under the current
+// frame, and changes that key's kind as one undo step.
+TEST(TimelineTest, KeyKindIsChosenShownAndChanged) {
+  TimelineFixture f;
+  f.addBox();
+  auto choose = [&](int kind) {
+    f.controls.setValue(kCtlKeyKind, kind);
+    emit f.controls.controlEvent(kCtlKeyKind);
+  };
+  f.object().x = 0;
+  choose(kKeyHold);
+  f.click(kCtlSetKey);
+  f.typeFrame("10");
+  f.object().x = 100;
+  choose(kKeyEase);
+  f.click(kCtlSetKey);
+  ASSERT_EQ(f.object().keys.size(), 2u);
+  EXPECT_EQ(f.object().keys[0].kind, kKeyHold);
+  EXPECT_EQ(f.object().keys[1].kind, kKeyEase);
+  // Hold: frame 5 still shows x 0.
+  f.typeFrame("5");
+  EXPECT_EQ(f.object().x, 0);
+  // Back on frame 0 the drop-down shows that key's kind; changing it is a step.
+  f.click(kCtlFirstFrame);
+  EXPECT_EQ(f.controls.value(kCtlKeyKind), kKeyHold);
+  choose(kKeyLinear);
+  EXPECT_EQ(f.object().keys[0].kind, kKeyLinear);
+  EXPECT_EQ(f.changes.back(), "Key kind");
+  f.typeFrame("5");
+  EXPECT_EQ(f.object().x, 50);
+  ASSERT_TRUE(f.app.history.undo(f.ed.doc));
+  EXPECT_EQ(f.object().keys[0].kind, kKeyHold);
+  // On a frame without a key, choosing a kind changes no key and makes no step.
+  const size_t steps = f.app.history.stepCount();
+  f.typeFrame("7");
+  choose(kKeyEase);
+  EXPECT_EQ(f.app.history.stepCount(), steps);
+}
+
 TEST(TimelineTest, TypingAFrameMovesThereClampedAndShowsThePose) {
   struct Case {
     const char* typed;
