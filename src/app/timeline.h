@@ -27,7 +27,7 @@ class CanvasWidget;
 class KeyStrip;
 
 // Height the Control panel needs for its two rows of fields, the key buttons and the strip.
-inline constexpr int16_t kTimelineMinHeight = 120;
+inline constexpr int16_t kTimelineMinHeight = 126;
 
 class Timeline : public QObject {
   Q_OBJECT

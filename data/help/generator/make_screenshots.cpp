@@ -96,6 +96,10 @@ int main(int argc, char** argv) {
   prompt.answerFile("examples/animation.txt");
   win.dispatch(pw::kCmdLoad);
   QApplication::processEvents();
+  // The whole camera in view: the zoom that fits it in the canvas, centred.
+  win.dispatch(pw::kCmdZoom100);
+  for (int i = 0; i < 30; ++i) win.dispatch(pw::kCmdZoomOut);  // 70 %
+  win.dispatch(pw::kCmdViewCenter);
   select(win, ed, 2, 0);
   if (pw::Timeline* tl = win.timeline()) tl->goToFrame(18);
   QApplication::processEvents();
