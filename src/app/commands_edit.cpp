@@ -3,6 +3,7 @@
 
 #include "app/command_ids.h"
 #include "app/command_table.h"
+#include "core/create.h"
 
 namespace pw {
 
@@ -15,6 +16,7 @@ void step(Shell& shell, bool undo) {
   if (ed.tools.dragStarted != 0) return;
   History& h = shell.app().history;
   if (!(undo ? h.undo(ed.doc) : h.redo(ed.doc))) return;
+  reloadReleasedResources(ed);
   ed.tools.dragState = 0;
   ed.tools.shapeHit = 0;
   ed.setModified(!h.isAtSaved());

@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 
 #include "core/scene_file.h"
+#include "fileio/atomic_file.h"
 
 namespace pw {
 
@@ -321,6 +322,28 @@ std::string missingImageText(const std::string& path) {
 
 void freeImageIfValid(Editor& ed, int64_t imageId) {
   if (imageId != 0 && ed.resources.isImage(imageId)) ed.resources.freeImage(imageId);
+}
+
+int reloadReleasedResources(Editor& ed) {
+  int n = 0;
+  for (Object& o : ed.doc.Objects) {
+    for (Shape& s : o.shapes) {
+      if (s.fontId != 0 && !ed.resources.isFont(s.fontId)) {
+        if (const int64_t f = ed.resources.loadFont(s.fontName, 20, s.fontStyle)) {
+          s.fontId = f;
+          ++n;
+        }
+      }
+      if (s.imageId != 0 && !s.imageFile.empty() && !ed.resources.isImage(s.imageId) &&
+          isRegularFile(s.imageFile)) {
+        if (const int64_t i = ed.resources.loadImage(s.imageFile)) {
+          s.imageId = i;
+          ++n;
+        }
+      }
+    }
+  }
+  return n;
 }
 
 }  // namespace pw

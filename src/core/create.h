@@ -25,6 +25,10 @@ void changeShapeImage(Editor& ed);
 // id: image number, -1 for any.
 int64_t loadImageFile(Editor& ed, int64_t id, const std::string& path);
 void freeImageIfValid(Editor& ed, int64_t imageId);
+// After undo or redo: shapes brought back may name a font or an image that was released when it
+// was replaced. Those are loaded again from the shape's own font name and style or image file
+// (quietly: a file that went away leaves the handle as it is). Returns how many were reloaded.
+int reloadReleasedResources(Editor& ed);
 // The report of an image file that is missing (or that an image shape does not name at all).
 std::string missingImageText(const std::string& path);
 

@@ -259,5 +259,41 @@ TEST_F(UndoTest, NoUndoInTheMiddleOfADrag) {
   EXPECT_TRUE(app.history.matches(ed->doc));
 }
 
+// A font replaced from the panel is released; undo brings the old font back as a loaded font,
+// and redo the new one, so the text never falls back to the default font.
+TEST_F(UndoTest, FontChangeUndoReloadsTheReleasedFont) {
+  MainWindow& w = open();
+  Object& o = ed->doc.Objects[0];
+  o.shapes.assign(1, Shape{});
+  o.hasShape = 1;
+  Shape& s = o.shapes[0];
+  s.type = kText;
+  s.text = "Ab";
+  s.fontName = "Times New roman";
+  s.fontStyle = 256;
+  s.fontId = store.loadFont(s.fontName, 20, s.fontStyle);
+  const int64_t oldId = s.fontId;
+  ed->doc.CurrentShape = 0;
+  ed->doc.DocumentState = 1;
+  app.history.reset(ed->doc, true);
+  w.selectionChanged();
+
+  prompt.answerFont(Prompt::FontChoice{"arial", 20, 512});
+  emit w.controls().controlEvent(71);
+  ASSERT_EQ(ed->doc.Objects[0].shapes[0].fontName, "arial");
+  EXPECT_FALSE(store.isFont(oldId));  // released at once
+
+  undoKey();
+  const Shape& back = ed->doc.Objects[0].shapes[0];
+  EXPECT_EQ(back.fontName, "Times New roman");
+  EXPECT_EQ(back.fontStyle, 256);
+  ASSERT_TRUE(store.isFont(back.fontId));
+  EXPECT_EQ(store.font(back.fontId)->bold(), true);
+  redoKey();
+  const Shape& again = ed->doc.Objects[0].shapes[0];
+  EXPECT_EQ(again.fontName, "arial");
+  EXPECT_TRUE(store.isFont(again.fontId));
+}
+
 }  // namespace
 }  // namespace pwtest
