@@ -21,7 +21,7 @@ constexpr int kShowAfterMs = 400;  // quick exports finish without a dialog flas
 bool exportAnimation(Editor& ed, const ImageStore& store, bool webp, QWidget* parent) {
   const char* title = webp ? kWebpTitle : kFramesTitle;
   std::string target = webp ? ed.prompt.saveFile(title, "", "WebP Images|*.webp|All Files|*.*")
-                            : ed.prompt.saveFile(title, "", "Folders|*");
+                            : ed.prompt.chooseFolder(title, "");
   if (target.empty()) return false;
   if (webp) target = webpFileName(target);
 

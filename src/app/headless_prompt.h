@@ -34,6 +34,7 @@ class HeadlessPrompt : public Prompt {
     return SaveChoice::kCancel;
   }
   bool inputText(const std::string&, const std::string&, std::string&) override { return false; }
+  std::string chooseFolder(const std::string&, const std::string&) override { return {}; }
   bool chooseColor(Rgb&) override { return false; }
   bool chooseFont(FontChoice&) override { return false; }
   bool openUrl(const std::string&) override { return false; }

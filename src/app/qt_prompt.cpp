@@ -106,6 +106,10 @@ bool QtPrompt::inputText(const std::string& title, const std::string& label, std
   return true;
 }
 
+std::string QtPrompt::chooseFolder(const std::string& title, const std::string& initialPath) {
+  return QFileDialog::getExistingDirectory(parent_, qs(title), qs(initialPath)).toStdString();
+}
+
 bool QtPrompt::chooseColor(Rgb& rgb) {
   const QColor c = QColorDialog::getColor(QColor(rgb.r, rgb.g, rgb.b), parent_);
   if (!c.isValid()) return false;

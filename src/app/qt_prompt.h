@@ -23,6 +23,7 @@ class QtPrompt final : public Prompt {
   bool askYesNo(const std::string& title, const std::string& text) override;
   SaveChoice askSaveChanges(const std::string& title, const std::string& text) override;
   bool inputText(const std::string& title, const std::string& label, std::string& value) override;
+  std::string chooseFolder(const std::string& title, const std::string& initialPath) override;
   bool chooseColor(Rgb& rgb) override;
   bool chooseFont(FontChoice& font) override;
   bool openUrl(const std::string& url) override;

@@ -17,6 +17,8 @@ class Prompt {
                                const std::string& filter) = 0;
   virtual std::string saveFile(const std::string& title, const std::string& initialPath,
                                const std::string& filter) = 0;
+  // A folder chooser (it may also make a new folder); the chosen path, or empty when cancelled.
+  virtual std::string chooseFolder(const std::string& title, const std::string& initialPath) = 0;
   // A modal message box.
   virtual void message(const std::string& title, const std::string& text) = 0;
   // A diagnostic that must not interrupt the user (autosave failures and the like).

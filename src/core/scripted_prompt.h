@@ -14,14 +14,14 @@ namespace pw {
 class ScriptedPrompt : public Prompt {
  public:
   struct Dialog {
-    std::string kind;  // "open", "save", "yesno", "savechanges", "input", "color" or "font"
+    std::string kind;  // "open", "save", "folder", "yesno", "savechanges", "input", "color", "font"
     std::string title, initialPath, filter;  // for questions: title, text, label
   };
   struct Message {
     std::string title, text;
   };
 
-  // Queues the answer of the next file dialog (empty = cancel).
+  // Queues the answer of the next file or folder dialog (empty = cancel).
   void answerFile(std::string path) { fileAnswers.push_back(std::move(path)); }
   // Queues the answer of the next yes/no question (unanswered: No).
   void answerYesNo(bool yes) { yesNoAnswers.push_back(yes); }
@@ -38,6 +38,10 @@ class ScriptedPrompt : public Prompt {
   std::string saveFile(const std::string& title, const std::string& initialPath,
                        const std::string& filter) override {
     dialogs.push_back({"save", title, initialPath, filter});
+    return next();
+  }
+  std::string chooseFolder(const std::string& title, const std::string& initialPath) override {
+    dialogs.push_back({"folder", title, initialPath, {}});
     return next();
   }
   void message(const std::string& title, const std::string& text) override {

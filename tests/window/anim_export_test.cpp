@@ -64,6 +64,7 @@ TEST_F(WindowTest, AnimationExportsWriteEveryFrameFromTheMenu) {
   prompt.answerFile(frames.string());
   w.action(kCmdExportFrames)->trigger();
   ASSERT_EQ(prompt.dialogs.back().title, "Export animation (frames)");
+  EXPECT_EQ(prompt.dialogs.back().kind, "folder");  // frames go to a folder, not a file
   for (int f = 0; f <= 4; ++f)
     EXPECT_TRUE(fs::exists(frames / ("frame_0000" + std::to_string(f) + ".png"))) << f;
   const QImage four((frames / "frame_00004.png").string().c_str());
@@ -73,6 +74,7 @@ TEST_F(WindowTest, AnimationExportsWriteEveryFrameFromTheMenu) {
   prompt.answerFile((dir / "movie").string());
   w.action(kCmdExportWebp)->trigger();
   EXPECT_EQ(prompt.dialogs.back().title, "Export animation (WebP)");
+  EXPECT_EQ(prompt.dialogs.back().kind, "save");
   const std::string data = readText(dir / "movie.webp");
   WebPData wd{reinterpret_cast<const uint8_t*>(data.data()), data.size()};
   WebPDemuxer* demux = WebPDemux(&wd);
