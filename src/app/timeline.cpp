@@ -15,7 +15,7 @@ namespace pw {
 
 namespace {
 
-// Geometry of the rows below the spec'd controls: the key buttons, then the strip.
+// Geometry of the rows below the frame buttons and fields: the key buttons, then the strip.
 constexpr int kKeyRowY = 55;
 constexpr int kStripY = 78;
 constexpr int kStripH = 14;

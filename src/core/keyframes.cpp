@@ -92,12 +92,8 @@ bool applyFrame(Document& doc, int64_t frame) {
   bool changed = false;
   for (Object& o : doc.Objects) {
     if (o.keys.empty()) continue;
-    const ObjectPose was = poseOf(o);
     const ObjectPose now = poseAt(o, frame);
-    if (was.x == now.x && was.y == now.y && was.w == now.w && was.h == now.h &&
-        was.rotX == now.rotX && was.rotY == now.rotY && was.angle == now.angle &&
-        was.alpha == now.alpha)
-      continue;
+    if (now == poseOf(o)) continue;
     applyPose(o, now);
     changed = true;
   }

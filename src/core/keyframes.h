@@ -20,6 +20,7 @@ struct ObjectPose {
   int64_t x, y;
   int16_t w, h, rotX, rotY, angle;
   uint8_t alpha;
+  bool operator==(const ObjectPose&) const = default;
 };
 
 // The object's own fields.

@@ -6,6 +6,7 @@
 #include <algorithm>
 
 #include "ui/panel_context.h"
+#include "ui/style_layout.h"
 
 namespace pw {
 
@@ -20,8 +21,6 @@ constexpr int kGap = 3;          // between controls sharing a row
 constexpr int kRangeMax = 100000;
 constexpr int kCenterMax = 10000;
 constexpr int kSizeMax = 10000;
-
-int panelWidth(const PanelContext& ctx) { return std::max<int>(ctx.ed.options.PanelW, 60); }
 
 // A titled frame at the grid's next row, as wide as the panel allows; the caller fills it and
 // closes it with closeFrame.
