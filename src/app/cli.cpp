@@ -457,7 +457,7 @@ bool parseCommandLine(int argc, const char* const* argv, CommandLine& cl, std::s
   const bool animating = cl.command == Command::kExportFrames || cl.command == Command::kExportWebp;
   const bool exporting = cl.command == Command::kExportPng;
   if (!exporting && (cl.camera || cl.hasCanvas)) {
-    error = std::string(cl.camera ? "--camera" : "--canvas") + " applies only to --export-png";
+    error = cl.camera ? "--camera applies only to --export-png" : "--canvas applies only to --export-png";
     return false;
   }
   if (!exporting && !animating && haveSettings) {

@@ -46,9 +46,9 @@ QTabWidget* makeTabs(QWidget* parent, int control, std::initializer_list<const c
 
 std::vector<std::string> startupTips() {
   const std::string text =
-      std::string("To create a line or a curve,select the line or curve tool, then clic and move "
-                  "the mouse./To move,rotate,scale a shape, first : select the object which "
-                  "contain this Shape, then move the mouse./") +
+      "To create a line or a curve,select the line or curve tool, then clic and move "
+      "the mouse./To move,rotate,scale a shape, first : select the object which "
+      "contain this Shape, then move the mouse./"
       "To add point to the shape, curve or line, use 'addpoint' tool./To create a new object, "
       "when creating a new shape, set the checkbox 'Create new objet', in object panel./'";
   // As many tips as separators: whatever follows the last "/" is never shown.

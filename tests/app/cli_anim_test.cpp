@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "cli_fixture.h"
+#include "support/paths.h"
 
 namespace pw {
 namespace {
@@ -33,8 +34,8 @@ class CliAnimTest : public CliTest {
  protected:
   void SetUp() override {
     CliTest::SetUp();
-    writeAll(dir_ / "anim.txt", kAnimScene);
-    writeAll(dir_ / "cam.ini", kSmallCamera);
+    writeFile(dir_ / "anim.txt", kAnimScene);
+    writeFile(dir_ / "cam.ini", kSmallCamera);
   }
   std::vector<std::string> files(const fs::path& d) const {
     std::vector<std::string> names;
@@ -98,7 +99,7 @@ TEST_F(CliAnimTest, WebpGetsItsExtensionAndEveryFrame) {
   const Result r = run({"--export-webp", "movie", "--to", "4", "--settings", "cam.ini",
                         "anim.txt"});
   ASSERT_EQ(r.status, 0) << r.err;
-  const std::string data = readAll(dir_ / "movie.webp");
+  const std::string data = readFile(dir_ / "movie.webp");
   WebPData wd{reinterpret_cast<const uint8_t*>(data.data()), data.size()};
   WebPDemuxer* demux = WebPDemux(&wd);
   ASSERT_NE(demux, nullptr);
@@ -118,7 +119,7 @@ TEST_F(CliAnimTest, InterruptingALongExportLeavesNoFrames) {
   ASSERT_GE(pid, 0);
   if (pid == 0) {
     if (chdir(dir_.c_str()) != 0) _exit(99);
-    execl(PENWICK_BINARY, PENWICK_BINARY, "--export-frames", "out", "--to", "32767",
+    execl(pw::test::penwickBinary(), pw::test::penwickBinary(), "--export-frames", "out", "--to", "32767",
           "--settings", "cam.ini", "anim.txt", static_cast<char*>(nullptr));
     _exit(98);
   }

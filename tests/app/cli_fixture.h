@@ -14,9 +14,14 @@
 #include <string>
 #include <vector>
 
+#include "support/files.h"
+#include "support/paths.h"
+
 namespace pw {
 
 namespace fs = std::filesystem;
+using test::readFile;
+using test::writeFile;
 
 struct Result {
   int status = -1;
@@ -34,16 +39,6 @@ inline std::string shellQuoted(const std::string& s) {
   std::string q = "'";
   for (char c : s) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
   return q + "'";
-}
-
-inline std::string readAll(const fs::path& p) {
-  std::ifstream in(p, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-inline void writeAll(const fs::path& p, const std::string& data) {
-  std::ofstream out(p, std::ios::binary);
-  out << data;
 }
 
 class CliTest : public ::testing::Test {
@@ -66,7 +61,7 @@ class CliTest : public ::testing::Test {
     std::string cmd = "cd ";
     cmd += shellQuoted(dir_.string());
     cmd += " && exec ";
-    cmd += shellQuoted(PENWICK_BINARY);
+    cmd += shellQuoted(pw::test::penwickBinary());
     for (const std::string& a : args) {
       cmd += ' ';
       cmd += shellQuoted(a);
@@ -83,13 +78,13 @@ class CliTest : public ::testing::Test {
     while ((n = fread(buf, 1, sizeof buf, f)) > 0) r.out.append(buf, n);
     const int rc = pclose(f);
     r.status = WIFEXITED(rc) ? WEXITSTATUS(rc) : -1;
-    r.err = readAll(errFile_);
+    r.err = readFile(errFile_);
     return r;
   }
 
   // The shipped examples (scenes and their images) under the scratch folder's examples/.
   void copyExamples() {
-    fs::copy(fs::path(PENWICK_SOURCE_DIR) / "examples", dir_ / "examples",
+    fs::copy(fs::path(pw::test::sourceDir()) / "examples", dir_ / "examples",
              fs::copy_options::recursive);
   }
 

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "cli_fixture.h"
+#include "support/paths.h"
 
 namespace pw {
 namespace {
@@ -34,30 +35,30 @@ TEST_F(CliTest, FilesThatAreNoSceneAreRefusedAndOverwriteNothing) {
                      {"UTF-16", wide},
                      {"a password file", "root:*:19700:0:99999:7:::\n"}};
   for (const Case& c : cases) {
-    writeAll(dir_ / "in.txt", c.bytes);
-    writeAll(dir_ / "out.txt", kScene);
+    writeFile(dir_ / "in.txt", c.bytes);
+    writeFile(dir_ / "out.txt", kScene);
     for (const auto& args : std::vector<std::vector<std::string>>{
              {"--save-as", "out", "in.txt"}, {"--dump-json", "in.txt"},
              {"--export-png", "pic.png", "in.txt"}}) {
       const Result r = run(args);
       expectOneLineFailure(r, "Unable to open the file in.txt: not a Penwick scene");
     }
-    EXPECT_EQ(readAll(dir_ / "out.txt"), kScene) << c.what;
+    EXPECT_EQ(readFile(dir_ / "out.txt"), kScene) << c.what;
     EXPECT_FALSE(fs::exists(dir_ / "pic.png")) << c.what;
   }
   // An empty file is still an empty scene.
-  writeAll(dir_ / "empty.txt", "");
+  writeFile(dir_ / "empty.txt", "");
   EXPECT_EQ(run({"--save-as", "out", "empty.txt"}).status, 0);
 }
 
 TEST_F(CliTest, FifosAreRefusedWithoutWaiting) {
   ASSERT_EQ(::mkfifo((dir_ / "pipe").c_str(), 0600), 0);
   expectOneLineFailure(run({"--dump-json", "pipe"}), "not a regular file");
-  writeAll(dir_ / "s.txt", kScene + imageShape("pipe"));
+  writeFile(dir_ / "s.txt", kScene + imageShape("pipe"));
   Result r = run({"--export-png", "o.png", "s.txt"});
   EXPECT_EQ(r.status, 0) << r.err;
   EXPECT_EQ(r.err, "penwick: warning: The Image file doesn't exists :  pipe\n");
-  writeAll(dir_ / "plain.txt", kScene);
+  writeFile(dir_ / "plain.txt", kScene);
   expectOneLineFailure(run({"--export-png", "o.png", "--settings", "pipe", "plain.txt"}),
                        "cannot read the settings file pipe");
   // A Preferences.ini that is a FIFO is passed over, like any unusable one.
@@ -67,18 +68,18 @@ TEST_F(CliTest, FifosAreRefusedWithoutWaiting) {
 }
 
 TEST_F(CliTest, CameraFromSettingsStaysWithinTheLargestCanvas) {
-  writeAll(dir_ / "s.txt", kScene);
-  writeAll(dir_ / "big.ini", "{\"CameraW\": 32767, \"CameraH\": 4}");
+  writeFile(dir_ / "s.txt", kScene);
+  writeFile(dir_ / "big.ini", "{\"CameraW\": 32767, \"CameraH\": 4}");
   Result r = run({"--export-png", "o.png", "--camera", "--settings", "big.ini", "s.txt"});
   ASSERT_EQ(r.status, 0) << r.err;
   EXPECT_EQ(QImage(QString::fromStdString((dir_ / "o.png").string())).size(), QSize(16384, 4));
 
   for (const char* camera : {"\"CameraW\": 0, \"CameraH\": 600", "\"CameraW\": 800, \"CameraH\": -2"}) {
-    writeAll(dir_ / "bad.ini", std::string("{") + camera + "}");
+    writeFile(dir_ / "bad.ini", std::string("{") + camera + "}");
     expectOneLineFailure(run({"--export-png", "o.png", "--settings", "bad.ini", "s.txt"}),
                          "the settings file bad.ini is not valid: the camera is ");
     // The same file as Preferences.ini is a warning, and the defaults apply.
-    writeAll(dir_ / "Preferences.ini", std::string("{") + camera + "}");
+    writeFile(dir_ / "Preferences.ini", std::string("{") + camera + "}");
     r = run({"--export-png", "p.png", "--camera", "s.txt"});
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_NE(r.err.find("penwick: warning: Preferences.ini is not valid (the camera is "),
@@ -88,9 +89,9 @@ TEST_F(CliTest, CameraFromSettingsStaysWithinTheLargestCanvas) {
 }
 
 TEST_F(CliTest, DamagedPicturesAreWarningsInTheProgramsOwnWords) {
-  const std::string sun = readAll(fs::path(PENWICK_SOURCE_DIR) / "examples/sun.png");
-  writeAll(dir_ / "cut.png", sun.substr(0, 300));
-  writeAll(dir_ / "s.txt", kScene + imageShape("cut.png"));
+  const std::string sun = readFile(fs::path(pw::test::sourceDir()) / "examples/sun.png");
+  writeFile(dir_ / "cut.png", sun.substr(0, 300));
+  writeFile(dir_ / "s.txt", kScene + imageShape("cut.png"));
   for (const char* cmd : {"--dump-json", "--export-png"}) {
     std::vector<std::string> args{cmd};
     if (std::string(cmd) == "--export-png") args.push_back("o.png");
@@ -99,7 +100,7 @@ TEST_F(CliTest, DamagedPicturesAreWarningsInTheProgramsOwnWords) {
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(r.err, "penwick: warning: Unable to load the image file cut.png\n") << cmd;
   }
-  writeAll(dir_ / "s.txt", kScene + imageShape(""));
+  writeFile(dir_ / "s.txt", kScene + imageShape(""));
   const Result r = run({"--dump-json", "s.txt"});
   EXPECT_EQ(r.err, "penwick: warning: The Image file doesn't exists: the image shape names no file\n");
 }
@@ -111,16 +112,16 @@ TEST_F(CliTest, OutputThatCannotBeWrittenFailsWithTheReason) {
     EXPECT_EQ(r.err, std::string("penwick: cannot write to standard output: ") +
                          std::strerror(ENOSPC) + "\n");
   }
-  writeAll(dir_ / "s.txt", kScene);
+  writeFile(dir_ / "s.txt", kScene);
   expectOneLineFailure(run({"--save-as", "no/such/out", "s.txt"}),
                        std::string("Unable to save the file no/such/out.txt: ") + std::strerror(ENOENT));
   expectOneLineFailure(run({"--export-png", "no/such/o.png", "s.txt"}),
                        std::string("Cannot save image: no/such/o.png: ") + std::strerror(ENOENT));
-  writeAll(dir_ / "locked.txt", "keep");
+  writeFile(dir_ / "locked.txt", "keep");
   ASSERT_EQ(::chmod((dir_ / "locked.txt").c_str(), 0444), 0);
   expectOneLineFailure(run({"--save-as", "locked", "s.txt"}),
                        "Unable to save the file locked.txt: the file is read-only");
-  EXPECT_EQ(readAll(dir_ / "locked.txt"), "keep");
+  EXPECT_EQ(readFile(dir_ / "locked.txt"), "keep");
 }
 
 }  // namespace

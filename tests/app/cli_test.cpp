@@ -16,13 +16,14 @@
 #include <string>
 #include <vector>
 
-#include "../core/fakes.h"
+#include "support/fakes.h"
 #include <map>
 
 #include "cli_fixture.h"
 #include "app/cli.h"
 #include "app/headless_prompt.h"
 #include "core/scene_file.h"
+#include "support/paths.h"
 
 namespace pw {
 namespace {
@@ -65,7 +66,7 @@ TEST_F(CliTest, TheEditorWithoutADisplayExplainsAndExitsWith2) {
 }
 
 TEST_F(CliTest, BadArgumentsFailWithOneLine) {
-  writeAll(dir_ / "s.txt", kSmallScene);
+  writeFile(dir_ / "s.txt", kSmallScene);
   expectOneLineFailure(run({"--frobnicate", "s.txt"}), "--frobnicate");
   expectOneLineFailure(run({"--dump-json"}), "scene");
   expectOneLineFailure(run({"--save-as"}), "--save-as");
@@ -98,19 +99,19 @@ TEST_F(CliTest, SaveAsWritesTheSceneTextAndAddsTxt) {
   // The same file read in-process gives exactly the text that was written.
   test::TestEditor te;
   ASSERT_TRUE(loadScene(te.ed, kLoadReplace, (dir_ / "examples/shapes-tour.txt").string(), 0));
-  const std::string written = readAll(dir_ / "copy.txt");
+  const std::string written = readFile(dir_ / "copy.txt");
   EXPECT_EQ(written, sceneText(te.ed.doc));
   EXPECT_NE(written.find("\r\n"), std::string::npos);
 
   // Saving over an existing file replaces it whole.
-  writeAll(dir_ / "copy.txt", std::string(200000, 'x'));
+  writeFile(dir_ / "copy.txt", std::string(200000, 'x'));
   EXPECT_EQ(run({"--save-as", "copy.txt", "examples/shapes-tour.txt"}).status, 0);
-  EXPECT_EQ(readAll(dir_ / "copy.txt"), written);
+  EXPECT_EQ(readFile(dir_ / "copy.txt"), written);
 }
 
 TEST_F(CliTest, ShippedScenesLoadCleanlyAndAreWrittenBackUnchanged) {
   copyExamples();
-  fs::copy(fs::path(PENWICK_SOURCE_DIR) / "data", dir_ / "data", fs::copy_options::recursive);
+  fs::copy(fs::path(pw::test::sourceDir()) / "data", dir_ / "data", fs::copy_options::recursive);
   int scenes = 0;
   for (const char* folder : {"examples", "data/shapes"}) {
     for (const auto& e : fs::directory_iterator(dir_ / folder)) {
@@ -120,22 +121,22 @@ TEST_F(CliTest, ShippedScenesLoadCleanlyAndAreWrittenBackUnchanged) {
       const Result r = run({"--save-as", "again", rel});
       EXPECT_EQ(r.status, 0) << rel << ": " << r.err;
       EXPECT_EQ(r.err, "") << rel;
-      EXPECT_EQ(readAll(dir_ / "again.txt"), readAll(e.path())) << rel;
+      EXPECT_EQ(readFile(dir_ / "again.txt"), readFile(e.path())) << rel;
     }
   }
   EXPECT_GE(scenes, 7);
 }
 
 TEST_F(CliTest, UnwritableOutputFails) {
-  writeAll(dir_ / "s.txt", kSmallScene);
-  writeAll(dir_ / "blocker", "a file, not a folder");
+  writeFile(dir_ / "s.txt", kSmallScene);
+  writeFile(dir_ / "blocker", "a file, not a folder");
   expectOneLineFailure(run({"--save-as", "blocker/out", "s.txt"}), "blocker/out");
   expectOneLineFailure(run({"--export-png", "blocker/out.png", "s.txt"}), "blocker/out");
   expectOneLineFailure(run({"--dump-json", "s.txt"}, ">/dev/full"), "standard output");
 }
 
 TEST_F(CliTest, DumpJsonIsOneValidJsonObject) {
-  writeAll(dir_ / "s.txt", kSmallScene);
+  writeFile(dir_ / "s.txt", kSmallScene);
   const Result r = run({"--dump-json", "s.txt"});
   ASSERT_EQ(r.status, 0) << r.err;
   EXPECT_EQ(r.err, "");
@@ -190,7 +191,7 @@ TEST_F(CliTest, DumpJsonIsOneValidJsonObject) {
 }
 
 TEST_F(CliTest, MissingImageIsAWarningNotAFailure) {
-  writeAll(dir_ / "s.txt",
+  writeFile(dir_ / "s.txt",
            std::string(kSmallScene) +
                "shape,2,-8856356,photo,255,0,10,5,5,6,64,48,gone/photo.png;0;0;0;64;48;0;,10,20,\r\n"
                "shapefx,0,0,0,-16746241,255,0,0,10,5,5,100,0,0,0\r\n"
@@ -208,7 +209,7 @@ TEST_F(CliTest, MissingImageIsAWarningNotAFailure) {
 
   // A file that is there but is no image.
   fs::create_directory(dir_ / "gone");
-  writeAll(dir_ / "gone/photo.png", "not a png");
+  writeFile(dir_ / "gone/photo.png", "not a png");
   r = run({"--save-as", "copy", "s.txt"});
   EXPECT_EQ(r.status, 0) << r.err;
   ASSERT_EQ(r.errLines().size(), 1u) << r.err;
@@ -234,7 +235,7 @@ TEST_F(CliTest, ExportPngCutsToContentOrCamera) {
   EXPECT_EQ(tour.pixelColor(5, 250), QColor(156, 204, 240)) << "plain sky";
 
   // A box of 50 x 20 at (10, 10): the cut is its extent.
-  writeAll(dir_ / "box.txt",
+  writeFile(dir_ / "box.txt",
            "gen, ,0.15,\r\nobj,Object0,0,0,100,100,0,0,0,255,0,\r\n"
            "shape,0,-8856356,Box_0,255,0,10,5,5,1,50,20,,10,10,\r\n"
            "shapefx,0,0,0,-16746241,255,0,0,10,5,5,100,0,0,0\r\npt,0,0,0,\r\n");
@@ -246,18 +247,18 @@ TEST_F(CliTest, ExportPngCutsToContentOrCamera) {
   r = run({"--export-png", "cam.png", "--camera", "examples/shapes-tour.txt"});
   ASSERT_EQ(r.status, 0) << r.err;
   EXPECT_EQ(pngSize(dir_ / "cam.png"), QSize(1024, 768));
-  writeAll(dir_ / "small.ini", "{\"CameraX\": 100, \"CameraY\": 50, \"CameraW\": 320, \"CameraH\": 200}");
+  writeFile(dir_ / "small.ini", "{\"CameraX\": 100, \"CameraY\": 50, \"CameraW\": 320, \"CameraH\": 200}");
   r = run({"--export-png", "cam2.png", "--camera", "--canvas", "640x480", "--settings", "small.ini",
            "examples/shapes-tour.txt"});
   ASSERT_EQ(r.status, 0) << r.err;
   EXPECT_EQ(pngSize(dir_ / "cam2.png"), QSize(320, 200));
 
   // "Preferences.ini" of the working folder is read, never written.
-  writeAll(dir_ / "Preferences.ini", "{\"CameraW\": 300, \"CameraH\": 100}");
+  writeFile(dir_ / "Preferences.ini", "{\"CameraW\": 300, \"CameraH\": 100}");
   r = run({"--export-png", "cam3.png", "--camera", "examples/shapes-tour.txt"});
   ASSERT_EQ(r.status, 0) << r.err;
   EXPECT_EQ(pngSize(dir_ / "cam3.png"), QSize(300, 100));
-  EXPECT_EQ(readAll(dir_ / "Preferences.ini"), "{\"CameraW\": 300, \"CameraH\": 100}");
+  EXPECT_EQ(readFile(dir_ / "Preferences.ini"), "{\"CameraW\": 300, \"CameraH\": 100}");
 }
 
 TEST_F(CliTest, ExportNeverWritesSettings) {
@@ -267,13 +268,13 @@ TEST_F(CliTest, ExportNeverWritesSettings) {
   EXPECT_FALSE(fs::exists(dir_ / "Preferences.ini"));
 
   // A broken settings file is reported, left as it is, and the defaults apply.
-  writeAll(dir_ / "Preferences.ini", "{ broken");
+  writeFile(dir_ / "Preferences.ini", "{ broken");
   r = run({"--export-png", "b.png", "--camera", "examples/effects.txt"});
   EXPECT_EQ(r.status, 0) << r.err;
   ASSERT_EQ(r.errLines().size(), 1u) << r.err;
   EXPECT_EQ(r.errLines()[0].rfind("penwick: warning: ", 0), 0u);
   EXPECT_EQ(pngSize(dir_ / "b.png"), QSize(1024, 768));
-  EXPECT_EQ(readAll(dir_ / "Preferences.ini"), "{ broken");
+  EXPECT_EQ(readFile(dir_ / "Preferences.ini"), "{ broken");
   EXPECT_FALSE(fs::exists(dir_ / "Preferences.ini.bak"));
 
   // A settings file named on the command line must be usable.
@@ -287,7 +288,7 @@ TEST_F(CliTest, ExportNeverWritesSettings) {
 }
 
 TEST_F(CliTest, ExportOfAnEmptySceneFails) {
-  writeAll(dir_ / "empty.txt", "gen, ,0.15,\r\nobj,Object0,0,0,100,100,0,0,0,255,0,\r\n");
+  writeFile(dir_ / "empty.txt", "gen, ,0.15,\r\nobj,Object0,0,0,100,100,0,0,0,255,0,\r\n");
   expectOneLineFailure(run({"--export-png", "e.png", "empty.txt"}), "Nothing to export");
   EXPECT_FALSE(fs::exists(dir_ / "e.png"));
   // The camera cut of an empty scene is a transparent image, which is a result.

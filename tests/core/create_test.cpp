@@ -8,7 +8,8 @@
 #include <fstream>
 #include <string>
 
-#include "fakes.h"
+#include "support/fakes.h"
+#include "support/files.h"
 
 namespace pw {
 namespace {
@@ -302,24 +303,7 @@ TEST(ImageShapeName, DropsFolderAndEveryCopyOfTheExtension) {
   EXPECT_EQ(imageShapeName("/x.y/noext"), "noext");
 }
 
-class TempDir {
- public:
-  TempDir() {
-    char tmpl[] = "/tmp/pw-create-XXXXXX";
-    path_ = ::mkdtemp(tmpl);
-  }
-  ~TempDir() { fs::remove_all(path_); }
-  const std::string& path() const { return path_; }
-  std::string write(const std::string& rel, const std::string& text) const {
-    const fs::path p = fs::path(path_) / rel;
-    fs::create_directories(p.parent_path());
-    std::ofstream(p, std::ios::binary) << text;
-    return p.string();
-  }
-
- private:
-  std::string path_;
-};
+using test::TempDir;
 
 TEST(LoadImageFile, ReportsMissingEmptyAndUnreadableFiles) {
   TempDir dir;

@@ -11,28 +11,15 @@
 #include <vector>
 
 #include "fileio/atomic_file.h"
+#include "support/paths.h"
+#include "support/files.h"
 
 namespace pw {
 namespace {
 
 namespace fs = std::filesystem;
 
-// A fresh folder below the system's temporary folder, removed afterwards.
-struct TempDir {
-  fs::path path;
-  TempDir() {
-    std::string t = (fs::temp_directory_path() / "penwick_fxpreset_XXXXXX").string();
-    path = ::mkdtemp(t.data());
-  }
-  ~TempDir() {
-    std::error_code ec;
-    fs::remove_all(path, ec);
-  }
-  std::string folder() const { return path.string() + "/"; }
-  void write(const std::string& name, const std::string& text) const {
-    std::ofstream(path / name, std::ios::binary) << text;
-  }
-};
+using test::TempDir;
 
 ShapeFx newFx() {
   ShapeFx f;
@@ -178,19 +165,19 @@ TEST(FxPresetFolder, ListsSfxFilesWithEveryExtensionRemoved) {
   for (const char* f : {"b.sfx", "x.sfx.sfx", "a.sfx", "notes.txt", "c.SFX", ".hidden.sfx",
                         "mid.sfxy", "x.sfx"})
     d.write(f, "shapefx,0\r\n");
-  fs::create_directory(d.path / "folder.sfx");
-  EXPECT_EQ(listPresetNames(d.folder()), (std::vector<std::string>{"a", "b", "x"}));
-  EXPECT_TRUE(listPresetNames(d.folder() + "missing/").empty());
+  fs::create_directory(fs::path(d.path()) / "folder.sfx");
+  EXPECT_EQ(listPresetNames(d.at("")), (std::vector<std::string>{"a", "b", "x"}));
+  EXPECT_TRUE(listPresetNames(d.at("") + "missing/").empty());
 }
 
 TEST(FxPresetFolder, SaveReplacesAndLoadReadsBack) {
   TempDir d;
-  const std::string path = presetPath(d.folder() + "shapefx/", "glow");  // folder made on save
+  const std::string path = presetPath(d.at("") + "shapefx/", "glow");  // folder made on save
   ShapeFx fx = newFx();
   ASSERT_TRUE(savePresetFile(path, "glow", 2, fx));
   fx.x = 9;
   ASSERT_TRUE(savePresetFile(path, "glow", 2, fx));  // replaces the file
-  EXPECT_EQ(listPresetNames(d.folder() + "shapefx/"), std::vector<std::string>{"glow"});
+  EXPECT_EQ(listPresetNames(d.at("") + "shapefx/"), std::vector<std::string>{"glow"});
   FxPreset p;
   ASSERT_TRUE(loadPresetFile(path, p));
   EXPECT_EQ(p.x, 9);
@@ -202,20 +189,20 @@ TEST(FxPresetFolder, FailuresSayWhy) {
   d.write("plain", "x");
   std::string err;
   // The folder is a regular file: nothing can be written below it.
-  EXPECT_FALSE(savePresetFile(d.folder() + "plain/glow.sfx", "glow", 0, newFx(), &err));
+  EXPECT_FALSE(savePresetFile(d.at("") + "plain/glow.sfx", "glow", 0, newFx(), &err));
   EXPECT_FALSE(err.empty());
   FxPreset p;
   err.clear();
-  EXPECT_FALSE(loadPresetFile(d.folder() + "missing.sfx", p, &err));
+  EXPECT_FALSE(loadPresetFile(d.at("") + "missing.sfx", p, &err));
   EXPECT_FALSE(err.empty());
   d.write("big.sfx", "shapefx,0\r\n" + std::string(kMaxPresetBytes, '\n'));
   err.clear();
-  EXPECT_FALSE(loadPresetFile(d.folder() + "big.sfx", p, &err));
+  EXPECT_FALSE(loadPresetFile(d.at("") + "big.sfx", p, &err));
   EXPECT_NE(err.find("larger"), std::string::npos);
 }
 
 TEST(FxPresetShipped, EveryShippedPresetLoadsAndIsWrittenAsTheEditorWritesIt) {
-  const std::string folder = std::string(PENWICK_SOURCE_DIR) + "/" + kPresetFolder;
+  const std::string folder = std::string(pw::test::sourceDir()) + "/" + kPresetFolder;
   const std::vector<std::string> names = listPresetNames(folder);
   EXPECT_GE(names.size(), 4u);
   for (const std::string& n : names) {

@@ -1,6 +1,7 @@
 // Keyframe interpolation: values at, between and outside keys for each kind, rounding half away
 // from zero, the widest values, and the key editing helpers.
 #include "core/keyframes.h"
+#include "support/scene_text.h"
 
 #include <gtest/gtest.h>
 
@@ -11,6 +12,8 @@
 
 namespace pw {
 namespace {
+
+using test::framesOf;
 
 ObjectKey keyAt(int frame, int kind, int64_t x) {
   ObjectKey k;
@@ -172,12 +175,6 @@ TEST(KeyframeApply, OnlyKeyedObjectsMoveAndTheResultSaysWhetherAnythingChanged) 
   still.Objects[0].x = 4;
   EXPECT_FALSE(applyFrame(still, 3));
   EXPECT_EQ(still.Objects[0].x, 4);
-}
-
-std::vector<int> framesOf(const Object& o) {
-  std::vector<int> out;
-  for (const ObjectKey& k : o.keys) out.push_back(k.frame);
-  return out;
 }
 
 TEST(KeyframeEdit, SetKeyTakesTheFieldsKeepsOrderAndReplacesItsFrame) {

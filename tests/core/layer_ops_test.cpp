@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "core/create.h"
-#include "fakes.h"
+#include "support/fakes.h"
 
 namespace pw {
 namespace {

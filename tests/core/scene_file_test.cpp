@@ -12,47 +12,18 @@
 #include <vector>
 
 #include "core/create.h"
-#include "fakes.h"
+#include "support/fakes.h"
+#include "support/files.h"
+#include "support/scene_text.h"
 
 namespace pw {
 namespace {
 
+using test::crlfLines;
+
 using test::TestEditor;
 
-// Lines of a text split at CR LF; fails the test when a line ends any other way.
-std::vector<std::string> crlfLines(const std::string& text) {
-  std::vector<std::string> out;
-  size_t p = 0;
-  while (p < text.size()) {
-    const size_t e = text.find("\r\n", p);
-    if (e == std::string::npos) {
-      ADD_FAILURE() << "text does not end with CR LF: " << text.substr(p);
-      break;
-    }
-    out.push_back(text.substr(p, e - p));
-    p = e + 2;
-  }
-  for (const auto& l : out) EXPECT_EQ(l.find_first_of("\r\n"), std::string::npos) << l;
-  return out;
-}
-
 void freshDocument(TestEditor& t) { newDocument(t.ed, 1, 1, 0); }
-
-struct TempDir {
-  std::string path;
-  TempDir() {
-    char tmpl[] = "/tmp/scene_fmt_XXXXXX";
-    const char* p = ::mkdtemp(tmpl);
-    EXPECT_NE(p, nullptr);
-    path = p ? p : "/tmp";
-  }
-  ~TempDir() { std::filesystem::remove_all(path); }
-  std::string file(const std::string& name, const std::string& content) const {
-    const std::string f = path + "/" + name;
-    std::ofstream(f, std::ios::binary) << content;
-    return f;
-  }
-};
 
 TEST(SceneWrite, WorkedExampleByteForByte) {
   TestEditor t;
@@ -114,11 +85,11 @@ TEST(SceneWrite, FreshDocumentAndItsReadBack) {
 // A scene that uses every shape type and every stored field, with values that differ from
 // field to field so that a swapped pair shows.
 struct RichScene {
-  TempDir dir;
+  test::TempDir dir;
   std::string imagePath;
 
   void build(TestEditor& t) {
-    imagePath = dir.file("pic,ture;1%.png", "not really a png");
+    imagePath = dir.write("pic,ture;1%.png", "not really a png");
     t.res.addImageFile(imagePath, 32, 16);
     Document& d = t.ed.doc;
     d.Objects.assign(2, Object{});

@@ -13,7 +13,7 @@
 
 #include "core/create.h"
 #include "core/scene_file.h"
-#include "fakes.h"
+#include "support/fakes.h"
 
 namespace pw {
 namespace {

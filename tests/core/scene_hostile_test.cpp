@@ -9,14 +9,15 @@
 
 #include "core/create.h"
 #include "core/scene_file.h"
-#include "fakes.h"
+#include "support/fakes.h"
+#include "support/scene_text.h"
 
 namespace pw {
 namespace {
 
-using test::TestEditor;
+using test::kHead;
 
-const std::string kHead = "gen, ,0.15,\r\nobj,o,0,0,100,100,0,0,0,255,0,\r\n";
+using test::TestEditor;
 
 std::string shapeLine(int64_t index, int type = 1) {
   return "shape," + std::to_string(index) + ",-1,s" + std::to_string(index) + ",255,0,10,5,5," +

@@ -12,40 +12,18 @@
 #include <string>
 
 #include "core/create.h"
+#include "support/files.h"
 #include "core/scene_file.h"
-#include "fakes.h"
+#include "support/fakes.h"
 
 namespace pw {
 namespace {
 
 namespace fs = std::filesystem;
+using test::TempDir;
 using test::TestEditor;
-
-struct TempDir {
-  std::string path;
-  TempDir() {
-    char tmpl[] = "/tmp/scene_io_XXXXXX";
-    const char* p = ::mkdtemp(tmpl);
-    EXPECT_NE(p, nullptr);
-    path = p ? p : "/tmp/scene_io_failed";
-  }
-  ~TempDir() { fs::remove_all(path); }
-  std::string at(const std::string& name) const { return path + "/" + name; }
-  std::set<std::string> names() const {
-    std::set<std::string> out;
-    for (const auto& e : fs::directory_iterator(path)) out.insert(e.path().filename().string());
-    return out;
-  }
-};
-
-std::string slurp(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-void spit(const std::string& path, const std::string& text) {
-  std::ofstream(path, std::ios::binary) << text;
-}
+using test::readFile;
+using test::writeFile;
 
 // An editor whose redraw hooks count their calls.
 struct CountingEditor : TestEditor {
@@ -69,7 +47,7 @@ TEST(SceneSave, NamesGetOneTxtExtensionAndTheTitleFollows) {
   TempDir dir;
   CountingEditor t;
   ASSERT_TRUE(saveScene(t.ed, dir.at("scene"), 0));
-  EXPECT_EQ(slurp(dir.at("scene.txt")), sceneText(t.ed.doc));
+  EXPECT_EQ(readFile(dir.at("scene.txt")), sceneText(t.ed.doc));
   EXPECT_EQ(t.ed.doc.DocumentFileName, dir.at("scene"));  // kept as chosen
   EXPECT_EQ(t.ed.windowTitle, "Penwick Animation 0.15 - scene.txt");
   EXPECT_GE(t.titles, 1);
@@ -83,7 +61,7 @@ TEST(SceneSave, NamesGetOneTxtExtensionAndTheTitleFollows) {
   EXPECT_TRUE(t.prompt.dialogs.empty());
   EXPECT_TRUE(t.prompt.messages.empty());
   // No byte-order mark, CR LF endings.
-  const std::string text = slurp(dir.at("plain.txt"));
+  const std::string text = readFile(dir.at("plain.txt"));
   EXPECT_EQ(text.rfind("gen, ,0.15,\r\nobj,", 0), 0u);
 }
 
@@ -115,7 +93,7 @@ TEST(SceneSave, AutosaveKeepsNameAndTitle) {
   t.ed.setTitle("mine");
   t.resetCounts();
   ASSERT_TRUE(saveScene(t.ed, dir.at("auto_1"), 1));
-  EXPECT_EQ(slurp(dir.at("auto_1.txt")), sceneText(t.ed.doc));
+  EXPECT_EQ(readFile(dir.at("auto_1.txt")), sceneText(t.ed.doc));
   EXPECT_EQ(t.ed.doc.DocumentFileName, "mine.txt");
   EXPECT_EQ(t.ed.windowTitle, "mine");
   EXPECT_EQ(t.titles, 0);
@@ -127,7 +105,7 @@ TEST(SceneSave, FailureShowsTheBoxAndKeepsNameAndTitle) {
   t.ed.doc.DocumentFileName = "mine.txt";
   t.ed.setTitle("mine");
   // A folder that cannot exist: one of its parents is a regular file.
-  spit(dir.at("file"), "x");
+  writeFile(dir.at("file"), "x");
   const std::string target = dir.at("file/scene");
   EXPECT_FALSE(saveScene(t.ed, target, 0));
   ASSERT_EQ(t.prompt.messages.size(), 1u);
@@ -151,9 +129,9 @@ TEST(SceneSave, OverwritingLeavesNoTraceAndNoTemporaryFile) {
   const std::string path = dir.at("scene.txt");
   std::string longer;
   for (int i = 0; i < 2000; ++i) longer += "pt," + std::to_string(i) + ",1,1,\r\n";
-  spit(path, longer);
+  writeFile(path, longer);
   ASSERT_TRUE(saveScene(t.ed, path, 0));
-  EXPECT_EQ(slurp(path), sceneText(t.ed.doc));
+  EXPECT_EQ(readFile(path), sceneText(t.ed.doc));
   EXPECT_EQ(dir.names(), std::set<std::string>{"scene.txt"});
 
   // A save that fails at the last step (a folder stands where the file goes) leaves the folder
@@ -171,7 +149,7 @@ TEST(SceneLoad, ReplaceSetsNameTitleAndRefreshes) {
   src.ed.doc.Objects[0].name = "Loaded";
   ASSERT_TRUE(saveScene(src.ed, dir.at("scene"), 1));
   const std::string path = dir.at("scene.txt");
-  const std::string before = slurp(path);
+  const std::string before = readFile(path);
 
   CountingEditor t;
   t.ed.doc.CurrentShape = 1;
@@ -188,7 +166,7 @@ TEST(SceneLoad, ReplaceSetsNameTitleAndRefreshes) {
   EXPECT_GE(t.fxList, 1);
   EXPECT_EQ(t.canvas, 0);
   EXPECT_EQ(sceneText(t.ed.doc), before);
-  EXPECT_EQ(slurp(path), before);  // reading never writes
+  EXPECT_EQ(readFile(path), before);  // reading never writes
 
   t.resetCounts();
   ASSERT_TRUE(loadScene(t.ed, kLoadReplace, path, 1));
@@ -234,27 +212,27 @@ TEST(SceneLoad, MissingFileShowsTheBoxAndCreatesNothing) {
   EXPECT_EQ(t.canvas, 0);
 
   // A folder is not a scene either.
-  EXPECT_FALSE(loadScene(t.ed, kLoadMerge, dir.path, 0));
+  EXPECT_FALSE(loadScene(t.ed, kLoadMerge, dir.path(), 0));
   EXPECT_EQ(t.prompt.messages.size(), 2u);
 }
 
 TEST(SceneLoad, EmptyNameAsksInTheExamplesFolder) {
   TempDir dir;
   CountingEditor t;
-  t.ed.root = dir.path;
+  t.ed.root = dir.path();
   t.ed.doc.CurrentShape = 1;
   const std::string before = sceneText(t.ed.doc);
   EXPECT_FALSE(loadScene(t.ed, kLoadReplace, "", 1));
   ASSERT_EQ(t.prompt.dialogs.size(), 1u);
   EXPECT_EQ(t.prompt.dialogs[0].kind, "open");
   EXPECT_EQ(t.prompt.dialogs[0].title, "Save");
-  EXPECT_EQ(t.prompt.dialogs[0].initialPath, dir.path + "/examples/");
+  EXPECT_EQ(t.prompt.dialogs[0].initialPath, dir.path() + "/examples/");
   EXPECT_EQ(t.prompt.dialogs[0].filter, "txt|*.txt");
   EXPECT_TRUE(t.prompt.messages.empty());
   EXPECT_EQ(sceneText(t.ed.doc), before);
   EXPECT_EQ(t.ed.doc.CurrentShape, 0);
 
-  spit(dir.at("picked.txt"), "obj,Picked,0,0,100,100,0,0,0,255,0,\n");
+  writeFile(dir.at("picked.txt"), "obj,Picked,0,0,100,100,0,0,0,255,0,\n");
   t.prompt.answerFile(dir.at("picked.txt"));
   EXPECT_TRUE(loadScene(t.ed, kLoadReplace, "", 1));
   EXPECT_EQ(t.ed.doc.Objects[0].name, "Picked");
@@ -263,7 +241,7 @@ TEST(SceneLoad, EmptyNameAsksInTheExamplesFolder) {
 
 TEST(SceneLoad, FileWithoutObjectLinesStillEndsWithContent) {
   TempDir dir;
-  spit(dir.at("bare.txt"), "gen, ,0.15,\r\n");
+  writeFile(dir.at("bare.txt"), "gen, ,0.15,\r\n");
   CountingEditor t;
   t.ed.doc.CurrentShape = 1;
   ASSERT_TRUE(loadScene(t.ed, kLoadReplace, dir.at("bare.txt"), 0));
@@ -277,13 +255,13 @@ TEST(SceneLoad, MissingImagesAreReportedOncePerPath) {
   TempDir dir;
   const std::string gone = dir.at("gone.png");
   const std::string here = dir.at("here.png");
-  spit(here, "png bytes");
+  writeFile(here, "png bytes");
   std::string text = "gen, ,0.15,\r\nobj,o,0,0,100,100,0,0,0,255,0,\r\n";
   for (int k = 0; k < 3; ++k)
     text += "shape," + std::to_string(k) + ",-1,img,255,0,10,5,5,6,64,32," + gone +
             ";0;0;0;64;32;0;,1,2,\r\n";
   text += "shape,3,-1,ok,255,0,10,5,5,6,8,8," + here + ";2;1;1;8;8;0;,1,2,\r\n";
-  spit(dir.at("images.txt"), text);
+  writeFile(dir.at("images.txt"), text);
   CountingEditor t;
   t.res.addImageFile(here, 8, 8);
   ASSERT_TRUE(loadScene(t.ed, kLoadReplace, dir.at("images.txt"), 0));
@@ -303,7 +281,7 @@ TEST(SceneLoad, MissingImagesAreReportedOncePerPath) {
 TEST(SceneLoad, ManyMissingImagesShowAFewBoxesThenWarnings) {
   TempDir dir;
   const std::string here = dir.at("here.png");
-  spit(here, "png bytes");
+  writeFile(here, "png bytes");
   std::string text = "gen, ,0.15,\r\nobj,o,0,0,100,100,0,0,0,255,0,\r\n";
   int k = 0;
   auto image = [&](const std::string& path) {
@@ -312,7 +290,7 @@ TEST(SceneLoad, ManyMissingImagesShowAFewBoxesThenWarnings) {
   for (int i = 0; i < 20; ++i) image(dir.at("gone" + std::to_string(i) + ".png"));
   image(here);  // found after the boxes are used up
   image(here);  // and again
-  spit(dir.at("many.txt"), text);
+  writeFile(dir.at("many.txt"), text);
   CountingEditor t;
   t.res.addImageFile(here, 8, 8);
   ASSERT_TRUE(loadScene(t.ed, kLoadReplace, dir.at("many.txt"), 0));
@@ -331,9 +309,9 @@ TEST(SceneLoad, ManyMissingImagesShowAFewBoxesThenWarnings) {
 TEST(SceneLoad, RepeatedImageIndexFreesTheEarlierImage) {
   TempDir dir;
   const std::string pic = dir.at("p.png");
-  spit(pic, "png bytes");
+  writeFile(pic, "png bytes");
   const std::string line = "shape,0,-1,img,255,0,10,5,5,6,8,8," + pic + ";0;0;0;8;8;0;,1,2,\r\n";
-  spit(dir.at("twice.txt"), "gen, ,0.15,\r\nobj,o,0,0,100,100,0,0,0,255,0,\r\n" + line + line);
+  writeFile(dir.at("twice.txt"), "gen, ,0.15,\r\nobj,o,0,0,100,100,0,0,0,255,0,\r\n" + line + line);
   CountingEditor t;
   t.res.addImageFile(pic, 8, 8);
   ASSERT_TRUE(loadScene(t.ed, kLoadReplace, dir.at("twice.txt"), 0));

@@ -15,27 +15,17 @@
 #include "core/json_dump.h"
 #include "core/keyframes.h"
 #include "core/scene_file.h"
-#include "fakes.h"
+#include "support/fakes.h"
+#include "support/scene_text.h"
 
 namespace pw {
 namespace {
 
-using test::TestEditor;
+using test::crlfLines;
+using test::framesOf;
+using test::kHead;
 
-std::vector<std::string> crlfLines(const std::string& text) {
-  std::vector<std::string> out;
-  size_t p = 0;
-  while (p < text.size()) {
-    const size_t e = text.find("\r\n", p);
-    if (e == std::string::npos) {
-      ADD_FAILURE() << "text does not end with CR LF: " << text.substr(p);
-      break;
-    }
-    out.push_back(text.substr(p, e - p));
-    p = e + 2;
-  }
-  return out;
-}
+using test::TestEditor;
 
 std::string keyOf(const std::string& line) { return line.substr(0, line.find(',')); }
 
@@ -89,18 +79,11 @@ void buildAnimated(TestEditor& t) {
   t.ed.doc.Fps = 30;
 }
 
-const std::string kHead = "gen, ,0.15,\r\nobj,o,0,0,100,100,0,0,0,255,0,\r\n";
 const std::string kBox = "shape,0,-1,b,255,0,10,5,5,1,5,5,,0,0,\r\npt,0,1,1,\r\n";
 
 std::string keyLine(int64_t frame, int64_t kind, int64_t x) {
   return "key," + std::to_string(frame) + "," + std::to_string(kind) + "," + std::to_string(x) +
          ",0,100,100,0,0,0,255,\r\n";
-}
-
-std::vector<int> framesOf(const Object& o) {
-  std::vector<int> out;
-  for (const ObjectKey& k : o.keys) out.push_back(k.frame);
-  return out;
 }
 
 TEST(SceneKeys, WrittenAfterTheirObjectBeforeItsShapesWithOneAnimLine) {

@@ -9,7 +9,8 @@
 #include "core/editor.h"
 #include "core/scripted_prompt.h"
 #include "export/source_export.h"
-#include "../core/fakes.h"
+#include "support/fakes.h"
+#include "support/files.h"
 
 namespace pw {
 namespace {
@@ -288,11 +289,6 @@ class SourceExportCommand : public ::testing::Test {
   }
   void TearDown() override { fs::remove_all(dir_); }
 
-  static std::string readAll(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-  }
-
   fs::path dir_;
   ScriptedPrompt prompt_;
   test::FakeResources res_;
@@ -305,7 +301,7 @@ TEST_F(SourceExportCommand, WritesTheCurrentObjectUnderTheRuledName) {
   ASSERT_EQ(prompt_.dialogs.size(), 1u);
   EXPECT_EQ(prompt_.dialogs[0].title, "Save Purebasic Command...");
   EXPECT_EQ(prompt_.dialogs[0].filter, "Pb files (.pb)|*.pb|All Files|*.*");
-  const std::string text = readAll(dir_ / "out.txt.pb");
+  const std::string text = test::readFile(dir_ / "out.txt.pb");
   EXPECT_NE(text.find("Procedure Second("), std::string::npos);
   EXPECT_EQ(text.find("Procedure First("), std::string::npos);
   EXPECT_TRUE(prompt_.messages.empty());

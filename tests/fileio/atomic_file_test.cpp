@@ -1,6 +1,7 @@
 // Atomic saves keep what the user set on the file, refuse what they must not replace, and leave
 // no temporary files behind; whole-file reads never block on special files.
 #include "fileio/atomic_file.h"
+#include "support/files.h"
 
 #include <gtest/gtest.h>
 #include <fcntl.h>
@@ -23,31 +24,9 @@ namespace {
 
 namespace fs = std::filesystem;
 
-struct Folder {
-  std::string path;
-  Folder() {
-    char tmpl[] = "/tmp/pw_fileio_XXXXXX";
-    const char* p = ::mkdtemp(tmpl);
-    EXPECT_NE(p, nullptr);
-    path = p ? p : "/tmp/pw_fileio_failed";
-  }
-  ~Folder() { fs::remove_all(path); }
-  std::string at(const std::string& name) const { return path + "/" + name; }
-  std::set<std::string> names() const {
-    std::set<std::string> out;
-    for (const auto& e : fs::directory_iterator(path)) out.insert(e.path().filename().string());
-    return out;
-  }
-};
-
-std::string slurp(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-void spit(const std::string& path, const std::string& text) {
-  std::ofstream(path, std::ios::binary) << text;
-}
+using Folder = test::TempDir;
+using test::readFile;
+using test::writeFile;
 
 mode_t modeOf(const std::string& path) {
   struct stat st {};
@@ -59,11 +38,11 @@ TEST(AtomicWrite, ExistingFilesKeepTheirMode) {
   for (const mode_t mode : {0600, 0640, 0604, 0755}) {
     Folder dir;
     const std::string f = dir.at("scene.txt");
-    spit(f, "old");
+    writeFile(f, "old");
     ASSERT_EQ(::chmod(f.c_str(), mode), 0);
     std::string err;
     ASSERT_TRUE(writeFileAtomic(f, "new", &err)) << err;
-    EXPECT_EQ(slurp(f), "new");
+    EXPECT_EQ(readFile(f), "new");
     EXPECT_EQ(modeOf(f), mode) << std::oct << mode;
     EXPECT_EQ(dir.names(), std::set<std::string>{"scene.txt"});
   }
@@ -83,7 +62,7 @@ TEST(AtomicWrite, NewFilesFollowTheUmask) {
 TEST(AtomicWrite, SavesThroughASymbolicLinkToItsTarget) {
   Folder dir;
   fs::create_directory(dir.at("real"));
-  spit(dir.at("real/scene.txt"), "old");
+  writeFile(dir.at("real/scene.txt"), "old");
   ASSERT_EQ(::chmod(dir.at("real/scene.txt").c_str(), 0600), 0);
   // A relative link, and a link to that link.
   fs::create_symlink("real/scene.txt", dir.at("link.txt"));
@@ -93,7 +72,7 @@ TEST(AtomicWrite, SavesThroughASymbolicLinkToItsTarget) {
     ASSERT_TRUE(writeFileAtomic(dir.at(name), text));
     EXPECT_TRUE(fs::is_symlink(dir.at("link.txt")));
     EXPECT_TRUE(fs::is_symlink(dir.at("link2.txt")));
-    EXPECT_EQ(slurp(dir.at("real/scene.txt")), text);
+    EXPECT_EQ(readFile(dir.at("real/scene.txt")), text);
     EXPECT_EQ(modeOf(dir.at("real/scene.txt")), 0600u);
   }
   EXPECT_EQ(dir.names(), (std::set<std::string>{"link.txt", "link2.txt", "real"}));
@@ -102,7 +81,7 @@ TEST(AtomicWrite, SavesThroughASymbolicLinkToItsTarget) {
   fs::create_symlink("real/new.txt", dir.at("dangling.txt"));
   ASSERT_TRUE(writeFileAtomic(dir.at("dangling.txt"), "born"));
   EXPECT_TRUE(fs::is_symlink(dir.at("dangling.txt")));
-  EXPECT_EQ(slurp(dir.at("real/new.txt")), "born");
+  EXPECT_EQ(readFile(dir.at("real/new.txt")), "born");
 
   // A loop of links is an error, not a hang.
   fs::create_symlink("loop-b", dir.at("loop-a"));
@@ -114,22 +93,22 @@ TEST(AtomicWrite, SavesThroughASymbolicLinkToItsTarget) {
 
 TEST(AtomicWrite, HardLinksStayJoined) {
   Folder dir;
-  spit(dir.at("a.txt"), "a much longer old text than the new one");
+  writeFile(dir.at("a.txt"), "a much longer old text than the new one");
   ASSERT_EQ(::link(dir.at("a.txt").c_str(), dir.at("b.txt").c_str()), 0);
   ASSERT_TRUE(writeFileAtomic(dir.at("a.txt"), "new"));
-  EXPECT_EQ(slurp(dir.at("a.txt")), "new");
-  EXPECT_EQ(slurp(dir.at("b.txt")), "new");
+  EXPECT_EQ(readFile(dir.at("a.txt")), "new");
+  EXPECT_EQ(readFile(dir.at("b.txt")), "new");
   EXPECT_TRUE(fs::equivalent(dir.at("a.txt"), dir.at("b.txt")));
   EXPECT_EQ(dir.names(), (std::set<std::string>{"a.txt", "b.txt"}));
 }
 
 TEST(AtomicWrite, RefusesWhatItMustNotReplace) {
   Folder dir;
-  spit(dir.at("locked.txt"), "keep me");
+  writeFile(dir.at("locked.txt"), "keep me");
   ASSERT_EQ(::chmod(dir.at("locked.txt").c_str(), 0444), 0);
   fs::create_directory(dir.at("folder"));
   ASSERT_EQ(::mkfifo(dir.at("pipe").c_str(), 0600), 0);
-  spit(dir.at("file"), "");
+  writeFile(dir.at("file"), "");
   struct Case {
     std::string path;
     std::string reason;
@@ -146,7 +125,7 @@ TEST(AtomicWrite, RefusesWhatItMustNotReplace) {
     EXPECT_FALSE(writeFileAtomic(c.path, "new", &err)) << c.path;
     EXPECT_EQ(err, c.reason) << c.path;
   }
-  EXPECT_EQ(slurp(dir.at("locked.txt")), "keep me");
+  EXPECT_EQ(readFile(dir.at("locked.txt")), "keep me");
   EXPECT_EQ(dir.names(), (std::set<std::string>{"file", "folder", "locked.txt", "pipe"}));
 }
 
@@ -155,7 +134,7 @@ TEST(AtomicWrite, StaleTemporariesAreRemovedLiveOnesKept) {
   const std::string f = dir.at("out.txt");
   for (const char* name : {"out.txt.tmpAb3dE9", "out.txt.tmpZZZZZZ", "out.txt.tmp12", "out.txt.tmp-a.b.c",
                            "other.txt.tmpAAAAAA", "out.txt.tmpLIVE01"})
-    spit(dir.at(name), "left over");
+    writeFile(dir.at(name), "left over");
   // A save still running in another process holds the lock of its temporary file.
   const int live = ::open(dir.at("out.txt.tmpLIVE01").c_str(), O_RDONLY | O_CLOEXEC);
   ASSERT_GE(live, 0);
@@ -176,7 +155,7 @@ TEST(AtomicWrite, ASaveEndedBySignalLeavesNoTemporaryFile) {
     for (const int delayUs : {0, 2000, 20000}) {
       Folder dir;
       const std::string f = dir.at("big.txt");
-      spit(f, "old");
+      writeFile(f, "old");
       const std::string data(48u << 20, 'n');
       const pid_t child = ::fork();
       ASSERT_GE(child, 0);
@@ -199,7 +178,7 @@ TEST(ReadWhole, RefusesSpecialFilesWithoutBlocking) {
   Folder dir;
   ASSERT_EQ(::mkfifo(dir.at("pipe").c_str(), 0600), 0);
   fs::create_directory(dir.at("folder"));
-  spit(dir.at("plain.txt"), "text\r\n");
+  writeFile(dir.at("plain.txt"), "text\r\n");
   struct Case {
     std::string path;
     bool ok;

@@ -7,12 +7,7 @@
 namespace pw::test {
 namespace {
 
-constexpr int64_t kWhite = packRGBA(255, 255, 255, 255);
-constexpr int64_t kBlack = packRGBA(0, 0, 0, 255);
-constexpr int64_t kRed = packRGBA(255, 0, 0, 255);
-constexpr int64_t kBlue = packRGBA(0, 0, 255, 255);
 constexpr int64_t kGridGreen = packRGBA(0, 160, 0, 255);
-constexpr int64_t kBorder = packRGBA(255, 120, 120, 255);
 
 int64_t grey(int c) { return packRGBA(c, c, c, 255); }
 

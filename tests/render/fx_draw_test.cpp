@@ -10,10 +10,10 @@
 
 namespace pw {
 namespace {
+using test::kRed;
+using test::kGreen;
+using test::kBlue;
 
-constexpr int64_t kRed = packRGBA(255, 0, 0, 255);
-constexpr int64_t kGreen = packRGBA(0, 255, 0, 255);
-constexpr int64_t kBlue = packRGBA(0, 0, 255, 255);
 
 struct FxBench : test::DrawBench {
   // One shape in drawing order: back effects, outline, paint (unless linked), front effects.

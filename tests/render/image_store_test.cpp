@@ -15,13 +15,14 @@
 #include <string>
 
 #include "render/image_decode.h"
+#include "support/paths.h"
 
 namespace pw {
 namespace {
 
 namespace fs = std::filesystem;
 
-std::string sunPath() { return std::string(PENWICK_SOURCE_DIR) + "/examples/sun.png"; }
+std::string sunPath() { return std::string(pw::test::sourceDir()) + "/examples/sun.png"; }
 
 std::string bytesOf(const std::string& path) {
   std::ifstream in(path, std::ios::binary);

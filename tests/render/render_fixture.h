@@ -22,6 +22,14 @@
 
 namespace pw::test {
 
+// Colours the drawing tests paint with, and the camera border's.
+inline constexpr int64_t kWhite = packRGBA(255, 255, 255, 255);
+inline constexpr int64_t kBlack = packRGBA(0, 0, 0, 255);
+inline constexpr int64_t kRed = packRGBA(255, 0, 0, 255);
+inline constexpr int64_t kGreen = packRGBA(0, 255, 0, 255);
+inline constexpr int64_t kBlue = packRGBA(0, 0, 255, 255);
+inline constexpr int64_t kBorder = packRGBA(255, 120, 120, 255);
+
 // Fonts need a GUI application. The test run makes one before the first test and deletes it after
 // the last, so that the font libraries release what they hold (render_fixture.cpp). Outside a
 // test run this makes one that lives on.

@@ -12,15 +12,10 @@
 namespace pw::test {
 namespace {
 
-constexpr int64_t kRed = packRGBA(255, 0, 0, 255);
-constexpr int64_t kGreen = packRGBA(0, 255, 0, 255);
-constexpr int64_t kBlue = packRGBA(0, 0, 255, 255);
-constexpr int64_t kBlack = packRGBA(0, 0, 0, 255);
 constexpr int64_t kAnchor = packRGBA(0, 255, 255, 100);
 constexpr int64_t kSelectedMark = packRGBA(255, 0, 0, 120);
 constexpr int64_t kControlDot = packRGBA(255, 255, 0, 100);
 constexpr int64_t kOutline = packRGBA(20, 20, 20, 255);
-constexpr int64_t kBorder = packRGBA(255, 120, 120, 255);
 
 // Pixels of one column whose alpha reaches minAlpha.
 int columnCount(const QImage& img, int x, int minAlpha) {

@@ -12,9 +12,9 @@
 
 namespace pw {
 namespace {
+using test::kRed;
+using test::kBlue;
 
-constexpr int64_t kRed = packRGBA(255, 0, 0, 255);
-constexpr int64_t kBlue = packRGBA(0, 0, 255, 255);
 
 struct ShapeBench : test::DrawBench {
   void draw(int64_t j) {

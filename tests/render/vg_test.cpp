@@ -13,8 +13,8 @@
 
 namespace pw {
 namespace {
+using test::kRed;
 
-constexpr int64_t kRed = packRGBA(255, 0, 0, 255);
 
 struct Canvas {
   ImageStore store;

@@ -13,16 +13,15 @@
 
 #include "core/scripted_prompt.h"
 #include "services/fatal_error.h"
+#include "support/paths.h"
+#include "support/files.h"
 
 namespace pw {
 namespace {
 
-namespace fs = std::filesystem;
+using test::readFile;
 
-std::string readAll(const fs::path& p) {
-  std::ifstream in(p, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
-}
+namespace fs = std::filesystem;
 
 std::string report(int sig, int code, uintptr_t pc, uintptr_t addr, char eol = '\r') {
   char buf[2048];
@@ -128,7 +127,7 @@ void faultInChild(bool divide) {
   const int fd = ::open((dir + "/stdout.txt").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
   if (fd < 0 || ::dup2(fd, 1) < 0) std::_Exit(3);
   setenv("PENWICK_CRASH_REPORT_STDOUT", "1", 1);
-  if (!installFatalErrorHandler(dir + "/report.txt", PENWICK_BINARY)) std::_Exit(4);
+  if (!installFatalErrorHandler(dir + "/report.txt", pw::test::penwickBinary())) std::_Exit(4);
   if (divide) {
     std::_Exit(divideByZero());
   }
@@ -157,7 +156,7 @@ class FaultInChild : public ::testing::Test {
 
   // The box's text as the report mode printed it ("Error", then the report).
   std::string shownReport() const {
-    const std::string out = readAll(dir_ / "stdout.txt");
+    const std::string out = readFile(dir_ / "stdout.txt");
     if (out.rfind("Error\n", 0) != 0) return "not a box: " + out;
     return out.substr(6, out.size() - 7);
   }
@@ -175,7 +174,7 @@ TEST_F(FaultInChild, NullPointerWriteShowsTheAccessedAddress) {
   EXPECT_EXIT(faultInChild(false), ::testing::KilledBySignal(SIGSEGV),
               "Error IMA :  0\n");
   const std::string text = shownReport();
-  EXPECT_EQ(text, readAll(dir_ / "report.txt"));
+  EXPECT_EQ(text, readFile(dir_ / "report.txt"));
   EXPECT_EQ(text.rfind("A program error was detected:\r\rError Message:   ", 0), 0u) << text;
   EXPECT_EQ(field(text, "Error Code:      "), "11");
   EXPECT_NE(field(text, "Code Address:    "), "0");
@@ -189,7 +188,7 @@ TEST_F(FaultInChild, DivisionByZeroShowsItsLine) {
   EXPECT_EXIT(faultInChild(true), ::testing::KilledBySignal(SIGFPE),
               "Error divide by zero :  ");
   const std::string text = shownReport();
-  EXPECT_EQ(text, readAll(dir_ / "report.txt"));
+  EXPECT_EQ(text, readFile(dir_ / "report.txt"));
   EXPECT_EQ(field(text, "Error Code:      "), "8");
   const std::string pc = field(text, "Code Address:    ");
   EXPECT_NE(pc, "0");

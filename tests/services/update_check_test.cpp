@@ -14,21 +14,16 @@
 #include <string>
 
 #include "services/update_check.h"
+#include "support/paths.h"
+#include "support/files.h"
 
 namespace pw {
 namespace {
 
+using test::readFile;
+using test::writeFile;
+
 namespace fs = std::filesystem;
-
-std::string readAll(const fs::path& p) {
-  std::ifstream in(p, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-void writeAll(const fs::path& p, const std::string& data) {
-  std::ofstream out(p, std::ios::binary);
-  out << data;
-}
 
 TEST(VersionFile, FirstLineIsTheVersionTheRestTheNotes) {
   const struct {
@@ -106,13 +101,13 @@ class UpdateCheckServer : public ::testing::Test {
     dir_ = new fs::path(tmpl);
     const fs::path root = *dir_ / "www";
     fs::create_directories(root);
-    writeAll(root / "v16", "0.16\nFaster drawing\nFewer bugs\n");
-    writeAll(root / "v15", "0.15\nSame\n");
-    writeAll(root / "v1", "0.1\nOld\n");
-    writeAll(root / "v1234", "0.1234\nNotes\n");
-    writeAll(root / "v11234", "1.1234\nNotes\n");
-    writeAll(root / "one", "0.17");
-    writeAll(root / "word", "latest\nNotes\n");
+    writeFile(root / "v16", "0.16\nFaster drawing\nFewer bugs\n");
+    writeFile(root / "v15", "0.15\nSame\n");
+    writeFile(root / "v1", "0.1\nOld\n");
+    writeFile(root / "v1234", "0.1234\nNotes\n");
+    writeFile(root / "v11234", "1.1234\nNotes\n");
+    writeFile(root / "one", "0.17");
+    writeFile(root / "word", "latest\nNotes\n");
     const std::string cmd =
         "cd '" + dir_->string() +
         "' && openssl req -x509 -newkey ec -pkeyopt ec_paramgen_curve:prime256v1 -nodes "
@@ -123,7 +118,7 @@ class UpdateCheckServer : public ::testing::Test {
     int toChild[2], fromChild[2];
     ASSERT_EQ(pipe(toChild), 0);
     ASSERT_EQ(pipe(fromChild), 0);
-    const std::string script = std::string(PENWICK_SOURCE_DIR) + "/tests/services/https_server.py";
+    const std::string script = std::string(pw::test::sourceDir()) + "/tests/services/https_server.py";
     const std::string cert = (*dir_ / "cert.pem").string(), key = (*dir_ / "key.pem").string();
     const std::string rootDir = root.string();
     server_ = fork();
@@ -213,7 +208,7 @@ TEST_F(UpdateCheckServer, AnnouncesOnlyANewerVersion) {
     }
     // Every complete download is kept as the local version file.
     const std::string expect = c.path == std::string("/to-https") ? "v16" : fs::path(c.path).filename().string();
-    EXPECT_EQ(readAll(cfg_.versionPath), readAll(*dir_ / "www" / expect)) << c.path;
+    EXPECT_EQ(readFile(cfg_.versionPath), readFile(*dir_ / "www" / expect)) << c.path;
   }
 }
 
@@ -232,13 +227,13 @@ TEST_F(UpdateCheckServer, RefusedAnswersLeaveNoTraceAndNoNotice) {
       {"endless body", "/endless", true, UpdateOutcome::kTooLarge},
   };
   for (const auto& c : cases) {
-    writeAll(cfg_.versionPath, "0.15\nprevious\n");
+    writeFile(cfg_.versionPath, "0.15\nprevious\n");
     cfg_.caFile = c.trusted ? (*dir_ / "cert.pem").string() : std::string();
     UpdateCheck uc;
     EXPECT_EQ(check(c.path, uc), 0) << c.what;
     EXPECT_EQ(uc.outcome(), c.outcome) << c.what;
     // The previous copy stays; no partial file is left beside it.
-    EXPECT_EQ(readAll(cfg_.versionPath), "0.15\nprevious\n") << c.what;
+    EXPECT_EQ(readFile(cfg_.versionPath), "0.15\nprevious\n") << c.what;
     size_t files = 0;
     for (const auto& e : fs::directory_iterator(*dir_)) files += e.is_regular_file();
     EXPECT_EQ(files, 3u) << c.what;  // cert, key, version file

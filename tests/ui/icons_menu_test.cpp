@@ -12,6 +12,7 @@
 #include "ui/editor_icons.h"
 #include "ui/points_menu.h"
 #include "ui_fixture.h"
+#include "support/paths.h"
 
 namespace pw {
 namespace {
@@ -100,7 +101,7 @@ TEST_F(EditorIconsTest, MissingAndBrokenToolImagesAreReported) {
 }
 
 TEST_F(EditorIconsTest, ShippedIconsLoadQuietlyAtTheirSizes) {
-  u.ed.root = PENWICK_SOURCE_DIR;
+  u.ed.root = pw::test::sourceDir();
   EditorIcons icons;
   loadEditorIcons(u.ed, icons);
   EXPECT_TRUE(u.prompt.messages.empty());
@@ -120,7 +121,7 @@ TEST_F(EditorIconsTest, ShippedIconsLoadQuietlyAtTheirSizes) {
     SCOPED_TRACE(kLayerIconFiles[i]);
     EXPECT_EQ(icons.layerIcons[i].size(), layerSizes[i]);
     // The files are of the kind their names say.
-    QImageReader reader(QString::fromStdString(std::string(PENWICK_SOURCE_DIR) + "/data/editor/" +
+    QImageReader reader(QString::fromStdString(std::string(pw::test::sourceDir()) + "/data/editor/" +
                                                kLayerIconFiles[i]));
     reader.setDecideFormatFromContent(true);
     const std::string name = kLayerIconFiles[i];

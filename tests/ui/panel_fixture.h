@@ -18,6 +18,7 @@
 #include "ui/control_set.h"
 #include "ui/panel_context.h"
 #include "ui/ui_fixture.h"
+#include "support/paths.h"
 
 namespace pw::uitest {
 
@@ -35,7 +36,7 @@ struct PanelFixture {
   int canvasRedraws = 0;
   int canvasFocus = 0;
 
-  explicit PanelFixture(const std::string& root = PENWICK_SOURCE_DIR) {
+  explicit PanelFixture(const std::string& root = pw::test::sourceDir()) {
     ed.root = root;
     ed.hooks.documentChanged = [this](const std::string& s) { changes.push_back(s); };
     ed.hooks.redrawCanvas = [this] { ++canvasRedraws; };

@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include "panel_fixture.h"
+#include "support/paths.h"
 
 namespace pw::uitest {
 namespace {
@@ -20,7 +21,7 @@ struct Recorded {
 // The fixture with every change's scope and merge key recorded as well.
 struct ShapesPanel : PanelFixture {
   std::vector<Recorded> recorded;
-  explicit ShapesPanel(const std::string& root = PENWICK_SOURCE_DIR) : PanelFixture(root) {
+  explicit ShapesPanel(const std::string& root = pw::test::sourceDir()) : PanelFixture(root) {
     ed.hooks.changeRecorded = [this](const std::string& n, const ChangeScope& s, int k) {
       recorded.push_back({n, s, k});
     };

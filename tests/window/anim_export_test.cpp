@@ -75,7 +75,7 @@ TEST_F(WindowTest, AnimationExportsWriteEveryFrameFromTheMenu) {
   w.action(kCmdExportWebp)->trigger();
   EXPECT_EQ(prompt.dialogs.back().title, "Export animation (WebP)");
   EXPECT_EQ(prompt.dialogs.back().kind, "save");
-  const std::string data = readText(dir / "movie.webp");
+  const std::string data = pw::test::readFile(dir / "movie.webp");
   WebPData wd{reinterpret_cast<const uint8_t*>(data.data()), data.size()};
   WebPDemuxer* demux = WebPDemux(&wd);
   ASSERT_NE(demux, nullptr);

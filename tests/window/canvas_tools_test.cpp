@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "editor_fixture.h"
+#include "support/paths.h"
 
 namespace pw::test {
 namespace {
@@ -53,7 +54,7 @@ TEST(CanvasCreate, EachToolCreatesItsShapeByDragging) {
   for (const CreateCase& c : cases) {
     SCOPED_TRACE(testing::Message() << c.name << (c.upLeft ? " up-left" : ""));
     CanvasFixture f;
-    f.prompt.answerFile(std::string(PENWICK_SOURCE_DIR) + "/examples/sun.png");
+    f.prompt.answerFile(std::string(pw::test::sourceDir()) + "/examples/sun.png");
     f.setTool(c.tool);
     const QPoint a = c.upLeft ? QPoint(100, 80) : QPoint(40, 30);
     const QPoint b = c.upLeft ? QPoint(40, 30) : QPoint(100, 80);

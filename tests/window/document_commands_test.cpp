@@ -41,7 +41,7 @@ TEST_F(WindowTest, CtrlSSavesThroughTheDialogAndTitlesTheWindow) {
   canvas().setFocus();
   key(Qt::Key_S, Qt::ControlModifier);
   ASSERT_EQ(prompt.count("save"), 1u);
-  EXPECT_EQ(readText(dir / "mine.txt"), sceneText(ed->doc));
+  EXPECT_EQ(pw::test::readFile(dir / "mine.txt"), sceneText(ed->doc));
   EXPECT_EQ(w.windowTitle(), "Penwick Animation 0.15 - mine.txt");
   EXPECT_FALSE(ed->modified);
   // The next save goes to the same file without asking.
@@ -135,7 +135,7 @@ TEST_F(WindowTest, TheFirstAutosaveComesAfterTwoIntervals) {
   clockMs = 20001;
   w.idleWork();
   ASSERT_TRUE(fs::exists(file));
-  EXPECT_EQ(readText(file), sceneText(ed->doc));
+  EXPECT_EQ(pw::test::readFile(file), sceneText(ed->doc));
   EXPECT_TRUE(ed->doc.DocumentFileName.empty());  // the document keeps its own name
   fs::remove(file);
   clockMs = 30001;

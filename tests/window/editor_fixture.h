@@ -19,6 +19,7 @@
 #include "core/editor.h"
 #include "core/scripted_prompt.h"
 #include "render/image_store.h"
+#include "support/paths.h"
 
 namespace pw::test {
 
@@ -29,7 +30,7 @@ struct EditorFixture {
   std::vector<std::string> changes;  // every documentChanged, in order
 
   EditorFixture() {
-    ed.root = PENWICK_SOURCE_DIR;
+    ed.root = pw::test::sourceDir();
     ed.hooks.documentChanged = [this](const std::string& what) { changes.push_back(what); };
     addObject(ed, 0);
   }

@@ -19,17 +19,12 @@
 #include "core/scripted_prompt.h"
 #include "render/image_store.h"
 #include "settings/options.h"
+#include "support/files.h"
+#include "support/paths.h"
 
 namespace pwtest {
 
 namespace fs = std::filesystem;
-
-inline std::string readText(const fs::path& p) {
-  std::ifstream in(p, std::ios::binary);
-  std::stringstream ss;
-  ss << in.rdbuf();
-  return ss.str();
-}
 
 class WindowTest : public ::testing::Test {
  protected:
@@ -39,10 +34,10 @@ class WindowTest : public ::testing::Test {
           ("penwick-window-" + std::to_string(::getpid()) + "-" + std::to_string(++counter));
     fs::remove_all(dir);
     fs::create_directories(dir / "data");
-    fs::copy(fs::path(PENWICK_SOURCE_DIR) / "data" / "editor", dir / "data" / "editor",
+    fs::copy(fs::path(pw::test::sourceDir()) / "data" / "editor", dir / "data" / "editor",
              fs::copy_options::recursive);
     fs::create_directories(dir / "data" / "shapes");
-    for (const auto& e : fs::directory_iterator(fs::path(PENWICK_SOURCE_DIR) / "data" / "shapes"))
+    for (const auto& e : fs::directory_iterator(fs::path(pw::test::sourceDir()) / "data" / "shapes"))
       if (e.is_regular_file()) fs::copy(e.path(), dir / "data" / "shapes" / e.path().filename());
     ed = std::make_unique<pw::Editor>(prompt, store);
     ed->root = dir.string();

@@ -10,7 +10,8 @@
 #include "services/help.h"
 #include "services/new_version_window.h"
 #include "services/update_check.h"
-#include "../window/window_fixture.h"
+#include "window_fixture.h"
+#include "support/paths.h"
 
 namespace pw {
 namespace {
@@ -80,7 +81,7 @@ TEST_F(HelpWindow, ExportInPurebasicWritesTheCurrentObject) {
   MainWindow& w = open();
   prompt.answerFile((dir / "mine").string());
   w.dispatch(kCmdExportSource);
-  const std::string text = pwtest::readText(dir / "mine.pb");
+  const std::string text = pw::test::readFile(dir / "mine.pb");
   EXPECT_EQ(text.rfind("; Made with Penwick ! 0.15\r\n", 0), 0u) << text;
   EXPECT_NE(text.find("Procedure " + ed->doc.Objects[0].name + "("), std::string::npos);
   EXPECT_FALSE(ed->modified);
@@ -159,7 +160,7 @@ class HelpDocuments : public HelpWindow {};
 TEST_F(HelpDocuments, TheManualNamesEveryMenuItemAndItsPicturesExist) {
   MainWindow& w = open();
   const std::string html =
-      pwtest::readText(std::filesystem::path(PENWICK_SOURCE_DIR) / kHelpHtml);
+      pw::test::readFile(std::filesystem::path(pw::test::sourceDir()) / kHelpHtml);
   ASSERT_FALSE(html.empty());
   std::vector<std::string> items;
   for (const QAction* a : w.menuBar()->actions())
@@ -175,12 +176,12 @@ TEST_F(HelpDocuments, TheManualNamesEveryMenuItemAndItsPicturesExist) {
   for (size_t at = 0; (at = html.find("<img src=\"", at)) != std::string::npos; ++pictures) {
     at += 10;
     const std::string src = html.substr(at, html.find('"', at) - at);
-    EXPECT_TRUE(std::filesystem::is_regular_file(std::filesystem::path(PENWICK_SOURCE_DIR) /
+    EXPECT_TRUE(std::filesystem::is_regular_file(std::filesystem::path(pw::test::sourceDir()) /
                                                  "data/help/html" / src))
         << src;
   }
   EXPECT_GE(pictures, 2u);
-  const std::string rtf = pwtest::readText(std::filesystem::path(PENWICK_SOURCE_DIR) / kHelpRtf);
+  const std::string rtf = pw::test::readFile(std::filesystem::path(pw::test::sourceDir()) / kHelpRtf);
   EXPECT_EQ(rtf.rfind("{\\rtf1", 0), 0u);
   size_t rtfPictures = 0;
   for (size_t at = 0; (at = rtf.find("\\pngblip", at)) != std::string::npos; ++at) ++rtfPictures;

@@ -9,16 +9,15 @@
 #include <vector>
 
 #include "app/cli.h"
+#include "support/paths.h"
+#include "support/files.h"
 
 namespace pw {
 namespace {
 
-namespace fs = std::filesystem;
+using test::readFile;
 
-std::string readAll(const fs::path& p) {
-  std::ifstream in(p, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
-}
+namespace fs = std::filesystem;
 
 std::string quoted(const std::string& s) {
   std::string q = "'";
@@ -47,11 +46,11 @@ class ExportPbCli : public ::testing::Test {
   void TearDown() override { fs::remove_all(dir_); }
 
   int run(const std::vector<std::string>& args, std::string* err = nullptr) {
-    std::string cmd = "cd " + quoted(dir_.string()) + " && " + quoted(PENWICK_BINARY);
+    std::string cmd = "cd " + quoted(dir_.string()) + " && " + quoted(pw::test::penwickBinary());
     for (const auto& a : args) cmd += " " + quoted(a);
     cmd += " 2>" + quoted((dir_ / "err.txt").string());
     const int rc = std::system(cmd.c_str());
-    if (err) *err = readAll(dir_ / "err.txt");
+    if (err) *err = readFile(dir_ / "err.txt");
     fs::remove(dir_ / "err.txt");
     return WIFEXITED(rc) ? WEXITSTATUS(rc) : -1;
   }
@@ -76,7 +75,7 @@ TEST_F(ExportPbCli, WritesTheChosenObjectUnderTheRuledName) {
   for (const auto& c : cases) {
     std::string err;
     ASSERT_EQ(run(c.args, &err), 0) << c.file << ": " << err;
-    const std::string text = readAll(dir_ / c.file);
+    const std::string text = readFile(dir_ / c.file);
     EXPECT_EQ(text.rfind("; Made with Penwick ! 0.15\r\n", 0), 0u) << c.file;
     if (c.procedure) {
       EXPECT_NE(text.find(c.procedure), std::string::npos) << c.file;

@@ -1,4 +1,5 @@
-// The services tests share one QApplication (the new-version window needs it).
+// The tests of one program share one QApplication, made before any test runs. Without a
+// platform named in the environment they draw offscreen.
 #include <gtest/gtest.h>
 
 #include <QApplication>
