@@ -3,8 +3,9 @@
 # examples/shapes-tour.txt; without one, renders that scene to a PNG. Says which it did.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-bash scripts/setup.sh
-cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+bash scripts/setup.sh program
+source scripts/build_env.sh
+configure build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPENWICK_TESTS=OFF
 cmake --build build -j"$(nproc)" --target penwick penwick_data
 cd build
 scene=examples/shapes-tour.txt

@@ -1,9 +1,20 @@
 #!/usr/bin/env bash
-# Installs what the build, the tests and the benchmarks need, when it is missing (Debian 12, root).
+# Installs what a step needs when it is missing (Debian 12, root):
+#   setup.sh program    the program itself (build tools and libraries)
+#   setup.sh tests      the program, its tests and the benchmarks (the default)
+#   setup.sh sanitize   the tests, and clang with its sanitizer and fuzzer runtimes
 set -euo pipefail
-pkgs=(cmake g++ make qt6-base-dev libcurl4-openssl-dev libgtest-dev libbenchmark-dev
-      fonts-liberation2 fontconfig clang libclang-rt-14-dev librsvg2-bin xvfb xdotool
-      libwebp-dev openssl python3 zlib1g-dev)
+kind=${1:-tests}
+pkgs=(cmake g++ ninja-build qt6-base-dev libcurl4-openssl-dev libwebp-dev zlib1g-dev
+      fonts-liberation2 fontconfig)
+case "$kind" in
+  program) ;;
+  tests|sanitize)
+    pkgs+=(ccache libgtest-dev libbenchmark-dev librsvg2-bin xvfb xdotool openssl python3)
+    [ "$kind" = sanitize ] && pkgs+=(clang libclang-rt-14-dev)
+    ;;
+  *) echo "setup.sh: unknown step '$kind' (program, tests or sanitize)" >&2; exit 2 ;;
+esac
 missing=()
 for p in "${pkgs[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
