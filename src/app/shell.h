@@ -6,9 +6,10 @@
 
 #include "app/app_state.h"
 #include "core/editor.h"
-#include "render/image_store.h"
 
 namespace pw {
+
+class ImageStore;
 
 class Shell {
  public:
