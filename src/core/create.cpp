@@ -205,34 +205,25 @@ int addShape(Editor& ed, int64_t x, int64_t y) {
   doc.DocumentState = 1;
   doc.CurrentShape = n;
 
+  applyShapeDefaults(s, static_cast<uint8_t>(tool - 8));
   s.points.resize(1);
-  s.lineW = 10;
-  s.lineH = 5;
-  s.lineDist = 5;
   if (tool == kToolLine) {
     s.points.resize(2);
     s.points[1].x = x;
     s.points[1].y = y;
-    s.style = 1;
   } else if (tool == kToolCurve) {
     s.points.resize(4);
     for (int64_t p = 0; p < 4; ++p) {
       s.points[static_cast<size_t>(p)].x = x + 5 * p - 10;
       s.points[static_cast<size_t>(p)].y = y + 5 * p - 10;
     }
-    s.style = 1;
   }
   s.startX = toI16(x);
   s.startY = toI16(y);
   s.depth = n;
-  s.w = 5;
-  s.h = 5;
   s.name = prefix + std::to_string(n);
-  s.alpha = 255;
-  s.color = kShapeColor;
   s.points[0].x = x;
   s.points[0].y = y;
-  s.type = static_cast<uint8_t>(tool - 8);
 
   const bool placedAtMouse = tool == kToolText || tool == kToolBox || tool == kToolCircle ||
                              tool == kToolImage;
@@ -265,10 +256,19 @@ int addShape(Editor& ed, int64_t x, int64_t y) {
   return 1;
 }
 
-void addFx(Editor& ed, int64_t n) {
-  Shape* s = currentShape(ed.doc);
-  if (!s || n < 0 || n > lastIndex(s->fx)) return;
-  ShapeFx& f = s->fx[static_cast<size_t>(n)];
+void applyShapeDefaults(Shape& s, uint8_t type) {
+  s.type = type;
+  s.color = kShapeColor;
+  s.alpha = 255;
+  s.lineW = 10;
+  s.lineH = 5;
+  s.lineDist = 5;
+  s.w = 5;
+  s.h = 5;
+  if (type == kLine || type == kCurve) s.style = 1;
+}
+
+void applyFxDefaults(ShapeFx& f, int64_t n) {
   f.name = "FX_" + std::to_string(n);
   f.alpha = 255;
   f.color = kFxColor;
@@ -276,6 +276,12 @@ void addFx(Editor& ed, int64_t n) {
   f.height = 5;
   f.dist = 5;
   f.scale = 100;
+}
+
+void addFx(Editor& ed, int64_t n) {
+  Shape* s = currentShape(ed.doc);
+  if (!s || n < 0 || n > lastIndex(s->fx)) return;
+  applyFxDefaults(s->fx[static_cast<size_t>(n)], n);
   ed.refreshFxList();
   ed.refreshProperties();
 }

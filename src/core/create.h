@@ -19,6 +19,11 @@ void addObject(Editor& ed, int64_t offset);
 int addShape(Editor& ed, int64_t x, int64_t y);
 // Fills effect n of the current shape with its defaults (the caller has created it).
 void addFx(Editor& ed, int64_t n);
+// The values a creation tool gives a new shape of `type` before placing it: type, colour,
+// alpha, stroke sizes, size, and the line style for lines and curves. Points are the caller's.
+void applyShapeDefaults(Shape& s, uint8_t type);
+// The values effect n of a shape starts with.
+void applyFxDefaults(ShapeFx& f, int64_t n);
 // Asks for a new image for the current shape.
 void changeShapeImage(Editor& ed);
 // Loads an image file for a shape, reporting a missing or unreadable file. Returns the handle or 0.

@@ -19,9 +19,9 @@
 #include "support/fakes.h"
 #include <map>
 
-#include "cli_fixture.h"
 #include "app/cli.h"
 #include "app/headless_prompt.h"
+#include "cli_fixture.h"
 #include "core/scene_file.h"
 #include "support/paths.h"
 

@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "app/cli.h"
-#include "support/paths.h"
 #include "support/files.h"
+#include "support/paths.h"
 
 namespace pw {
 namespace {

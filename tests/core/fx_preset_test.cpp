@@ -1,6 +1,7 @@
 // Effect presets: the file text, reading it back, narrowing into an effect, the names a preset
 // may have, the folder listing and the presets that ship with the editor.
 #include "core/fx_preset.h"
+#include "core/create.h"
 
 #include <gtest/gtest.h>
 
@@ -11,8 +12,8 @@
 #include <vector>
 
 #include "fileio/atomic_file.h"
-#include "support/paths.h"
 #include "support/files.h"
+#include "support/paths.h"
 
 namespace pw {
 namespace {
@@ -23,13 +24,7 @@ using test::TempDir;
 
 ShapeFx newFx() {
   ShapeFx f;
-  f.name = "FX_0";
-  f.alpha = 255;
-  f.color = kFxColor;
-  f.width = 10;
-  f.height = 5;
-  f.dist = 5;
-  f.scale = 100;
+  applyFxDefaults(f, 0);
   return f;
 }
 

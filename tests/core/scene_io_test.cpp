@@ -12,9 +12,9 @@
 #include <string>
 
 #include "core/create.h"
-#include "support/files.h"
 #include "core/scene_file.h"
 #include "support/fakes.h"
+#include "support/files.h"
 
 namespace pw {
 namespace {

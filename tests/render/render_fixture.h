@@ -12,6 +12,7 @@
 #include <initializer_list>
 #include <utility>
 
+#include "core/create.h"
 #include "core/editor.h"
 #include "core/scripted_prompt.h"
 #include "render/image_store.h"
@@ -94,15 +95,8 @@ struct RenderFixture {
       o.hasShape = 1;
     }
     Shape& s = o.shapes.back();
-    s.type = type;
+    applyShapeDefaults(s, type);
     s.color = color;
-    s.alpha = 255;
-    s.style = (type == kLine || type == kCurve) ? 1 : 0;
-    s.lineW = 10;
-    s.lineH = 5;
-    s.lineDist = 5;
-    s.w = 5;
-    s.h = 5;
     s.depth = lastIndex(o.shapes);
     s.fx.assign(1, ShapeFx{});
     if (type != kComplex && type != kCurve) s.points.resize(type == kLine ? 2 : 1);

@@ -6,8 +6,8 @@
 #include <tuple>
 #include <vector>
 
-#include "render_fixture.h"
 #include "render/vg.h"
+#include "render_fixture.h"
 
 namespace pw::test {
 namespace {

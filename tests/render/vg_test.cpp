@@ -8,8 +8,8 @@
 #include <QTransform>
 
 #include "render/image_store.h"
-#include "render_fixture.h"
 #include "render/vg.h"
+#include "render_fixture.h"
 
 namespace pw {
 namespace {

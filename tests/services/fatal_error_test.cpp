@@ -13,8 +13,8 @@
 
 #include "core/scripted_prompt.h"
 #include "services/fatal_error.h"
-#include "support/paths.h"
 #include "support/files.h"
+#include "support/paths.h"
 
 namespace pw {
 namespace {

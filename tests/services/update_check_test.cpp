@@ -14,8 +14,8 @@
 #include <string>
 
 #include "services/update_check.h"
-#include "support/paths.h"
 #include "support/files.h"
+#include "support/paths.h"
 
 namespace pw {
 namespace {

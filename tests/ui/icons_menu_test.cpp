@@ -9,10 +9,10 @@
 #include <string>
 #include <vector>
 
+#include "support/paths.h"
 #include "ui/editor_icons.h"
 #include "ui/points_menu.h"
 #include "ui_fixture.h"
-#include "support/paths.h"
 
 namespace pw {
 namespace {

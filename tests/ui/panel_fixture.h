@@ -15,10 +15,10 @@
 #include "core/editor.h"
 #include "core/scripted_prompt.h"
 #include "render/image_store.h"
+#include "support/paths.h"
 #include "ui/control_set.h"
 #include "ui/panel_context.h"
 #include "ui/ui_fixture.h"
-#include "support/paths.h"
 
 namespace pw::uitest {
 

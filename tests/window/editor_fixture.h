@@ -50,16 +50,8 @@ struct EditorFixture {
       o.hasShape = 1;
     }
     Shape& s = o.shapes.back();
-    s.type = type;
+    applyShapeDefaults(s, type);
     s.name = "S" + std::to_string(o.shapes.size() - 1);
-    s.color = kShapeColor;
-    s.alpha = 255;
-    s.style = (type == kLine || type == kCurve) ? 1 : 0;
-    s.lineW = 10;
-    s.lineH = 5;
-    s.lineDist = 5;
-    s.w = 5;
-    s.h = 5;
     s.points.assign(1, ShapePoint{});
     ed.doc.DocumentState = 1;
     ed.doc.CurrentShape = lastIndex(o.shapes);

@@ -10,8 +10,8 @@
 #include "services/help.h"
 #include "services/new_version_window.h"
 #include "services/update_check.h"
-#include "window_fixture.h"
 #include "support/paths.h"
+#include "window_fixture.h"
 
 namespace pw {
 namespace {
