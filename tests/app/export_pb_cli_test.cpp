@@ -1,29 +1,15 @@
 // penwick --export-pb on the command line, run as a user would run it.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
-#include <cstdio>
 #include <filesystem>
-#include <fstream>
 #include <string>
 #include <vector>
 
 #include "app/cli.h"
-#include "support/files.h"
-#include "support/paths.h"
+#include "cli_fixture.h"
 
 namespace pw {
 namespace {
-
-using test::readFile;
-
-namespace fs = std::filesystem;
-
-std::string quoted(const std::string& s) {
-  std::string q = "'";
-  for (char c : s) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
-  return q + "'";
-}
 
 // Two objects: "Back" with a box, "Front" with a circle.
 const char* kTwoObjects =
@@ -35,31 +21,23 @@ const char* kTwoObjects =
     "shape,0,-16776961,Circle_0,255,0,10,5,5,3,90,70,,20,20,\r\n"
     "pt,0,0,0,\r\n";
 
-class ExportPbCli : public ::testing::Test {
+class ExportPbCli : public CliTest {
  protected:
   void SetUp() override {
-    char tmpl[] = "/tmp/penwick-pbcli-XXXXXX";
-    ASSERT_NE(mkdtemp(tmpl), nullptr);
-    dir_ = tmpl;
-    std::ofstream(dir_ / "scene.txt", std::ios::binary) << kTwoObjects;
+    CliTest::SetUp();
+    writeFile(dir_ / "scene.txt", kTwoObjects);
   }
-  void TearDown() override { fs::remove_all(dir_); }
-
+  // The exit status; the program's stderr into *err.
   int run(const std::vector<std::string>& args, std::string* err = nullptr) {
-    std::string cmd = "cd " + quoted(dir_.string()) + " && " + quoted(pw::test::penwickBinary());
-    for (const auto& a : args) cmd += " " + quoted(a);
-    cmd += " 2>" + quoted((dir_ / "err.txt").string());
-    const int rc = std::system(cmd.c_str());
-    if (err) *err = readFile(dir_ / "err.txt");
-    fs::remove(dir_ / "err.txt");
-    return WIFEXITED(rc) ? WEXITSTATUS(rc) : -1;
+    const Result r = CliTest::run(args);
+    if (err) *err = r.err;
+    return r.status;
   }
   size_t files() const {
     size_t n = 0;
     for (const auto& e : fs::directory_iterator(dir_)) n += e.is_regular_file();
     return n;
   }
-  fs::path dir_;
 };
 
 TEST_F(ExportPbCli, WritesTheChosenObjectUnderTheRuledName) {
