@@ -32,8 +32,7 @@ struct HandlerState {
   char exePath[PATH_MAX];
   char flag[24] = "--show-crash-report";
   char* argv[4];
-  char fileText[kReportSize];
-  char errText[kReportSize];
+  char text[kReportSize];
   volatile sig_atomic_t entered = 0;
   alignas(16) char altStack[kAltStackSize];  // the handler's own stack
 };
@@ -97,15 +96,22 @@ void onFault(int sig, siginfo_t* info, void* context) {
 
   const int code = info ? info->si_code : 0;
   const auto addr = info ? reinterpret_cast<uintptr_t>(info->si_addr) : 0;
+  // si_code <= 0: kill(), sigqueue() or tgkill() from a process, which si_pid names.
+  const long sender = info && code <= 0 ? static_cast<long>(info->si_pid) : -1;
   const uintptr_t pc = faultingInstruction(context);
-  const size_t fileLen = formatFaultReport(s->fileText, kReportSize, sig, code, pc, addr, '\r');
-  const size_t errLen = formatFaultReport(s->errText, kReportSize, sig, code, pc, addr, '\n');
-  writeAll(STDERR_FILENO, s->errText, errLen);
+  const size_t len = formatFaultReport(s->text, kReportSize, sig, code, pc, addr, '\n', sender);
+  writeAll(STDERR_FILENO, s->text, len);
 
   const int fd = ::open(s->reportPath, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW, 0600);
   if (fd >= 0) {
-    writeAll(fd, s->fileText, fileLen);
+    writeAll(fd, s->text, len);
     ::close(fd);
+    // The blocked signals outlive execve: the report mode must not start with its own faults
+    // blocked, where a fault of its own could not end it.
+    sigset_t faults;
+    sigemptyset(&faults);
+    for (int f : kSignals) sigaddset(&faults, f);
+    ::sigprocmask(SIG_UNBLOCK, &faults, nullptr);
     ::execve(s->exePath, s->argv, environ);  // returns only on failure
   }
   endWithSignal(sig);
@@ -114,7 +120,7 @@ void onFault(int sig, siginfo_t* info, void* context) {
 }  // namespace
 
 size_t formatFaultReport(char* buf, size_t cap, int sig, int code, uintptr_t pc, uintptr_t addr,
-                         char eol) {
+                         char eol, long sender) {
   if (!buf || cap == 0) return 0;
   Out o{buf, cap};
   o.put("A program error was detected:");
@@ -129,7 +135,11 @@ size_t formatFaultReport(char* buf, size_t cap, int sig, int code, uintptr_t pc,
   o.put("Code Address:    ");
   o.num(pc);
   o.put(eol);
-  if (sig == SIGSEGV) {
+  if (sender >= 0) {
+    o.put("Sent by process: ");
+    o.num(static_cast<uintmax_t>(sender));
+    o.put(eol);
+  } else if (sig == SIGSEGV) {
     o.put("Error IMA :  ");
     o.num(addr);
     o.put(eol);
@@ -179,6 +189,8 @@ bool installFatalErrorHandler(const std::string& reportPath, const std::string& 
 int showCrashReport(Prompt& prompt, const std::string& path) {
   std::string text;
   if (!readFileWhole(path, text) || text.size() > kReportSize) return 0;
+  for (char& c : text)
+    if (c == '\n') c = '\r';
   const std::string key = "\rError Code:      ";
   const size_t at = text.find(key);
   if (text.rfind("A program error was detected:", 0) != 0 || at == std::string::npos) return 0;

@@ -20,12 +20,15 @@ bool installFatalErrorHandler(const std::string& reportPath, const std::string& 
 
 // The report text into buf (at most cap - 1 bytes, always terminated); every line ends with
 // `eol`. `code` is the signal's si_code, `pc` the faulting instruction, `addr` the fault's
-// address (the memory accessed, or the instruction for an arithmetic fault). Async-signal-safe.
+// address (the memory accessed, or the instruction for an arithmetic fault). A signal that
+// another process sent (`sender` >= 0, its process id) names that process instead of an
+// address. Async-signal-safe.
 size_t formatFaultReport(char* buf, size_t cap, int sig, int code, uintptr_t pc, uintptr_t addr,
-                         char eol);
+                         char eol, long sender = -1);
 
-// The report mode: shows the report file in an "Error" box through `prompt`. Returns the signal
-// the report names, or 0 when the file is not a report.
+// The report mode: shows the report file in an "Error" box through `prompt`, each line ended by
+// a carriage return. The file's lines end with a line feed (older reports: a carriage return).
+// Returns the signal the report names, or 0 when the file is not a report.
 int showCrashReport(Prompt& prompt, const std::string& path);
 
 // Ends the process with `sig`'s status (no core file).

@@ -23,9 +23,10 @@ using test::readFile;
 
 namespace fs = std::filesystem;
 
-std::string report(int sig, int code, uintptr_t pc, uintptr_t addr, char eol = '\r') {
+std::string report(int sig, int code, uintptr_t pc, uintptr_t addr, char eol = '\r',
+                   long sender = -1) {
   char buf[2048];
-  const size_t n = formatFaultReport(buf, sizeof buf, sig, code, pc, addr, eol);
+  const size_t n = formatFaultReport(buf, sizeof buf, sig, code, pc, addr, eol, sender);
   EXPECT_EQ(n, std::string(buf).size());
   return std::string(buf, n);
 }
@@ -53,6 +54,10 @@ TEST(FaultReport, TextPerFault) {
        "Address:    4096\r\r"},
   };
   for (const auto& c : cases) EXPECT_EQ(report(c.sig, c.code, 4096, 8), c.text) << c.sig;
+  // A signal sent by a process names the process, not an address.
+  EXPECT_EQ(report(SIGSEGV, SI_USER, 4096, 0, '\r', 4242),
+            "A program error was detected:\r\rError Message:   Invalid memory access (segmentation "
+            "fault)\rError Code:      11\rCode Address:    4096\rSent by process: 4242\r\r");
   // The terminal copy has line feeds instead.
   EXPECT_EQ(report(SIGILL, 0, 0, 0, '\n').find('\r'), std::string::npos);
   EXPECT_NE(report(SIGSEGV, 0, UINTPTR_MAX, 0).find(std::to_string(UINTPTR_MAX)),
@@ -80,14 +85,17 @@ class ReportMode : public ::testing::Test {
   fs::path dir_;
 };
 
-TEST_F(ReportMode, ShowsTheReportInAnErrorBox) {
-  const std::string text = report(SIGSEGV, SEGV_MAPERR, 77, 0);
-  std::ofstream(dir_ / "r.txt", std::ios::binary) << text;
-  ScriptedPrompt prompt;
-  EXPECT_EQ(showCrashReport(prompt, (dir_ / "r.txt").string()), SIGSEGV);
-  ASSERT_EQ(prompt.messages.size(), 1u);
-  EXPECT_EQ(prompt.messages[0].title, "Error");
-  EXPECT_EQ(prompt.messages[0].text, text);
+TEST_F(ReportMode, ShowsTheReportInAnErrorBoxWithCarriageReturns) {
+  const std::string box = report(SIGSEGV, SEGV_MAPERR, 77, 0);
+  // Reports are written with line feeds; older ones have carriage returns.
+  for (char eol : {'\n', '\r'}) {
+    std::ofstream(dir_ / "r.txt", std::ios::binary) << report(SIGSEGV, SEGV_MAPERR, 77, 0, eol);
+    ScriptedPrompt prompt;
+    EXPECT_EQ(showCrashReport(prompt, (dir_ / "r.txt").string()), SIGSEGV);
+    ASSERT_EQ(prompt.messages.size(), 1u);
+    EXPECT_EQ(prompt.messages[0].title, "Error");
+    EXPECT_EQ(prompt.messages[0].text, box);
+  }
 }
 
 TEST_F(ReportMode, RefusesWhatIsNotAReport) {
@@ -120,17 +128,20 @@ __attribute__((noinline, no_sanitize_undefined)) int divideByZero() {
 
 // In the child (a fresh run of this program, so the folder comes through the environment):
 // the report mode prints its box to stdout, which goes to a file.
-void faultInChild(bool divide) {
+// Without a fault of its own, the child sends itself SIGSEGV with kill(). `exe` runs in place of
+// the report mode when given.
+enum class Fault { kNullWrite, kDivide, kKill };
+void faultInChild(Fault fault, const char* exe = nullptr) {
   const char* where = std::getenv("PENWICK_TEST_FAULT_DIR");
   if (!where) std::_Exit(2);
   const std::string dir = where;
   const int fd = ::open((dir + "/stdout.txt").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
   if (fd < 0 || ::dup2(fd, 1) < 0) std::_Exit(3);
   setenv("PENWICK_CRASH_REPORT_STDOUT", "1", 1);
-  if (!installFatalErrorHandler(dir + "/report.txt", pw::test::penwickBinary())) std::_Exit(4);
-  if (divide) {
-    std::_Exit(divideByZero());
-  }
+  if (!installFatalErrorHandler(dir + "/report.txt", exe ? exe : pw::test::penwickBinary()))
+    std::_Exit(4);
+  if (fault == Fault::kDivide) std::_Exit(divideByZero());
+  if (fault == Fault::kKill) ::kill(::getpid(), SIGSEGV);
   writeThroughNull();
   std::_Exit(5);
 }
@@ -154,6 +165,15 @@ class FaultInChild : public ::testing::Test {
   }
   fs::path dir_;
 
+  // The report file: line feeds only, the box's lines otherwise.
+  std::string reportFile(const std::string& box) const {
+    std::string file = readFile(dir_ / "report.txt");
+    EXPECT_EQ(file.find('\r'), std::string::npos);
+    for (char& c : file)
+      if (c == '\n') c = '\r';
+    EXPECT_EQ(file, box);
+    return file;
+  }
   // The box's text as the report mode printed it ("Error", then the report).
   std::string shownReport() const {
     const std::string out = readFile(dir_ / "stdout.txt");
@@ -171,10 +191,10 @@ class FaultInChild : public ::testing::Test {
 
 TEST_F(FaultInChild, NullPointerWriteShowsTheAccessedAddress) {
   GTEST_FLAG_SET(death_test_style, "threadsafe");
-  EXPECT_EXIT(faultInChild(false), ::testing::KilledBySignal(SIGSEGV),
+  EXPECT_EXIT(faultInChild(Fault::kNullWrite), ::testing::KilledBySignal(SIGSEGV),
               "Error IMA :  0\n");
   const std::string text = shownReport();
-  EXPECT_EQ(text, readFile(dir_ / "report.txt"));
+  reportFile(text);
   EXPECT_EQ(text.rfind("A program error was detected:\r\rError Message:   ", 0), 0u) << text;
   EXPECT_EQ(field(text, "Error Code:      "), "11");
   EXPECT_NE(field(text, "Code Address:    "), "0");
@@ -185,16 +205,38 @@ TEST_F(FaultInChild, NullPointerWriteShowsTheAccessedAddress) {
 
 TEST_F(FaultInChild, DivisionByZeroShowsItsLine) {
   GTEST_FLAG_SET(death_test_style, "threadsafe");
-  EXPECT_EXIT(faultInChild(true), ::testing::KilledBySignal(SIGFPE),
+  EXPECT_EXIT(faultInChild(Fault::kDivide), ::testing::KilledBySignal(SIGFPE),
               "Error divide by zero :  ");
   const std::string text = shownReport();
-  EXPECT_EQ(text, readFile(dir_ / "report.txt"));
+  reportFile(text);
   EXPECT_EQ(field(text, "Error Code:      "), "8");
   const std::string pc = field(text, "Code Address:    ");
   EXPECT_NE(pc, "0");
   // On this platform the division's address is the instruction's.
   EXPECT_EQ(field(text, "Error divide by zero :  "), pc);
   EXPECT_EQ(text.find("Error IMA"), std::string::npos);
+}
+
+// A signal sent with kill() names its sender, and the program that shows the report starts
+// with the fault signals unblocked (blocked ones would survive execve).
+TEST_F(FaultInChild, ASentSignalNamesItsSenderAndTheReportProgramStartsUnblocked) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  // A shell would clear its signal mask when it starts; Python keeps what it was given.
+  const fs::path script = dir_ / "mask.py";
+  test::writeFile(script,
+                  "#!/usr/bin/env python3\nimport sys\nopen(sys.argv[2] + '.mask', 'w').write("
+                  "[l for l in open('/proc/self/status') if l.startswith('SigBlk:')][0])\n");
+  fs::permissions(script, fs::perms::owner_all);
+  EXPECT_EXIT(faultInChild(Fault::kKill, script.c_str()), ::testing::ExitedWithCode(0),
+              "Sent by process: [0-9]+\n");
+  const std::string text = readFile(dir_ / "report.txt");
+  EXPECT_NE(text.find("\nSent by process: "), std::string::npos) << text;
+  EXPECT_EQ(text.find("Error IMA"), std::string::npos) << text;
+  const std::string mask = readFile(dir_ / "report.txt.mask");
+  ASSERT_EQ(mask.rfind("SigBlk:", 0), 0u) << mask;
+  const unsigned long long blocked = std::stoull(mask.substr(7), nullptr, 16);
+  for (int sig : {SIGSEGV, SIGBUS, SIGILL, SIGFPE})
+    EXPECT_EQ(blocked & (1ull << (sig - 1)), 0u) << "signal " << sig << " blocked: " << mask;
 }
 
 }  // namespace
