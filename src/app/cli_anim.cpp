@@ -47,8 +47,10 @@ class ProgressLine {
 
 InterruptWatch::InterruptWatch() {
   sigemptyset(&set_);
-  sigaddset(&set_, SIGINT);
-  sigaddset(&set_, SIGTERM);
+  // Every signal that would otherwise end the process mid-export, leaving its files behind:
+  // Ctrl+C, kill, a closed terminal or SSH session, Ctrl+\, a broken pipe and the like.
+  for (int sig : {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGUSR1, SIGUSR2, SIGALRM, SIGPIPE})
+    sigaddset(&set_, sig);
   pthread_sigmask(SIG_BLOCK, &set_, &old_);
   watcher_ = std::thread([this] {
     while (!done_.load()) {

@@ -12,7 +12,8 @@
 
 namespace pw {
 
-// Ctrl+C (SIGINT) and SIGTERM, turned into a flag an export polls instead of ending the
+// Ctrl+C (SIGINT), SIGTERM and the other signals that would end the process (SIGHUP, SIGQUIT,
+// SIGUSR1, SIGUSR2, SIGALRM, SIGPIPE), turned into a flag an export polls instead of ending the
 // process. The signals are blocked from construction on, so every thread started afterwards
 // leaves them to a watcher thread; the destructor restores the mask.
 class InterruptWatch {

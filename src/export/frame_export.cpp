@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "core/keyframes.h"
+#include "export/frame_staging.h"
 #include "export/png_write.h"
 #include "export/webp_anim_file.h"
 #include "export/webp_write.h"
@@ -157,6 +158,49 @@ int64_t lastExportFrame(const Document& doc) {
   return std::clamp<int64_t>(doc.MaxFrame, 0, kMaxKeyFrame);
 }
 
+namespace {
+
+// The frames of `job` into the existing folder `dir`, through a staging folder inside it.
+ExportOutcome exportFramesInto(const AnimExport& job, const fs::path& dir) {
+  // A folder in a frame's place would stop the export at its very end: refuse it first.
+  std::error_code ec;
+  for (int64_t f = job.from; f <= job.to; ++f) {
+    const fs::path file = dir / frameFileName(f);
+    if (fs::is_directory(fs::symlink_status(file, ec)))
+      return failed("cannot write " + file.string() + ": a folder of that name is in the way");
+  }
+  FrameStaging stage(dir.string());
+  if (std::string why; !stage.open(&why))
+    return failed("cannot write frames into " + dir.string() + ": " + why);
+
+  std::vector<std::unique_ptr<FrameRenderer>> renderers;
+  std::vector<FrameWork> workers = makeWorkers(
+      job, threadCount(job.threads, job.to - job.from + 1), renderers,
+      [](const QImage& img, std::string& bytes, std::string& err) {
+        if (encodePng(img, bytes)) return true;
+        err = "not enough memory to encode a frame";
+        return false;
+      });
+  std::vector<std::string> names;
+  const FrameSink sink = [&](int64_t frame, std::string& bytes, std::string& err) {
+    const std::string name = frameFileName(frame);
+    std::string why;
+    if (!writeFileAtomic(stage.pathFor(name), bytes, &why)) {
+      err = "cannot write " + (dir / name).string() + ": " + why;
+      return false;
+    }
+    names.push_back(name);
+    return true;
+  };
+  ExportOutcome out = outcomeOf(runFramePipeline(job.from, job.to, workers, sink, job.progress));
+  if (out.done()) {
+    if (std::string why; !stage.commit(names, &why)) return failed(why);
+  }
+  return out;
+}
+
+}  // namespace
+
 ExportOutcome exportFrames(const AnimExport& job, const std::string& dirName) {
   if (std::string why = jobProblem(job); !why.empty()) return failed(why);
   if (dirName.empty()) return failed("no folder to export the frames to");
@@ -168,31 +212,9 @@ ExportOutcome exportFrames(const AnimExport& job, const std::string& dirName) {
     return failed("cannot make the folder " + dirName +
                   (ec ? ": " + ec.message() : ": a file of that name is in the way"));
 
-  std::vector<std::unique_ptr<FrameRenderer>> renderers;
-  std::vector<FrameWork> workers = makeWorkers(
-      job, threadCount(job.threads, job.to - job.from + 1), renderers,
-      [](const QImage& img, std::string& bytes, std::string& err) {
-        if (encodePng(img, bytes)) return true;
-        err = "not enough memory to encode a frame";
-        return false;
-      });
-
-  std::vector<fs::path> written;
-  const FrameSink sink = [&](int64_t frame, std::string& bytes, std::string& err) {
-    const fs::path file = dir / frameFileName(frame);
-    std::string why;
-    if (!writeFileAtomic(file.string(), bytes, &why)) {
-      err = "cannot write " + file.string() + ": " + why;
-      return false;
-    }
-    written.push_back(file);
-    return true;
-  };
-  ExportOutcome out = outcomeOf(runFramePipeline(job.from, job.to, workers, sink, job.progress));
-  if (!out.done()) {
-    for (const fs::path& f : written) fs::remove(f, ec);
+  ExportOutcome out = exportFramesInto(job, dir);
+  if (!out.done())
     for (const fs::path& d : made) fs::remove(d, ec);  // only while empty
-  }
   return out;
 }
 

@@ -60,9 +60,9 @@ struct ExportOutcome {
   bool done() const { return status == Status::kDone; }
 };
 
-// Writes DIR/frame_NNNNN.png for each frame (NNNNN the frame number), each file atomically;
-// DIR and its missing parents are created. Cancelled or failed, the frames written so far and
-// the folders made are removed again.
+// Writes DIR/frame_NNNNN.png for each frame (NNNNN the frame number); DIR and its missing
+// parents are created. The frames move into DIR only once all are written: cancelled or failed,
+// DIR keeps the files it had (earlier frames included) and the folders made are removed again.
 ExportOutcome exportFrames(const AnimExport& job, const std::string& dir);
 
 // Writes one lossless animated WebP at the document's frames per second, looping forever. The

@@ -1,6 +1,7 @@
 #include "export/webp_anim_file.h"
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/random.h>
 #include <unistd.h>
 #include <webp/decode.h>
@@ -9,11 +10,14 @@
 #include <cerrno>
 #include <cstring>
 
+#include "fileio/atomic_file.h"
+
 namespace pw {
 
 namespace {
 
 constexpr int kNameAttempts = 100;
+constexpr const char* kPartMark = ".part";  // "OUT.partXXXXXX" while an export runs
 constexpr size_t kRiffHeader = 12;      // "RIFF", size, "WEBP"
 constexpr size_t kChunkHeader = 8;      // fourcc, size
 constexpr uint64_t kMaxRiffSize = 0xFFFFFFFEull;
@@ -89,8 +93,10 @@ bool WebpAnimationFile::open(std::string* err) {
   discard();
   if (width_ < 1 || height_ < 1 || width_ > (1 << 24) || height_ > (1 << 24))
     return setError(err, "the animation's size is not valid for WebP");
+  // Temporaries of exports that were killed; a running export holds its own locked.
+  removeStaleTemporaries(target_, kPartMark);
   for (int attempt = 0; attempt < kNameAttempts && fd_ < 0; ++attempt) {
-    const std::string name = target_ + ".part" + suffix();
+    const std::string name = target_ + kPartMark + suffix();
     fd_ = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     if (fd_ >= 0) {
       tmp_ = name;
@@ -99,6 +105,11 @@ bool WebpAnimationFile::open(std::string* err) {
     }
   }
   if (fd_ < 0) return setError(err, "no free name for a temporary file");
+  if (::flock(fd_, LOCK_EX | LOCK_NB) != 0) {
+    const std::string why = std::strerror(errno);
+    discard();
+    return setError(err, why);
+  }
   size_ = 0;
   frames_ = 0;
   std::string head = "RIFF";

@@ -324,8 +324,8 @@ bool isRegularFile(const std::string& path) {
   return !path.empty() && ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
-int removeStaleTemporaries(const std::string& path) {
-  const std::string prefix = baseOf(path) + kTempMark;
+int removeStaleTemporaries(const std::string& path, const std::string& mark) {
+  const std::string prefix = baseOf(path) + mark;
   DIR* dir = ::opendir(dirOf(path).c_str());
   if (!dir) return 0;
   std::vector<std::string> candidates;
@@ -343,7 +343,7 @@ int removeStaleTemporaries(const std::string& path) {
     const int fd = ::openat(dfd, name.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOFOLLOW | O_NOCTTY);
     if (fd < 0) continue;
     struct stat st {};
-    // A save in progress holds its lock until it renames the file; a lock that can be had
+    // A writer in progress holds its lock until it renames the file; a lock that can be had
     // belongs to nobody.
     if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && ::flock(fd, LOCK_EX | LOCK_NB) == 0 &&
         ::unlinkat(dfd, name.c_str(), 0) == 0)

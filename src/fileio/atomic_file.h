@@ -32,8 +32,8 @@ bool readFileWhole(const std::string& path, std::string& out, std::string* err =
 // True when `path` names a regular file (after following links). Never opens it.
 bool isRegularFile(const std::string& path);
 
-// Removes the temporary files "PATH.tmpXXXXXX" beside `path` that no running save holds.
-// Returns how many were removed.
-int removeStaleTemporaries(const std::string& path);
+// Removes the temporary files "PATH<mark>XXXXXX" beside `path` (mark ".tmp": the saves' own)
+// that no running writer holds locked. Returns how many were removed.
+int removeStaleTemporaries(const std::string& path, const std::string& mark = ".tmp");
 
 }  // namespace pw

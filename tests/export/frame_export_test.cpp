@@ -1,6 +1,8 @@
 // The animation exports: frames drawn at their pose, the PNG folder, the animated WebP read back
 // with libwebp's demuxer, cancelling, bad ranges, and the ordered frame pipeline under them.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/file.h>
 #include <unistd.h>
 #include <webp/decode.h>
 #include <webp/demux.h>
@@ -24,6 +26,7 @@
 #include "export/webp_write.h"
 #include "fileio/atomic_file.h"
 #include "render/image_store.h"
+#include "support/files.h"
 
 namespace pw {
 namespace {
@@ -250,6 +253,60 @@ TEST_F(FrameExportTest, CancellingLeavesNoFiles) {
   EXPECT_EQ(kept, "old");
 }
 
+TEST_F(FrameExportTest, AnExportThatStopsKeepsTheFolderAsItWas) {
+  const fs::path out = dir_ / "frames";
+  ASSERT_EQ(exportFrames(job(0, 9), out.string()).status, ExportOutcome::Status::kDone);
+  test::writeFile(out / "notes.txt", "mine");
+  std::vector<std::string> before;
+  for (const std::string& name : filesIn(out)) before.push_back(test::readFile(out / name));
+  // Staging folders of exports that were killed are swept; one a running export holds stays.
+  fs::create_directories(out / ".penwick-frames-dead01");
+  test::writeFile(out / ".penwick-frames-dead01" / frameFileName(0), "half");
+  fs::create_directories(out / ".penwick-frames-live01");
+  const int held = ::open((out / ".penwick-frames-live01").c_str(), O_RDONLY | O_DIRECTORY);
+  ASSERT_GE(held, 0);
+  ASSERT_EQ(::flock(held, LOCK_EX), 0);
+
+  // Stopped by the user, and by a write that fails half-way (its staging folder taken away).
+  AnimExport cancelled = job(0, 9);
+  cancelled.progress = [](int64_t done, int64_t) { return done < 4; };
+  EXPECT_EQ(exportFrames(cancelled, out.string()).status, ExportOutcome::Status::kCancelled);
+  AnimExport failing = job(0, 9);
+  failing.progress = [&](int64_t done, int64_t) {
+    if (done == 4)
+      for (const auto& e : fs::directory_iterator(out))
+        if (e.path().filename().string().rfind(".penwick-frames-", 0) == 0 &&
+            e.path().filename() != ".penwick-frames-live01")
+          fs::remove_all(e.path());
+    return true;
+  };
+  const ExportOutcome o = exportFrames(failing, out.string());
+  EXPECT_EQ(o.status, ExportOutcome::Status::kFailed);
+  EXPECT_NE(o.error.find("cannot write"), std::string::npos) << o.error;
+
+  std::vector<std::string> names = filesIn(out);
+  EXPECT_EQ(names.front(), ".penwick-frames-live01");
+  names.erase(names.begin());
+  ASSERT_EQ(names.size(), before.size());
+  for (size_t i = 0; i < names.size(); ++i)
+    EXPECT_EQ(test::readFile(out / names[i]), before[i]) << names[i];
+  ::close(held);
+}
+
+TEST_F(FrameExportTest, AWebpExportSweepsTheTemporariesOfKilledExports) {
+  const std::string file = (dir_ / "c.webp").string();
+  test::writeFile(file + ".partdead01", "half");
+  test::writeFile(file + ".partlive01", "running");
+  test::writeFile(file + ".partial", "not ours");
+  const int held = ::open((file + ".partlive01").c_str(), O_RDONLY);
+  ASSERT_GE(held, 0);
+  ASSERT_EQ(::flock(held, LOCK_EX), 0);
+  EXPECT_EQ(exportWebp(job(0, 1), file).status, ExportOutcome::Status::kDone);
+  EXPECT_EQ(filesIn(dir_), (std::vector<std::string>{"c.webp", "c.webp.partial",
+                                                     "c.webp.partlive01", "scene.txt"}));
+  ::close(held);
+}
+
 TEST_F(FrameExportTest, BadRangesAndTargetsFailWithAReason) {
   struct Case {
     int64_t from, to;
@@ -286,8 +343,7 @@ TEST_F(FrameExportTest, BadRangesAndTargetsFailWithAReason) {
   EXPECT_FALSE(fs::exists(dir_ / "wide.webp"));
 }
 
-TEST_F(FrameExportTest, AFailedWriteRemovesTheFramesWrittenBefore) {
-  // Frame 3's name is taken by a folder: frames 0 to 2 were written, and go again.
+TEST_F(FrameExportTest, AFolderInAFramesPlaceFailsTheExportBeforeAnyFrameIsWritten) {
   const fs::path out = dir_ / "frames";
   fs::create_directories(out / frameFileName(3));
   const ExportOutcome o = exportFrames(job(0, 6), out.string());
