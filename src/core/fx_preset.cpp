@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <filesystem>
+#include <limits>
 #include <system_error>
 
 #include "core/scene_file.h"
@@ -128,18 +129,22 @@ bool parsePreset(std::string_view text, FxPreset& out, std::string* err) {
 void applyPreset(const FxPreset& p, int64_t index, ShapeFx& fx) {
   if (p.hasHeader) fx.name = p.name.empty() ? "fx_" + std::to_string(index) : p.name;
   if (!p.hasFx) return;
-  fx.x = toI16(p.x);
-  fx.y = toI16(p.y);
-  fx.color = p.color;
-  fx.alpha = toU8(p.alpha);
-  fx.depth = toU8(p.depth);
-  fx.type = toU8(p.type);
-  fx.width = p.width;
-  fx.height = p.height;
-  fx.dist = p.dist;
-  fx.scale = toI16(p.scale);
-  fx.spareA = toI16(p.spareA);
-  fx.spareB = toI16(p.spareB);
+  const auto in = [](int64_t v, int64_t lo, int64_t hi) { return std::clamp(v, lo, hi); };
+  constexpr int64_t i16min = std::numeric_limits<int16_t>::min();
+  constexpr int64_t i16max = std::numeric_limits<int16_t>::max();
+  fx.x = static_cast<int16_t>(in(p.x, -kFxOffsetMax, kFxOffsetMax));
+  fx.y = static_cast<int16_t>(in(p.y, -kFxOffsetMax, kFxOffsetMax));
+  // A colour is 32 bits of RGBA, held sign-extended.
+  fx.color = static_cast<int32_t>(static_cast<uint32_t>(p.color));
+  fx.alpha = static_cast<uint8_t>(in(p.alpha, 0, kFxAlphaMax));
+  fx.depth = static_cast<uint8_t>(in(p.depth, 0, kFxDepthMax));
+  fx.type = static_cast<uint8_t>(in(p.type, 0, kFxTypeMax));
+  fx.width = in(p.width, kFxSizeMin, kFxSizeMax);
+  fx.height = in(p.height, kFxSizeMin, kFxSizeMax);
+  fx.dist = in(p.dist, kFxSizeMin, kFxSizeMax);
+  fx.scale = static_cast<int16_t>(in(p.scale, -kFxScaleMax, kFxScaleMax));
+  fx.spareA = static_cast<int16_t>(in(p.spareA, i16min, i16max));
+  fx.spareB = static_cast<int16_t>(in(p.spareB, i16min, i16max));
 }
 
 std::string trimPresetName(std::string_view name) {
@@ -174,8 +179,9 @@ std::vector<std::string> listPresetNames(const std::string& folder) {
     std::string file = it->path().filename().string();
     if (file.size() < kExt.size() || file.compare(file.size() - kExt.size(), kExt.size(), kExt) != 0)
       continue;
-    for (size_t at = file.find(kExt); at != std::string::npos; at = file.find(kExt, at))
-      file.erase(at, kExt.size());
+    // The name is what presetPath turns back into this very file: only the last ".sfx" goes, so
+    // "x.sfx.sfx" is listed as "x.sfx" (listing it as "x" would load another file, or none).
+    file.erase(file.size() - kExt.size());
     if (isValidPresetName(file)) names.push_back(std::move(file));
   }
   std::sort(names.begin(), names.end());

@@ -42,9 +42,10 @@ std::string presetText(const std::string& name, int64_t index, const ShapeFx& fx
 // a zero byte.
 bool parsePreset(std::string_view text, FxPreset& out, std::string* err = nullptr);
 
-// Stores a preset into effect `fx`, number `index` of its shape: every parameter narrowed to its
-// field's width, the name from the header ("fx_" + index when the header names none). `active`
-// and a name without a header stay as they were.
+// Stores a preset into effect `fx`, number `index` of its shape: every parameter held within
+// the range the "FX" tab gives it (kFxOffsetMax and the others in core/model.h; the spare values
+// within 16 bits, the colour within 32), the name from the header ("fx_" + index when the header
+// names none). `active` and a name without a header stay as they were.
 void applyPreset(const FxPreset& p, int64_t index, ShapeFx& fx);
 
 // Leading and trailing blanks (spaces and tabs) removed.
@@ -57,9 +58,9 @@ bool isValidPresetName(std::string_view name);
 // folder + name + ".sfx".
 std::string presetPath(const std::string& folder, const std::string& name);
 
-// The presets of `folder`: every regular file named "*.sfx", its name with every ".sfx" removed,
-// sorted by name. Names that are not valid preset names are left out. A missing folder lists
-// nothing.
+// The presets of `folder`: every regular file named "*.sfx", its name without that last ".sfx"
+// (so presetPath(folder, name) is the file itself), sorted by name. Names that are not valid
+// preset names are left out. A missing folder lists nothing.
 std::vector<std::string> listPresetNames(const std::string& folder);
 
 // Writes the preset atomically (the folder is made when it is missing). False, with the reason in

@@ -62,6 +62,15 @@ struct ShapeFx {
   uint8_t active = 0;
 };
 
+// The values an effect's parameters may take: the ranges of the "FX" tab's controls.
+inline constexpr int kFxOffsetMax = 10000;  // x and y: -kFxOffsetMax ... kFxOffsetMax
+inline constexpr int kFxScaleMax = 10000;   // scale in percent: -kFxScaleMax ... kFxScaleMax
+inline constexpr int kFxSizeMin = 1;        // width, height and dist are stored at least 1
+inline constexpr int kFxSizeMax = 1000;     // and at most 1000 (the spins show 0 ... 1000)
+inline constexpr int kFxTypeMax = 3;        // type: "filled", "line", "dash", "dot"
+inline constexpr int kFxDepthMax = 3;       // depth: "Back", "Front", "All back", "All front"
+inline constexpr int kFxAlphaMax = 255;
+
 struct Shape {
   std::string name;
   std::vector<ShapePoint> points = std::vector<ShapePoint>(6);

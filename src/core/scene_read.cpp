@@ -10,8 +10,9 @@
 //   with the records each new shape or object starts with. A line whose growth
 //   would pass the budget is skipped. A file as the editor writes it needs well under that; only
 //   files with sparse or forged indices reach the limit.
-// - A "key" line whose frame lies outside 0 ... kMaxKeyFrame or whose kind is not 0, 1 or 2 is
-//   skipped, like a record with a bad index. Keys on the same frame replace one another (the later
+// - A "key" line without a frame, or whose frame lies outside 0 ... kMaxKeyFrame, or whose kind
+//   is not 0, 1 or 2 is skipped, like a record with a bad index. A key's alpha is clamped to
+//   0 ... 255. Keys on the same frame replace one another (the later
 //   line wins), so an object keeps at most one key a frame; the keys count against the growth
 //   budget like the other records.
 // - Images: a path is decoded at most once per read, the pixels of the distinct images of a read
@@ -116,6 +117,20 @@ inline int64_t num(std::string_view s) {
   }
   if (neg) v = 0 - v;
   return static_cast<int64_t>(v);
+}
+
+// True when the field holds a number by that rule, i.e. at least one digit after the sign
+// and base mark; an empty or non-numeric field holds none.
+bool holdsNumber(std::string_view s) {
+  size_t p = 0;
+  if (p < s.size() && (s[p] == '+' || s[p] == '-')) ++p;
+  int base = 10;
+  if (p < s.size() && (s[p] == '$' || s[p] == '%')) base = s[p++] == '$' ? 16 : 2;
+  if (p >= s.size()) return false;
+  const char c = s[p];
+  if (base == 2) return c == '0' || c == '1';
+  if (base == 16) return hexDigit(c) >= 0;
+  return c >= '0' && c <= '9';
 }
 
 // Version field: decimal with "." as the decimal mark.
@@ -461,6 +476,8 @@ class SceneReader {
     if (mode_ == kLoadTemplate || !objectRead_) return;
     Object* o = objectInUse();
     if (!o) return;
+    // A line without a frame is no key: reading it as frame 0 would replace a good one.
+    if (!holdsNumber(f[1])) return;
     const int64_t frame = num(f[1]);
     const int64_t kind = num(f[2]);
     if (frame < 0 || frame > kMaxKeyFrame || kind < kKeyLinear || kind > kKeyEase) return;
@@ -482,7 +499,8 @@ class SceneReader {
     slot->rotX = toI16(num(f[7]));
     slot->rotY = toI16(num(f[8]));
     slot->angle = toI16(num(f[9]));
-    slot->alpha = toU8(num(f[10]));
+    // Clamped, not wrapped: an alpha of 300 is opaque, not nearly transparent.
+    slot->alpha = static_cast<uint8_t>(std::clamp<int64_t>(num(f[10]), 0, 255));
     keyObject_ = doc_.CurrentObject;
     // Out-of-order lines are sorted when the object is done; a long run of them is settled
     // early, so one object never holds more than twice the keys it can keep.

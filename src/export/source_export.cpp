@@ -1,6 +1,8 @@
 #include "export/source_export.h"
 
+#include <algorithm>
 #include <ctime>
+#include <limits>
 #include <string_view>
 
 #include "fileio/atomic_file.h"
@@ -12,17 +14,29 @@ namespace {
 constexpr int64_t kOriginStart = 1000;
 constexpr const char* kEol = "\r\n";
 
+// Coordinates are sums and differences of 64-bit positions; they are worked out exactly in 128
+// bits, so extreme positions never overflow, and only a written number that does not fit in 64
+// bits is held at the nearest 64-bit value.
+__extension__ typedef __int128 Wide;
+
 std::string num(int64_t v) { return std::to_string(v); }
 
+// A coordinate, held within the 64-bit range.
+std::string coord(Wide v) {
+  constexpr int64_t lo = std::numeric_limits<int64_t>::min();
+  constexpr int64_t hi = std::numeric_limits<int64_t>::max();
+  return std::to_string(static_cast<int64_t>(std::clamp<Wide>(v, lo, hi)));
+}
+
 // "(A+x)*Z, (B+y)*Z"
-std::string pair(int64_t a, int64_t b) {
-  return "(" + num(a) + "+x)*Z, (" + num(b) + "+y)*Z";
+std::string pair(Wide a, Wide b) {
+  return "(" + coord(a) + "+x)*Z, (" + coord(b) + "+y)*Z";
 }
 
 struct Origin {
-  int64_t x = kOriginStart, y = kOriginStart;
+  Wide x = kOriginStart, y = kOriginStart;
   // A candidate replaces the origin only when it is strictly smaller on both axes.
-  void offer(int64_t cx, int64_t cy) {
+  void offer(Wide cx, Wide cy) {
     if (cx < x && cy < y) {
       x = cx;
       y = cy;
@@ -33,7 +47,7 @@ struct Origin {
 Origin findOrigin(const Object& obj) {
   Origin o;
   for (const Shape& s : obj.shapes) {  // hidden shapes take part too
-    const int64_t x = s.x, y = s.y, w = s.w, h = s.h;
+    const Wide x = s.x, y = s.y, w = s.w, h = s.h;
     switch (s.type) {
       case kCircle:
         if (x - w >= w && y - h >= h) o.offer(x - w, y - h);
@@ -45,7 +59,7 @@ Origin findOrigin(const Object& obj) {
       case kComplex:
       case kLine:
       case kCurve:
-        for (const ShapePoint& p : s.points) o.offer(p.x + x, p.y + y);
+        for (const ShapePoint& p : s.points) o.offer(Wide{p.x} + x, Wide{p.y} + y);
         break;
       default:
         break;
@@ -67,11 +81,11 @@ class Writer {
 };
 
 void writeShape(Writer& w, const Shape& s, const Origin& origin) {
-  const int64_t ox = s.x - origin.x, oy = s.y - origin.y;
+  const Wide ox = s.x - origin.x, oy = s.y - origin.y;
   const int64_t last = lastIndex(s.points);
   // A shape without points draws from its own position.
-  const auto px = [&](int64_t k) { return (k <= last ? s.points[k].x : 0) + ox; };
-  const auto py = [&](int64_t k) { return (k <= last ? s.points[k].y : 0) + oy; };
+  const auto px = [&](int64_t k) { return (k <= last ? Wide{s.points[k].x} : 0) + ox; };
+  const auto py = [&](int64_t k) { return (k <= last ? Wide{s.points[k].y} : 0) + oy; };
   const auto P = [&](int64_t k) { return pair(px(k), py(k)); };
   const std::string size =
       "(" + num(s.w) + "*ScaleX)*Z, (" + num(s.h) + "*ScaleY)*Z";
@@ -148,6 +162,24 @@ std::string sourceStringLiteral(const std::string& text) {
   return out + "\"";
 }
 
+std::string sourceProcedureName(const std::string& name) {
+  std::string out;
+  out.reserve(name.size() + 1);
+  bool inWide = false;  // inside a UTF-8 sequence whose lead byte was written as "_"
+  for (const char ch : name) {
+    const auto u = static_cast<unsigned char>(ch);
+    const bool continuation = (u & 0xC0) == 0x80;
+    if (continuation && inWide) continue;
+    inWide = u >= 0x80;
+    const bool word = (ch >= 'A' && ch <= 'Z') || (ch >= 'a' && ch <= 'z') ||
+                      (ch >= '0' && ch <= '9') || ch == '_';
+    out += word ? ch : '_';
+  }
+  if (out.empty()) return "Object";
+  if (out[0] >= '0' && out[0] <= '9') out.insert(out.begin(), '_');
+  return out;
+}
+
 std::string sourceCodeText(const Object& obj, const std::string& date) {
   const Origin origin = findOrigin(obj);
   Writer w;
@@ -158,7 +190,7 @@ std::string sourceCodeText(const Object& obj, const std::string& date) {
   w.line("Global Zoom.f = 1");
   w.line();
   w.line();
-  w.line("Procedure " + obj.name + "(x,y,ScaleX.f=1,ScaleY.f=1,font=-1,txt$=\"\")");
+  w.line("Procedure " + sourceProcedureName(obj.name) + "(x,y,ScaleX.f=1,ScaleY.f=1,font=-1,txt$=\"\")");
   w.line();
   w.line("    Protected Z.f");
   w.line("    Z = Zoom");

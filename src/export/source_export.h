@@ -26,6 +26,12 @@ std::string localDateText();
 // control character written as `" + Chr(n) + "`.
 std::string sourceStringLiteral(const std::string& text);
 
+// The object's name as the procedure's name: an identifier of the target language, so that no
+// name can break the file or add code to it. Every character other than A-Z, a-z, 0-9 and "_"
+// becomes "_" (one for each UTF-8 character), a leading digit gets a "_" before it, and an empty
+// name becomes "Object". A name that already is an identifier stays as it is.
+std::string sourceProcedureName(const std::string& name);
+
 // Writes the source of object `objectIndex` to `path` (the name as given, no rule applied).
 // False (with `err`) when the object does not exist or the file cannot be written.
 bool writeSourceCode(const Document& doc, int64_t objectIndex, const std::string& path,

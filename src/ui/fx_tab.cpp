@@ -38,22 +38,22 @@ void buildFxTab(PanelContext& ctx, QWidget* tab) {
                 "Set the type of the Fx.");
   c.setItems(kCtlFxType, strokeStyleItems());
   c.makeControl(style.box(), kCtlFxWidth, kKindSpin, x, style.nextRow(), kStyleSpinW, h, "Width", 0,
-                1000, "Change the width of the line Fx.");
+                kFxSizeMax, "Change the width of the line Fx.");
   c.makeControl(style.box(), kCtlFxHeight, kKindSpin, x, style.nextRow(), kStyleSpinW, h, "Height",
-                0, 1000, "Change the height of the line Fx.");
+                0, kFxSizeMax, "Change the height of the line Fx.");
   c.makeControl(style.box(), kCtlFxDist, kKindSpin, x, style.nextRow(), kStyleSpinW, h, "Dist", 0,
-                1000, "Change the distance for the line Fx (dot line).");
-  c.makeControl(style.box(), kCtlFxX, kKindSpin, x, style.nextRow(), kStyleSpinW, h, "X : ", -10000,
-                10000, "Set the X of the Fx.");
-  c.makeControl(style.box(), kCtlFxY, kKindSpin, x, style.nextRow(), kStyleSpinW, h, "Y : ", -10000,
-                10000, "Set the Y of the Fx.");
+                kFxSizeMax, "Change the distance for the line Fx (dot line).");
+  c.makeControl(style.box(), kCtlFxX, kKindSpin, x, style.nextRow(), kStyleSpinW, h, "X : ",
+                -kFxOffsetMax, kFxOffsetMax, "Set the X of the Fx.");
+  c.makeControl(style.box(), kCtlFxY, kKindSpin, x, style.nextRow(), kStyleSpinW, h, "Y : ",
+                -kFxOffsetMax, kFxOffsetMax, "Set the Y of the Fx.");
   const int alphaRow = style.nextRow();
-  c.makeControl(style.box(), kCtlFxAlpha, kKindSpin, x, alphaRow, 45, h, "Alpha", 0, 255,
+  c.makeControl(style.box(), kCtlFxAlpha, kKindSpin, x, alphaRow, 45, h, "Alpha", 0, kFxAlphaMax,
                 "Set the alpha of the Fx.");
   c.makeControl(style.box(), kCtlFxColor, kKindButton, x + 83, alphaRow, 30, h, "Color", 0, 0,
                 "Set the color of the Fx.");
   c.makeControl(style.box(), kCtlFxScale, kKindSpin, x, style.nextRow(), kStyleSpinW, h, "Scale",
-                -10000, 10000, "Set the scale of the Fx.");
+                -kFxScaleMax, kFxScaleMax, "Set the scale of the Fx.");
   c.makeControl(style.box(), kCtlFxDepth, kKindDropDown, x, style.nextRow(), 100, h, "", 0, 0,
                 "Set the depth of the Fx.");
   c.setItems(kCtlFxDepth, {"Back", "Front", "All back", "All front"});

@@ -35,18 +35,18 @@ TEST(FxPresetText, NewEffectSavedAsGlowIsTheTwoLineExample) {
 
 TEST(FxPresetText, ReadsBackEveryParameterButNotActive) {
   ShapeFx a = newFx();
-  a.x = -32768;
-  a.y = 32767;
+  a.x = -kFxOffsetMax;
+  a.y = kFxOffsetMax;
   a.color = packRGBA(1, 2, 3, 4);
   a.alpha = 4;
   a.depth = 3;
   a.type = 2;
-  a.width = 123456789012;
-  a.height = -7;
-  a.dist = 1;
+  a.width = kFxSizeMax;
+  a.height = kFxSizeMin;
+  a.dist = 7;
   a.scale = -250;
-  a.spareA = 11;
-  a.spareB = -12;
+  a.spareA = -32768;
+  a.spareB = 32767;
   a.active = 1;
   FxPreset p;
   ASSERT_TRUE(parsePreset(presetText("mine", 4, a), p));
@@ -62,14 +62,14 @@ TEST(FxPresetText, ReadsBackEveryParameterButNotActive) {
 
 TEST(FxPresetParse, NumberRuleAndFieldWidths) {
   struct Case {
-    const char* field;  // the x field (16 bits) and the alpha field (8 bits) get it
+    const char* field;  // the x field and the alpha field get it
     int16_t x;
     uint8_t alpha;
   };
   const Case cases[] = {
-      {"12", 12, 12},        {"-3", -3, 253},      {"+7", 7, 7},
-      {"$ff", 255, 255},     {"$1F4", 500, 244},   {"%101", 5, 5},
-      {"-%11", -3, 253},     {"70000", 4464, 112}, {"", 0, 0},
+      {"12", 12, 12},      {"-3", -3, 0},      {"+7", 7, 7},
+      {"$ff", 255, 255},   {"$1F4", 500, 255}, {"%101", 5, 5},
+      {"-%11", -3, 0},     {"70000", 10000, 255}, {"", 0, 0},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.field);
@@ -80,6 +80,46 @@ TEST(FxPresetParse, NumberRuleAndFieldWidths) {
     applyPreset(p, 0, fx);
     EXPECT_EQ(fx.x, c.x);
     EXPECT_EQ(fx.alpha, c.alpha);
+  }
+}
+
+// The twelve parameters of an effect in the order of a preset line.
+std::vector<int64_t> fxParams(const ShapeFx& f) {
+  return {f.x, f.y, f.color, f.alpha, f.depth, f.type, f.width, f.height, f.dist, f.scale,
+          f.spareA, f.spareB};
+}
+
+TEST(FxPresetParse, ValuesAreHeldWithinTheirControlsRanges) {
+  const struct {
+    const char* what;
+    const char* fields;  // fields 3 to 14 of the "shapefx" line
+    std::vector<int64_t> stored;
+  } cases[] = {
+      {"largest values",
+       "9223372036854775807,9223372036854775807,9223372036854775807,9223372036854775807,"
+       "9223372036854775807,9223372036854775807,9223372036854775807,9223372036854775807,"
+       "9223372036854775807,9223372036854775807,9223372036854775807,9223372036854775807",
+       {10000, 10000, -1, 255, 3, 3, 1000, 1000, 1000, 10000, 32767, 32767}},
+      {"smallest values",
+       "-9223372036854775808,-9223372036854775808,-9223372036854775808,-9223372036854775808,"
+       "-9223372036854775808,-9223372036854775808,-9223372036854775808,-9223372036854775808,"
+       "-9223372036854775808,-9223372036854775808,-9223372036854775808,-9223372036854775808",
+       {-10000, -10000, 0, 0, 0, 0, 1, 1, 1, -10000, -32768, -32768}},
+      {"one past each limit", "10001,-10001,4294967301,256,4,4,1001,0,-5,-10001,32768,-32769",
+       {10000, -10000, 5, 255, 3, 3, 1000, 1, 1, -10000, 32767, -32768}},
+      {"at the limits", "-10000,10000,-1,0,3,0,1,1000,1,10000,-32768,32767",
+       {-10000, 10000, -1, 0, 3, 0, 1, 1000, 1, 10000, -32768, 32767}},
+      {"a new effect's values", "0,0,-16746241,255,0,0,10,5,5,100,0,0",
+       {0, 0, -16746241, 255, 0, 0, 10, 5, 5, 100, 0, 0}},
+      {"missing sizes are stored as 1", "1,2,3", {1, 2, 3, 0, 0, 0, 1, 1, 1, 0, 0, 0}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    FxPreset p;
+    ASSERT_TRUE(parsePreset(std::string("shapefx,0,") + c.fields + "\r\n", p));
+    ShapeFx fx = newFx();
+    applyPreset(p, 0, fx);
+    EXPECT_EQ(fxParams(fx), c.stored);
   }
 }
 
@@ -155,13 +195,23 @@ TEST(FxPresetName, OnlyNamesThatStayInTheFolder) {
   EXPECT_EQ(presetPath("data/shapefx/", "glow"), "data/shapefx/glow.sfx");
 }
 
-TEST(FxPresetFolder, ListsSfxFilesWithEveryExtensionRemoved) {
+TEST(FxPresetFolder, ListsEverySfxFileUnderTheNameThatLoadsIt) {
   TempDir d;
   for (const char* f : {"b.sfx", "x.sfx.sfx", "a.sfx", "notes.txt", "c.SFX", ".hidden.sfx",
-                        "mid.sfxy", "x.sfx"})
-    d.write(f, "shapefx,0\r\n");
+                        "mid.sfxy", "x.sfx", "zz x.sfx.sfx", "a.sfxb.sfx", ".sfx"})
+    d.write(f, std::string("gen,") + f + "\r\nshapefx,0\r\n");  // each file names itself
   fs::create_directory(fs::path(d.path()) / "folder.sfx");
-  EXPECT_EQ(listPresetNames(d.at("")), (std::vector<std::string>{"a", "b", "x"}));
+  const std::vector<std::string> names = listPresetNames(d.at(""));
+  EXPECT_EQ(names,
+            (std::vector<std::string>{"a", "a.sfxb", "b", "x", "x.sfx", "zz x.sfx"}));
+  for (const std::string& n : names) {
+    SCOPED_TRACE(n);
+    EXPECT_TRUE(isValidPresetName(n));
+    FxPreset p;
+    std::string err;
+    ASSERT_TRUE(loadPresetFile(presetPath(d.at(""), n), p, &err)) << err;
+    EXPECT_EQ(p.name, n + ".sfx");  // the listed name reads its own file
+  }
   EXPECT_TRUE(listPresetNames(d.at("") + "missing/").empty());
 }
 

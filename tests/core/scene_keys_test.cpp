@@ -254,7 +254,13 @@ TEST(SceneKeysHostile, BadKeyLinesAreSkippedAndDuplicatesReplaced) {
        keyLine(9, 0, 1) + keyLine(2, 0, 2) + keyLine(9, 0, 3) + keyLine(5, 0, 4),
        {2, 5, 9},
        {2, 4, 3}},
-      {"missing fields read as 0", "key,6\r\nkey\r\n", {0, 6}, {0, 0}},
+      {"missing fields read as 0", "key,6\r\nkey\r\n", {6}, {0}},
+      {"no frame field replaces no key",
+       keyLine(0, 0, 5) + "key\r\nkey,\r\nkey,,0,9,\r\nkey,x,0,9,\r\nkey,-,0,9,\r\nkey,$,0,9,\r\n"
+                          "key,%2,0,9,\r\n",
+       {0},
+       {5}},
+      {"frame in hex or binary is a frame", "key,$1f,0,7,\r\nkey,+%11,0,8,\r\n", {3, 31}, {8, 7}},
   };
   for (const HostileCase& c : cases) {
     SCOPED_TRACE(c.what);
@@ -266,6 +272,24 @@ TEST(SceneKeysHostile, BadKeyLinesAreSkippedAndDuplicatesReplaced) {
     for (const ObjectKey& k : o.keys) xs.push_back(k.x);
     EXPECT_EQ(xs, c.xs);
     EXPECT_EQ(o.shapes.at(0).name, "b");
+  }
+}
+
+TEST(SceneKeysHostile, KeyAlphaIsClampedNotWrapped) {
+  const struct {
+    const char* field;
+    int alpha;
+  } cases[] = {{"300", 255}, {"256", 255}, {"-5", 0}, {"-256", 0}, {"255", 255}, {"0", 0},
+               {"128", 128}, {"$1FF", 255}, {"9223372036854775807", 255}, {"", 0}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.field);
+    TestEditor t;
+    readSceneText(t.ed, kLoadReplace,
+                  kHead + "key,1,0,0,0,100,100,0,0,0," + c.field + ",\r\n" + kBox);
+    const Object& o = t.ed.doc.Objects.at(0);
+    ASSERT_EQ(o.keys.size(), 1u);
+    EXPECT_EQ(o.keys[0].alpha, c.alpha);
+    EXPECT_EQ(poseAt(o, 1).alpha, c.alpha);
   }
 }
 

@@ -1,8 +1,10 @@
 // The PureBasic source export: file names, the origin, every line format, byte for byte.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -275,6 +277,82 @@ TEST(SourceExport, ColourIsASigned32BitNumber) {
   s.color = int64_t{0x1FF0000FF};
   lines = bodyLines(sourceCodeText(objectOf({s}), "01/01/2024"));
   EXPECT_EQ(lines[2], "    VectorSourceColor(-16776961)");
+}
+
+TEST(SourceExport, ProcedureNameIsAnIdentifier) {
+  const struct {
+    const char* name;
+    const char* written;
+  } cases[] = {
+      {"Car", "Car"},  // identifiers stay byte for byte
+      {"Object0", "Object0"},
+      {"_x_9", "_x_9"},
+      {"my car", "my_car"},
+      {"a-b.c", "a_b_c"},
+      {"9lives", "_9lives"},
+      {"", "Object"},
+      {" ", "_"},
+      {"caf\xC3\xA9", "caf_"},                  // one "_" for each character
+      {"\xE6\x97\xA5\xE6\x9C\xAC", "__"},
+      {"x()\r\nEndProcedure\r\nRunProgram(\"rm\")\r\nProcedure y",
+       "x____EndProcedure__RunProgram__rm____Procedure_y"},
+  };
+  const std::string plain = sourceCodeText(objectOf({makeShape(kBox, 10, 20, 30, 40)}, "P"), "d");
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    EXPECT_EQ(sourceProcedureName(c.name), c.written);
+    const std::string text =
+        sourceCodeText(objectOf({makeShape(kBox, 10, 20, 30, 40)}, c.name), "d");
+    // Only the procedure line differs from the export of a plain name: no line was added.
+    const std::string line = std::string("Procedure ") + c.written + "(x,y,";
+    ASSERT_NE(text.find("\r\n" + line), std::string::npos);
+    std::string expected = plain;
+    expected.replace(expected.find("Procedure P("), 12, line.substr(0, line.size() - 4));
+    EXPECT_EQ(text, expected);
+  }
+}
+
+// Positions at the ends of the 64-bit range: sums are exact, a written number that does not fit
+// is held at the nearest 64-bit value.
+TEST(SourceExport, ExtremePositionsNeitherOverflowNorMoveTheOrigin) {
+  constexpr int64_t kMax = std::numeric_limits<int64_t>::max();
+  constexpr int64_t kMin = std::numeric_limits<int64_t>::min();
+  const struct {
+    const char* what;
+    Shape shape;
+    const char* firstMove;  // of the shape
+    const char* probeMove;  // of a text at (100, 100) after it
+  } cases[] = {
+      {"largest point, shape x 30000", makeShape(kLine, 30000, 30000, 0, 0, {{kMax, kMax}}),
+       "    MovePathCursor((9223372036854775807+x)*Z, (9223372036854775807+y)*Z)",
+       "    MovePathCursor((-900+x)*Z, (-900+y)*Z)"},
+      {"near the largest, exact", makeShape(kLine, 0, 0, 0, 0, {{kMax - 5000, kMax - 5000}}),
+       "    MovePathCursor((9223372036854769807+x)*Z, (9223372036854769807+y)*Z)",
+       "    MovePathCursor((-900+x)*Z, (-900+y)*Z)"},
+      {"smallest point, shape x -30000, becomes the origin",
+       makeShape(kComplex, -30000, -30000, 0, 0, {{kMin, kMin}}),
+       "    MovePathCursor((0+x)*Z, (0+y)*Z)",
+       "    MovePathCursor((9223372036854775807+x)*Z, (9223372036854775807+y)*Z)"},
+      {"smallest point, shape x 30000, exact", makeShape(kComplex, 30000, 0, 0, 0, {{kMin, 0}}),
+       "    MovePathCursor((0+x)*Z, (0+y)*Z)",
+       "    MovePathCursor((9223372036854745908+x)*Z, (100+y)*Z)"},
+      {"a later point relative to the extreme origin",
+       makeShape(kLine, 0, 0, 0, 0, {{kMin, kMin}, {kMax, kMax}}), nullptr,
+       "    MovePathCursor((9223372036854775807+x)*Z, (9223372036854775807+y)*Z)"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    Shape s = c.shape;
+    s.link = 1;
+    const auto lines =
+        bodyLines(sourceCodeText(objectOf({s, makeShape(kText, 100, 100, 1, 1)}), "d"));
+    ASSERT_GE(lines.size(), 3u);
+    if (c.firstMove) {
+      EXPECT_EQ(lines[0], c.firstMove);
+    }
+    const auto probe = std::find(lines.begin() + 1, lines.end(), c.probeMove);
+    EXPECT_NE(probe, lines.end()) << "no line " << c.probeMove;
+  }
 }
 
 class SourceExportCommand : public ::testing::Test {

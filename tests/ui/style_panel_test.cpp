@@ -401,13 +401,18 @@ TEST_F(StylePanel, PresetListingAndTheEmptyHeaderName) {
   writePreset("x.sfx.sfx", "shapefx,0,1\r\n");
   writePreset("y.sfx", "gen,,0.15\r\nshapefx,0,3\r\n");
   listPresets(f->ctx);
-  EXPECT_EQ(items(kCtlPresetList), (QStringList{"x", "y"}));
+  // Listed under the name that loads it: only the last ".sfx" is left out.
+  EXPECT_EQ(items(kCtlPresetList), (QStringList{"x.sfx", "y"}));
   f->putShape(kBox);
   f->userPresses(kCtlFxAdd);  // effect 1 is current
   f->controls.setText(kCtlPresetList, "y");
   f->userPresses(kCtlPresetList);
   EXPECT_EQ(f->shape(0).fx[1].name, "fx_1");
   EXPECT_EQ(f->shape(0).fx[1].x, 3);
+  f->controls.setText(kCtlPresetList, "x.sfx");
+  f->userPresses(kCtlPresetList);
+  EXPECT_EQ(f->shape(0).fx[1].x, 1);
+  EXPECT_TRUE(f->prompt.messages.empty());
 }
 
 TEST_F(StylePanel, RefusedPresetNamesWriteNothing) {
