@@ -35,7 +35,7 @@ bool exportAnimation(Editor& ed, const ImageStore& store, bool webp, QWidget* pa
   dialog.setAutoReset(false);
   dialog.setAutoClose(false);
 
-  AnimExport job{ed.doc, ed.options, store, 0, last, 0, {}};
+  AnimExport job{ed.doc, ed.options, store, 0, last, 0, {}, {}};
   job.progress = [&](int64_t done, int64_t) {
     dialog.setValue(static_cast<int>(done));
     QCoreApplication::processEvents();

@@ -79,7 +79,7 @@ int runAnimationExport(const CommandLine& cl, Editor& ed, const ImageStore& stor
                                  " (give --to)");
   }
   ProgressLine line;
-  AnimExport job{ed.doc, ed.options, store, from, to, 0, {}};
+  AnimExport job{ed.doc, ed.options, store, from, to, 0, {}, {}};
   job.progress = [&](int64_t done, int64_t total) {
     line.show(done, total);
     return !interrupt.interrupted();

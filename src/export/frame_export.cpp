@@ -62,6 +62,27 @@ std::string jobProblem(const AnimExport& job) {
   return cameraProblem(job.options);
 }
 
+// Threads for the job: one a core (or as many as asked), no more than there are frames, and no
+// more than the memory holds. 0, with the reason, when not even one fits.
+int jobThreads(const AnimExport& job, bool webp, std::string& why) {
+  const int wanted = threadCount(job.threads, job.to - job.from + 1);
+  const int w = job.options.CameraW, h = job.options.CameraH;
+  const uint64_t perThread = frameThreadMemory(w, h, webp);
+  const uint64_t memory = job.limits.memory ? job.limits.memory : availableMemory();
+  if (memory == 0) return wanted;  // not known here: as many as asked
+  why = memoryProblem(w, h, perThread, memory);
+  return why.empty() ? threadsWithin(wanted, perThread, memory) : 0;
+}
+
+// Checked on the first encoded frame: whether all the frames, each about its size, will fit on
+// the disk holding `where`.
+bool diskHolds(const AnimExport& job, size_t frameBytes, const std::string& where,
+               std::string& err) {
+  const uint64_t free = job.limits.disk ? job.limits.disk : freeDiskSpace(where);
+  err = diskProblem(frameBytes, job.to - job.from + 1, free, where);
+  return err.empty();
+}
+
 // One renderer per thread, and the work function that draws a frame and encodes it.
 template <class Encode>
 std::vector<FrameWork> makeWorkers(const AnimExport& job, int threads,
@@ -169,13 +190,16 @@ ExportOutcome exportFramesInto(const AnimExport& job, const fs::path& dir) {
     if (fs::is_directory(fs::symlink_status(file, ec)))
       return failed("cannot write " + file.string() + ": a folder of that name is in the way");
   }
+  std::string tooBig;
+  const int threads = jobThreads(job, false, tooBig);
+  if (threads == 0) return failed(tooBig);
   FrameStaging stage(dir.string());
   if (std::string why; !stage.open(&why))
     return failed("cannot write frames into " + dir.string() + ": " + why);
 
   std::vector<std::unique_ptr<FrameRenderer>> renderers;
   std::vector<FrameWork> workers = makeWorkers(
-      job, threadCount(job.threads, job.to - job.from + 1), renderers,
+      job, threads, renderers,
       [](const QImage& img, std::string& bytes, std::string& err) {
         if (encodePng(img, bytes)) return true;
         err = "not enough memory to encode a frame";
@@ -183,6 +207,7 @@ ExportOutcome exportFramesInto(const AnimExport& job, const fs::path& dir) {
       });
   std::vector<std::string> names;
   const FrameSink sink = [&](int64_t frame, std::string& bytes, std::string& err) {
+    if (names.empty() && !diskHolds(job, bytes.size(), dir.string(), err)) return false;
     const std::string name = frameFileName(frame);
     std::string why;
     if (!writeFileAtomic(stage.pathFor(name), bytes, &why)) {
@@ -227,17 +252,23 @@ ExportOutcome exportWebp(const AnimExport& job, const std::string& file) {
                   " pixels a side");
   if (file.empty()) return failed("no file to export the animation to");
 
+  std::string tooBig;
+  const int threads = jobThreads(job, true, tooBig);
+  if (threads == 0) return failed(tooBig);
   std::vector<std::unique_ptr<FrameRenderer>> renderers;
   std::vector<FrameWork> workers = makeWorkers(
-      job, threadCount(job.threads, job.to - job.from + 1), renderers,
-      [](const QImage& img, std::string& bytes, std::string& err) {
+      job, threads, renderers, [](const QImage& img, std::string& bytes, std::string& err) {
         return encodeWebpFrame(img, bytes, &err);
       });
 
   WebpAnimationFile anim(file, w, h);
   if (std::string why; !anim.open(&why)) return failed("cannot write " + file + ": " + why);
   const int fps = job.doc.Fps;
+  const std::string folder = fs::path(file).parent_path().empty()
+                                 ? std::string(".")
+                                 : fs::path(file).parent_path().string();
   const FrameSink sink = [&](int64_t frame, std::string& bytes, std::string& err) {
+    if (frame == job.from && !diskHolds(job, bytes.size(), folder, err)) return false;
     std::string why;
     if (anim.addFrame(bytes, frameDurationMs(frame - job.from, fps), &why)) return true;
     err = "cannot write " + file + ": " + why;

@@ -9,6 +9,7 @@
 
 #include "core/editor.h"
 #include "core/scripted_prompt.h"
+#include "export/export_budget.h"
 #include "export/frame_pipeline.h"
 #include "render/image_store.h"
 
@@ -48,8 +49,9 @@ struct AnimExport {
   const sVdOptions& options;  // camera rectangle
   const ImageStore& store;    // the images and fonts the document's handles name
   int64_t from = 0, to = 0;
-  int threads = 0;            // 0: one a core
+  int threads = 0;            // 0: one a core (fewer when memory is short)
   FrameProgress progress;     // may be empty
+  ExportLimits limits;        // what the machine can give; zeros: ask the system
 };
 
 struct ExportOutcome {

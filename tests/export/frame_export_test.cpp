@@ -69,7 +69,7 @@ class FrameExportTest : public ::testing::Test {
     ASSERT_TRUE(loadScene(ed_, kLoadReplace, scene.string(), 0));
   }
   AnimExport job(int64_t from, int64_t to, int threads = 2) {
-    return AnimExport{ed_.doc, ed_.options, store_, from, to, threads, {}};
+    return AnimExport{ed_.doc, ed_.options, store_, from, to, threads, {}, {}};
   }
   // Left edge of the red box on row y, or -1.
   static int redLeft(const QImage& img, int y) {
@@ -305,6 +305,36 @@ TEST_F(FrameExportTest, AWebpExportSweepsTheTemporariesOfKilledExports) {
   EXPECT_EQ(filesIn(dir_), (std::vector<std::string>{"c.webp", "c.webp.partial",
                                                      "c.webp.partlive01", "scene.txt"}));
   ::close(held);
+}
+
+TEST_F(FrameExportTest, AnExportTheMachineCannotHoldIsRefusedWithTheFolderAsItWas) {
+  const fs::path out = dir_ / "frames";
+  ASSERT_EQ(exportFrames(job(0, 2), out.string()).status, ExportOutcome::Status::kDone);
+  const std::vector<std::string> before = filesIn(out);
+  // 200 x 100 pixels: 240,000 bytes a PNG thread, 480,000 a WebP thread.
+  const struct {
+    uint64_t memory, disk;
+    const char* mention;
+  } cases[] = {{100000, 0, "of memory to draw and encode"},
+               {10 * 1024 * 1024, 100, "would take about"}};
+  for (const auto& c : cases) {
+    AnimExport j = job(0, 9);
+    j.limits = {c.memory, c.disk};
+    ExportOutcome o = exportFrames(j, out.string());
+    EXPECT_EQ(o.status, ExportOutcome::Status::kFailed);
+    EXPECT_NE(o.error.find(c.mention), std::string::npos) << o.error;
+    EXPECT_EQ(filesIn(out), before);
+    o = exportWebp(j, (dir_ / "a.webp").string());
+    EXPECT_EQ(o.status, ExportOutcome::Status::kFailed);
+    EXPECT_NE(o.error.find(c.mention), std::string::npos) << o.error;
+    EXPECT_FALSE(fs::exists(dir_ / "a.webp"));
+    o = exportFrames(j, (dir_ / "new" / "frames").string());
+    EXPECT_FALSE(fs::exists(dir_ / "new"));
+  }
+  // Memory for one thread only: the export still runs, on that one thread.
+  AnimExport one = job(0, 9, 4);
+  one.limits.memory = 300000;
+  EXPECT_EQ(exportFrames(one, out.string()).status, ExportOutcome::Status::kDone);
 }
 
 TEST_F(FrameExportTest, BadRangesAndTargetsFailWithAReason) {
