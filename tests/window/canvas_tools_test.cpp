@@ -161,21 +161,30 @@ TEST(CanvasShapes, ScaleBoxGrowsOneUnitPerUnit) {
   EXPECT_EQ(f.changes, Strings{"Scale shape"});
 }
 
-TEST(CanvasShapes, RotateNineHundredUnitsTurnsNinetyDegrees) {
-  CanvasFixture f;
-  Shape& sq = f.putSquare(100, 100, 200, 200);
-  sq.pivotX = 100;
-  sq.cx = 50;  // centre (150, 150)
-  sq.pivotY = 150;
-  f.setTool(kToolRotate);
-  f.drag(150, 150, 1050, 150);
-  const Shape& s = f.shape(0);
-  EXPECT_EQ(s.dragAngle, 90);
-  // (x, y) -> (300 - y, x) about (150, 150).
-  const Pts pts = f.points(s);
-  EXPECT_EQ((Pts{pts[0], pts[3], pts[6], pts[9]}),
-            (Pts{{200, 100}, {200, 200}, {100, 200}, {100, 100}}));
-  EXPECT_EQ(f.changes, Strings{"Rotate shape"});
+TEST(CanvasShapes, RotateNineHundredUnitsTurnsNinetyDegreesAboutTheShapesCentre) {
+  // The pivot is the centre of the points' bounds, taken at the press whatever it was; cx, cy
+  // move the centre from there.
+  const struct {
+    int cx;
+    Pts corners;
+  } cases[] = {{0, {{200, 100}, {200, 200}, {100, 200}, {100, 100}}},    // about (150, 150)
+               {50, {{250, 50}, {250, 150}, {150, 150}, {150, 50}}}};    // about (200, 150)
+  for (const auto& c : cases) {
+    CanvasFixture f;
+    Shape& sq = f.putSquare(100, 100, 200, 200);
+    sq.pivotX = -900;
+    sq.pivotY = 4000;
+    sq.cx = static_cast<int16_t>(c.cx);
+    f.setTool(kToolRotate);
+    f.drag(150, 150, 1050, 150);
+    const Shape& s = f.shape(0);
+    EXPECT_EQ(s.dragAngle, 90);
+    EXPECT_EQ(s.pivotX, 150);
+    EXPECT_EQ(s.pivotY, 150);
+    const Pts pts = f.points(s);
+    EXPECT_EQ((Pts{pts[0], pts[3], pts[6], pts[9]}), c.corners) << c.cx;
+    EXPECT_EQ(f.changes, Strings{"Rotate shape"});
+  }
 }
 
 // ---- points -------------------------------------------------------------------------------
