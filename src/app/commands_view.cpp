@@ -90,7 +90,7 @@ void cmdAddObject(Shell& shell) {
 
 void openLink(Shell& shell, const std::string& url) {
   Editor& ed = shell.editor();
-  if (!ed.prompt.openUrl(url)) ed.prompt.message("Error", "Unable to open " + url);
+  if (!ed.prompt.openUrl(url)) ed.prompt.message("Error", "No program could open " + url);
 }
 
 void cmdUpdate(Shell& shell) { openLink(shell, kHomePageUrl); }

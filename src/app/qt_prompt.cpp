@@ -2,6 +2,8 @@
 
 #include <QColorDialog>
 #include <QDesktopServices>
+#include <QDialogButtonBox>
+#include <QEvent>
 #include <QFontDialog>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -20,7 +22,66 @@ namespace {
 
 QString qs(const std::string& s) { return QString::fromStdString(s); }
 
+// Qt's own folder chooser takes only folders that exist ("Directory not found"). This one also
+// takes a new folder's name typed into its name field, as long as the folder it goes in exists;
+// whoever asked makes the folder.
+class FolderDialog : public QFileDialog {
+ public:
+  FolderDialog(QWidget* parent, const QString& title, const QString& dir)
+      : QFileDialog(parent, title, dir) {
+    setFileMode(QFileDialog::Directory);
+    setOption(QFileDialog::ShowDirsOnly, true);
+    // A desktop's own chooser has its own way to make a folder; without one, Qt's is used.
+    if (qEnvironmentVariableIsEmpty("XDG_CURRENT_DESKTOP"))
+      setOption(QFileDialog::DontUseNativeDialog, true);
+    if (auto* box = findChild<QDialogButtonBox*>()) {
+      choose_ = box->button(QDialogButtonBox::Open);
+      if (choose_) choose_->installEventFilter(this);
+    }
+  }
+
+  // The new folder accepted, or empty when the dialog chose an existing one.
+  QString newFolder() const { return newFolder_; }
+
+  void accept() override {
+    const QString typed = typedPath();
+    if (QtPrompt::isNewFolderName(typed)) {
+      newFolder_ = QFileInfo(typed).absoluteFilePath();
+      QDialog::accept();
+      return;
+    }
+    QFileDialog::accept();
+  }
+
+ protected:
+  // The dialog greys its button for a name that does not exist yet: a new folder's stays usable.
+  bool eventFilter(QObject* watched, QEvent* e) override {
+    if (choose_ && watched == choose_ && e->type() == QEvent::EnabledChange &&
+        !choose_->isEnabled() && QtPrompt::isNewFolderName(typedPath()))
+      choose_->setEnabled(true);
+    return QFileDialog::eventFilter(watched, e);
+  }
+
+ private:
+  QString typedPath() const {
+    const auto* name = findChild<QLineEdit*>("fileNameEdit");
+    if (!name || name->text().trimmed().isEmpty()) return {};
+    const QString text = name->text().trimmed();
+    return QFileInfo(text).isAbsolute() ? text : directory().absoluteFilePath(text);
+  }
+
+  QPointer<QPushButton> choose_;
+  QString newFolder_;
+};
+
 }  // namespace
+
+bool QtPrompt::isNewFolderName(const QString& path) {
+  if (path.isEmpty()) return false;
+  const QFileInfo info(path);
+  if (info.exists() || info.isSymLink()) return false;
+  return QFileInfo(info.absolutePath()).isDir();
+}
 
 QString QtPrompt::qtFilter(const std::string& filter) {
   const QStringList parts = qs(filter).split('|');
@@ -107,7 +168,11 @@ bool QtPrompt::inputText(const std::string& title, const std::string& label, std
 }
 
 std::string QtPrompt::chooseFolder(const std::string& title, const std::string& initialPath) {
-  return QFileDialog::getExistingDirectory(parent_, qs(title), qs(initialPath)).toStdString();
+  FolderDialog dlg(parent_, qs(title), qs(initialPath));
+  if (dlg.exec() != QDialog::Accepted) return {};
+  if (!dlg.newFolder().isEmpty()) return dlg.newFolder().toStdString();
+  const QStringList dirs = dlg.selectedFiles();
+  return dirs.isEmpty() ? std::string() : dirs.front().toStdString();
 }
 
 bool QtPrompt::chooseColor(Rgb& rgb) {

@@ -28,6 +28,10 @@ class QtPrompt final : public Prompt {
   bool chooseFont(FontChoice& font) override;
   bool openUrl(const std::string& url) override;
 
+  // Whether the folder chooser takes `path` as a new folder: nothing of that name exists yet and
+  // the folder it would go in does.
+  static bool isNewFolderName(const QString& path);
+
   // "txt|*.txt|all|*.*" -> "txt (*.txt);;all (*.*)".
   static QString qtFilter(const std::string& filter);
 

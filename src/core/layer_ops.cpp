@@ -81,6 +81,10 @@ bool moveCurrentObject(Editor& ed, int dir) {
     std::stable_sort(doc.Objects.begin(), doc.Objects.end(),
                      [](const Object& l, const Object& r) { return l.depth < r.depth; });
   }
+  // The moved object stays current wherever the sort put it, so that a second press moves the
+  // same object again (the row under the highlight now holds its neighbour).
+  const auto moved = std::find(scope.remap.begin(), scope.remap.end(), cur);
+  if (moved != scope.remap.end()) doc.CurrentObject = moved - scope.remap.begin();
   ed.documentChanged(dir > 0 ? "Move the object up" : "Move the object down", scope);
   return true;
 }

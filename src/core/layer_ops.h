@@ -37,7 +37,8 @@ bool layerListPress(Editor& ed, int x, int y);
 bool deleteCurrentObject(Editor& ed);
 
 // Exchanges the current object's depth with the next object's (up, dir > 0) or the previous
-// one's (down, dir < 0) and re-sorts the objects by depth. The current index stays as it is.
+// one's (down, dir < 0) and re-sorts the objects by depth. The moved object stays current at its
+// new index.
 // Announces "Move the object up" / "Move the object down" when the order changed.
 bool moveCurrentObject(Editor& ed, int dir);
 

@@ -17,7 +17,8 @@ class Prompt {
                                const std::string& filter) = 0;
   virtual std::string saveFile(const std::string& title, const std::string& initialPath,
                                const std::string& filter) = 0;
-  // A folder chooser (it may also make a new folder); the chosen path, or empty when cancelled.
+  // A folder chooser; the chosen path, or empty when cancelled. The path may name a new folder
+  // that does not exist yet (its parent does): the caller makes it.
   virtual std::string chooseFolder(const std::string& title, const std::string& initialPath) = 0;
   // A modal message box.
   virtual void message(const std::string& title, const std::string& text) = 0;

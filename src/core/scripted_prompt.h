@@ -29,6 +29,8 @@ class ScriptedPrompt : public Prompt {
   void answerSaveChanges(SaveChoice c) { saveChoices.push_back(c); }
   // Queues the answer of the next input dialog (nullopt or unanswered: cancelled).
   void answerInput(std::optional<std::string> text) { inputAnswers.push_back(std::move(text)); }
+  // Queues whether the next openUrl finds a program to open it (unanswered: it does).
+  void answerOpenUrl(bool opened) { openUrlAnswers.push_back(opened); }
 
   std::string openFile(const std::string& title, const std::string& initialPath,
                        const std::string& filter) override {
@@ -100,7 +102,10 @@ class ScriptedPrompt : public Prompt {
   }
   bool openUrl(const std::string& url) override {
     urls.push_back(url);
-    return true;
+    if (openUrlAnswers.empty()) return true;
+    const bool opened = openUrlAnswers.front();
+    openUrlAnswers.pop_front();
+    return opened;
   }
 
   // Number of dialogs of one kind seen so far.
@@ -116,6 +121,7 @@ class ScriptedPrompt : public Prompt {
   std::deque<std::optional<std::string>> inputAnswers;
   std::deque<std::optional<Rgb>> colorAnswers;
   std::deque<std::optional<FontChoice>> fontAnswers;
+  std::deque<bool> openUrlAnswers;
   std::vector<Dialog> dialogs;
   std::vector<Message> messages;
   std::vector<Message> infos;

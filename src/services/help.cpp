@@ -1,6 +1,8 @@
 #include "services/help.h"
 
 #include <ctime>
+#include <filesystem>
+#include <system_error>
 
 #include "core/editor.h"
 
@@ -26,7 +28,11 @@ std::string releaseDate() {
 
 void openHelp(Editor& ed, int html) {
   const std::string path = ed.rootPath(html ? kHelpHtml : kHelpRtf);
-  if (!ed.prompt.openUrl(path)) ed.prompt.message("Error", "Unable to open " + path);
+  if (ed.prompt.openUrl(path)) return;
+  // A document that is there but did not open wants a program for its type, not a new copy.
+  std::error_code ec;
+  const bool there = std::filesystem::exists(std::filesystem::path(path), ec);
+  ed.prompt.message("Error", (there ? "No program could open " : "Unable to open ") + path);
 }
 
 std::string aboutText() {

@@ -11,7 +11,8 @@ inline constexpr const char* kHelpRtf = "data/help/help.rtf";
 inline constexpr const char* kHelpHtml = "data/help/html/index.html";
 
 // Opens the manual with the system's handler: `html` 1 the HTML pages (F1), 0 the RTF file.
-// A handler that cannot open it is reported in an "Error" box.
+// When it does not open, an "Error" box says "No program could open <path>" for a document that
+// is there, "Unable to open <path>" for one that is missing.
 void openHelp(Editor& ed, int html);
 
 // The About text, lines separated by LF.

@@ -175,12 +175,13 @@ void refreshProperties(PanelContext& ctx) {
   c.setValue(76, s.imageW);
   c.setValue(77, s.imageH);
 
-  if (const ShapePoint* p = currentPoint(doc)) {
-    c.setValue(80, p->x);
-    c.setValue(81, p->y);
-    c.setValue(85, p->lockX);
-    c.setValue(86, p->lockY);
-  }
+  // Without a current point in this shape the point fields are cleared: left alone they would
+  // go on showing a point of the shape selected before.
+  const ShapePoint* p = currentPoint(doc);
+  c.setValue(80, p ? p->x : 0);
+  c.setValue(81, p ? p->y : 0);
+  c.setValue(85, p ? p->lockX : 0);
+  c.setValue(86, p ? p->lockY : 0);
   showEffect(ctx, s);
   showShapeSelection(ctx);
 }

@@ -194,17 +194,18 @@ TEST_F(LayerPanelTest, ListShowsTwelveCharactersOfTheName) {
   EXPECT_NE(shown("abcdefghijk"), twelve);
 }
 
-TEST_F(LayerPanelTest, UpDownExchangeAndKeepTheCurrentIndex) {
+TEST_F(LayerPanelTest, UpDownExchangeAndTheMovedObjectStaysCurrent) {
   makeObjects(3);
   LayerPanel p(ed, icons, 150);
   doc.CurrentObject = 1;
   click(p, 41);
   EXPECT_EQ(names(), "Object0,Object2,Object1,");
-  EXPECT_EQ(doc.CurrentObject, 1);
+  EXPECT_EQ(doc.CurrentObject, 2);
   EXPECT_EQ(doc.Objects[2].depth, 2);
+  doc.CurrentObject = 1;
   click(p, 42);
   EXPECT_EQ(names(), "Object2,Object0,Object1,");
-  EXPECT_EQ(doc.CurrentObject, 1);
+  EXPECT_EQ(doc.CurrentObject, 0);
   EXPECT_EQ(u.changes, (std::vector<std::string>{"Move the object up", "Move the object down"}));
 
   // At the ends nothing moves and nothing is announced.
@@ -219,6 +220,47 @@ TEST_F(LayerPanelTest, UpDownExchangeAndKeepTheCurrentIndex) {
   doc.Objects[0].depth = doc.Objects[1].depth = 5;
   click(p, 41);
   EXPECT_EQ(names(), "Object0,Object2,Object1,");
+  EXPECT_EQ(doc.CurrentObject, 1);
+}
+
+// A second press of Up or Down moves the same object on, and the highlight follows it.
+TEST_F(LayerPanelTest, TwoPressesMoveTheSameObjectTwice) {
+  struct Case {
+    int button;             // 41 up, 42 down
+    int64_t start;          // current object before the presses
+    bool equalDepths;       // every object at one depth (after deletes and adds)
+    const char* order;      // names afterwards, index 0 first
+    int64_t current;        // current object afterwards
+    size_t moves;           // announced moves
+  };
+  const Case cases[] = {
+      {41, 0, false, "Object1,Object2,Object0,Object3,", 2, 2},
+      {42, 3, false, "Object0,Object3,Object1,Object2,", 1, 2},
+      {41, 2, false, "Object0,Object1,Object3,Object2,", 3, 1},  // the second press is at the top
+      {42, 1, false, "Object1,Object0,Object2,Object3,", 0, 1},  // ... at the bottom
+      {41, 1, true, "Object0,Object2,Object3,Object1,", 3, 2},
+      {42, 2, true, "Object2,Object0,Object1,Object3,", 0, 2},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.button << " from " << c.start);
+    doc.Objects.assign(1, Object{});
+    makeObjects(4);
+    if (c.equalDepths)
+      for (Object& o : doc.Objects) o.depth = 7;
+    LayerPanel p(ed, icons, 150);
+    p.show();
+    doc.CurrentObject = c.start;
+    click(p, c.button);
+    click(p, c.button);
+    EXPECT_EQ(names(), c.order);
+    EXPECT_EQ(doc.CurrentObject, c.current);
+    EXPECT_EQ(u.changes.size(), c.moves);
+    // The highlighted row is the moved object's: row r shows object 3 - r.
+    for (int row = 0; row < 4; ++row)
+      EXPECT_EQ(pixel(p, 1, row * 25 + 1), 3 - row == c.current ? uitest::kRowSelColor
+                                                                 : uitest::kRowColor)
+          << row;
+  }
 }
 
 TEST_F(LayerPanelTest, AddAndDeleteKeepAtLeastOneObject) {

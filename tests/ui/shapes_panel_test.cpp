@@ -253,6 +253,58 @@ TEST(ShapesPanel, PointFieldsStoreBothLocksAndBothCoordinates) {
   EXPECT_EQ(f.controls.value(86), 0);
 }
 
+// Selecting another shape in the list shows that shape's point, or clears the point fields when
+// the shape has no point of the current index: never the values of the shape selected before.
+TEST(ShapesPanel, PointFieldsFollowTheShapeSelectedInTheList) {
+  struct Case {
+    int64_t point;           // current point index
+    int from, to;            // rows: shape shown first, shape clicked
+    std::vector<int64_t> x;  // 80, 81, 85, 86 afterwards
+  };
+  const Case cases[] = {
+      {1, 0, 1, {29, 30, 0, 1}},  // "b" has a point 1: it is shown
+      {3, 0, 1, {0, 0, 0, 0}},    // "b" has two points only
+      {1, 0, 2, {0, 0, 0, 0}},    // "c" has none
+      {3, 2, 0, {13, 14, 1, 0}},  // back to "a"
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.point << ": " << c.from << " -> " << c.to);
+    ShapesPanel f;
+    f.threeShapes();
+    f.shape(1).points.resize(2);
+    f.shape(2).points.clear();
+    for (int j = 0; j < 2; ++j)
+      for (size_t k = 0; k < f.shape(j).points.size(); ++k) {
+        ShapePoint& pt = f.shape(j).points[k];
+        pt.x = 20 * j + 2 * static_cast<int64_t>(k) + 7;
+        pt.y = pt.x + 1;
+        pt.lockX = static_cast<uint8_t>(j == 0);
+        pt.lockY = static_cast<uint8_t>(j == 1);
+      }
+    f.shapePanel->show();
+    QListWidget* l = f.list();
+    auto click = [l](int row) {
+      QTest::mouseClick(l->viewport(), Qt::LeftButton, Qt::NoModifier,
+                        l->visualItemRect(l->item(row)).center());
+    };
+    f.ed.doc.CurrentPoint = c.point;
+    click(c.from);
+    ASSERT_EQ(f.ed.doc.CurrentShape, c.from);
+    const ShapePoint* before = currentPoint(f.ed.doc);
+    if (before) {
+      EXPECT_EQ(f.controls.value(80), before->x);
+    }
+    click(c.to);
+    ASSERT_EQ(f.ed.doc.CurrentShape, c.to);
+    EXPECT_EQ(std::vector<int64_t>({f.controls.value(80), f.controls.value(81),
+                                    f.controls.value(85), f.controls.value(86)}),
+              c.x);
+    // A field edited now changes nothing when there is no point to store it in.
+    f.userSets(80, 99);
+    EXPECT_EQ(f.recorded.size(), currentPoint(f.ed.doc) ? 1u : 0u);
+  }
+}
+
 TEST(ShapesPanel, HardAndSoftMoveTheNeighboursOfThePoint) {
   ShapesPanel f;
   f.threeShapes();

@@ -77,6 +77,49 @@ TEST_F(HelpWindow, HelpItemsOpenTheirDocumentsAndAboutShowsInfo) {
   EXPECT_TRUE(prompt.messages.empty());
 }
 
+// What the "Error" box says when a help document or a web page does not open: a document that is
+// there needs a program for its type; only a missing one is "Unable to open".
+TEST_F(HelpWindow, ADocumentNoProgramOpensIsNamedAsSuch) {
+  MainWindow& w = open();
+  const std::string html = (dir / "data/help/html/index.html").string();
+  const std::string rtf = (dir / "data/help/help.rtf").string();
+  const struct {
+    int command;
+    bool present;  // the help document exists
+    bool opened;   // a program opened it
+    std::string message;  // "" for none
+  } cases[] = {
+      {kCmdHelpHtml, true, true, ""},
+      {kCmdHelpHtml, true, false, "No program could open " + html},
+      {kCmdHelpHtml, false, false, "Unable to open " + html},
+      {kCmdHelpRtf, true, false, "No program could open " + rtf},
+      {kCmdHelpRtf, false, false, "Unable to open " + rtf},
+      {kCmdUpdate, false, false, "No program could open https://penwick-editor.github.io/"},
+      {kCmdHelpWiki, false, false, "No program could open https://penwick-editor.github.io/wiki/"},
+      {kCmdHelpWiki, false, true, ""},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.command << " " << c.present << " " << c.opened);
+    fs::remove_all(dir / "data" / "help");
+    if (c.present) {
+      fs::create_directories(dir / "data" / "help" / "html");
+      pw::test::writeFile(html, "<html></html>");
+      pw::test::writeFile(rtf, "{\\rtf1}");
+    }
+    prompt.messages.clear();
+    prompt.answerOpenUrl(c.opened);
+    w.dispatch(c.command);
+    if (c.message.empty()) {
+      EXPECT_TRUE(prompt.messages.empty());
+      continue;
+    }
+    ASSERT_EQ(prompt.messages.size(), 1u);
+    EXPECT_EQ(prompt.messages[0].title, "Error");
+    EXPECT_EQ(fs::path(prompt.messages[0].text).lexically_normal(),
+              fs::path(c.message).lexically_normal());
+  }
+}
+
 TEST_F(HelpWindow, ExportInPurebasicWritesTheCurrentObject) {
   MainWindow& w = open();
   prompt.answerFile((dir / "mine").string());
