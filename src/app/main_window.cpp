@@ -228,10 +228,10 @@ void MainWindow::start(const std::string& scene) {
   selectionChanged();
   startAutosave(app_, ed_.options, now(), rng_);
   runMarked_ = writeRunMarker(ed_, app_.autosaveStamp);
+  markedScene_ = ed_.doc.DocumentFileName;
   resizeBound_ = true;
 
-  const int64_t crashed = findCrashedRun(ed_, app_.autosaveStamp);
-  if (crashed >= 0 && offerRecovery(ed_, crashed)) {
+  if (offerRecovery(ed_, findCrashedRuns(ed_, app_.autosaveStamp))) {
     ed_.refreshLayerList();
     selectionChanged();
     redrawCanvas();
@@ -327,7 +327,11 @@ bool MainWindow::saveSettings() {
 void MainWindow::idleWork() {
   if (app_.playing) return;  // the timeline's step runs instead
   if (app_.newVersion.exchange(0, std::memory_order_acq_rel) && onNewVersion) onNewVersion();
-  if (autosaveDue(app_, ed_.options, now())) writeAutosave(ed_, app_.autosaveStamp);
+  if (!autosaveDue(app_, ed_.options, now()) || !writeAutosave(ed_, app_.autosaveStamp)) return;
+  // The marker names the scene the autosave holds, for the recovery list after a crash.
+  if (runMarked_ && markedScene_ != ed_.doc.DocumentFileName &&
+      writeRunMarker(ed_, app_.autosaveStamp))
+    markedScene_ = ed_.doc.DocumentFileName;
 }
 
 void MainWindow::endRun() {

@@ -162,6 +162,7 @@ class MainWindow : public QMainWindow, public Shell {
   bool quitRequested_ = false;
   bool closedByUser_ = false;
   bool runMarked_ = false;
+  std::string markedScene_;  // the document's file name the run marker holds
   std::unique_ptr<UpdateCheck> updateCheck_;
   std::unique_ptr<Timeline> timeline_;
 };
