@@ -36,7 +36,7 @@ void startAutosave(AppState& app, const sVdOptions& o, int64_t nowMs, std::mt199
 }
 
 bool autosaveDue(AppState& app, const sVdOptions& o, int64_t nowMs) {
-  if (o.Autosave != 1) return false;
+  if (o.Autosave != 1 || app.autosaveBlocked) return false;
   if (app.autosaveBase + o.AutosaveTime * 1000 >= nowMs) return false;
   app.autosaveBase = nowMs;
   return true;
@@ -143,6 +143,15 @@ bool offerRecovery(Editor& ed, const std::vector<CrashedRun>& runs) {
   ed.doc.DocumentFileName.clear();
   ed.setTitle(kAppTitle);
   ed.setModified(true);
+  return true;
+}
+
+bool canWriteIn(const std::string& folder) {
+  std::string probe = (folder.empty() ? std::string(".") : folder) + "/.penwick-probe-XXXXXX";
+  const int fd = ::mkstemp(probe.data());
+  if (fd < 0) return false;
+  ::close(fd);
+  ::unlink(probe.c_str());
   return true;
 }
 

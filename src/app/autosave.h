@@ -22,7 +22,7 @@ inline constexpr const char* kAutosaveFolder = "data/shapes/_autosave/";
 void startAutosave(AppState& app, const sVdOptions& o, int64_t nowMs, std::mt19937_64& rng);
 
 // The autosave check of the idle work: true when an autosave is due now (and the base moved to
-// now). With Autosave other than 1 never due.
+// now). With Autosave other than 1, or the folder found not writable at start, never due.
 bool autosaveDue(AppState& app, const sVdOptions& o, int64_t nowMs);
 
 std::string autosavePath(const Editor& ed, int64_t stamp);
@@ -57,6 +57,9 @@ std::string crashedRunLabel(const CrashedRun& run);
 // next start. "Dismiss all" removes every listed marker (the autosave files stay). Cancel keeps
 // them all. True when a scene was recovered.
 bool offerRecovery(Editor& ed, const std::vector<CrashedRun>& runs);
+
+// True when a file can be made in `folder` (a probe file is made and removed at once).
+bool canWriteIn(const std::string& folder);
 
 inline constexpr const char* kRecoverQuestion = "Recover the autosaved scene?";
 inline constexpr const char* kRecoverButton = "Recover";

@@ -229,6 +229,7 @@ void MainWindow::start(const std::string& scene) {
   startAutosave(app_, ed_.options, now(), rng_);
   runMarked_ = writeRunMarker(ed_, app_.autosaveStamp);
   markedScene_ = ed_.doc.DocumentFileName;
+  reportUnwritableData();
   resizeBound_ = true;
 
   if (offerRecovery(ed_, findCrashedRuns(ed_, app_.autosaveStamp))) {
@@ -332,6 +333,27 @@ void MainWindow::idleWork() {
   if (runMarked_ && markedScene_ != ed_.doc.DocumentFileName &&
       writeRunMarker(ed_, app_.autosaveStamp))
     markedScene_ = ed_.doc.DocumentFileName;
+}
+
+void MainWindow::reportUnwritableData() {
+  std::string folders, effects;
+  if (!runMarked_) {
+    app_.autosaveBlocked = true;  // this run only: the saved settings keep Autosave
+    folders = ed_.rootPath(kAutosaveFolder);
+    effects = "autosave is off for this run";
+  }
+  if (!cfg_.crashReportPath.empty()) {
+    const std::string report = ed_.rootPath(cfg_.crashReportPath);
+    const size_t slash = report.rfind('/');
+    const std::string folder = slash == std::string::npos ? "." : report.substr(0, slash + 1);
+    if (!canWriteIn(folder)) {
+      folders += (folders.empty() ? "" : " and ") + folder;
+      effects += effects.empty() ? "" : ", and ";
+      effects += "crash reports go to the terminal only";
+    }
+  }
+  if (folders.empty()) return;
+  ed_.prompt.message("Warning", "Unable to write in " + folders + ": " + effects + ".");
 }
 
 void MainWindow::endRun() {

@@ -1,5 +1,6 @@
 // Start-up after runs that died: every crashed run is offered, newest first, and a run's marker
-// goes only once the user recovered or dismissed it.
+// goes only once the user recovered or dismissed it; a data folder that cannot be written is
+// reported once and turns autosave off for the run.
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -61,6 +62,7 @@ class RecoveryTest : public WindowTest {
     ed->root = dir.string();
     ed->options.ShowTip = 0;
     ed->options.WinState = 0;
+    app.autosaveBlocked = false;
     prompt.dialogs.clear();
     prompt.messages.clear();
     prompt.warnings.clear();
@@ -172,6 +174,53 @@ TEST(RecoveryLabel, NamesTheSceneAndTheLocalTimeOfTheAutosave) {
   EXPECT_EQ(crashedRunLabel(run), "walk.txt (autosaved 2026-01-02 03:04:05)");
   run.sceneFile.clear();
   EXPECT_EQ(crashedRunLabel(run), "Unsaved scene (autosaved 2026-01-02 03:04:05)");
+}
+
+struct UnwritableCase {
+  const char* name;
+  bool blockAutosave;  // a file stands where the autosave folder should be
+  bool blockReport;    // a file stands where the fault report's folder should be
+  std::vector<std::string> said;
+};
+
+TEST_F(RecoveryTest, ADataFolderThatCannotBeWrittenIsReportedOnceAndAutosaveStops) {
+  const UnwritableCase cases[] = {
+      {"writable", false, false, {}},
+      {"autosave", true, false, {"data/shapes/_autosave/", "autosave is off"}},
+      {"report", false, true, {"blocker/", "crash reports go to the terminal only"}},
+      {"both", true, true, {"_autosave/ and ", "autosave is off", "terminal only"}},
+  };
+  for (const UnwritableCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    restart();
+    fs::remove_all(dir / "data/shapes/_autosave");
+    fs::remove_all(dir / "blocker");
+    if (c.blockAutosave) pw::test::writeFile(dir / "data/shapes/_autosave", "not a folder");
+    if (c.blockReport) pw::test::writeFile(dir / "blocker", "not a folder");
+    crashReportPath = c.blockReport ? "blocker/crash-report.txt" : "data/crash-report.txt";
+    ed->options.Autosave = 1;
+    ed->options.AutosaveTime = 10;
+    clockMs = 0;
+    MainWindow& w = open();
+    for (clockMs = 30000; clockMs <= 90000; clockMs += 30000) w.idleWork();
+    if (c.said.empty()) {
+      EXPECT_TRUE(prompt.messages.empty());
+    } else {
+      ASSERT_EQ(prompt.messages.size(), 1u);
+      EXPECT_EQ(prompt.messages[0].title, "Warning");
+      for (const std::string& s : c.said)
+        EXPECT_NE(prompt.messages[0].text.find(s), std::string::npos) << s;
+    }
+    const bool saidAutosaveOff =
+        !prompt.messages.empty() &&
+        prompt.messages[0].text.find("autosave is off") != std::string::npos;
+    EXPECT_EQ(saidAutosaveOff, c.blockAutosave);
+    EXPECT_TRUE(prompt.warnings.empty());  // no failed autosave after the one message
+    EXPECT_EQ(ed->options.Autosave, 1);     // the saved settings keep autosave on
+    const fs::path save =
+        dir / "data/shapes/_autosave" / ("autosave" + std::to_string(app.autosaveStamp) + ".txt");
+    EXPECT_EQ(fs::exists(save), !c.blockAutosave);
+  }
 }
 
 }  // namespace
