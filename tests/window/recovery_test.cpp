@@ -6,7 +6,12 @@
 
 #include <ctime>
 
+#include <QListWidget>
+#include <QPushButton>
+#include <QTimer>
+
 #include "app/autosave.h"
+#include "app/qt_prompt.h"
 #include "core/create.h"
 #include "core/scene_file.h"
 #include "window_fixture.h"
@@ -174,6 +179,60 @@ TEST(RecoveryLabel, NamesTheSceneAndTheLocalTimeOfTheAutosave) {
   EXPECT_EQ(crashedRunLabel(run), "walk.txt (autosaved 2026-01-02 03:04:05)");
   run.sceneFile.clear();
   EXPECT_EQ(crashedRunLabel(run), "Unsaved scene (autosaved 2026-01-02 03:04:05)");
+}
+
+struct ListDialogCase {
+  const char* name;
+  int row;             // the entry the user selects
+  const char* button;  // the button clicked
+  int answer;
+  int item;            // `item` afterwards (7: untouched)
+};
+
+// The list question of the window, answered by clicking in the real dialog.
+TEST(RecoveryListDialog, ReturnsTheButtonAndTheSelectedEntry) {
+  const ListDialogCase cases[] = {
+      {"recover", 1, "Recover", 0, 1},
+      {"dismiss", 2, "Dismiss all", 1, 2},
+      {"cancel", 1, "Cancel", -1, 7},
+  };
+  for (const ListDialogCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    bool clicked = false;
+    QTimer poll;
+    poll.setInterval(10);
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+      QWidget* dlg = QApplication::activeModalWidget();
+      if (!dlg || clicked) return;
+      poll.stop();
+      auto* list = dlg->findChild<QListWidget*>();
+      if (!list) {
+        ADD_FAILURE() << "no list";
+        dlg->close();
+        return;
+      }
+      EXPECT_EQ(list->count(), 3);
+      EXPECT_EQ(list->currentRow(), 0);  // the newest is selected first
+      list->setCurrentRow(c.row);
+      for (QPushButton* b : dlg->findChildren<QPushButton*>()) {
+        if (b->text().remove('&') != c.button || clicked) continue;
+        clicked = true;
+        b->click();
+      }
+      if (!clicked) {  // never leave the test waiting on the dialog
+        ADD_FAILURE() << "no button " << c.button;
+        dlg->close();
+      }
+    });
+    poll.start();
+    QtPrompt prompt;
+    int item = 7;
+    const int answer = prompt.chooseFromList(kAppTitle, kRecoverQuestion, {"a", "b", "c"},
+                                             {kRecoverButton, kDismissAllButton}, item);
+    EXPECT_TRUE(clicked);
+    EXPECT_EQ(answer, c.answer);
+    EXPECT_EQ(item, c.item);
+  }
 }
 
 struct UnwritableCase {
