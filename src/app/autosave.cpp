@@ -50,6 +50,11 @@ std::string runMarkerPath(const Editor& ed, int64_t stamp) {
   return ed.rootPath(kAutosaveFolder) + "autosave" + std::to_string(stamp) + kMarkerSuffix;
 }
 
+bool stampInUse(const Editor& ed, int64_t stamp) {
+  std::error_code ec;
+  return fs::exists(runMarkerPath(ed, stamp), ec) || fs::exists(autosavePath(ed, stamp), ec);
+}
+
 bool writeAutosave(Editor& ed, int64_t stamp) {
   std::error_code ec;
   fs::create_directories(ed.rootPath(kAutosaveFolder), ec);

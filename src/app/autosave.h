@@ -27,6 +27,8 @@ bool autosaveDue(AppState& app, const sVdOptions& o, int64_t nowMs);
 
 std::string autosavePath(const Editor& ed, int64_t stamp);
 std::string runMarkerPath(const Editor& ed, int64_t stamp);
+// True when another run's marker or autosave already has this stamp.
+bool stampInUse(const Editor& ed, int64_t stamp);
 
 // Writes the autosave file, creating the folder when missing. Failures are warnings.
 bool writeAutosave(Editor& ed, int64_t stamp);

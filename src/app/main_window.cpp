@@ -227,6 +227,9 @@ void MainWindow::start(const std::string& scene) {
   addObject(ed_, 0);
   selectionChanged();
   startAutosave(app_, ed_.options, now(), rng_);
+  // A stamp another run has would overwrite its marker, and then its autosave.
+  for (int i = 0; i < 100 && stampInUse(ed_, app_.autosaveStamp); ++i)
+    startAutosave(app_, ed_.options, now(), rng_);
   runMarked_ = writeRunMarker(ed_, app_.autosaveStamp);
   markedScene_ = ed_.doc.DocumentFileName;
   reportUnwritableData();

@@ -147,6 +147,26 @@ TEST_F(RecoveryTest, RunsNotRecoveredAreOfferedAgainAtTheNextStart) {
   EXPECT_EQ(offered(), (std::vector<std::string>{"Unsaved scene", "mid.txt"}));
 }
 
+TEST_F(RecoveryTest, ANewRunNeverTakesTheStampOfACrashedRun) {
+  open();
+  const int64_t taken = app.autosaveStamp;  // the stamp the same seed draws again
+  restart();
+  fs::create_directories(folder());
+  const std::string text = recoverySceneText(2);
+  const fs::path save = folder() / ("autosave" + std::to_string(taken) + ".txt");
+  pw::test::writeFile(save, text);
+  pw::test::writeFile(marker(taken), std::to_string(deadPid()) + "\n");
+  ed->options.AutosaveTime = 10;
+  prompt.answerList(-1);
+  MainWindow& w = open();
+  EXPECT_NE(app.autosaveStamp, taken);
+  EXPECT_EQ(offered().size(), 1u);
+  clockMs = 30000;
+  w.idleWork();
+  EXPECT_EQ(pw::test::readFile(save), text);
+  EXPECT_TRUE(fs::exists(marker(taken)));
+}
+
 TEST_F(RecoveryTest, TheMarkerNamesTheSceneOfTheLastAutosave) {
   ed->options.AutosaveTime = 10;
   MainWindow& w = open();
