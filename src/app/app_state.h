@@ -19,6 +19,7 @@ struct AppState {
   std::atomic<uint8_t> newVersion{0};  // set by the update check, cleared by the loop
   int64_t autosaveStamp = 0;   // names this run's autosave file
   int64_t autosaveBase = 0;    // milliseconds: deadline base of the next autosave
+  bool autosaveBlocked = false;  // the autosave folder cannot be written: no autosave this run
   History history;             // undo and redo of the document
 };
 

@@ -1,14 +1,18 @@
 #include "app/autosave.h"
 
 #include <signal.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <cstdlib>
+#include <ctime>
 #include <filesystem>
-#include <fstream>
 #include <system_error>
 
 #include "core/scene_file.h"
+#include "fileio/atomic_file.h"
 
 namespace pw {
 
@@ -32,7 +36,7 @@ void startAutosave(AppState& app, const sVdOptions& o, int64_t nowMs, std::mt199
 }
 
 bool autosaveDue(AppState& app, const sVdOptions& o, int64_t nowMs) {
-  if (o.Autosave != 1) return false;
+  if (o.Autosave != 1 || app.autosaveBlocked) return false;
   if (app.autosaveBase + o.AutosaveTime * 1000 >= nowMs) return false;
   app.autosaveBase = nowMs;
   return true;
@@ -46,6 +50,11 @@ std::string runMarkerPath(const Editor& ed, int64_t stamp) {
   return ed.rootPath(kAutosaveFolder) + "autosave" + std::to_string(stamp) + kMarkerSuffix;
 }
 
+bool stampInUse(const Editor& ed, int64_t stamp) {
+  std::error_code ec;
+  return fs::exists(runMarkerPath(ed, stamp), ec) || fs::exists(autosavePath(ed, stamp), ec);
+}
+
 bool writeAutosave(Editor& ed, int64_t stamp) {
   std::error_code ec;
   fs::create_directories(ed.rootPath(kAutosaveFolder), ec);
@@ -55,10 +64,10 @@ bool writeAutosave(Editor& ed, int64_t stamp) {
 bool writeRunMarker(const Editor& ed, int64_t stamp) {
   std::error_code ec;
   fs::create_directories(ed.rootPath(kAutosaveFolder), ec);
-  // Only this machine's next start reads it: no need to wait for the disk.
-  std::ofstream out(runMarkerPath(ed, stamp), std::ios::binary | std::ios::trunc);
-  out << ::getpid() << "\n";
-  return static_cast<bool>(out.flush());
+  // Replaced whole, so that a start looking for crashed runs never reads half a marker.
+  const std::string text =
+      std::to_string(::getpid()) + "\n" + ed.doc.DocumentFileName + "\n";
+  return writeFileAtomic(runMarkerPath(ed, stamp), text);
 }
 
 void removeRunMarker(const Editor& ed, int64_t stamp) {
@@ -66,12 +75,11 @@ void removeRunMarker(const Editor& ed, int64_t stamp) {
   fs::remove(runMarkerPath(ed, stamp), ec);
 }
 
-int64_t findCrashedRun(const Editor& ed, int64_t ownStamp) {
+std::vector<CrashedRun> findCrashedRuns(const Editor& ed, int64_t ownStamp) {
+  std::vector<CrashedRun> runs;
   std::error_code ec;
   fs::directory_iterator it(ed.rootPath(kAutosaveFolder), ec);
-  if (ec) return -1;
-  int64_t best = -1;
-  fs::file_time_type bestTime{};
+  if (ec) return runs;
   for (const fs::directory_entry& e : it) {
     const std::string name = e.path().filename().string();
     const std::string prefix = "autosave";
@@ -84,31 +92,71 @@ int64_t findCrashedRun(const Editor& ed, int64_t ownStamp) {
       continue;
     const int64_t stamp = std::stoll(digits);
     if (stamp == ownStamp) continue;
-    long pid = 0;
-    {
-      std::ifstream in(e.path());
-      in >> pid;
-    }
+    std::string text;
+    readFileWhole(e.path().string(), text);
+    const size_t eol = text.find('\n');
+    const long pid = std::strtol(text.substr(0, eol).c_str(), nullptr, 10);
+    // A marker with this process's id is not this run's: an earlier run had the same id.
     if (processAlive(pid) && pid != static_cast<long>(::getpid())) continue;  // still running
-    fs::remove(e.path(), ec);
-    const fs::path scene = autosavePath(ed, stamp);
-    if (!fs::is_regular_file(scene, ec)) continue;
-    const fs::file_time_type t = fs::last_write_time(scene, ec);
-    if (best < 0 || t > bestTime) {
-      best = stamp;
-      bestTime = t;
+    struct stat st {};
+    if (::stat(autosavePath(ed, stamp).c_str(), &st) != 0 || !S_ISREG(st.st_mode)) {
+      fs::remove(e.path(), ec);  // the run died before its first autosave
+      continue;
     }
+    CrashedRun run;
+    run.stamp = stamp;
+    run.savedAt = static_cast<int64_t>(st.st_mtime);
+    if (eol != std::string::npos) {
+      run.sceneFile = text.substr(eol + 1);
+      if (!run.sceneFile.empty() && run.sceneFile.back() == '\n') run.sceneFile.pop_back();
+    }
+    runs.push_back(std::move(run));
   }
-  return best;
+  std::sort(runs.begin(), runs.end(), [](const CrashedRun& a, const CrashedRun& b) {
+    return a.savedAt != b.savedAt ? a.savedAt > b.savedAt : a.stamp < b.stamp;
+  });
+  return runs;
 }
 
-bool offerRecovery(Editor& ed, int64_t stamp) {
-  if (!ed.prompt.askYesNo(kAppTitle, kRecoverQuestion)) return false;
+std::string crashedRunLabel(const CrashedRun& run) {
+  const std::string scene =
+      run.sceneFile.empty() ? "Unsaved scene" : fs::path(run.sceneFile).filename().string();
+  char when[32] = "?";
+  const time_t t = static_cast<time_t>(run.savedAt);
+  struct tm local {};
+  if (::localtime_r(&t, &local)) std::strftime(when, sizeof when, "%Y-%m-%d %H:%M:%S", &local);
+  return scene + " (autosaved " + when + ")";
+}
+
+bool offerRecovery(Editor& ed, const std::vector<CrashedRun>& runs) {
+  if (runs.empty()) return false;
+  std::vector<std::string> labels;
+  for (const CrashedRun& r : runs) labels.push_back(crashedRunLabel(r));
+  int item = 0;
+  const int answer = ed.prompt.chooseFromList(kAppTitle, kRecoverQuestion, labels,
+                                              {kRecoverButton, kDismissAllButton}, item);
+  if (answer == 1) {
+    for (const CrashedRun& r : runs) removeRunMarker(ed, r.stamp);
+    return false;
+  }
+  if (answer != 0 || item < 0 || static_cast<size_t>(item) >= runs.size()) return false;
+  const int64_t stamp = runs[static_cast<size_t>(item)].stamp;
+  // A run whose autosave cannot be read (the load said why) stays on offer.
   if (!loadScene(ed, kLoadReplace, autosavePath(ed, stamp), 1)) return false;
+  removeRunMarker(ed, stamp);
   // The recovered scene belongs to no file yet, and it holds work that was never saved.
   ed.doc.DocumentFileName.clear();
   ed.setTitle(kAppTitle);
   ed.setModified(true);
+  return true;
+}
+
+bool canWriteIn(const std::string& folder) {
+  std::string probe = (folder.empty() ? std::string(".") : folder) + "/.penwick-probe-XXXXXX";
+  const int fd = ::mkstemp(probe.data());
+  if (fd < 0) return false;
+  ::close(fd);
+  ::unlink(probe.c_str());
   return true;
 }
 

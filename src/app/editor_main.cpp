@@ -66,9 +66,10 @@ int runEditorWindow(const std::string& sceneArg, int argc, char** argv) {
   AppState app;
   loadOptions(ed.options, "Preferences.ini", true);
   // A fatal fault is reported by the program started again; the autosave keeps the work.
-  installFatalErrorHandler(ed.rootPath("data/crash-report.txt"));
+  const WindowConfig cfg;
+  installFatalErrorHandler(ed.rootPath(cfg.crashReportPath));
 
-  auto window = std::make_unique<MainWindow>(ed, store, app);
+  auto window = std::make_unique<MainWindow>(ed, store, app, cfg);
   prompt.setParent(window.get());
   QObject::connect(window.get(), &MainWindow::quitRequestedSignal, &qapp,
                    [] { QCoreApplication::exit(0); }, Qt::QueuedConnection);

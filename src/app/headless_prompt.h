@@ -33,6 +33,10 @@ class HeadlessPrompt : public Prompt {
   SaveChoice askSaveChanges(const std::string&, const std::string&) override {
     return SaveChoice::kCancel;
   }
+  int chooseFromList(const std::string&, const std::string&, const std::vector<std::string>&,
+                     const std::vector<std::string>&, int&) override {
+    return -1;
+  }
   bool inputText(const std::string&, const std::string&, std::string&) override { return false; }
   std::string chooseFolder(const std::string&, const std::string&) override { return {}; }
   bool chooseColor(Rgb&) override { return false; }

@@ -227,11 +227,15 @@ void MainWindow::start(const std::string& scene) {
   addObject(ed_, 0);
   selectionChanged();
   startAutosave(app_, ed_.options, now(), rng_);
+  // A stamp another run has would overwrite its marker, and then its autosave.
+  for (int i = 0; i < 100 && stampInUse(ed_, app_.autosaveStamp); ++i)
+    startAutosave(app_, ed_.options, now(), rng_);
   runMarked_ = writeRunMarker(ed_, app_.autosaveStamp);
+  markedScene_ = ed_.doc.DocumentFileName;
+  reportUnwritableData();
   resizeBound_ = true;
 
-  const int64_t crashed = findCrashedRun(ed_, app_.autosaveStamp);
-  if (crashed >= 0 && offerRecovery(ed_, crashed)) {
+  if (offerRecovery(ed_, findCrashedRuns(ed_, app_.autosaveStamp))) {
     ed_.refreshLayerList();
     selectionChanged();
     redrawCanvas();
@@ -327,7 +331,32 @@ bool MainWindow::saveSettings() {
 void MainWindow::idleWork() {
   if (app_.playing) return;  // the timeline's step runs instead
   if (app_.newVersion.exchange(0, std::memory_order_acq_rel) && onNewVersion) onNewVersion();
-  if (autosaveDue(app_, ed_.options, now())) writeAutosave(ed_, app_.autosaveStamp);
+  if (!autosaveDue(app_, ed_.options, now()) || !writeAutosave(ed_, app_.autosaveStamp)) return;
+  // The marker names the scene the autosave holds, for the recovery list after a crash.
+  if (runMarked_ && markedScene_ != ed_.doc.DocumentFileName &&
+      writeRunMarker(ed_, app_.autosaveStamp))
+    markedScene_ = ed_.doc.DocumentFileName;
+}
+
+void MainWindow::reportUnwritableData() {
+  std::string folders, effects;
+  if (!runMarked_) {
+    app_.autosaveBlocked = true;  // this run only: the saved settings keep Autosave
+    folders = ed_.rootPath(kAutosaveFolder);
+    effects = "autosave is off for this run";
+  }
+  if (!cfg_.crashReportPath.empty()) {
+    const std::string report = ed_.rootPath(cfg_.crashReportPath);
+    const size_t slash = report.rfind('/');
+    const std::string folder = slash == std::string::npos ? "." : report.substr(0, slash + 1);
+    if (!canWriteIn(folder)) {
+      folders += (folders.empty() ? "" : " and ") + folder;
+      effects += effects.empty() ? "" : ", and ";
+      effects += "crash reports go to the terminal only";
+    }
+  }
+  if (folders.empty()) return;
+  ed_.prompt.message("Warning", "Unable to write in " + folders + ": " + effects + ".");
 }
 
 void MainWindow::endRun() {

@@ -39,6 +39,9 @@ struct WindowConfig {
   // Milliseconds since some fixed start; the autosave clock. Default: a monotonic clock.
   std::function<int64_t()> clock;
   uint64_t seed = 0;  // random source of the autosave stamp and the tip; 0: from the clock
+  // Where a fatal fault's report is written, below the editor's root; start-up says so when its
+  // folder cannot be written. Empty: not checked.
+  std::string crashReportPath = "data/crash-report.txt";
 };
 
 class MainWindow : public QMainWindow, public Shell {
@@ -133,6 +136,9 @@ class MainWindow : public QMainWindow, public Shell {
   void showPointsMenuAt(int x);
   int64_t now() const;
   void applyWinState();
+  // Says once, at start, which of the run's own files cannot be written (the autosave folder,
+  // the fault report's folder) and what is off for this run because of it.
+  void reportUnwritableData();
 
   Editor& ed_;
   ImageStore& store_;
@@ -162,6 +168,7 @@ class MainWindow : public QMainWindow, public Shell {
   bool quitRequested_ = false;
   bool closedByUser_ = false;
   bool runMarked_ = false;
+  std::string markedScene_;  // the document's file name the run marker holds
   std::unique_ptr<UpdateCheck> updateCheck_;
   std::unique_ptr<Timeline> timeline_;
 };

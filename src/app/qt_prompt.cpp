@@ -1,6 +1,8 @@
 #include "app/qt_prompt.h"
 
 #include <QColorDialog>
+#include <QDialog>
+#include <QDialogButtonBox>
 #include <QDesktopServices>
 #include <QDialogButtonBox>
 #include <QEvent>
@@ -9,11 +11,14 @@
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QInputDialog>
+#include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QStringList>
 #include <QUrl>
+#include <QVBoxLayout>
 #include <cstdio>
 
 namespace pw {
@@ -156,6 +161,42 @@ Prompt::SaveChoice QtPrompt::askSaveChanges(const std::string& title, const std:
   if (box.clickedButton() == save) return SaveChoice::kSave;
   if (box.clickedButton() == discard) return SaveChoice::kDiscard;
   return SaveChoice::kCancel;
+}
+
+int QtPrompt::chooseFromList(const std::string& title, const std::string& text,
+                             const std::vector<std::string>& items,
+                             const std::vector<std::string>& buttons, int& item) {
+  QDialog dlg(parent_);
+  dlg.setWindowTitle(qs(title));
+  auto* layout = new QVBoxLayout(&dlg);
+  layout->addWidget(new QLabel(qs(text), &dlg));
+  auto* list = new QListWidget(&dlg);
+  for (const std::string& i : items) list->addItem(qs(i));
+  if (!items.empty()) list->setCurrentRow(0);
+  layout->addWidget(list);
+  auto* box = new QDialogButtonBox(&dlg);
+  int pressed = -1;
+  for (size_t b = 0; b < buttons.size(); ++b) {
+    QPushButton* button = box->addButton(qs(buttons[b]), QDialogButtonBox::AcceptRole);
+    if (b == 0) button->setDefault(true);
+    QObject::connect(button, &QPushButton::clicked, &dlg, [&dlg, &pressed, b] {
+      pressed = static_cast<int>(b);
+      dlg.accept();
+    });
+  }
+  box->addButton(QDialogButtonBox::Cancel);
+  QObject::connect(box, &QDialogButtonBox::rejected, &dlg, &QDialog::reject);
+  // A double click answers with the first button.
+  if (!buttons.empty()) {
+    QObject::connect(list, &QListWidget::itemDoubleClicked, &dlg, [&dlg, &pressed] {
+      pressed = 0;
+      dlg.accept();
+    });
+  }
+  layout->addWidget(box);
+  if (dlg.exec() != QDialog::Accepted || pressed < 0 || list->currentRow() < 0) return -1;
+  item = list->currentRow();
+  return pressed;
 }
 
 bool QtPrompt::inputText(const std::string& title, const std::string& label, std::string& value) {

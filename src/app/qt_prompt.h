@@ -22,6 +22,9 @@ class QtPrompt final : public Prompt {
   void info(const std::string& title, const std::string& text) override;
   bool askYesNo(const std::string& title, const std::string& text) override;
   SaveChoice askSaveChanges(const std::string& title, const std::string& text) override;
+  int chooseFromList(const std::string& title, const std::string& text,
+                     const std::vector<std::string>& items,
+                     const std::vector<std::string>& buttons, int& item) override;
   bool inputText(const std::string& title, const std::string& label, std::string& value) override;
   std::string chooseFolder(const std::string& title, const std::string& initialPath) override;
   bool chooseColor(Rgb& rgb) override;

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace pw {
 
@@ -32,6 +33,12 @@ class Prompt {
   enum class SaveChoice { kSave, kDiscard, kCancel };
   // "Save", "Discard" or "Cancel" for a document with unsaved changes.
   virtual SaveChoice askSaveChanges(const std::string& title, const std::string& text) = 0;
+  // A question over a list of entries (the first one selected). `buttons` are the answers besides
+  // Cancel. Returns the index of the button pressed, with the selected entry in `item`; -1 when
+  // cancelled (`item` untouched).
+  virtual int chooseFromList(const std::string& title, const std::string& text,
+                             const std::vector<std::string>& items,
+                             const std::vector<std::string>& buttons, int& item) = 0;
   // One-line input preset to `value`; false (value untouched) when cancelled.
   virtual bool inputText(const std::string& title, const std::string& label, std::string& value) = 0;
   // The colour dialog preset to `rgb` (red, green, blue 0-255 each). False, and `rgb`

@@ -5,6 +5,7 @@
 #include <deque>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "core/prompt.h"
@@ -14,8 +15,10 @@ namespace pw {
 class ScriptedPrompt : public Prompt {
  public:
   struct Dialog {
-    std::string kind;  // "open", "save", "folder", "yesno", "savechanges", "input", "color", "font"
-    std::string title, initialPath, filter;  // for questions: title, text, label
+    // "open", "save", "folder", "yesno", "savechanges", "list", "input", "color", "font"
+    std::string kind;
+    // For questions: title, text, label; for a list: title, text, the entries one a line.
+    std::string title, initialPath, filter;
   };
   struct Message {
     std::string title, text;
@@ -27,6 +30,9 @@ class ScriptedPrompt : public Prompt {
   void answerYesNo(bool yes) { yesNoAnswers.push_back(yes); }
   // Queues the answer of the next unsaved-changes question (unanswered: Cancel).
   void answerSaveChanges(SaveChoice c) { saveChoices.push_back(c); }
+  // Queues the answer of the next list question: the button pressed (-1: Cancel) and the entry
+  // selected (unanswered: Cancel).
+  void answerList(int button, int item = 0) { listAnswers.push_back({button, item}); }
   // Queues the answer of the next input dialog (nullopt or unanswered: cancelled).
   void answerInput(std::optional<std::string> text) { inputAnswers.push_back(std::move(text)); }
   // Queues whether the next openUrl finds a program to open it (unanswered: it does).
@@ -66,6 +72,18 @@ class ScriptedPrompt : public Prompt {
     const SaveChoice c = saveChoices.front();
     saveChoices.pop_front();
     return c;
+  }
+  int chooseFromList(const std::string& title, const std::string& text,
+                     const std::vector<std::string>& items, const std::vector<std::string>&,
+                     int& item) override {
+    std::string lines;
+    for (const std::string& i : items) lines += i + "\n";
+    dialogs.push_back({"list", title, text, lines});
+    if (listAnswers.empty()) return -1;
+    const std::pair<int, int> a = listAnswers.front();
+    listAnswers.pop_front();
+    if (a.first >= 0) item = a.second;
+    return a.first;
   }
   bool inputText(const std::string& title, const std::string& label, std::string& value) override {
     dialogs.push_back({"input", title, label, value});
@@ -118,6 +136,7 @@ class ScriptedPrompt : public Prompt {
   std::deque<std::string> fileAnswers;
   std::deque<bool> yesNoAnswers;
   std::deque<SaveChoice> saveChoices;
+  std::deque<std::pair<int, int>> listAnswers;
   std::deque<std::optional<std::string>> inputAnswers;
   std::deque<std::optional<Rgb>> colorAnswers;
   std::deque<std::optional<FontChoice>> fontAnswers;

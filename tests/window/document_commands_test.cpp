@@ -157,9 +157,9 @@ TEST_F(WindowTest, ACrashedRunsAutosaveIsOfferedBack) {
   fs::create_directories(folder);
   const std::string text = writeScene(folder / "autosave4711.txt", 2);
   std::ofstream(folder / "autosave4711.running") << "0\n";  // no process
-  prompt.answerYesNo(true);
+  prompt.answerList(0);  // "Recover"
   MainWindow& w = open();
-  ASSERT_EQ(prompt.count("yesno"), 1u);
+  ASSERT_EQ(prompt.count("list"), 1u);
   EXPECT_EQ(prompt.dialogs[0].initialPath, kRecoverQuestion);
   EXPECT_EQ(sceneText(ed->doc), text);
   EXPECT_TRUE(ed->modified);
@@ -181,7 +181,7 @@ TEST_F(WindowTest, NoRecoveryOfferForALiveRunOrAMissingAutosave) {
   std::ofstream(folder / "autosave12.running") << ::getppid() << "\n";  // alive
   std::ofstream(folder / "autosave13.running") << "0\n";                // died, no autosave
   open();
-  EXPECT_EQ(prompt.count("yesno"), 0u);
+  EXPECT_EQ(prompt.count("list"), 0u);
   EXPECT_TRUE(fs::exists(folder / "autosave12.running"));
   EXPECT_FALSE(fs::exists(folder / "autosave13.running"));
 }

@@ -57,6 +57,7 @@ class WindowTest : public ::testing::Test {
     cfg.settingsPath = settingsPath().string();
     cfg.clock = [this] { return clockMs; };
     cfg.seed = 7;
+    cfg.crashReportPath = crashReportPath;
     win = std::make_unique<pw::MainWindow>(*ed, store, app, cfg);
     win->show();
     // Window shortcuts act only in the active window.
@@ -94,6 +95,7 @@ class WindowTest : public ::testing::Test {
   std::unique_ptr<pw::Editor> ed;
   std::unique_ptr<pw::MainWindow> win;
   int64_t clockMs = 0;
+  std::string crashReportPath = "data/crash-report.txt";  // below dir
 };
 
 }  // namespace pwtest
