@@ -1,10 +1,33 @@
 #include "ui/panel_style.h"
 
 #include <QComboBox>
+#include <QProxyStyle>
 #include <QTabBar>
 #include <QTabWidget>
 
 namespace pw {
+
+namespace {
+
+// The application's style with a drop-down arrow kArrowW pixels wide and the item's text
+// beside it, two pixels in from the frame.
+class NarrowArrowStyle : public QProxyStyle {
+ public:
+  static constexpr int kArrowW = 11;
+
+  QRect subControlRect(ComplexControl cc, const QStyleOptionComplex* opt, SubControl sc,
+                       const QWidget* w) const override {
+    if (cc == CC_ComboBox && (sc == SC_ComboBoxArrow || sc == SC_ComboBoxEditField)) {
+      const QRect r = opt->rect;
+      const QRect arrow(r.right() - kArrowW + 1, r.top(), kArrowW, r.height());
+      const QRect field(r.left() + 2, r.top() + 2, r.width() - kArrowW - 3, r.height() - 4);
+      return visualRect(opt->direction, r, sc == SC_ComboBoxArrow ? arrow : field);
+    }
+    return QProxyStyle::subControlRect(cc, opt, sc, w);
+  }
+};
+
+}  // namespace
 
 QFont panelFont() {
   QFont f;
@@ -28,11 +51,9 @@ void stylePanel(QTabWidget* panel) {
 
 void narrowDropDown(QWidget* dropDown) {
   if (!qobject_cast<QComboBox*>(dropDown)) return;
-  const QFont font = dropDown->font();
-  dropDown->setStyleSheet(QStringLiteral(
-      "QComboBox { padding: 0px 1px; } QComboBox::drop-down { width: 9px; }"));
-  // A style sheet gives the widget the application's font again.
-  dropDown->setFont(font);
+  auto* style = new NarrowArrowStyle;
+  style->setParent(dropDown);
+  dropDown->setStyle(style);
 }
 
 }  // namespace pw

@@ -20,8 +20,8 @@ QFont panelFont();
 // side by side, never scrolled or elided.
 void stylePanel(QTabWidget* panel);
 
-// A drop-down too narrow for the style's arrow and margins (the 40-pixel key kinds) gets a
-// narrow arrow and one-pixel margins, keeping its font. Other widgets are left alone.
+// A drop-down too narrow for the style's arrow and margins (the 40-pixel key kinds) gets the
+// application's style with a narrow arrow. Other widgets are left alone.
 void narrowDropDown(QWidget* dropDown);
 
 }  // namespace pw
