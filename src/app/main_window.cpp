@@ -20,6 +20,7 @@
 #include "services/update_check.h"
 #include "settings/options.h"
 #include "ui/layer_panel.h"
+#include "ui/panel_style.h"
 #include "ui/points_menu.h"
 #include "ui/tool_bar.h"
 
@@ -39,6 +40,7 @@ QTabWidget* makeTabs(QWidget* parent, int control, std::initializer_list<const c
     page->setObjectName(QString("ctl%1_%2").arg(control).arg(name));
     t->addTab(page, name);
   }
+  stylePanel(t);
   return t;
 }
 

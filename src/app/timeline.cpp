@@ -10,6 +10,7 @@
 #include "app/command_ids.h"
 #include "app/key_strip.h"
 #include "core/keyframes.h"
+#include "ui/panel_style.h"
 
 namespace pw {
 
@@ -59,6 +60,7 @@ Timeline::Timeline(Editor& ed, AppState& app, ControlSet& controls, QWidget* tab
                         "Delete the key of the current object at the current frame");
   controls_.makeControl(tab, kCtlKeyKind, kKindDropDown, 106, kKeyRowY, 40, 20, "", 0, 0,
                         "How the key moves on to the next one: linear, hold or ease in-out");
+  narrowDropDown(controls_.widget(kCtlKeyKind));
   controls_.setItems(kCtlKeyKind, {"linear", "hold", "ease"});
   controls_.setValue(kCtlKeyKind, kKeyLinear);
 
