@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "core/create.h"
+#include "core/shape_drag.h"
 
 namespace pw {
 
@@ -251,38 +252,13 @@ void CanvasTools::pressAddPoint(int64_t lx, int64_t ly) {
   noteChange("Add point");
 }
 
-// The rotate and scale tools turn a shape about the centre of its points' bounds (plus the
-// offset cx, cy), taken when the drag starts.
-namespace {
-void centrePivot(Shape& s) {
-  if (s.points.empty()) return;
-  int64_t x0 = s.points[0].x, x1 = x0, y0 = s.points[0].y, y1 = y0;
-  for (const ShapePoint& p : s.points) {
-    x0 = std::min(x0, p.x);
-    x1 = std::max(x1, p.x);
-    y0 = std::min(y0, p.y);
-    y1 = std::max(y1, p.y);
-  }
-  const auto mid = [](int64_t a, int64_t b) {
-    const __int128 m = (static_cast<__int128>(a) + b) / 2;
-    return static_cast<int16_t>(std::clamp<__int128>(m, INT16_MIN, INT16_MAX));
-  };
-  s.pivotX = mid(x0, x1);
-  s.pivotY = mid(y0, y1);
-}
-}  // namespace
-
 void CanvasTools::pressTransform(int64_t mx, int64_t my) {
   Object* o = currentObject(ed_.doc);
   const bool rotate = ed_.tools.tool == kToolRotate;
   for (int64_t j = 0; j <= lastIndex(o->shapes); ++j) {
     Shape& s = o->shapes[static_cast<size_t>(j)];
     if (j != ed_.doc.CurrentShape && s.selected == 0) continue;
-    for (ShapePoint& p : s.points) {
-      p.dragX = p.x;
-      p.dragY = p.y;
-    }
-    centrePivot(s);
+    beginShapeTransform(s);
     if (rotate) {
       s.startX = toI16(mx + s.dragAngle);
     } else if (isSized(s.type)) {

@@ -4,6 +4,7 @@
 #include <QThread>
 #include <QThreadPool>
 
+#include "core/shape_drag.h"
 #include "render/background.h"
 #include "render/drag_cache.h"
 #include "render/scene_draw.h"
@@ -58,10 +59,22 @@ void settleSelection(Editor& ed, int64_t x, int64_t y) {
   ToolState& ts = ed.tools;
   Document& doc = ed.doc;
   if (ts.shapeHit == -1 || ts.dragState == 2) {
+    const bool picked = ts.shapeHit == -1;
     ts.shapeHit = 1;
     ts.dragState = 2;
     ed.refreshProperties();
-    if (ts.tool == kToolScale || ts.tool == kToolRotate) return;
+    if (ts.tool == kToolScale || ts.tool == kToolRotate) {
+      // A shape this press picked was not readied by the tool, which only knew the shape that
+      // was current before: without its start positions the drag would turn stale ones.
+      Object* o = currentObject(doc);
+      if (!picked || !o) return;
+      for (Shape& s : o->shapes) {
+        if (s.selected != 1) continue;
+        beginShapeTransform(s);
+        if (ts.tool == kToolRotate) s.startX = toI16(x + s.dragAngle);
+      }
+      return;
+    }
     Object* o = currentObject(doc);
     if (!o) return;
     for (Shape& s : o->shapes) {

@@ -158,20 +158,26 @@ TEST(Press, GrabOffsetsFollowTheTool) {
     EXPECT_EQ(f.b().points[0].dragX, 0);
   }
   {
-    PressFixture f;  // Scale: the picked shape's size offsets; points untouched
+    PressFixture f;  // Scale: the picked shape's size offsets, and its points as they start
     f.ed.tools.tool = kToolScale;
+    f.c().points[0].x = 3;
+    f.c().points[0].y = 4;
     f.press(110, 20);
     EXPECT_EQ(f.c().startX, 110 - 20);
     EXPECT_EQ(f.c().startY, 20 + 20);
-    EXPECT_EQ(f.c().points[0].dragX, 0);
+    EXPECT_EQ(f.c().points[0].dragX, 3);
+    EXPECT_EQ(f.c().points[0].dragY, 4);
   }
   {
-    PressFixture f;  // Rotate: nothing
+    PressFixture f;  // Rotate: the press's x and the picked shape's points as they start
     f.ed.tools.tool = kToolRotate;
+    f.c().points[0].x = 3;
+    f.c().points[0].y = 4;
     f.press(110, 20);
     EXPECT_EQ(f.ed.doc.CurrentShape, 2);
-    EXPECT_EQ(f.c().startX, 0);
-    EXPECT_EQ(f.c().points[0].dragX, 0);
+    EXPECT_EQ(f.c().startX, 110);
+    EXPECT_EQ(f.c().points[0].dragX, 3);
+    EXPECT_EQ(f.b().points[0].dragX, 0);  // shapes not picked are left alone
   }
   {
     PressFixture f;  // Select: point offsets only

@@ -187,6 +187,22 @@ TEST(CanvasShapes, RotateNineHundredUnitsTurnsNinetyDegreesAboutTheShapesCentre)
   }
 }
 
+TEST(CanvasShapes, RotatingAShapeThePressPicksTurnsItsOwnPoints) {
+  // The press picks the second square; the first was current. Before, the picked square's
+  // points were never taken at the press and the turn collapsed them onto one spot.
+  CanvasFixture f;
+  f.putSquare(400, 100, 450, 150);
+  f.putSquare(100, 100, 200, 200);
+  f.ed.doc.CurrentShape = 0;
+  f.setTool(kToolRotate);
+  f.drag(150, 150, 1050, 150);
+  EXPECT_EQ(f.ed.doc.CurrentShape, 1);
+  const Pts pts = f.points(f.shape(1));
+  EXPECT_EQ((Pts{pts[0], pts[3], pts[6], pts[9]}),
+            (Pts{{200, 100}, {200, 200}, {100, 200}, {100, 100}}));
+  EXPECT_EQ(f.points(f.shape(0))[0], (std::pair<int64_t, int64_t>{400, 100}));
+}
+
 // ---- points -------------------------------------------------------------------------------
 
 TEST(CanvasPoints, PickingUsesASquareOfThreeOrADistanceOfSix) {
