@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "render/image_store.h"
+#include "render/path_reach.h"
 
 namespace pw {
 
@@ -392,6 +393,19 @@ QRect VectorCanvas::paintedRect(const QPainterPath& p, const QPen* pen) const {
   return outputRectOf(xf_.mapRect(r));
 }
 
+PaintReach VectorCanvas::paintReach(const QPen* pen) const {
+  PaintReach r;
+  r.output = QRectF(0, 0, outputWidth(), outputHeight());
+  r.xf = xf_;
+  if (pen) {
+    r.penWidth = pen->widthF();
+    if (pen->style() == Qt::CustomDashLine) {
+      for (const double u : pen->dashPattern()) r.dashes.push_back(u * pen->widthF());
+    }
+  }
+  return r;
+}
+
 bool VectorCanvas::watchPaint(const QRect& r) {
   if (watch_.bounds) *watch_.bounds |= r;
   if (watch_.ops) watch_.ops->push_back(r);
@@ -411,6 +425,22 @@ void VectorCanvas::paintPath(const QPen* pen) {
     mapped.setFillRule(Qt::OddEvenFill);
     p = &mapped;
   }
+  // A path reaching far beyond the image is cut down to what can reach it first.
+  QPainterPath bounded;
+  QPen solid;
+  switch (boundPathForPaint(*p, paintReach(pen), &bounded)) {
+    case PathCut::kWhole:
+      break;
+    case PathCut::kCut:
+      p = &bounded;
+      break;
+    case PathCut::kDashes:
+      p = &bounded;
+      solid = *pen;
+      solid.setStyle(Qt::SolidLine);
+      pen = &solid;
+      break;
+  }
   if ((measuring() && !watchPaint(paintedRect(*p, pen))) || (watch_.allow && !watch_.allow())) {
     clearPath();
     return;
@@ -422,8 +452,9 @@ void VectorCanvas::paintPath(const QPen* pen) {
   if (source_ == Source::Image) {
     paintImageSource(*p, pen);
   } else if (pen) {
-    pen_.setColor(color_);
-    painter_.setPen(pen_);
+    QPen colored(*pen);
+    colored.setColor(color_);
+    painter_.setPen(colored);
     painter_.setBrush(Qt::NoBrush);
     painter_.drawPath(*p);
   } else {

@@ -18,6 +18,7 @@
 namespace pw {
 
 class ImageStore;
+struct PaintReach;
 
 class VectorCanvas {
  public:
@@ -109,6 +110,8 @@ class VectorCanvas {
   QRect paintedRect(const QPainterPath& p, const QPen* pen) const;
   // A rectangle in output coordinates, widened by the paint margin and cut to the output.
   QRect outputRectOf(const QRectF& r) const;
+  // The image, the system in force and the pen, for cutting down paths that reach far.
+  PaintReach paintReach(const QPen* pen) const;
   // Reports a painting operation to the watch; false when it must not paint.
   bool watchPaint(const QRect& r);
   bool measuring() const { return watch_.bounds || watch_.ops || watch_.measureOnly; }

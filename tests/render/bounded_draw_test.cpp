@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "render/image_store.h"
+#include "render/path_reach.h"
 #include "render/vg.h"
 #include "render_fixture.h"
 
@@ -71,6 +72,146 @@ TEST(BoundedDraw, PatternsThatCanBeSeenKeepThem) {
     EXPECT_NE(dashed, draw(s, true)) << s.width << " / " << s.pattern;
     EXPECT_NE(dashed, QImage(dashed.size(), dashed.format()).copy()) << s.width;
   }
+}
+
+// Paths reaching far past the image are cut down before painting: the cut path stays near the
+// image and paints what the whole path paints there (up to a step of edge smoothing), with the
+// dash pattern in phase. A path that stays near the image is not touched.
+enum class Paint { Fill, Solid, Dashed, Dotted };
+constexpr double kPenWidth = 3, kDash = 7, kDotDistance = 9;
+
+double periodOf(Paint how) {
+  return how == Paint::Dashed ? 2 * kDash : how == Paint::Dotted ? kDotDistance - kPenWidth + 3e-6 : 0;
+}
+
+QImage paint(const QPainterPath& p, Paint how, const QTransform& xf, double dashOffset = 0,
+            bool solidPen = false) {
+  QImage img(160, 120, QImage::Format_ARGB32_Premultiplied);
+  img.fill(Qt::white);
+  QPainter painter(&img);
+  painter.setRenderHint(QPainter::Antialiasing, true);
+  painter.setTransform(xf);
+  if (how == Paint::Fill) {
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(QColor(20, 40, 200));
+  } else {
+    QPen pen(QColor(20, 40, 200), kPenWidth, Qt::SolidLine, Qt::FlatCap, Qt::MiterJoin);
+    pen.setMiterLimit(10);
+    if (how == Paint::Dashed) pen.setDashPattern({kDash / kPenWidth, kDash / kPenWidth});
+    if (how == Paint::Dotted) {
+      pen.setCapStyle(Qt::RoundCap);
+      pen.setDashPattern({1e-6, (kDotDistance - kPenWidth) / kPenWidth});
+    }
+    pen.setDashOffset(dashOffset / kPenWidth);
+    if (solidPen) pen.setStyle(Qt::SolidLine);
+    painter.setPen(pen);
+  }
+  painter.drawPath(p);
+  return img;
+}
+
+// What a patterned stroke of a long polyline shows on the image: each segment's part near the
+// image painted on its own, the pattern started where the whole path has it there. (Painting the
+// whole path is no reference: the rasterizer draws a pattern of over 10,000 repeats solid.)
+QImage paintPatternNearImage(const QPainterPath& line, Paint how, const QTransform& xf) {
+  const QRectF nearby = xf.inverted().mapRect(QRectF(-500, -500, 1160, 1120));
+  QImage img(160, 120, QImage::Format_ARGB32_Premultiplied);
+  img.fill(Qt::white);
+  double along = 0;
+  for (int k = 1; k < line.elementCount(); ++k) {
+    const QPointF a = line.elementAt(k - 1), b = line.elementAt(k);
+    double t0 = 0, t1 = 1;
+    const double d[2] = {b.x() - a.x(), b.y() - a.y()};
+    const double lo[2] = {nearby.left() - a.x(), nearby.top() - a.y()};
+    const double hi[2] = {nearby.right() - a.x(), nearby.bottom() - a.y()};
+    for (int i = 0; i < 2; ++i) {
+      if (d[i] == 0) continue;
+      const double u = lo[i] / d[i], v = hi[i] / d[i];
+      t0 = std::max(t0, std::min(u, v));
+      t1 = std::min(t1, std::max(u, v));
+    }
+    const double length = std::hypot(d[0], d[1]);
+    if (t0 < t1) {
+      QPainterPath part(a + (b - a) * t0);
+      part.lineTo(a + (b - a) * t1);
+      const QImage piece = paint(part, how, xf, std::fmod(along + t0 * length, periodOf(how)));
+      QPainter over(&img);
+      over.setCompositionMode(QPainter::CompositionMode_Darken);
+      over.drawImage(0, 0, piece);
+    }
+    along += length;
+  }
+  return img;
+}
+
+int largestDifference(const QImage& a, const QImage& b) {
+  int most = 0;
+  for (int y = 0; y < a.height(); ++y) {
+    for (int x = 0; x < a.width(); ++x) {
+      const QRgb p = a.pixel(x, y), q = b.pixel(x, y);
+      most = std::max({most, std::abs(qRed(p) - qRed(q)), std::abs(qGreen(p) - qGreen(q)),
+                       std::abs(qBlue(p) - qBlue(q))});
+    }
+  }
+  return most;
+}
+
+TEST(BoundedDraw, PathsReachingFarAreCutToWhatShows) {
+  test::ensureGuiApp();
+  constexpr double L = 100000;  // far past the image, yet still quick to draw whole
+  QPainterPath zigzag;          // crosses the image ten times, corners far outside
+  zigzag.moveTo(-L, 10);
+  for (int k = 1; k <= 10; ++k) zigzag.lineTo(k % 2 ? L : -L, 10 + 10 * k + (k % 3));
+  QPainterPath star;  // overlapping turns: the winding counts
+  star.moveTo(80, -L);
+  star.lineTo(80 + L, L);
+  star.lineTo(80 - L, -L / 3);
+  star.lineTo(80 + L, -L / 3);
+  star.lineTo(80 - L, L);
+  star.closeSubpath();
+  QPainterPath arcs;  // curves bulging far out and back through the image
+  arcs.moveTo(-L, 30);
+  arcs.cubicTo(40, -L, 120, L, L, 90);
+  arcs.cubicTo(L, -L, -L, L, 20, 110);
+  const QTransform turned = QTransform().rotate(30).scale(2, 0.5);
+  struct Case {
+    const char* name;
+    QPainterPath path;
+    Paint how;
+    QTransform xf;
+  } const cases[] = {
+      {"zigzag fill", zigzag, Paint::Fill, {}},
+      {"zigzag solid", zigzag, Paint::Solid, {}},
+      {"zigzag solid, turned", zigzag, Paint::Solid, turned},
+      {"zigzag dashed", zigzag, Paint::Dashed, {}},
+      {"zigzag dotted", zigzag, Paint::Dotted, {}},
+      {"zigzag dashed, turned", zigzag, Paint::Dashed, turned},
+      {"star fill", star, Paint::Fill, {}},
+      {"star dashed", star, Paint::Dashed, QTransform::fromScale(1.5, 1.5)},
+      {"arcs fill", arcs, Paint::Fill, {}},
+      {"arcs solid", arcs, Paint::Solid, {}},
+  };
+  for (const Case& c : cases) {
+    PaintReach reach{QRectF(0, 0, 160, 120), c.xf, 0, {}};
+    if (c.how != Paint::Fill) reach.penWidth = kPenWidth;
+    if (c.how == Paint::Dashed) reach.dashes = {kDash, kDash};
+    if (c.how == Paint::Dotted) reach.dashes = {3e-6, kDotDistance - kPenWidth};
+    QPainterPath cut;
+    const PathCut made = boundPathForPaint(c.path, reach, &cut);
+    ASSERT_EQ(made, reach.dashes.empty() ? PathCut::kCut : PathCut::kDashes) << c.name;
+    const QRectF near = c.xf.mapRect(cut.controlPointRect());
+    EXPECT_LT(std::max({-near.left(), -near.top(), near.right(), near.bottom()}), 1e4) << c.name;
+    const bool patterned = !reach.dashes.empty();
+    const QImage whole = patterned ? paintPatternNearImage(c.path, c.how, c.xf)
+                                   : paint(c.path, c.how, c.xf);
+    const QImage shown = paint(cut, c.how, c.xf, 0, /*solidPen=*/patterned);
+    EXPECT_LE(largestDifference(whole, shown), 4) << c.name;
+  }
+  // Near the image: painted as it is.
+  QPainterPath near(QPointF(-3000, 10));
+  near.lineTo(3000, 100);
+  QPainterPath out;
+  EXPECT_EQ(boundPathForPaint(near, {QRectF(0, 0, 160, 120), {}, 3, {7, 7}}, &out), PathCut::kWhole);
 }
 
 // Fills text as the drawing layer lays it out, and the full outline the way it was always drawn.
