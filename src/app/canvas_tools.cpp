@@ -419,8 +419,9 @@ void CanvasTools::dragShapes(int64_t mx, int64_t my) {
       store(s.y, my - s.startY, "Move shape");
     } else if (tool == kToolScale) {
       const char* name = "Scale shape";
+      // The factor and the angle are the drag's memory, drawn nowhere: only a point or a size
+      // that moves makes the drag an edit.
       const double scale = static_cast<double>(mx - s.startX) * 0.01;
-      if (s.dragScale != scale) noteChange(name);
       s.dragScale = scale;
       if (!s.points.empty()) {
         const double p0x = static_cast<double>(s.points[0].dragX);
@@ -436,7 +437,7 @@ void CanvasTools::dragShapes(int64_t mx, int64_t my) {
       }
     } else {
       const char* name = "Rotate shape";
-      store(s.dragAngle, toI16(std::llround(static_cast<double>(mx - s.startX) * 0.1)), name);
+      s.dragAngle = toI16(std::llround(static_cast<double>(mx - s.startX) * 0.1));
       const float rad = static_cast<float>(s.dragAngle) * std::numbers::pi_v<float> / 180.0f;
       const double c = std::cos(rad), sn = std::sin(rad);
       const double px = static_cast<double>(s.pivotX) + s.cx;

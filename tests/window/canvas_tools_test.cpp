@@ -203,6 +203,29 @@ TEST(CanvasShapes, RotatingAShapeThePressPicksTurnsItsOwnPoints) {
   EXPECT_EQ(f.points(f.shape(0))[0], (std::pair<int64_t, int64_t>{400, 100}));
 }
 
+TEST(CanvasShapes, ATurnOrScaleThatMovesNothingIsNoStep) {
+  // A box is drawn from its position and size alone: turning it moves no point that counts, and
+  // a scale that ends where it began leaves the same size.
+  const struct {
+    int tool;
+    int toX;
+  } cases[] = {{kToolRotate, 600}, {kToolScale, 120}};
+  for (const auto& c : cases) {
+    CanvasFixture f;
+    f.putBox(100, 100, 40, 30);
+    f.ed.setModified(false);
+    f.setTool(c.tool);
+    f.press(120, 115);
+    ASSERT_NE(f.ed.tools.dragState, 0) << c.tool;
+    f.move(c.toX, 115);
+    if (c.tool == kToolScale) f.move(120, 115);
+    f.release(120, 115);
+    EXPECT_TRUE(f.changes.empty()) << c.tool;
+    EXPECT_FALSE(f.ed.modified) << c.tool;
+    EXPECT_EQ(xywh(f.shape(0)), (std::vector<int>{100, 100, 40, 30})) << c.tool;
+  }
+}
+
 // ---- points -------------------------------------------------------------------------------
 
 TEST(CanvasPoints, PickingUsesASquareOfThreeOrADistanceOfSix) {
