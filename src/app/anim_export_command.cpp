@@ -38,7 +38,10 @@ bool exportAnimation(Editor& ed, const ImageStore& store, bool webp, QWidget* pa
   AnimExport job{ed.doc, ed.options, store, 0, last, 0, {}, {}};
   job.progress = [&](int64_t done, int64_t) {
     dialog.setValue(static_cast<int>(done));
-    QCoreApplication::processEvents();
+    // Until the dialog shows (and, modal, holds the window) the user's keys and clicks wait:
+    // they could start a second export or close the window under this one.
+    QCoreApplication::processEvents(dialog.isVisible() ? QEventLoop::AllEvents
+                                                       : QEventLoop::ExcludeUserInputEvents);
     return !dialog.wasCanceled();
   };
   const ExportOutcome out = webp ? exportWebp(job, target) : exportFrames(job, target);

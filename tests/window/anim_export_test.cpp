@@ -6,6 +6,8 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QStringList>
+#include <QTimer>
+#include <cstdio>
 
 #include "app/command_ids.h"
 #include "window_fixture.h"
@@ -86,6 +88,32 @@ TEST_F(WindowTest, AnimationExportsWriteEveryFrameFromTheMenu) {
   // Exporting changes nothing in the document.
   EXPECT_EQ(ed->doc.Objects[0].x, 0);
   EXPECT_FALSE(ed->modified);
+}
+
+TEST_F(WindowTest, AnimationExportDrawsTheSceneAsItWasWhenItStarted) {
+  // The window keeps running while the frames are drawn (a playback step, an autosave, a timer):
+  // what it changes meanwhile must not reach the drawing threads or the frames.
+  MainWindow& w = open();
+  keyedBox(*ed);
+  ed->doc.MaxFrame = 60;
+  QTimer meddler;
+  meddler.setInterval(0);
+  QObject::connect(&meddler, &QTimer::timeout, [&] {
+    ed->doc.Objects[0].shapes[0].color = packRGBA(0, 255, 0, 255);
+    ed->doc.Objects[0].shapes[0].y = 30;
+  });
+  meddler.start();
+  const fs::path frames = dir / "frames";
+  prompt.answerFile(frames.string());
+  w.action(kCmdExportFrames)->trigger();
+  meddler.stop();
+  ASSERT_EQ(ed->doc.Objects[0].shapes[0].y, 30);  // the timer did run during the export
+  for (int f : {0, 5, 30, 60}) {
+    char name[32];
+    std::snprintf(name, sizeof name, "frame_%05d.png", f);
+    const QImage frame((frames / name).string().c_str());
+    EXPECT_EQ(frame.pixel(15 + std::min(f, 10) * 10, 15), qRgba(255, 0, 0, 255)) << f;
+  }
 }
 
 TEST_F(WindowTest, AnimationExportFailureIsReportedAndCancelWritesNothing) {
