@@ -14,10 +14,8 @@
 #include "export/webp_anim_file.h"
 #include "export/webp_write.h"
 #include "fileio/atomic_file.h"
-#include "render/fx_draw.h"
 #include "render/render_ctx.h"
 #include "render/scene_draw.h"
-#include "render/shape_draw.h"
 #include "render/vg.h"
 
 namespace pw {
@@ -122,10 +120,6 @@ FrameRenderer::FrameRenderer(const Document& doc, const sVdOptions& options,
     : store_(store), ed_(prompt_, store_) {
   ed_.doc = doc;
   ed_.options = options;
-  // One unit per pixel, from the scene's own origin.
-  ed_.options.Zoom = 100;
-  ed_.doc.OriginX = 0;
-  ed_.doc.OriginY = 0;
 }
 
 QImage FrameRenderer::render(int64_t frame) {
@@ -137,23 +131,8 @@ QImage FrameRenderer::render(int64_t frame) {
 
   VectorCanvas vg(store_);
   if (!vg.beginDrawing(img)) return img;
-  RenderCtx rc{ed_, vg};
-  const auto& objects = ed_.doc.Objects;
-  for (int64_t i = 0; i <= lastIndex(objects); ++i) {
-    const Object& o = objects[static_cast<size_t>(i)];
-    if (o.hidden || !objectTransformUsable(rc, i)) continue;
-    // The camera's corner is the image's; the object's own transform acts first.
-    vg.resetTransform();
-    vg.translateBy(-static_cast<double>(opt.CameraX), -static_cast<double>(opt.CameraY));
-    applyObjectTransform(rc, i);
-    const int64_t shapeCount = static_cast<int64_t>(o.shapes.size());
-    for (int64_t j = 0; j < shapeCount; ++j) {
-      drawFxAtDepth(rc, i, j, 0);
-      buildShapePath(rc, i, j);
-      paintShape(rc, i, j);
-      drawFxAtDepth(rc, i, j, 1);
-    }
-  }
+  RenderCtx rc(ed_.doc, opt, cameraView(opt), vg);
+  drawScene(rc, {});
   vg.endDrawing();
   return img;
 }

@@ -16,9 +16,9 @@
 namespace pw {
 
 // Draws frames of an animation: the camera rectangle of the settings, one scene unit per pixel,
-// the view origin at 0, keyed objects at their pose of the frame. As in the scene image export
-// every visible object is drawn with all its shapes (each painted on its own) and effects, on a
-// transparent background. Not thread-safe: one renderer per thread.
+// keyed objects at their pose of the frame, the shapes the canvas would show (linked runs with
+// their holes; "Show only selected" does not apply), on a transparent background. Not
+// thread-safe: one renderer per thread.
 class FrameRenderer {
  public:
   FrameRenderer(const Document& doc, const sVdOptions& options, const ImageStore& store);

@@ -10,9 +10,8 @@
 
 #include "export/png_write.h"
 #include "fileio/atomic_file.h"
-#include "render/fx_draw.h"
 #include "render/render_ctx.h"
-#include "render/shape_draw.h"
+#include "render/scene_draw.h"
 #include "render/vg.h"
 
 namespace pw {
@@ -72,24 +71,14 @@ std::string_view extensionOf(std::string_view path) {
   return dot == std::string_view::npos ? std::string_view{} : file.substr(dot + 1);
 }
 
-// Every visible object's shapes, each painted on its own (linked shapes show no holes here),
-// with their back and front effects; hidden shapes are drawn too.
-void drawExportScene(Editor& ed, ImageStore& store, QImage& target) {
+// The scene at one unit per pixel from the scene's origin, without the objects' own transforms.
+void drawExportScene(const Editor& ed, ImageStore& store, QImage& target) {
   VectorCanvas vg(store);
   if (!vg.beginDrawing(target)) return;
-  vg.resetTransform();
-  RenderCtx rc{ed, vg};
-  const auto& objects = ed.doc.Objects;
-  for (int64_t i = 0; i < static_cast<int64_t>(objects.size()); ++i) {
-    if (objects[static_cast<size_t>(i)].hidden) continue;
-    const int64_t shapeCount = static_cast<int64_t>(objects[static_cast<size_t>(i)].shapes.size());
-    for (int64_t j = 0; j < shapeCount; ++j) {
-      drawFxAtDepth(rc, i, j, 0);
-      buildShapePath(rc, i, j);
-      paintShape(rc, i, j);
-      drawFxAtDepth(rc, i, j, 1);
-    }
-  }
+  View view;
+  view.objectTransforms = false;
+  RenderCtx rc(ed.doc, ed.options, view, vg);
+  drawScene(rc, {});
   vg.endDrawing();
 }
 
@@ -97,22 +86,6 @@ std::string imageTooLarge(int w, int h) {
   return "not enough memory for an image of " + std::to_string(w) + " x " + std::to_string(h) +
          " pixels";
 }
-
-// Restores the view origin on every way out of an export.
-class OriginKeeper {
- public:
-  explicit OriginKeeper(Document& d) : doc_(d), x_(d.OriginX), y_(d.OriginY) {}
-  ~OriginKeeper() {
-    doc_.OriginX = x_;
-    doc_.OriginY = y_;
-  }
-  OriginKeeper(const OriginKeeper&) = delete;
-  OriginKeeper& operator=(const OriginKeeper&) = delete;
-
- private:
-  Document& doc_;
-  int16_t x_, y_;
-};
 
 }  // namespace
 
@@ -146,8 +119,6 @@ QRect contentBounds(const QImage& image) {
 }
 
 bool exportImage(Editor& ed, ImageStore& store, int canvasW, int canvasH, int mode) {
-  OriginKeeper keepOrigin(ed.doc);
-
   std::string name = ed.prompt.saveFile("Save Image...", "", "png Images|*.png|All Files|*.*");
   if (name.empty()) return false;
   if (extensionOf(name) != "png") name += ".png";
@@ -160,9 +131,6 @@ bool exportImage(Editor& ed, ImageStore& store, int canvasW, int canvasH, int mo
     ed.prompt.message("Save image", "Nothing to export");
     return false;
   };
-
-  ed.doc.OriginX = 0;
-  ed.doc.OriginY = 0;
 
   const sVdOptions& opt = ed.options;
   const int w = std::max(canvasW, static_cast<int>(opt.CameraW));

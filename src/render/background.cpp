@@ -35,7 +35,7 @@ bool addCheckerSquares(VectorCanvas& vg, int rows, int columns, int grey) {
 
 void drawBackground(RenderCtx& rc) {
   VectorCanvas& vg = rc.vg;
-  const sVdOptions& opt = rc.ed.options;
+  const sVdOptions& opt = rc.options;
   const int w = vg.outputWidth();
   const int h = vg.outputHeight();
   vg.addRect(0, 0, w, h);
@@ -53,11 +53,11 @@ void drawBackground(RenderCtx& rc) {
 
 void drawOverlays(RenderCtx& rc) {
   VectorCanvas& vg = rc.vg;
-  const sVdOptions& opt = rc.ed.options;
-  const double ox = rc.ed.doc.OriginX;
-  const double oy = rc.ed.doc.OriginY;
+  const sVdOptions& opt = rc.options;
+  const double ox = rc.view.originX;
+  const double oy = rc.view.originY;
   vg.clearPath();
-  const double zoom = static_cast<double>(opt.Zoom) * 0.01;
+  const double zoom = rc.view.zoom;
   // A zero zoom maps the whole view onto one point: there is nothing to overlay.
   if (zoom == 0) return;
   applyViewTransform(rc);

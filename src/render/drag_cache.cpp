@@ -159,7 +159,7 @@ ShapeFilter DragCache::recorder(RenderCtx& rc, const QImage& canvas) {
       units_.emplace_back();
       units_.back().firstOp = ops_.size();
       current_ = static_cast<int>(units_.size()) - 1;
-      if (cut_ < 0 && (exactCut_ ? unitMayMove(rc.ed, i, j) : i == object_)) {
+      if (cut_ < 0 && (exactCut_ ? unitMayMove(*editor_, i, j) : i == object_)) {
         // Everything drawn so far: the picture a drag starts from.
         if (alignLike(base_, baseMem_, canvas)) {
           std::memcpy(base_.bits(), canvas.constBits(), static_cast<size_t>(canvas.sizeInBytes()));

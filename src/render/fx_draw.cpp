@@ -5,7 +5,7 @@ namespace pw {
 void drawFxAtDepth(RenderCtx& rc, int64_t i, int64_t j, int depth) {
   // Only "Back" (0) and "Front" (1) effects have a place in the drawing order.
   if (depth != 0 && depth != 1) return;
-  const Shape& s = rc.ed.doc.Objects[static_cast<size_t>(i)].shapes[static_cast<size_t>(j)];
+  const Shape& s = rc.doc.Objects[static_cast<size_t>(i)].shapes[static_cast<size_t>(j)];
   for (size_t k = 0; k < s.fx.size(); ++k) {
     const ShapeFx& fx = s.fx[k];
     if (fx.depth == depth && fx.active == 1) drawShapeFx(rc, i, j, static_cast<int64_t>(k));
@@ -13,7 +13,7 @@ void drawFxAtDepth(RenderCtx& rc, int64_t i, int64_t j, int depth) {
 }
 
 void drawShapeFx(RenderCtx& rc, int64_t i, int64_t j, int64_t k) {
-  const Document& doc = rc.ed.doc;
+  const Document& doc = rc.doc;
   const Object& ob = doc.Objects[static_cast<size_t>(i)];
   const Shape& s = ob.shapes[static_cast<size_t>(j)];
   const ShapeFx& fx = s.fx[static_cast<size_t>(k)];
@@ -21,8 +21,8 @@ void drawShapeFx(RenderCtx& rc, int64_t i, int64_t j, int64_t k) {
   VectorCanvas& vg = rc.vg;
 
   const double sc = static_cast<float>(fx.scale * 0.01);
-  const double ox = static_cast<double>(doc.OriginX) + fx.x + s.x;
-  const double oy = static_cast<double>(doc.OriginY) + fx.y + s.y;
+  const double ox = rc.view.originX + fx.x + s.x;
+  const double oy = rc.view.originY + fx.y + s.y;
   const auto& pts = s.points;
   const int64_t last = lastIndex(pts);
   auto px = [&](int64_t n) { return static_cast<double>(pts[static_cast<size_t>(n)].x); };

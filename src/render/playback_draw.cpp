@@ -14,30 +14,6 @@ namespace pw {
 
 namespace {
 
-// Puts the view at one scene unit per pixel with the camera's corner at the image's corner, and
-// back as it was when done.
-class CameraView {
- public:
-  explicit CameraView(Editor& ed)
-      : ed_(ed), zoom_(ed.options.Zoom), ox_(ed.doc.OriginX), oy_(ed.doc.OriginY) {
-    ed.options.Zoom = 100;
-    ed.doc.OriginX = toI16(std::clamp<int64_t>(-int64_t{ed.options.CameraX}, INT16_MIN, INT16_MAX));
-    ed.doc.OriginY = toI16(std::clamp<int64_t>(-int64_t{ed.options.CameraY}, INT16_MIN, INT16_MAX));
-  }
-  ~CameraView() {
-    ed_.options.Zoom = zoom_;
-    ed_.doc.OriginX = ox_;
-    ed_.doc.OriginY = oy_;
-  }
-  CameraView(const CameraView&) = delete;
-  CameraView& operator=(const CameraView&) = delete;
-
- private:
-  Editor& ed_;
-  decltype(sVdOptions::Zoom) zoom_;
-  int16_t ox_, oy_;
-};
-
 // At most this many animated objects keep pictures; more are drawn again at every frame.
 constexpr long kMaxKeptLayers = 8;
 // A moving object's picture holds at most this many camera areas, and this many pixels.
@@ -105,10 +81,9 @@ std::string playbackCounterText(int64_t frame, int64_t maxFrame, int64_t rate) {
 void PlaybackPainter::drawObjects(Editor& ed, ImageStore& store, QImage& image, int64_t from,
                                   int64_t to) {
   if (from >= to || ed.doc.DocumentState < 1) return;
-  CameraView view(ed);
   VectorCanvas vg(store);
   if (!vg.beginDrawing(image)) return;
-  RenderCtx rc{ed, vg};
+  RenderCtx rc(ed.doc, ed.options, cameraView(ed.options), vg);
   drawScene(rc, {}, [from, to](int64_t i, int64_t) { return i >= from && i < to; });
   vg.endDrawing();
 }
@@ -194,9 +169,8 @@ PlaybackPainter::Layer PlaybackPainter::makeSprite(Editor& ed, ImageStore& store
 void PlaybackPainter::updateCamera(Editor& ed, ImageStore& store, int w, int h) {
   const Document& doc = ed.doc;
   const sVdOptions& opt = ed.options;
-  const SceneKey key{generation_,   store.generation(), opt.CameraX,       opt.CameraY, w, h,
-                     opt.BgColor,   doc.DocumentState,  opt.ShowOnlySel,
-                     opt.ShowOnlySel ? doc.CurrentShape : 0};
+  const SceneKey key{generation_, store.generation(), opt.CameraX,      opt.CameraY,
+                     w,           h,                  opt.BgColor, doc.DocumentState};
   std::vector<Pose> poses = posesOf(doc);
   if (key == cameraKey_ && poses == cameraPoses_ && !camera_.isNull()) return;
 

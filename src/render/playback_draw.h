@@ -1,6 +1,7 @@
-// The picture of one playback step: the scene inside the camera, drawn at one scene unit per
-// pixel with the camera's top-left corner at the canvas's top-left corner, everything outside
-// the camera dark grey, and the frame counter over it.
+// The picture of one playback step: the scene inside the camera, drawn as the animation export
+// draws a frame (one scene unit per pixel, the camera's top-left corner at the canvas's, every
+// shape the canvas would show besides "Show only selected"), everything outside the camera dark
+// grey, and the frame counter over it.
 #pragma once
 
 #include <QImage>
@@ -61,8 +62,6 @@ class PlaybackPainter {
     int w = 0, h = 0;
     int64_t bgColor = 0;
     int8_t documentState = 0;
-    uint8_t onlySelected = 0;
-    int64_t currentShape = 0;
     bool operator==(const SceneKey&) const = default;
   };
   // A kept picture above the underlay: a run of still objects [from, to), or one animated

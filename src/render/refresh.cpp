@@ -18,8 +18,8 @@ namespace {
 // (together with any linked or custom-style outlines still unpainted before it). A press picks
 // only when no drag was under way as the refresh began (dragFree); a multi-select press that
 // starts a drag on the first shape it meets still adds every later shape under the point.
-void clickTest(RenderCtx& rc, int64_t j, int64_t x, int64_t y, bool dragFree) {
-  Editor& ed = rc.ed;
+void clickTest(Editor& ed, const VectorCanvas& vg, int64_t j, int64_t x, int64_t y,
+               bool dragFree) {
   ToolState& ts = ed.tools;
   const bool multi = ts.multiSelect != 0;
   // Looked up afresh after each call out to the panels.
@@ -28,7 +28,7 @@ void clickTest(RenderCtx& rc, int64_t j, int64_t x, int64_t y, bool dragFree) {
     if (!o || j < 0 || j > lastIndex(o->shapes)) return nullptr;
     return &o->shapes[static_cast<size_t>(j)];
   };
-  if (dragFree && rc.vg.pathContains(static_cast<double>(x), static_cast<double>(y))) {
+  if (dragFree && vg.pathContains(static_cast<double>(x), static_cast<double>(y))) {
     if (!multi) {
       setAllShapesSelected(ed, 0);
       ts.shapeHit = -1;
@@ -149,9 +149,9 @@ void fullRefresh(Editor& ed, CanvasSurface& canvas, int64_t x, int64_t y, int mo
     HitTest hit;
     if (testing) {
       const bool dragFree = ed.tools.dragState == 0;
-      hit = [&rc, x, y, dragFree](int64_t i, int64_t j) {
-        if (i != rc.ed.doc.CurrentObject || rc.ed.tools.shapeHit == 1) return;
-        clickTest(rc, j, x, y, dragFree);
+      hit = [&ed, &vg, x, y, dragFree](int64_t i, int64_t j) {
+        if (i != ed.doc.CurrentObject || ed.tools.shapeHit == 1) return;
+        clickTest(ed, vg, j, x, y, dragFree);
       };
     }
     ShapeFilter record;

@@ -30,9 +30,8 @@ struct Positions {
   double y(size_t i) const { return oy + static_cast<double>(pts[i].y); }
 };
 
-Positions positionsOf(const Document& doc, const Shape& s) {
-  return {static_cast<double>(doc.OriginX) + s.x, static_cast<double>(doc.OriginY) + s.y,
-          s.points};
+Positions positionsOf(const View& view, const Shape& s) {
+  return {view.originX + s.x, view.originY + s.y, s.points};
 }
 
 // The chain of cubic segments of a complex shape: each segment takes the next three points,
@@ -123,14 +122,14 @@ void drawCentreMarker(VectorCanvas& vg, const Shape& s, const Positions& p) {
 // Outlines of the selected shapes and of the current one, stroked dashed in one go.
 void drawSelectionOutlines(RenderCtx& rc, int64_t oi) {
   VectorCanvas& vg = rc.vg;
-  const Document& doc = rc.ed.doc;
+  const Document& doc = rc.doc;
   const Object& o = doc.Objects[static_cast<size_t>(oi)];
   bool any = false;
   for (size_t k = 0; k < o.shapes.size(); ++k) {
     const Shape& s = o.shapes[k];
     if (s.selected != 1 && static_cast<int64_t>(k) != doc.CurrentShape) continue;
     if (s.points.empty()) continue;
-    const Positions p = positionsOf(doc, s);
+    const Positions p = positionsOf(rc.view, s);
     vg.moveTo(p.x(0), p.y(0));
     switch (s.type) {
       case kComplex:
@@ -160,33 +159,35 @@ void drawSelectionOutlines(RenderCtx& rc, int64_t oi) {
 }  // namespace
 
 void applyViewTransform(RenderCtx& rc) {
-  const double zoom = static_cast<double>(rc.ed.options.Zoom) * 0.01;
   rc.vg.resetTransform();
-  rc.vg.scaleBy(zoom, zoom);
+  if (rc.view.shiftX != 0 || rc.view.shiftY != 0) rc.vg.translateBy(rc.view.shiftX, rc.view.shiftY);
+  rc.vg.scaleBy(rc.view.zoom, rc.view.zoom);
 }
 
 void applyObjectTransform(RenderCtx& rc, int64_t i) {
-  const Object& o = rc.ed.doc.Objects[static_cast<size_t>(i)];
+  if (!rc.view.objectTransforms) return;
+  const Object& o = rc.doc.Objects[static_cast<size_t>(i)];
   // The newest operation acts first: a point is offset, then rotated, then scaled.
   rc.vg.scaleBy(o.w * 0.01, o.h * 0.01);
   rc.vg.rotateAbout(o.rotX, o.rotY, o.angle);
   rc.vg.translateBy(static_cast<double>(o.x), static_cast<double>(o.y));
 }
 
-bool objectTransformUsable(RenderCtx& rc, int64_t i) {
-  const auto& objects = rc.ed.doc.Objects;
+bool objectTransformUsable(const RenderCtx& rc, int64_t i) {
+  const auto& objects = rc.doc.Objects;
   if (i < 0 || i > lastIndex(objects)) return false;
+  if (!rc.view.objectTransforms) return true;
   const Object& o = objects[static_cast<size_t>(i)];
   // Rotation and offset never make the mapping singular; only the scales can.
-  const double zoom = static_cast<double>(rc.ed.options.Zoom) * 0.01;
+  const double zoom = rc.view.zoom;
   const double det = (zoom * o.w * 0.01) * (zoom * o.h * 0.01);
   return std::isfinite(det) && !qFuzzyIsNull(det);
 }
 
 void drawScene(RenderCtx& rc, const HitTest& hitTest, const ShapeFilter& filter) {
-  const Document& doc = rc.ed.doc;
+  const Document& doc = rc.doc;
   if (doc.DocumentState < 1) return;
-  const bool onlySel = rc.ed.options.ShowOnlySel != 0;
+  const int64_t only = rc.view.onlyShape;
   for (int64_t i = 0; i <= lastIndex(doc.Objects); ++i) {
     if (doc.Objects[static_cast<size_t>(i)].hidden == 1) continue;
     if (!objectTransformUsable(rc, i)) continue;
@@ -197,8 +198,7 @@ void drawScene(RenderCtx& rc, const HitTest& hitTest, const ShapeFilter& filter)
       const auto& shapes = doc.Objects[static_cast<size_t>(i)].shapes;
       const int64_t last = lastIndex(shapes);
       if (j > last) break;
-      // Read live: the click test may change the current shape while the scene is drawn.
-      if (onlySel && j != doc.CurrentShape) continue;
+      if (only >= 0 && j != only) continue;
       const Shape& s = shapes[static_cast<size_t>(j)];
       // A shape without points has no outline at all.
       if (s.hidden == 1 || s.points.empty()) continue;
@@ -220,8 +220,8 @@ void drawScene(RenderCtx& rc, const HitTest& hitTest, const ShapeFilter& filter)
 }
 
 void drawMarks(RenderCtx& rc) {
-  const Document& doc = rc.ed.doc;
-  const sVdOptions& opt = rc.ed.options;
+  const Document& doc = rc.doc;
+  const sVdOptions& opt = rc.options;
   VectorCanvas& vg = rc.vg;
   // Outlines left unpainted by the scene (a custom style at the very end) are not marks.
   vg.clearPath();
@@ -235,7 +235,7 @@ void drawMarks(RenderCtx& rc) {
   const int64_t si = doc.CurrentShape;
   if (opt.HideAncre == 0 && si >= 0 && si <= lastIndex(o.shapes)) {
     const Shape& s = o.shapes[static_cast<size_t>(si)];
-    const Positions p = positionsOf(doc, s);
+    const Positions p = positionsOf(rc.view, s);
     if (!s.points.empty()) {
       if (s.type == kComplex) {
         drawComplexAnchors(vg, doc, s, p);

@@ -15,7 +15,7 @@ void applyViewTransform(RenderCtx& rc);
 void applyObjectTransform(RenderCtx& rc, int64_t i);
 // False when the object's transform (with the view) is singular: such an object draws nothing
 // and is never picked.
-bool objectTransformUsable(RenderCtx& rc, int64_t i);
+bool objectTransformUsable(const RenderCtx& rc, int64_t i);
 
 // Called right after a shape's outline is built and before it is painted.
 using HitTest = std::function<void(int64_t i, int64_t j)>;

@@ -47,14 +47,13 @@ int paintAlpha(int shapeAlpha, int objectAlpha) {
 }
 
 void buildShapePath(RenderCtx& rc, int64_t i, int64_t j) {
-  const Document& doc = rc.ed.doc;
+  const Document& doc = rc.doc;
   const Object& ob = doc.Objects[static_cast<size_t>(i)];
   const Shape& s = ob.shapes[static_cast<size_t>(j)];
   // Every shape is placed through point 0; a shape without points has no outline.
   if (s.points.empty()) return;
   VectorCanvas& vg = rc.vg;
-  const ShapePos p{static_cast<double>(doc.OriginX) + s.x, static_cast<double>(doc.OriginY) + s.y,
-                   s.points};
+  const ShapePos p{rc.view.originX + s.x, rc.view.originY + s.y, s.points};
   const int64_t last = lastIndex(s.points);
 
   vg.moveTo(p.x(0), p.y(0));
@@ -99,7 +98,7 @@ void buildShapePath(RenderCtx& rc, int64_t i, int64_t j) {
 }
 
 void paintShape(RenderCtx& rc, int64_t i, int64_t j) {
-  const Object& ob = rc.ed.doc.Objects[static_cast<size_t>(i)];
+  const Object& ob = rc.doc.Objects[static_cast<size_t>(i)];
   const Shape& s = ob.shapes[static_cast<size_t>(j)];
   VectorCanvas& vg = rc.vg;
   if (s.type != kImage) {

@@ -26,6 +26,7 @@
 #include "export/webp_write.h"
 #include "fileio/atomic_file.h"
 #include "render/image_store.h"
+#include "render/playback_draw.h"
 #include "support/files.h"
 
 namespace pw {
@@ -112,6 +113,42 @@ TEST_F(FrameExportTest, FramesShowTheKeyedPoseInsideTheCamera) {
   }
   // The document itself is not posed by the export.
   EXPECT_EQ(ed_.doc.Objects[0].x, 0);
+}
+
+TEST_F(FrameExportTest, FramesAndPlaybackDrawTheSceneAsTheCanvasDoes) {
+  // A hidden shape, a linked pair whose overlap is a hole, a scaled object, a moved camera and
+  // "Show only selected" (the canvas's own): the frame and the playback picture agree.
+  Object& o = ed_.doc.Objects[0];
+  o.keys.clear();
+  o.w = 200;  // twice as wide
+  Shape box = o.shapes[0];
+  o.shapes.assign(4, box);
+  o.shapes[1].hidden = 1;
+  o.shapes[1].x = 60;
+  o.shapes[2].x = 40;
+  o.shapes[2].link = 1;
+  o.shapes[3].x = 50;
+  o.shapes[3].y = 20;
+  ed_.options.CameraX = 10;
+  ed_.options.CameraY = 5;
+  ed_.options.ShowOnlySel = 1;
+  ed_.options.BgColor = 0;  // clear, as the frames are
+  ed_.doc.CurrentShape = 1;
+  FrameRenderer r(ed_.doc, ed_.options, store_);
+  const QImage frame = r.render(0);
+  // Scene x 2 * x - 10 for the box at 10 .. 30 (the scale doubles x), y - 5.
+  EXPECT_TRUE(isRed(frame.pixel(12, 6)));     // box 0
+  EXPECT_TRUE(isClear(frame.pixel(112, 6)));  // the hidden box at 60
+  EXPECT_TRUE(isRed(frame.pixel(72, 6)));     // the linked box at 40, alone
+  EXPECT_TRUE(isClear(frame.pixel(100, 20)));  // where the linked pair overlaps
+  EXPECT_TRUE(isRed(frame.pixel(125, 32)));   // the second of the pair, alone
+
+  PlaybackPainter playback;
+  QImage shown(200, 100, QImage::Format_ARGB32_Premultiplied);
+  playback.paint(ed_, store_, shown, "", 0);
+  for (int y = 0; y < 100; y += 3)
+    for (int x = 0; x < 200; x += 3)
+      ASSERT_EQ(shown.pixel(x, y), frame.pixel(x, y)) << x << "," << y;
 }
 
 TEST_F(FrameExportTest, FrameFiveOfTheFolderShowsTheBoxHalfway) {

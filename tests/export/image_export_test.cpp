@@ -170,11 +170,11 @@ TEST_F(ImageExport, ContentModeCutsToTheDrawnPixels) {
   EXPECT_EQ(entries, 1);
 }
 
-TEST_F(ImageExport, EmptyAreasAreTransparentAndLinkedShapesShowNoHoles) {
+TEST_F(ImageExport, EmptyAreasAreTransparentAndLinkedShapesShowTheirHoles) {
   addBox(10, 10, 50, 20);
   addBox(100, 50, 10, 10, packRGBA(0, 0, 255, 255));
-  // Two overlapping linked boxes: the scene fills them as one path with a hole, the export
-  // paints them one by one.
+  // Two overlapping linked boxes: filled as one path, with a hole where they overlap, as on the
+  // canvas.
   addBox(200, 10, 20, 20).link = 1;
   addBox(210, 20, 20, 20);
   ASSERT_TRUE(run(file("two.png")));
@@ -184,7 +184,8 @@ TEST_F(ImageExport, EmptyAreasAreTransparentAndLinkedShapesShowNoHoles) {
   EXPECT_EQ(img.pixel(95, 45), qRgba(0, 0, 255, 255));
   EXPECT_EQ(qAlpha(img.pixel(50, 20)), 0);   // right of the first box
   EXPECT_EQ(qAlpha(img.pixel(89, 39)), 0);   // just before the second
-  EXPECT_EQ(qAlpha(img.pixel(205, 15)), 255);  // the overlap of the linked pair
+  EXPECT_EQ(qAlpha(img.pixel(205, 15)), 0);     // the overlap of the linked pair
+  EXPECT_EQ(img.pixel(195, 5), qRgba(255, 0, 0, 255));  // the first box alone
 }
 
 TEST_F(ImageExport, CameraModeCutsTheCameraRectangle) {
@@ -263,17 +264,19 @@ TEST_F(ImageExport, ViewZoomAndObjectTransformAreIgnored) {
   EXPECT_EQ(ed.options.Zoom, 300);
 }
 
-TEST_F(ImageExport, HiddenShapesAreDrawnHiddenObjectsAreNot) {
+TEST_F(ImageExport, HiddenShapesAndObjectsAreNotDrawn) {
+  // As on the canvas; "Show only selected" is the canvas's own and does not apply.
   addBox(10, 10, 50, 20).hidden = 1;
+  addBox(100, 100, 30, 20);
   addBox(300, 300, 10, 10, packRGBA(0, 255, 0, 255), 1);
   ed.doc.Objects[1].hidden = 1;
   ed.options.ShowOnlySel = 1;
   ed.doc.CurrentShape = 5;
   ASSERT_TRUE(run(file("hidden.png")));
-  EXPECT_EQ(load(file("hidden.png")).size(), QSize(50, 20));
+  EXPECT_EQ(load(file("hidden.png")).size(), QSize(30, 20));
 
-  // With only the hidden object holding shapes, nothing is drawn.
-  ed.doc.Objects[0].shapes.clear();
+  // With only hidden shapes and objects left, nothing is drawn.
+  ed.doc.Objects[0].shapes.pop_back();
   EXPECT_FALSE(run(file("none.png")));
   EXPECT_FALSE(fs::exists(file("none.png")));
   ASSERT_EQ(prompt.messages.size(), 1u);

@@ -220,12 +220,13 @@ TEST(SceneLoop, TransformUsability) {
   f.object(0).angle = 90;
   f.object(0).x = 1000;
   EXPECT_TRUE(objectTransformUsable(rc, 0));
+  // The view is taken when the drawing starts.
   f.ed.options.Zoom = 0;
-  EXPECT_FALSE(objectTransformUsable(rc, 0));
+  EXPECT_FALSE(objectTransformUsable(RenderCtx(f.ed, vg), 0));
   f.ed.options.Zoom = 1;
   f.object(0).w = 1;
   f.object(0).h = 1;
-  EXPECT_TRUE(objectTransformUsable(rc, 0));
+  EXPECT_TRUE(objectTransformUsable(RenderCtx(f.ed, vg), 0));
 }
 
 // ---- Editing marks ----------------------------------------------------------------------------

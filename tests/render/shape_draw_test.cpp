@@ -39,7 +39,8 @@ TEST(ShapePath, ComplexChainWrapsAndNeverCloses) {
   s.x = 3;
   s.y = 4;
   s.closed = 1;  // ignored by complex shapes
-  buildShapePath(b.rc, 0, 0);
+  RenderCtx panned(b.f.ed, b.vg);  // the view as the document's origin now has it
+  buildShapePath(panned, 0, 0);
   // P[i] = origin + shape position + point: (5, 5) + point.
   ASSERT_EQ(b.vg.path().elementCount(), 7);
   EXPECT_EQ(b.at(0), QPointF(5, 5));

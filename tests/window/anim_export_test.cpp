@@ -38,6 +38,8 @@ void keyedBox(Editor& ed) {
   b.frame = 10;
   b.x = 100;
   o.keys = {a, b};
+  o.hasShape = 1;
+  ed.doc.DocumentState = 1;  // the box is content, not the fresh document's placeholder
   ed.doc.MaxFrame = 4;
   ed.doc.Fps = 25;
   ed.options.CameraX = 0;

@@ -1,0 +1,40 @@
+// How a drawing looks at the document: the scale, the pan and the camera, and which shapes it
+// shows. The canvas builds one from the window's state; an export or a playback step builds its
+// own, so nothing has to borrow the live view and put it back.
+#pragma once
+
+#include <cstdint>
+
+#include "core/model.h"
+#include "settings/options.h"
+
+namespace pw {
+
+struct View {
+  double zoom = 1;                  // output pixels per scene unit
+  double shiftX = 0, shiftY = 0;    // output offset of the scene's corner (the camera's, negated)
+  double originX = 0, originY = 0;  // the pan: added to every shape's place, under the objects'
+                                    // own scale and rotation
+  bool objectTransforms = true;     // objects drawn with their scale, rotation and offset
+  int64_t onlyShape = -1;           // >= 0: in every object, only the shape of this index
+};
+
+// The canvas: the window's zoom and pan, and "Show only selected".
+inline View canvasView(const Document& doc, const sVdOptions& o) {
+  View v;
+  v.zoom = static_cast<double>(o.Zoom) * 0.01;
+  v.originX = doc.OriginX;
+  v.originY = doc.OriginY;
+  if (o.ShowOnlySel != 0) v.onlyShape = doc.CurrentShape < 0 ? INT64_MAX : doc.CurrentShape;
+  return v;
+}
+
+// The camera at one unit per pixel, its corner at the image's: animation frames and playback.
+inline View cameraView(const sVdOptions& o) {
+  View v;
+  v.shiftX = -static_cast<double>(o.CameraX);
+  v.shiftY = -static_cast<double>(o.CameraY);
+  return v;
+}
+
+}  // namespace pw
