@@ -7,6 +7,7 @@
 #include "core/shape_drag.h"
 #include "render/background.h"
 #include "render/drag_cache.h"
+#include "render/pick.h"
 #include "render/scene_draw.h"
 #include "render/vg.h"
 
@@ -14,12 +15,11 @@ namespace pw {
 
 namespace {
 
-// Press test against shape j of the current object while its outline is the current path
-// (together with any linked or custom-style outlines still unpainted before it). A press picks
-// only when no drag was under way as the refresh began (dragFree); a multi-select press that
-// starts a drag on the first shape it meets still adds every later shape under the point.
-void clickTest(Editor& ed, const VectorCanvas& vg, int64_t j, int64_t x, int64_t y,
-               bool dragFree) {
+// The press's verdict on shape j of the current object: `inside` when the press lies in the path
+// holding its outline as the scene draws it. A press picks only when no drag was under way as
+// the refresh began (dragFree); a multi-select press that starts a drag on the first shape it
+// meets still adds every later shape under the point.
+void clickTest(Editor& ed, int64_t j, bool inside, int64_t x, int64_t y, bool dragFree) {
   ToolState& ts = ed.tools;
   const bool multi = ts.multiSelect != 0;
   // Looked up afresh after each call out to the panels.
@@ -28,7 +28,7 @@ void clickTest(Editor& ed, const VectorCanvas& vg, int64_t j, int64_t x, int64_t
     if (!o || j < 0 || j > lastIndex(o->shapes)) return nullptr;
     return &o->shapes[static_cast<size_t>(j)];
   };
-  if (dragFree && vg.pathContains(static_cast<double>(x), static_cast<double>(y))) {
+  if (dragFree && inside) {
     if (!multi) {
       setAllShapesSelected(ed, 0);
       ts.shapeHit = -1;
@@ -126,10 +126,28 @@ void drawOnWorker(Job&& job) {
   done.acquire();
 }
 
+// The press's click test, asked before the scene is drawn: the selection, the current shape and
+// the grab offsets settle as the design's test during the drawing would leave them.
+void applyPress(Editor& ed, CanvasSurface& canvas, int64_t x, int64_t y, int mode) {
+  if (ed.doc.DocumentState < 1 || ed.tools.revertTool != 0) return;
+  if (mode == 1 && currentObject(ed.doc) && ed.tools.shapeHit != 1) {
+    const bool dragFree = ed.tools.dragState == 0;
+    const std::vector<PickEntry> picks =
+        pickShapes(ed, canvas.store, canvas.image.size(), static_cast<double>(x),
+                   static_cast<double>(y));
+    for (const PickEntry& e : picks) {
+      // The panels the test calls out to may have shrunk the object meanwhile.
+      const Object* o = currentObject(ed.doc);
+      if (!o || e.shape > lastIndex(o->shapes)) break;
+      clickTest(ed, e.shape, e.inside, x, y, dragFree);
+    }
+  }
+  settleSelection(ed, x, y);
+}
+
 // Draws everything; while a drag is under way the cache records what the next refreshes can
-// start from.
-void fullRefresh(Editor& ed, CanvasSurface& canvas, int64_t x, int64_t y, int mode,
-                 DragCache& cache) {
+// start from. Only reads the editor: it runs on a worker.
+void drawAll(Editor& ed, CanvasSurface& canvas, DragCache& cache) {
   // A background that is not opaque is laid on a clear canvas, so that the picture never depends
   // on what the canvas showed before.
   if (!canvas.image.isNull() && alphaOf(ed.options.BgColor) != 255) {
@@ -137,7 +155,6 @@ void fullRefresh(Editor& ed, CanvasSurface& canvas, int64_t x, int64_t y, int mo
   }
   VectorCanvas vg(canvas.store);
   if (!vg.beginDrawing(canvas.image)) return;
-  cache.beginFull(ed, canvas.image, canvas.store, mode);
   RenderCtx rc{ed, vg};
   vg.resetTransform();
   drawBackground(rc);
@@ -145,23 +162,13 @@ void fullRefresh(Editor& ed, CanvasSurface& canvas, int64_t x, int64_t y, int mo
 
   const bool recording = cache.recording();
   if (ed.doc.DocumentState >= 1) {
-    const bool testing = ed.tools.revertTool == 0 && mode == 1 && currentObject(ed.doc);
-    HitTest hit;
-    if (testing) {
-      const bool dragFree = ed.tools.dragState == 0;
-      hit = [&ed, &vg, x, y, dragFree](int64_t i, int64_t j) {
-        if (i != ed.doc.CurrentObject || ed.tools.shapeHit == 1) return;
-        clickTest(ed, vg, j, x, y, dragFree);
-      };
-    }
     ShapeFilter record;
     if (recording) {
       record = cache.recorder(rc, canvas.image);
       cache.attach(vg);
     }
-    drawScene(rc, hit, record);
+    drawScene(rc, {}, record);
     if (recording) cache.sceneDrawn(vg);
-    if (ed.tools.revertTool == 0) settleSelection(ed, x, y);
   }
 
   if (recording) cache.marksBegin(vg);
@@ -169,6 +176,16 @@ void fullRefresh(Editor& ed, CanvasSurface& canvas, int64_t x, int64_t y, int mo
   if (recording) cache.marksEnd(vg);
   drawOverlays(rc);
   vg.endDrawing();
+}
+
+void fullRefresh(Editor& ed, CanvasSurface& canvas, int64_t x, int64_t y, int mode,
+                 DragCache& cache) {
+  // A canvas that cannot be drawn on keeps everything as it was, the selection included.
+  if (canvas.image.isNull()) return;
+  // The cache decides what to record from the state before the press is applied.
+  cache.beginFull(ed, canvas.image, canvas.store, mode);
+  applyPress(ed, canvas, x, y, mode);
+  drawOnWorker([&] { drawAll(ed, canvas, cache); });
   cache.endFull(ed, canvas.image, canvas.store);
 }
 
