@@ -280,6 +280,55 @@ class Cutter {
 
 }  // namespace
 
+QRectF strokeBounds(const QPainterPath& p, double width, Qt::PenCapStyle cap,
+                    Qt::PenJoinStyle join, double miterLimit) {
+  if (p.isEmpty()) return {};
+  // Round caps and joins are drawn as curves that stray a little outside their circle.
+  const double half = std::abs(width) / 2 * 1.001;
+  // Square caps reach past an end by half a width in both directions.
+  const double side = cap == Qt::SquareCap ? half * std::sqrt(2.0) : half;
+  QRectF r = p.controlPointRect().adjusted(-side, -side, side, side);
+  if (join != Qt::MiterJoin && join != Qt::SvgMiterJoin) return r;
+  // A miter reaches half / cos(turn / 2) from its corner, and is cut off near the limit (counted
+  // in widths; the cut itself may lie up to a width further). Every corner of the control polygon
+  // is taken as one: curves never reach further.
+  const double most = (std::max(miterLimit, 1.0) + 1.001) * std::abs(width);
+  QPointF before, at;
+  bool haveBefore = false, haveAt = false;
+  auto corner = [&](QPointF next) {
+    if (haveAt && next == at) return;
+    if (haveBefore && haveAt) {
+      const QPointF a = at - before, b = next - at;
+      const double la = std::hypot(a.x(), a.y()), lb = std::hypot(b.x(), b.y());
+      const double cosTurn = (a.x() * b.x() + a.y() * b.y()) / (la * lb);
+      const double c = std::sqrt(std::max(0.0, (1 + cosTurn) / 2));
+      const double reach = c > 0 ? std::min(most, half / c) : most;
+      if (reach > side) r |= QRectF(at.x() - reach, at.y() - reach, 2 * reach, 2 * reach);
+    }
+    if (haveAt) {
+      before = at;
+      haveBefore = true;
+    }
+    at = next;
+    haveAt = true;
+  };
+  int figure = 0;  // index of the current figure's first element
+  for (int i = 0; i < p.elementCount(); ++i) {
+    const QPainterPath::Element e = p.elementAt(i);
+    if (e.isMoveTo()) {
+      haveBefore = haveAt = false;
+      figure = i;
+    }
+    corner(e);
+    // A figure that ends where it began has a corner there too: walk on to its second point.
+    const bool figureEnds = i + 1 == p.elementCount() || p.elementAt(i + 1).isMoveTo();
+    if (figureEnds && i > figure && at == QPointF(p.elementAt(figure))) {
+      corner(p.elementAt(figure + 1));
+    }
+  }
+  return r;
+}
+
 PathCut boundPathForPaint(const QPainterPath& p, const PaintReach& reach, QPainterPath* out) {
   if (p.isEmpty()) return PathCut::kWhole;
   bool invertible = false;

@@ -19,6 +19,13 @@ struct PaintReach {
   std::vector<double> dashes;
 };
 
+// A rectangle holding everything a pen of `width` with these caps and joins paints along `p`
+// (dashes and dots included, as they lie on the solid stroke), in the path's units, found from
+// the geometry: the control points widened by half the pen, and each corner by the length its
+// miter can reach. Never smaller than the stroke, often a little larger.
+QRectF strokeBounds(const QPainterPath& p, double width, Qt::PenCapStyle cap,
+                    Qt::PenJoinStyle join, double miterLimit);
+
 // What boundPathForPaint made of a path.
 enum class PathCut {
   kWhole,   // near the image: paint the path itself

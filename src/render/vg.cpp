@@ -382,13 +382,7 @@ QRect VectorCanvas::outputRectOf(const QRectF& r) const {
 QRect VectorCanvas::paintedRect(const QPainterPath& p, const QPen* pen) const {
   QRectF r = p.controlPointRect();
   if (pen) {
-    // A solid pen of the same width, caps and joins covers every dash and dot of the pattern.
-    QPainterPathStroker stroker;
-    stroker.setWidth(pen->widthF());
-    stroker.setCapStyle(pen->capStyle());
-    stroker.setJoinStyle(pen->joinStyle());
-    stroker.setMiterLimit(pen->miterLimit());
-    r |= stroker.createStroke(p).controlPointRect();
+    r |= strokeBounds(p, pen->widthF(), pen->capStyle(), pen->joinStyle(), pen->miterLimit());
   }
   return outputRectOf(xf_.mapRect(r));
 }

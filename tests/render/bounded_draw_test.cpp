@@ -214,6 +214,51 @@ TEST(BoundedDraw, PathsReachingFarAreCutToWhatShows) {
   EXPECT_EQ(boundPathForPaint(near, {QRectF(0, 0, 160, 120), {}, 3, {7, 7}}, &out), PathCut::kWhole);
 }
 
+TEST(BoundedDraw, StrokeBoundsHoldTheWholeStroke) {
+  // Against the outline the stroker builds: sharp and gentle corners, a turn back on itself,
+  // curves, closed figures, every cap, miter and round joins.
+  QPainterPath zigzag(QPointF(0, 0));
+  zigzag.lineTo(100, 5);
+  zigzag.lineTo(0, 10);  // nearly a turn back: the miter meets the limit
+  zigzag.lineTo(50, 80);
+  QPainterPath back(QPointF(10, 10));
+  back.lineTo(90, 10);
+  back.lineTo(10, 10);
+  QPainterPath curve(QPointF(0, 50));
+  curve.cubicTo(30, -40, 60, 140, 100, 50);
+  curve.lineTo(100, 0);
+  QPainterPath closed;
+  closed.addPolygon(QPolygonF({{20, 20}, {80, 25}, {30, 90}, {20, 20}}));
+  closed.closeSubpath();
+  closed.addRect(120, 10, 30, 30);
+  for (const QPainterPath& path : {zigzag, back, curve, closed}) {
+    for (const Qt::PenCapStyle cap : {Qt::FlatCap, Qt::SquareCap, Qt::RoundCap}) {
+      for (const Qt::PenJoinStyle join : {Qt::MiterJoin, Qt::RoundJoin}) {
+        for (const double width : {1.0, 7.0, 30.0}) {
+          QPainterPathStroker stroker;
+          stroker.setWidth(width);
+          stroker.setCapStyle(cap);
+          stroker.setJoinStyle(join);
+          stroker.setMiterLimit(10);
+          const QRectF exact = stroker.createStroke(path).boundingRect();
+          const QRectF found = strokeBounds(path, width, cap, join, 10);
+          EXPECT_TRUE(found.contains(exact))
+              << width << " cap " << cap << " join " << join << ": " << found.left() << ","
+              << found.top() << " " << found.right() << "," << found.bottom() << " vs "
+              << exact.left() << "," << exact.top() << " " << exact.right() << ","
+              << exact.bottom();
+        }
+      }
+    }
+  }
+  // Gentle corners add hardly more than half a width around the points.
+  QPainterPath gentle(QPointF(0, 0));
+  gentle.lineTo(100, 0);
+  gentle.lineTo(200, 10);
+  EXPECT_TRUE(QRectF(QPointF(-5.1, -5.1), QPointF(205.1, 15.1))
+                  .contains(strokeBounds(gentle, 10, Qt::FlatCap, Qt::MiterJoin, 10)));
+}
+
 // Fills text as the drawing layer lays it out, and the full outline the way it was always drawn.
 struct TextPair {
   QImage laidOut, full;
