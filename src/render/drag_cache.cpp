@@ -336,6 +336,7 @@ void DragCache::advanceBase(Editor& ed, ImageStore& store, Clock::time_point sta
   const double limit = std::max(kFrameMs, ms(start) + kAtLeastMs);
   VectorCanvas vg(store);
   if (!vg.beginDrawing(base_)) return;
+  vg.setOutlinedStrokes(true);  // as every canvas refresh draws
   RenderCtx rc{ed, vg};
   vg.resetTransform();
   applyViewTransform(rc);
@@ -376,6 +377,7 @@ bool DragCache::redraw(Editor& ed, QImage& canvas, ImageStore& store) {
     valid_ = false;
     return false;
   }
+  vg.setOutlinedStrokes(true);  // as every canvas refresh draws, here and below
   QRect marks;
   vg.setPaintWatch(watching(&marks, true));
   drawMarks(rc);

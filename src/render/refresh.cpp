@@ -3,6 +3,8 @@
 #include <QSemaphore>
 #include <QThread>
 #include <QThreadPool>
+#include <algorithm>
+#include <vector>
 
 #include "core/shape_drag.h"
 #include "render/background.h"
@@ -103,26 +105,26 @@ void setAllShapesSelected(Editor& ed, uint8_t value) {
 
 namespace {
 
-// Runs a drawing job on a worker of Qt's thread pool and waits for it. Drawing from the GUI
-// thread, Qt's raster engine hands every large span fill to those workers and waits for them,
-// which on a small machine costs more than it saves; from a worker it fills inline. The pixels
-// are the same. Runs the job here when no worker is free.
+// The threads the canvas is drawn on: Qt's own pool, from whose threads its raster engine fills
+// every span inline. From any other thread it splits large fills of transformed images across
+// that pool, in pieces that depend on how the picture is clipped, and a band would then not get
+// the whole picture's pixels.
+QThreadPool& drawingPool() { return *QThreadPool::globalInstance(); }
+
+// Runs a drawing job on a drawing thread and waits for it; never on the calling (GUI) thread,
+// where the raster engine's split fills would also cost more than they save on a small machine.
 template <class Job>
 void drawOnWorker(Job&& job) {
-  QThreadPool* pool = QThreadPool::globalInstance();
-  if (pool->contains(QThread::currentThread())) {
+  QThreadPool& pool = drawingPool();
+  if (pool.contains(QThread::currentThread())) {
     job();
     return;
   }
   QSemaphore done;
-  const bool started = pool->tryStart([&job, &done] {
+  pool.start([&job, &done] {
     job();
     done.release();
   });
-  if (!started) {
-    job();
-    return;
-  }
   done.acquire();
 }
 
@@ -145,6 +147,62 @@ void applyPress(Editor& ed, CanvasSurface& canvas, int64_t x, int64_t y, int mod
   settleSelection(ed, x, y);
 }
 
+// Background, scene, marks and overlays on `vg`, which is open for drawing.
+void drawLayers(const Editor& ed, VectorCanvas& vg) {
+  RenderCtx rc{ed, vg};
+  vg.resetTransform();
+  drawBackground(rc);
+  applyViewTransform(rc);
+  if (ed.doc.DocumentState >= 1) drawScene(rc, {});
+  drawMarks(rc);
+  drawOverlays(rc);
+}
+
+// Rows per band below which a picture is not split further.
+constexpr int kMinBandRows = 64;
+
+// The canvas in horizontal bands drawn at once, each on its own thread with its own copy of the
+// image store (whose caches are not shared between threads). Each band is drawn as the whole
+// canvas would be, its rows written in place.
+void drawInBands(const Editor& ed, CanvasSurface& canvas, int bands) {
+  QImage& img = canvas.image;
+  uchar* bits = img.bits();
+  const int h = img.height();
+  std::vector<ImageStore> stores(static_cast<size_t>(bands - 1), canvas.store);
+  auto band = [&](int k) {
+    // Its own image over the canvas's pixels: one painter per image at a time.
+    QImage whole(bits, img.width(), h, img.bytesPerLine(), img.format());
+    VectorCanvas vg(k == 0 ? canvas.store : stores[static_cast<size_t>(k - 1)]);
+    if (!vg.beginDrawing(whole)) return;
+    vg.setBand(h * k / bands, h * (k + 1) / bands);
+    vg.setOutlinedStrokes(true);
+    drawLayers(ed, vg);
+    vg.endDrawing();
+  };
+  QThreadPool& pool = drawingPool();
+  QSemaphore done;
+  int started = 0;
+  for (int k = 1; k < bands; ++k) {
+    if (pool.tryStart([&band, &done, k] {
+          band(k);
+          done.release();
+        })) {
+      ++started;
+    } else {
+      band(k);
+    }
+  }
+  band(0);
+  done.acquire(started);
+}
+
+// How many bands a full redraw of this canvas takes.
+int bandsFor(const CanvasSurface& canvas) {
+  const int most = std::max(1, canvas.image.height() / kMinBandRows);
+  const int wanted = canvas.bands > 0 ? canvas.bands : drawingPool().maxThreadCount();
+  return std::clamp(wanted, 1, most);
+}
+
 // Draws everything; while a drag is under way the cache records what the next refreshes can
 // start from. Only reads the editor: it runs on a worker.
 void drawAll(Editor& ed, CanvasSurface& canvas, DragCache& cache) {
@@ -153,8 +211,11 @@ void drawAll(Editor& ed, CanvasSurface& canvas, DragCache& cache) {
   if (!canvas.image.isNull() && alphaOf(ed.options.BgColor) != 255) {
     canvas.image.fill(Qt::transparent);
   }
+  const int bands = bandsFor(canvas);
+  if (!cache.recording() && bands > 1) return drawInBands(ed, canvas, bands);
   VectorCanvas vg(canvas.store);
   if (!vg.beginDrawing(canvas.image)) return;
+  vg.setOutlinedStrokes(true);
   RenderCtx rc{ed, vg};
   vg.resetTransform();
   drawBackground(rc);

@@ -21,6 +21,9 @@ struct CanvasSurface {
   QImage image;
   ImageStore& store;
   std::unique_ptr<DragCache, DragCacheDeleter> cache = nullptr;
+  // Horizontal bands a full redraw is split into, each drawn on its own thread; 0: one for each
+  // worker the thread pool has. The pixels are the same whatever the number.
+  int bands = 0;
 };
 
 // Brings the canvas up to date with the model: the pixels are always those of drawing everything

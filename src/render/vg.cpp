@@ -81,6 +81,7 @@ bool VectorCanvas::beginDrawing(QImage& target) {
   painter_.setRenderHint(QPainter::Antialiasing, true);
   painter_.setRenderHint(QPainter::SmoothPixmapTransform, true);
   xf_.reset();
+  band_ = QRect();
   changedTransform();
   painterGen_ = 0;
   watch_ = PaintWatch{};
@@ -94,6 +95,12 @@ void VectorCanvas::endDrawing() {
   if (painter_.isActive()) painter_.end();
   target_ = nullptr;
   clearPath();
+}
+
+void VectorCanvas::setBand(int top, int bottom) {
+  if (!painter_.isActive()) return;
+  band_ = QRect(0, top, outputWidth(), bottom - top);
+  painter_.setClipRect(band_);
 }
 
 int VectorCanvas::outputWidth() const { return target_ ? target_->width() : 0; }
@@ -356,9 +363,9 @@ void VectorCanvas::paintImageSource(const QPainterPath& p, const QPen* pen) {
     // One image, clipped to what the path covers.
     if (pen) {
       QPainterPathStroker stroker(*pen);
-      painter_.setClipPath(stroker.createStroke(p));
+      painter_.setClipPath(stroker.createStroke(p), band_.isEmpty() ? Qt::ReplaceClip : Qt::IntersectClip);
     } else {
-      painter_.setClipPath(p);
+      painter_.setClipPath(p, band_.isEmpty() ? Qt::ReplaceClip : Qt::IntersectClip);
     }
     painter_.drawImage(QRectF(0, 0, tw, th), *img);
   }
@@ -438,6 +445,18 @@ void VectorCanvas::paintPath(const QPen* pen) {
   if ((measuring() && !watchPaint(paintedRect(*p, pen))) || (watch_.allow && !watch_.allow())) {
     clearPath();
     return;
+  }
+  QPainterPath outline;
+  if (pen && outlinedStrokes_) {
+    const double scale = scaleOf(xf_);
+    const bool hairline = pen->widthF() * scale <= 1;
+    if (hairline || pen->style() != Qt::SolidLine) {
+      QPainterPathStroker stroker(*pen);
+      if (hairline && scale > 0) stroker.setWidth(1 / scale);
+      outline = stroker.createStroke(*p);
+      p = &outline;
+      pen = nullptr;
+    }
   }
   if (painterGen_ != gen_) {
     painter_.setTransform(xf_);

@@ -31,6 +31,15 @@ class VectorCanvas {
   bool beginDrawing(QImage& target);
   void endDrawing();
   bool drawing() const { return painter_.isActive(); }
+  // Writes only rows top ... bottom - 1 of the open image; everything is drawn as on the whole
+  // image. Several canvases may draw different bands of images that share their pixels at once.
+  // Call right after beginDrawing.
+  void setBand(int top, int bottom);
+  // Strokes whose pixels the rasterizer would make depend on what is clipped (hairlines of a
+  // pixel or less, and dash and dot patterns, which it lays out only near the clip) are painted
+  // as the fill of their outline instead, laid out on the whole path: a band then gets exactly
+  // the pixels of the whole picture. Hairlines stay a pixel wide. Kept across drawings.
+  void setOutlinedStrokes(bool on) { outlinedStrokes_ = on; }
   int outputWidth() const;
   int outputHeight() const;
   // Partial redraws. With `bounds` set, every painting operation adds the output pixels it can
@@ -125,6 +134,8 @@ class VectorCanvas {
   QPainter painter_;
   QImage* target_ = nullptr;
   QTransform xf_;
+  QRect band_;  // setBand; empty: the whole image
+  bool outlinedStrokes_ = false;
   uint64_t gen_ = 1;         // bumped on every change of xf_
   uint64_t painterGen_ = 0;  // gen_ last given to the painter
   QPainterPath path_;
