@@ -10,6 +10,7 @@
 #include <chrono>
 #include <cmath>
 #include <cstdlib>
+#include <ctime>
 #include <map>
 #include <string>
 #include <vector>
@@ -20,6 +21,14 @@ using Clock = std::chrono::steady_clock;
 
 inline double msSince(Clock::time_point t0) {
   return std::chrono::duration<double, std::milli>(Clock::now() - t0).count();
+}
+
+// CPU time of the whole process (every thread), in ms: what a step costs whatever else the
+// machine is doing, and, beside the wall time, how many threads it kept busy.
+inline double cpuMs() {
+  timespec ts{};
+  clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
+  return static_cast<double>(ts.tv_sec) * 1e3 + static_cast<double>(ts.tv_nsec) / 1e6;
 }
 
 struct Stats {
@@ -68,5 +77,12 @@ class KeepingReporter : public benchmark::ConsoleReporter {
   }
   std::map<std::string, std::map<std::string, double>> kept;
 };
+
+// Runs the benchmarks the command line selects through `rep`, which keeps them for a summary.
+inline void runKeeping(int* argc, char** argv, KeepingReporter& rep) {
+  benchmark::Initialize(argc, argv);
+  benchmark::RunSpecifiedBenchmarks(&rep);
+  benchmark::Shutdown();
+}
 
 }  // namespace pwbench

@@ -14,20 +14,14 @@
 // were redrawn only in part, and whether the final canvas equals a full refresh.
 #include <QImage>
 #include <algorithm>
-#include <cmath>
-#include <cstring>
-#include <ctime>
-#include <cstdio>
-#include <memory>
 #include <string>
 #include <vector>
 
 #include "app/canvas_tools.h"
-#include "app/headless_prompt.h"
 #include "bench_util.h"
+#include "canvas_rig.h"
 #include "render/drag_cache.h"
 #include "render/refresh.h"
-#include "scene_gen.h"
 
 namespace {
 
@@ -35,72 +29,8 @@ using namespace pwbench;
 
 constexpr int kMoves = 200;
 
-enum class Pick { kTop, kMiddle };
-
-struct Scene {
-  explicit Scene(int shapes) : ed(prompt, store) {
-    GenParams prm;
-    prm.shapes = shapes;
-    generateScene(ed, store, prm, images);
-    benchOptions(ed);
-    // The editor's own view: anchors, selection outlines and the camera border are shown.
-    ed.options.HideAncre = 0;
-    ed.options.ShowSelection = 1;
-    ed.options.ShowCameraBorder = 1;
-  }
-  pw::HeadlessPrompt prompt;
-  pw::ImageStore store;
-  pw::Editor ed;
-  std::vector<GenImage> images;
-};
-
-pw::CanvasSurface makeCanvas(pw::ImageStore& store) {
-  pw::CanvasSurface c{QImage(kCanvasW, kCanvasH, QImage::Format_ARGB32_Premultiplied), store};
-  c.image.fill(Qt::transparent);
-  return c;
-}
-
-// Where to press: the centre of the box or circle nearest below the last shape of the last
-// object, or the middle shape of the middle object. Makes that object current.
-QPointF pressPoint(pw::Document& doc, Pick pick) {
-  const int64_t oi = pick == Pick::kTop ? pw::lastIndex(doc.Objects)
-                                        : pw::lastIndex(doc.Objects) / 2;
-  const auto& shapes = doc.Objects[static_cast<size_t>(oi)].shapes;
-  int64_t j = pick == Pick::kTop ? pw::lastIndex(shapes) : pw::lastIndex(shapes) / 2;
-  for (; j > 0; --j) {
-    const pw::Shape& s = shapes[static_cast<size_t>(j)];
-    if (s.link == 0 && s.hidden == 0 && s.w > 4 && s.h > 4 &&
-        (s.type == pw::kBox || s.type == pw::kCircle))
-      break;
-  }
-  doc.CurrentObject = oi;
-  doc.CurrentShape = -1;
-  doc.CurrentPoint = -1;
-  const pw::Shape& s = shapes[static_cast<size_t>(j)];
-  const double cx = s.type == pw::kBox ? s.x + s.w / 2.0 : s.x;
-  const double cy = s.type == pw::kBox ? s.y + s.h / 2.0 : s.y;
-  return {std::round(cx), std::round(cy)};
-}
-
-// CPU time of the whole process (every thread), in ms: what a move costs whatever else the
-// machine is doing.
-double cpuMs() {
-  timespec ts{};
-  clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
-  return static_cast<double>(ts.tv_sec) * 1e3 + static_cast<double>(ts.tv_nsec) / 1e6;
-}
-
-bool sameImage(const QImage& a, const QImage& b) {
-  if (a.size() != b.size() || a.format() != b.format()) return false;
-  for (int y = 0; y < a.height(); ++y) {
-    if (std::memcmp(a.constScanLine(y), b.constScanLine(y), static_cast<size_t>(a.width()) * 4))
-      return false;
-  }
-  return true;
-}
-
 void drag(benchmark::State& state, int shapes, Pick pick) {
-  Scene sc(shapes);
+  EditorScene sc(shapes);
   pw::Editor& ed = sc.ed;
   const QPointF at = pressPoint(ed.doc, pick);
   pw::CanvasSurface canvas = makeCanvas(sc.store);
@@ -118,16 +48,13 @@ void drag(benchmark::State& state, int shapes, Pick pick) {
     auto t0 = Clock::now();
     tools.handle({pw::CanvasInput::kLeftDown, at.x(), at.y(), true, 0, false});
     pressMs = msSince(t0);
-    // Across the canvas with some vertical wobble.
     times.clear();
     cpu.clear();
     for (int k = 1; k <= kMoves; ++k) {
-      const double t = static_cast<double>(k) / kMoves;
-      const double mx = 40 + std::round(t * (kCanvasW - 80));
-      const double my = at.y() + std::round(60 * std::sin(t * 6.283185307179586));
+      const QPointF m = dragPosition(k, kMoves, at);
       t0 = Clock::now();
       const double c0 = cpuMs();
-      tools.handle({pw::CanvasInput::kMove, mx, my, true, 0, false});
+      tools.handle({pw::CanvasInput::kMove, m.x(), m.y(), true, 0, false});
       times.push_back(msSince(t0));
       cpu.push_back(cpuMs() - c0);
       if (canvas.cache && canvas.cache->valid()) {
@@ -141,7 +68,7 @@ void drag(benchmark::State& state, int shapes, Pick pick) {
     state.SetIterationTime(statsOf(times).median / 1000.0);
 
     // The same state drawn in full on a fresh canvas.
-    Scene ref(shapes);
+    EditorScene ref(shapes);
     ref.ed.doc = ed.doc;
     ref.ed.options = ed.options;
     ref.ed.tools = ed.tools;

@@ -177,10 +177,8 @@ int main(int argc, char** argv) {
       ->UseManualTime()
       ->Iterations(20)
       ->Unit(benchmark::kMillisecond);
-  benchmark::Initialize(&argc, argv);
   KeepingReporter rep;
-  benchmark::RunSpecifiedBenchmarks(&rep);
-  benchmark::Shutdown();
+  runKeeping(&argc, argv, rep);
 
   std::printf("\n%-12s %10s %10s %7s %7s %14s %15s\n", "case", "export", "serial", "ratio",
               "fps", "peak_rss_60fr", "peak_rss_300fr");

@@ -8,9 +8,7 @@
 //
 // Counters: median and 95th percentile per operation in milliseconds (goal: under 16 ms each).
 #include <QApplication>
-#include <QGroupBox>
 #include <QListWidget>
-#include <QTabWidget>
 #include <QTest>
 #include <memory>
 #include <random>
@@ -19,9 +17,8 @@
 #include "app/headless_prompt.h"
 #include "bench_util.h"
 #include "core/create.h"
+#include "panel_rig.h"
 #include "render/image_store.h"
-#include "ui/control_set.h"
-#include "ui/panel_context.h"
 
 namespace {
 
@@ -32,26 +29,8 @@ constexpr int kRounds = 60;
 
 // The panels as the window builds them, on one object of `shapes` boxes.
 struct Panels {
-  explicit Panels(int shapes) : ed(prompt, store) {
-    ed.root = PENWICK_SOURCE_DIR;
+  explicit Panels(int shapes) : ed(prompt, store), rig(ed), ctx(rig.ctx), controls(rig.controls) {
     ed.hooks.redrawCanvas = [this] { ++redraws; };
-    ed.hooks.refreshProperties = [this] { pw::refreshProperties(ctx); };
-    ed.hooks.refreshShapeList = [this] { pw::refreshShapeList(ctx); };
-    ed.hooks.refreshFxList = [this] { pw::refreshFxList(ctx); };
-    QObject::connect(&controls, &pw::ControlSet::controlEvent, [this](int n) {
-      if (!pw::handleShapesEvent(ctx, n)) pw::handleStyleEvent(ctx, n);
-    });
-    shapePanel.resize(150, 700);
-    for (const char* t : {"Shapes", "Color", "FX"}) shapePanel.addTab(new QWidget, t);
-    pw::buildShapesTab(ctx, shapePanel.widget(0));
-    pw::buildColorTab(ctx, shapePanel.widget(1));
-    pw::buildFxTab(ctx, shapePanel.widget(2));
-    objectPanel.resize(150, 700);
-    for (const char* t : {"Object", "Options"}) objectPanel.addTab(new QWidget, t);
-    auto* frame = new QGroupBox("Properties", objectPanel.widget(0));
-    frame->setGeometry(5, 302, 135, 140);
-    pw::buildObjectProperties(ctx, frame);
-    pw::buildOptionsTab(ctx, objectPanel.widget(1));
     pw::addObject(ed, 0);
     pw::Object& o = ed.doc.Objects[0];
     o.shapes.resize(static_cast<size_t>(shapes));
@@ -66,16 +45,15 @@ struct Panels {
     o.hasShape = 1;
     ed.doc.DocumentState = 1;
     ed.doc.CurrentShape = 0;
-    shapePanel.show();
+    rig.shapePanel.show();
     pw::refreshShapeList(ctx);
   }
   pw::HeadlessPrompt prompt;
   pw::ImageStore store;
   pw::Editor ed;
-  pw::EditorIcons icons;
-  pw::ControlSet controls;
-  pw::PanelContext ctx{ed, controls, icons, [] {}, [](int) {}};
-  QTabWidget shapePanel, objectPanel;
+  PanelRig rig;
+  pw::PanelContext& ctx;
+  pw::ControlSet& controls;
   int redraws = 0;
 };
 

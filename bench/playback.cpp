@@ -11,11 +11,9 @@
 // "cores_at_240fps", the share of one core that 240 steps a second would take at the median
 // CPU time (the goal is below 1).
 #include <QImage>
-#include <ctime>
 #include <string>
 #include <vector>
 
-#include "app/headless_prompt.h"
 #include "bench_util.h"
 #include "core/keyframes.h"
 #include "render/playback_draw.h"
@@ -31,21 +29,10 @@ constexpr int kCanvasHeight = 800;
 
 enum class Animated { kNone, kTop, kBottom };
 
-double cpuMs() {
-  timespec ts{};
-  clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
-  return static_cast<double>(ts.tv_sec) * 1e3 + static_cast<double>(ts.tv_nsec) / 1e6;
-}
-
 void playbackStep(benchmark::State& state, int shapes, Animated animated) {
-  pw::HeadlessPrompt prompt;
-  pw::ImageStore store;
-  pw::Editor ed(prompt, store);
-  std::vector<GenImage> images;
-  GenParams prm;
-  prm.shapes = shapes;
-  generateScene(ed, store, prm, images);
-  benchOptions(ed);
+  GeneratedScene scene(shapes);
+  pw::Editor& ed = scene.ed;
+  pw::ImageStore& store = scene.store;
   if (animated != Animated::kNone) {
     pw::Object& o = animated == Animated::kTop ? ed.doc.Objects.back() : ed.doc.Objects.front();
     const int64_t x0 = o.x;

@@ -14,7 +14,6 @@
 #include <string>
 #include <vector>
 
-#include "app/headless_prompt.h"
 #include "bench_util.h"
 #include "core/scene_file.h"
 #include "floor.h"
@@ -29,12 +28,8 @@ using namespace pwbench;
 constexpr int kFrames = 50;  // timed refreshes (and floors) per size
 
 // One generated scene with its editor, image store and canvas.
-struct Bench {
-  explicit Bench(int shapes) : ed(prompt, store) {
-    GenParams prm;
-    prm.shapes = shapes;
-    generateScene(ed, store, prm, images);
-    benchOptions(ed);
+struct Bench : GeneratedScene {
+  explicit Bench(int shapes) : GeneratedScene(shapes) {
     canvas = std::make_unique<pw::CanvasSurface>(
         pw::CanvasSurface{QImage(kCanvasW, kCanvasH, QImage::Format_ARGB32_Premultiplied), store});
     canvas->image.fill(Qt::transparent);
@@ -45,10 +40,6 @@ struct Bench {
     pw::refreshCanvas(ed, *canvas, kCanvasW / 2, kCanvasH / 2, 1);
   }
 
-  pw::HeadlessPrompt prompt;
-  pw::ImageStore store;
-  pw::Editor ed;
-  std::vector<GenImage> images;
   std::unique_ptr<pw::CanvasSurface> canvas;
 };
 
@@ -204,10 +195,8 @@ int main(int argc, char** argv) {
         ->Iterations(kFrames)
         ->Unit(benchmark::kMillisecond);
   }
-  benchmark::Initialize(&argc, argv);
   KeepingReporter rep;
-  benchmark::RunSpecifiedBenchmarks(&rep);
-  benchmark::Shutdown();
+  runKeeping(&argc, argv, rep);
   printSummary(rep, sizes);
   return 0;
 }

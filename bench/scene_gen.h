@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "app/headless_prompt.h"
 #include "core/editor.h"
 #include "core/model.h"
 #include "render/image_store.h"
@@ -304,5 +305,20 @@ inline void benchOptions(pw::Editor& ed) {
   ed.options.ShowGrid = 0;
   ed.options.BgImg = 0;
 }
+
+// A generated scene of `shapes` shapes with the default seed, in an editor of its own with the
+// benchmarks' view options.
+struct GeneratedScene {
+  explicit GeneratedScene(int shapes) : ed(prompt, store) {
+    GenParams prm;
+    prm.shapes = shapes;
+    generateScene(ed, store, prm, images);
+    benchOptions(ed);
+  }
+  pw::HeadlessPrompt prompt;
+  pw::ImageStore store;
+  pw::Editor ed;
+  std::vector<GenImage> images;
+};
 
 }  // namespace pwbench
