@@ -26,10 +26,10 @@
 //   view    pan: the moves of a drag with Space held; zoom: Zoom + and Zoom - in turn
 //   cold    cold_redraw: a full refresh on a fresh canvas surface on the calling thread, as a
 //           new canvas is drawn; playback_first: the first picture of a new playback painter;
-//           single_thread: the same full refresh drawn by one thread only. Qt's raster engine
-//           shares the large fills of a painter among the threads of Qt's global pool, unless
-//           it runs on one of them: so this one runs on a pool thread, which fills inline,
-//           while the calling thread waits.
+//           single_thread: the same full refresh drawn by one thread only (one band). Qt's
+//           raster engine shares the large fills of a painter among the threads of Qt's global
+//           pool, unless it runs on one of them: so this one runs on a pool thread, which fills
+//           inline, while the calling thread waits.
 //           ratio_cold, ratio_playback: their medians over the single-threaded one.
 //
 // Counters in milliseconds: "<step>_med_ms" and "<step>_p95_ms" over "<step>_n" events. A step
@@ -407,6 +407,7 @@ void coldCase(benchmark::State& state, int shapes) {
   auto fresh = [&] {
     cold = std::make_unique<pw::CanvasSurface>(makeCanvas(store));
     single = std::make_unique<pw::CanvasSurface>(makeCanvas(store));
+    single->bands = 1;  // one drawing thread
     painter = std::make_unique<pw::PlaybackPainter>();
   };
   std::vector<Times> t;

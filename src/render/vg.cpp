@@ -319,6 +319,10 @@ void VectorCanvas::drawImage(int64_t imageId, int alpha, double w, double h) {
     if (!watchPaint(outputRectOf(r))) return;
   }
   if (watch_.allow && !watch_.allow()) return;
+  // A band skips what cannot reach its rows.
+  if (!band_.isEmpty() &&
+      !outputRectOf(m.mapRect(QRectF(0, 0, img->width(), img->height()))).intersects(band_))
+    return;
   painter_.save();
   painter_.setOpacity(std::clamp(alpha, 0, 255) / 255.0);
   painter_.setTransform(m);
@@ -443,6 +447,11 @@ void VectorCanvas::paintPath(const QPen* pen) {
       break;
   }
   if ((measuring() && !watchPaint(paintedRect(*p, pen))) || (watch_.allow && !watch_.allow())) {
+    clearPath();
+    return;
+  }
+  // A band skips what cannot reach its rows.
+  if (!band_.isEmpty() && !paintedRect(*p, pen).intersects(band_)) {
     clearPath();
     return;
   }
