@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "core/scene_file.h"
+#include "generated_scene.h"
 #include "render_fixture.h"
-#include "scene_gen.h"
 #include "support/paths.h"
 
 namespace pw {
@@ -69,16 +69,13 @@ TEST(BandDraw, ShippedExamplesDrawTheSameInBands) {
 }
 
 TEST(BandDraw, GeneratedScenesDrawTheSameInBands) {
-  test::ensureGuiApp();
-  ScriptedPrompt prompt;
-  ImageStore store;
-  Editor ed(prompt, store);
-  std::vector<pwbench::GenImage> images;
   pwbench::GenParams prm;
   prm.shapes = 600;
   prm.width = 480;
   prm.height = 360;
-  pwbench::generateScene(ed, store, prm, images);
+  test::GeneratedScene g(prm);
+  Editor& ed = g.ed;
+  ImageStore& store = g.store;
   ed.options.HideAncre = 0;
   ed.options.ShowSelection = 1;
   ed.options.BgImg = 1;  // the checkerboard under a clear background

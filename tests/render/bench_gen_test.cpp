@@ -15,25 +15,14 @@
 #include "scene_gen.h"
 #include "svg_writer.h"
 #include "core/scene_file.h"
+#include "generated_scene.h"
 #include "render_fixture.h"
 
 namespace {
 
 using namespace pwbench;
 
-struct Generated {
-  pw::ScriptedPrompt prompt;
-  pw::ImageStore store;
-  pw::Editor ed{prompt, store};
-  std::vector<GenImage> images;
-  Generated(int shapes, uint32_t seed) {
-    pw::test::ensureGuiApp();
-    GenParams prm;
-    prm.shapes = shapes;
-    prm.seed = seed;
-    generateScene(ed, store, prm, images);
-  }
-};
+using Generated = pw::test::GeneratedScene;
 
 TEST(BenchGen, SameSeedGivesTheSameSceneAndSvg) {
   Generated a(300, 7), b(300, 7), c(300, 8);

@@ -10,8 +10,8 @@
 
 #include "core/scene_file.h"
 #include "render/pick.h"
+#include "generated_scene.h"
 #include "render_fixture.h"
-#include "scene_gen.h"
 #include "support/paths.h"
 
 namespace pw {
@@ -89,18 +89,15 @@ TEST(Pick, GeneratedScenesWithWaitingOutlinesAnswerAsTheDrawingDid) {
   int insides = 0;
   for (const Case& c : cases) {
     SCOPED_TRACE(c.seed);
-    test::ensureGuiApp();
-    ScriptedPrompt prompt;
-    ImageStore store;
-    Editor ed(prompt, store);
-    std::vector<pwbench::GenImage> images;
     pwbench::GenParams prm;
     prm.shapes = 80;
     prm.seed = c.seed;
     prm.objects = 4;
     prm.width = 320;
     prm.height = 240;
-    pwbench::generateScene(ed, store, prm, images);
+    test::GeneratedScene g(prm);
+    Editor& ed = g.ed;
+    ImageStore& store = g.store;
     std::mt19937 rnd(c.seed);
     for (Object& o : ed.doc.Objects) {
       for (Shape& s : o.shapes) {
