@@ -112,6 +112,8 @@ void DragCache::beginFull(Editor& ed, const QImage& canvas, const ImageStore& st
   if (doc.DocumentState < 1 || !currentObject(doc)) return;
   const ToolState& ts = ed.tools;
   if (!(ts.dragStarted != 0 || ts.shapeHit == 1 || ts.dragState != 0 || ts.revertTool != 0)) return;
+  // A pan moves the whole view at every step: no picture of the scene could be kept.
+  if (ts.panMode != 0) return;
   // A press that tests the shapes learns which ones move only while it draws: the picture is
   // then taken at the start of the current object, which holds them all.
   exactCut_ = !freePress(ed, mode);
