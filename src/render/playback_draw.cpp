@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "render/draw_thread.h"
 #include "render/render_ctx.h"
 #include "render/scene_draw.h"
 #include "render/vg.h"
@@ -81,11 +82,13 @@ std::string playbackCounterText(int64_t frame, int64_t maxFrame, int64_t rate) {
 void PlaybackPainter::drawObjects(Editor& ed, ImageStore& store, QImage& image, int64_t from,
                                   int64_t to) {
   if (from >= to || ed.doc.DocumentState < 1) return;
-  VectorCanvas vg(store);
-  if (!vg.beginDrawing(image)) return;
-  RenderCtx rc(ed.doc, ed.options, cameraView(ed.options), vg);
-  drawScene(rc, {}, [from, to](int64_t i, int64_t) { return i >= from && i < to; });
-  vg.endDrawing();
+  drawOnWorker([&] {
+    VectorCanvas vg(store);
+    if (!vg.beginDrawing(image)) return;
+    RenderCtx rc(ed.doc, ed.options, cameraView(ed.options), vg);
+    drawScene(rc, {}, [from, to](int64_t i, int64_t) { return i >= from && i < to; });
+    vg.endDrawing();
+  });
 }
 
 void PlaybackPainter::rebuildLayers(Editor& ed, ImageStore& store, int w, int h,

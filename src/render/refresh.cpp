@@ -1,7 +1,6 @@
 #include "render/refresh.h"
 
 #include <QSemaphore>
-#include <QThread>
 #include <QThreadPool>
 #include <algorithm>
 #include <vector>
@@ -9,6 +8,7 @@
 #include "core/shape_drag.h"
 #include "render/background.h"
 #include "render/drag_cache.h"
+#include "render/draw_thread.h"
 #include "render/pick.h"
 #include "render/scene_draw.h"
 #include "render/vg.h"
@@ -104,29 +104,6 @@ void setAllShapesSelected(Editor& ed, uint8_t value) {
 }
 
 namespace {
-
-// The threads the canvas is drawn on: Qt's own pool, from whose threads its raster engine fills
-// every span inline. From any other thread it splits large fills of transformed images across
-// that pool, in pieces that depend on how the picture is clipped, and a band would then not get
-// the whole picture's pixels.
-QThreadPool& drawingPool() { return *QThreadPool::globalInstance(); }
-
-// Runs a drawing job on a drawing thread and waits for it; never on the calling (GUI) thread,
-// where the raster engine's split fills would also cost more than they save on a small machine.
-template <class Job>
-void drawOnWorker(Job&& job) {
-  QThreadPool& pool = drawingPool();
-  if (pool.contains(QThread::currentThread())) {
-    job();
-    return;
-  }
-  QSemaphore done;
-  pool.start([&job, &done] {
-    job();
-    done.release();
-  });
-  done.acquire();
-}
 
 // The press's click test, asked before the scene is drawn: the selection, the current shape and
 // the grab offsets settle as the design's test during the drawing would leave them.
