@@ -365,11 +365,13 @@ void VectorCanvas::paintImageSource(const QPainterPath& p, const QPen* pen) {
     painter_.drawPath(p);
   } else {
     // One image, clipped to what the path covers.
+    // Within a band, inside its clip.
+    const Qt::ClipOperation op = band_.isEmpty() ? Qt::ReplaceClip : Qt::IntersectClip;
     if (pen) {
       QPainterPathStroker stroker(*pen);
-      painter_.setClipPath(stroker.createStroke(p), band_.isEmpty() ? Qt::ReplaceClip : Qt::IntersectClip);
+      painter_.setClipPath(stroker.createStroke(p), op);
     } else {
-      painter_.setClipPath(p, band_.isEmpty() ? Qt::ReplaceClip : Qt::IntersectClip);
+      painter_.setClipPath(p, op);
     }
     painter_.drawImage(QRectF(0, 0, tw, th), *img);
   }
