@@ -124,14 +124,27 @@ void applyPress(Editor& ed, CanvasSurface& canvas, int64_t x, int64_t y, int mod
   settleSelection(ed, x, y);
 }
 
-// Background, scene, marks and overlays on `vg`, which is open for drawing.
-void drawLayers(const Editor& ed, VectorCanvas& vg) {
+// Background, scene, marks and overlays on `vg`, which is open for drawing; with `recording`,
+// the drag cache records the picture as it is drawn on `canvas`.
+void drawLayers(const Editor& ed, VectorCanvas& vg, DragCache* recording = nullptr,
+                const QImage* canvas = nullptr) {
+  vg.setOutlinedStrokes(true);
   RenderCtx rc{ed, vg};
   vg.resetTransform();
   drawBackground(rc);
   applyViewTransform(rc);
-  if (ed.doc.DocumentState >= 1) drawScene(rc, {});
+  if (ed.doc.DocumentState >= 1) {
+    ShapeFilter record;
+    if (recording) {
+      record = recording->recorder(rc, *canvas);
+      recording->attach(vg);
+    }
+    drawScene(rc, {}, record);
+    if (recording) recording->sceneDrawn(vg);
+  }
+  if (recording) recording->marksBegin(vg);
   drawMarks(rc);
+  if (recording) recording->marksEnd(vg);
   drawOverlays(rc);
 }
 
@@ -152,7 +165,6 @@ void drawInBands(const Editor& ed, CanvasSurface& canvas, int bands) {
     VectorCanvas vg(k == 0 ? canvas.store : stores[static_cast<size_t>(k - 1)]);
     if (!vg.beginDrawing(whole)) return;
     vg.setBand(h * k / bands, h * (k + 1) / bands);
-    vg.setOutlinedStrokes(true);
     drawLayers(ed, vg);
     vg.endDrawing();
   };
@@ -192,27 +204,7 @@ void drawAll(Editor& ed, CanvasSurface& canvas, DragCache& cache) {
   if (!cache.recording() && bands > 1) return drawInBands(ed, canvas, bands);
   VectorCanvas vg(canvas.store);
   if (!vg.beginDrawing(canvas.image)) return;
-  vg.setOutlinedStrokes(true);
-  RenderCtx rc{ed, vg};
-  vg.resetTransform();
-  drawBackground(rc);
-  applyViewTransform(rc);
-
-  const bool recording = cache.recording();
-  if (ed.doc.DocumentState >= 1) {
-    ShapeFilter record;
-    if (recording) {
-      record = cache.recorder(rc, canvas.image);
-      cache.attach(vg);
-    }
-    drawScene(rc, {}, record);
-    if (recording) cache.sceneDrawn(vg);
-  }
-
-  if (recording) cache.marksBegin(vg);
-  drawMarks(rc);
-  if (recording) cache.marksEnd(vg);
-  drawOverlays(rc);
+  drawLayers(ed, vg, cache.recording() ? &cache : nullptr, &canvas.image);
   vg.endDrawing();
 }
 
