@@ -85,7 +85,7 @@ class Dasher {
     at_ = b;
     const double length = dist(a, b);
     double t0 = 0, t1 = 1;
-    if (!(length > 0) || !clipToShow(a, b, &t0, &t1)) return skip(length);
+    if (!(length > 0) || !clipSegment(show_, a, b, &t0, &t1)) return skip(length);
     if (t0 > 0) skip(t0 * length);
     const QPointF d = b - a;
     double s = t0 * length;
@@ -130,23 +130,6 @@ class Dasher {
     size_t k = 0;
     while (k + 1 < ends_.size() && pos >= ends_[k]) ++k;
     return k;
-  }
-
-  // The part of segment (a, b) within show_, as parameters t0 <= t1 (Liang-Barsky).
-  bool clipToShow(QPointF a, QPointF b, double* t0, double* t1) const {
-    const double d[2] = {b.x() - a.x(), b.y() - a.y()};
-    const double lo[2] = {show_.left() - a.x(), show_.top() - a.y()};
-    const double hi[2] = {show_.right() - a.x(), show_.bottom() - a.y()};
-    for (int i = 0; i < 2; ++i) {
-      if (d[i] == 0) {
-        if (lo[i] > 0 || hi[i] < 0) return false;
-        continue;
-      }
-      const double u = lo[i] / d[i], v = hi[i] / d[i];
-      *t0 = std::max(*t0, std::min(u, v));
-      *t1 = std::min(*t1, std::max(u, v));
-    }
-    return *t0 < *t1;
   }
 
   const QRectF show_;
@@ -279,6 +262,22 @@ class Cutter {
 };
 
 }  // namespace
+
+bool clipSegment(const QRectF& r, QPointF a, QPointF b, double* t0, double* t1) {
+  const double d[2] = {b.x() - a.x(), b.y() - a.y()};
+  const double lo[2] = {r.left() - a.x(), r.top() - a.y()};
+  const double hi[2] = {r.right() - a.x(), r.bottom() - a.y()};
+  for (int i = 0; i < 2; ++i) {
+    if (d[i] == 0) {
+      if (lo[i] > 0 || hi[i] < 0) return false;
+      continue;
+    }
+    const double u = lo[i] / d[i], v = hi[i] / d[i];
+    *t0 = std::max(*t0, std::min(u, v));
+    *t1 = std::min(*t1, std::max(u, v));
+  }
+  return *t0 < *t1;
+}
 
 QRectF strokeBounds(const QPainterPath& p, double width, Qt::PenCapStyle cap,
                     Qt::PenJoinStyle join, double miterLimit) {

@@ -19,6 +19,10 @@ struct PaintReach {
   std::vector<double> dashes;
 };
 
+// The part of segment (a, b) inside r, as parameters *t0 < *t1 narrowed from the values they
+// come in with (Liang-Barsky); false when nothing of it is inside.
+bool clipSegment(const QRectF& r, QPointF a, QPointF b, double* t0, double* t1);
+
 // A rectangle holding everything a pen of `width` with these caps and joins paints along `p`
 // (dashes and dots included, as they lie on the solid stroke), in the path's units, found from
 // the geometry: the control points widened by half the pen, and each corner by the length its

@@ -39,23 +39,11 @@ double minStretchOf(const QTransform& t) {
   return std::sqrt(std::max(0.0, s / 2 - disc));
 }
 
-// Length of segment (a, b) inside r (Liang-Barsky clipping).
+// Length of segment (a, b) inside r.
 double lengthInside(const QRectF& r, QPointF a, QPointF b) {
-  const double dx = b.x() - a.x(), dy = b.y() - a.y();
   double t0 = 0, t1 = 1;
-  const double p[4] = {-dx, dx, -dy, dy};
-  const double q[4] = {a.x() - r.left(), r.right() - a.x(), a.y() - r.top(), r.bottom() - a.y()};
-  for (int k = 0; k < 4; ++k) {
-    if (p[k] == 0) {
-      if (q[k] < 0) return 0;
-      continue;
-    }
-    const double t = q[k] / p[k];
-    if (p[k] < 0) t0 = std::max(t0, t);
-    else t1 = std::min(t1, t);
-    if (t0 > t1) return 0;
-  }
-  return (t1 - t0) * std::hypot(dx, dy);
+  if (!clipSegment(r, a, b, &t0, &t1)) return 0;
+  return (t1 - t0) * std::hypot(b.x() - a.x(), b.y() - a.y());
 }
 
 // Length of the part of a device path that lies inside r, its curves flattened.
