@@ -24,7 +24,7 @@ struct EditorScene : GeneratedScene {
   }
 };
 
-// A clear canvas of the canvas size, with no drag cache yet (as a new window has).
+// A clear canvas of the canvas size, with no scene picture yet (as a new window has).
 inline pw::CanvasSurface makeCanvas(pw::ImageStore& store) {
   pw::CanvasSurface c{QImage(kCanvasW, kCanvasH, QImage::Format_ARGB32_Premultiplied), store};
   c.image.fill(Qt::transparent);

@@ -20,7 +20,6 @@
 #include "app/canvas_tools.h"
 #include "bench_util.h"
 #include "canvas_rig.h"
-#include "render/drag_cache.h"
 #include "render/refresh.h"
 
 namespace {
@@ -57,13 +56,13 @@ void drag(benchmark::State& state, int shapes, Pick pick) {
       tools.handle({pw::CanvasInput::kMove, m.x(), m.y(), true, 0, false});
       times.push_back(msSince(t0));
       cpu.push_back(cpuMs() - c0);
-      if (canvas.cache && canvas.cache->valid()) {
-        const QRect d = canvas.cache->lastDirty();
+      if (canvas.scene.lastUpdate() == pw::SceneCache::Update::kPartial) {
+        const QRect d = canvas.scene.lastDirty();
         dirtyPx += static_cast<double>(d.width()) * d.height();
-        units += canvas.cache->lastUnits();
+        units += canvas.scene.lastUnits();
       }
     }
-    redraws = canvas.cache ? canvas.cache->redraws() : 0;
+    redraws = canvas.scene.partialUpdates();
     if (const pw::Shape* s = pw::currentShape(ed.doc)) movedTo = s->x;
     state.SetIterationTime(statsOf(times).median / 1000.0);
 

@@ -2,7 +2,7 @@
 
 #include <QImage>
 
-#include "render/drag_state.h"
+#include "render/shape_hash.h"
 #include "render/render_ctx.h"
 #include "render/scene_draw.h"
 

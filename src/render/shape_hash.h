@@ -1,8 +1,7 @@
-// Fingerprints of what a canvas refresh draws, for the drag cache: a refresh may reuse earlier
+// Fingerprints of what a canvas refresh draws, for the scene picture: a refresh may reuse earlier
 // pixels only where it can show that what they were drawn from has not changed.
 #pragma once
 
-#include <QImage>
 #include <cstdint>
 #include <string_view>
 #include <vector>
@@ -10,8 +9,6 @@
 #include "core/editor.h"
 
 namespace pw {
-
-class ImageStore;
 
 // Order-sensitive 64-bit hash of a stream of values.
 class Hasher {
@@ -34,13 +31,6 @@ uint64_t shapeDrawHash(const Shape& s);
 // The fields that decide whether a shape leaves an outline waiting for the next shape, and
 // whether it is drawn at all.
 uint64_t shapeStructureHash(const Shape& s);
-// Options, view, current indices, object records (without their shapes' contents), the canvas
-// size and format, and the image store's generation.
-// Without the current shape when `withCurrentShape` is false.
-uint64_t sceneFrameHash(const Editor& ed, const QImage& canvas, const ImageStore& store,
-                        bool withCurrentShape = true);
-// shapeDrawHash of every shape, combined.
-uint64_t sceneShapesHash(const Document& doc);
 
 // Whether the shape loop draws shape j of object i (object shown and usable, shape shown, with
 // points, and the only-selected view).

@@ -1,10 +1,9 @@
-#include "render/drag_state.h"
+#include "render/shape_hash.h"
 
 #include <QtGlobal>
 #include <cmath>
 #include <functional>
 
-#include "render/image_store.h"
 
 namespace pw {
 
@@ -76,47 +75,6 @@ uint64_t shapeStructureHash(const Shape& s) {
     h.add(f.depth);
     h.add(f.type);
   }
-  return h.value();
-}
-
-uint64_t sceneShapesHash(const Document& doc) {
-  Hasher h;
-  for (const Object& ob : doc.Objects) {
-    for (const Shape& s : ob.shapes) h.add(shapeDrawHash(s));
-  }
-  return h.value();
-}
-
-uint64_t sceneFrameHash(const Editor& ed, const QImage& canvas, const ImageStore& store,
-                        bool withCurrentShape) {
-  Hasher h;
-  const sVdOptions& o = ed.options;
-  for (int64_t v : {o.Zoom, o.BgColor, o.BgImg, o.GridColor}) h.addSigned(v);
-  for (int v : {int(o.HideAncre), int(o.ShowOnlySel), int(o.ShowSelection),
-                int(o.ShowCameraBorder), int(o.ShowCameraCache), int(o.ShowCameraSafe),
-                int(o.CameraCacheAlpha), int(o.CameraX), int(o.CameraY), int(o.CameraW),
-                int(o.CameraH), int(o.GridW), int(o.GridH), int(o.ShowGrid)}) {
-    h.addSigned(v);
-  }
-  const Document& d = ed.doc;
-  for (int64_t v : {d.CurrentObject, withCurrentShape ? d.CurrentShape : -2, d.CurrentPoint,
-                    int64_t{d.DocumentState},
-                    int64_t{d.OriginX}, int64_t{d.OriginY}}) {
-    h.addSigned(v);
-  }
-  h.add(d.Objects.size());
-  for (const Object& ob : d.Objects) {
-    h.add(ob.hidden);
-    h.add(ob.alpha);
-    h.addSigned(ob.x);
-    h.addSigned(ob.y);
-    for (int v : {int(ob.w), int(ob.h), int(ob.rotX), int(ob.rotY), int(ob.angle)}) h.addSigned(v);
-    h.add(ob.shapes.size());
-  }
-  h.addSigned(canvas.width());
-  h.addSigned(canvas.height());
-  h.addSigned(canvas.format());
-  h.add(store.generation());
   return h.value();
 }
 

@@ -1,0 +1,333 @@
+#include "render/scene_cache.h"
+
+#include <QThreadPool>
+#include <cstring>
+
+#include "render/background.h"
+#include "render/shape_hash.h"
+#include "render/draw_thread.h"
+#include "render/image_store.h"
+#include "render/scene_draw.h"
+#include "render/vg.h"
+
+namespace pw {
+
+namespace {
+
+// A partial redraw bigger than this share of the picture is drawn in full instead: in bands,
+// that is faster.
+constexpr double kMostPartialShare = 1.0 / 3.0;
+
+// Copies the pixels of r (inside both images, same layout) from src to dst.
+void copyRect(const QImage& src, QImage& dst, const QRect& r) {
+  if (r.isEmpty()) return;
+  const qsizetype bpl = dst.bytesPerLine();
+  uchar* out = dst.bits();
+  const uchar* in = src.constBits();
+  const size_t offset = static_cast<size_t>(r.x()) * 4;
+  const size_t bytes = static_cast<size_t>(r.width()) * 4;
+  for (int y = r.top(); y <= r.bottom(); ++y) {
+    std::memcpy(out + y * bpl + offset, in + y * src.bytesPerLine() + offset, bytes);
+  }
+}
+
+// Everything the picture is drawn from besides the shapes: the view, the background, the object
+// records, the canvas and the images.
+uint64_t pictureKey(const Editor& ed, const QImage& canvas, const ImageStore& store) {
+  Hasher h;
+  const View v = canvasView(ed.doc, ed.options);
+  for (double d : {v.zoom, v.shiftX, v.shiftY, v.originX, v.originY}) {
+    uint64_t bits = 0;
+    std::memcpy(&bits, &d, sizeof bits);
+    h.add(bits);
+  }
+  h.add(v.objectTransforms ? 1 : 0);
+  h.addSigned(v.onlyShape);
+  h.addSigned(ed.options.BgColor);
+  h.addSigned(ed.options.BgImg);
+  const Document& d = ed.doc;
+  h.addSigned(d.DocumentState);
+  h.add(d.Objects.size());
+  for (const Object& ob : d.Objects) {
+    h.add(ob.hidden);
+    h.add(ob.alpha);
+    h.addSigned(ob.x);
+    h.addSigned(ob.y);
+    for (int k : {int(ob.w), int(ob.h), int(ob.rotX), int(ob.rotY), int(ob.angle)}) h.addSigned(k);
+    h.add(ob.shapes.size());
+  }
+  h.addSigned(canvas.width());
+  h.addSigned(canvas.height());
+  h.addSigned(canvas.format());
+  h.addSigned(canvas.bytesPerLine());
+  h.add(reinterpret_cast<uintptr_t>(canvas.constBits()) % 64);
+  h.add(store.generation());
+  return h.value();
+}
+
+// Qt's blending takes different paths for pixels at different memory alignments: a picture that
+// is to match the canvas pixel for pixel has its layout and alignment.
+bool alignLike(QImage& img, std::unique_ptr<uchar[]>& mem, const QImage& canvas) {
+  auto same = [&canvas](const QImage& a) {
+    return a.size() == canvas.size() && a.format() == canvas.format() &&
+           a.bytesPerLine() == canvas.bytesPerLine() &&
+           reinterpret_cast<uintptr_t>(a.constBits()) % 64 ==
+               reinterpret_cast<uintptr_t>(canvas.constBits()) % 64;
+  };
+  if (!img.isNull() && same(img)) return true;
+  img = QImage();
+  if (canvas.isNull()) return false;
+  const size_t bytes = static_cast<size_t>(canvas.sizeInBytes());
+  mem = std::make_unique<uchar[]>(bytes + 64);
+  const uintptr_t want = reinterpret_cast<uintptr_t>(canvas.constBits()) % 64;
+  const uintptr_t have = reinterpret_cast<uintptr_t>(mem.get()) % 64;
+  uchar* at = mem.get() + (want + 64 - have) % 64;
+  img = QImage(at, canvas.width(), canvas.height(), canvas.bytesPerLine(), canvas.format());
+  return same(img);
+}
+
+VectorCanvas::PaintWatch watching(QRect* bounds, bool measureOnly,
+                                  std::vector<QRect>* ops = nullptr) {
+  VectorCanvas::PaintWatch w;
+  w.bounds = bounds;
+  w.measureOnly = measureOnly;
+  w.ops = ops;
+  return w;
+}
+
+// Runs band(k) for k in 0 .. bands - 1 at once on the drawing threads, band 0 on this one.
+template <class Band>
+void runBands(int bands, const Band& band) {
+  QThreadPool& pool = drawingPool();
+  QSemaphore done;
+  int started = 0;
+  for (int k = 1; k < bands; ++k) {
+    if (pool.tryStart([&band, &done, k] {
+          band(k);
+          done.release();
+        })) {
+      ++started;
+    } else {
+      band(k);
+    }
+  }
+  band(0);
+  done.acquire(started);
+}
+
+}  // namespace
+
+int SceneCache::unitOf(int64_t i, int64_t j) const {
+  if (i < 0 || static_cast<size_t>(i) >= unitOf_.size()) return -1;
+  const auto& v = unitOf_[static_cast<size_t>(i)];
+  if (j < 0 || static_cast<size_t>(j) >= v.size()) return -1;
+  return v[static_cast<size_t>(j)];
+}
+
+void SceneCache::recordHashes(const Document& doc) {
+  drawHash_.assign(doc.Objects.size(), {});
+  structureHash_.assign(doc.Objects.size(), {});
+  for (size_t i = 0; i < doc.Objects.size(); ++i) {
+    for (const Shape& s : doc.Objects[i].shapes) {
+      drawHash_[i].push_back(shapeDrawHash(s));
+      structureHash_[i].push_back(shapeStructureHash(s));
+    }
+  }
+}
+
+bool SceneCache::update(const Editor& ed, const QImage& canvas, ImageStore& store, int bands) {
+  lastDirty_ = QRect();
+  lastUnits_ = 0;
+  const uint64_t key = pictureKey(ed, canvas, store);
+  if (valid_ && editor_ == &ed && key == key_ && drawPartial(ed, store)) return true;
+  editor_ = &ed;
+  key_ = key;
+  partials_ = 0;
+  last_ = Update::kFull;
+  valid_ = drawFull(ed, canvas, store, bands);
+  return valid_;
+}
+
+bool SceneCache::drawFull(const Editor& ed, const QImage& canvas, ImageStore& store, int bands) {
+  if (!alignLike(picture_, pictureMem_, canvas) ||
+      !alignLike(background_, backgroundMem_, canvas))
+    return false;
+  // A background that is not opaque is laid on a clear picture.
+  picture_.fill(Qt::transparent);
+  const Document& doc = ed.doc;
+  units_.clear();
+  ops_.clear();
+  unitOf_.assign(doc.Objects.size(), {});
+  for (size_t i = 0; i < doc.Objects.size(); ++i) unitOf_[i].assign(doc.Objects[i].shapes.size(), -1);
+  recordHashes(doc);
+
+  const int w = picture_.width(), h = picture_.height();
+  const qsizetype bpl = picture_.bytesPerLine();
+  // Each band with its own copy of the image store, whose caches are not shared between threads.
+  std::vector<ImageStore> stores(static_cast<size_t>(bands - 1), store);
+  int current = -1;
+  QRect acc;
+  auto closeUnit = [this, &current, &acc] {
+    if (current >= 0) {
+      Unit& u = units_[static_cast<size_t>(current)];
+      u.bounds = acc;
+      u.opCount = ops_.size() - u.firstOp;
+    }
+    acc = QRect();
+  };
+  auto band = [&](int k) {
+    // Its own image over the picture's pixels: one painter per image at a time.
+    QImage whole(picture_.bits(), w, h, bpl, picture_.format());
+    VectorCanvas vg(k == 0 ? store : stores[static_cast<size_t>(k - 1)]);
+    if (!vg.beginDrawing(whole)) return;
+    const int top = h * k / bands, bottom = h * (k + 1) / bands;
+    if (bands > 1) vg.setBand(top, bottom);
+    vg.setOutlinedStrokes(true);
+    RenderCtx rc{ed, vg};
+    vg.resetTransform();
+    drawBackground(rc);
+    std::memcpy(background_.bits() + top * bpl, picture_.constBits() + top * bpl,
+                static_cast<size_t>((bottom - top) * bpl));
+    applyViewTransform(rc);
+    if (k != 0) {
+      drawScene(rc, {});
+      vg.endDrawing();
+      return;
+    }
+    // Band 0 measures every painting operation, wherever it lies, and notes the units.
+    vg.setPaintWatch(watching(&acc, false, &ops_));
+    drawScene(rc, {}, [&](int64_t i, int64_t j) {
+      if (current < 0 || vg.pathEmpty()) {
+        closeUnit();
+        units_.emplace_back();
+        units_.back().firstOp = ops_.size();
+        current = static_cast<int>(units_.size()) - 1;
+      }
+      unitOf_[static_cast<size_t>(i)][static_cast<size_t>(j)] = current;
+      return true;
+    });
+    closeUnit();
+    vg.endDrawing();
+  };
+  runBands(bands, band);
+  return true;
+}
+
+bool SceneCache::measureChanged(const Editor& ed, ImageStore& store,
+                                const std::vector<char>& changed, std::vector<QRect>& bounds) {
+  bounds.assign(units_.size(), QRect());
+  VectorCanvas vg(store);
+  // Measured only: nothing is painted.
+  if (!vg.beginDrawing(picture_)) return false;
+  RenderCtx rc{ed, vg};
+  vg.resetTransform();
+  applyViewTransform(rc);
+  QRect none;
+  vg.setPaintWatch(watching(&none, true));
+  int cur = -1;
+  bool ok = true;
+  drawScene(rc, {}, [&](int64_t i, int64_t j) {
+    const int u = unitOf(i, j);
+    if (u < 0) {
+      ok = false;
+      return false;
+    }
+    if (!changed[static_cast<size_t>(u)]) return false;
+    if (u != cur) {
+      // A unit starts with an empty path, or the units are no longer what was recorded.
+      if (!vg.pathEmpty()) ok = false;
+      cur = u;
+      vg.setPaintWatch(watching(&bounds[static_cast<size_t>(u)], true));
+    }
+    return true;
+  });
+  if (cur >= 0 && cur + 1 < static_cast<int>(units_.size()) && !vg.pathEmpty()) ok = false;
+  vg.endDrawing();
+  return ok;
+}
+
+bool SceneCache::drawPartial(const Editor& ed, ImageStore& store) {
+  const Document& doc = ed.doc;
+  if (doc.Objects.size() != drawHash_.size()) return false;
+  std::vector<char> changed(units_.size(), 0);
+  std::vector<std::pair<size_t, size_t>> edited;
+  std::vector<uint64_t> newHashes;
+  for (size_t i = 0; i < doc.Objects.size(); ++i) {
+    const auto& shapes = doc.Objects[i].shapes;
+    if (shapes.size() != drawHash_[i].size()) return false;
+    for (size_t j = 0; j < shapes.size(); ++j) {
+      const uint64_t hash = shapeDrawHash(shapes[j]);
+      if (hash == drawHash_[i][j]) continue;
+      // A shape that joins or leaves a run, or starts or stops being drawn, changes the units.
+      if (shapeStructureHash(shapes[j]) != structureHash_[i][j]) return false;
+      edited.emplace_back(i, j);
+      newHashes.push_back(hash);
+      const int u = unitOf_[i][j];
+      if (u >= 0) changed[static_cast<size_t>(u)] = 1;
+    }
+  }
+  last_ = Update::kNone;
+  if (edited.empty()) return true;
+  std::vector<QRect> bounds;
+  if (!measureChanged(ed, store, changed, bounds)) return false;
+  QRect dirty;
+  for (size_t u = 0; u < units_.size(); ++u) {
+    if (changed[u]) dirty |= units_[u].bounds | bounds[u];
+  }
+  dirty &= picture_.rect();
+  const double share = static_cast<double>(dirty.width()) * dirty.height() /
+                       (static_cast<double>(picture_.width()) * picture_.height());
+  if (share > kMostPartialShare) return false;
+
+  if (!dirty.isEmpty()) {
+    // Drawn as a band of whole rows (where clipping gives exactly the pixels of the whole
+    // picture) on a scratch image, of which only the rectangle is copied back.
+    if (!alignLike(scratch_, scratchMem_, picture_)) return false;
+    copyRect(background_, scratch_, dirty);
+    VectorCanvas vg(store);
+    if (!vg.beginDrawing(scratch_)) return false;
+    vg.setBand(dirty.top(), dirty.bottom() + 1);
+    vg.setOutlinedStrokes(true);  // as every full picture is drawn
+    RenderCtx rc{ed, vg};
+    vg.resetTransform();
+    applyViewTransform(rc);
+    int last = -1;
+    size_t op = 0;
+    // Within a unit that is drawn, operations that cannot reach the dirty rectangle are skipped.
+    VectorCanvas::PaintWatch w;
+    w.allow = [this, &changed, &dirty, &last, &op] {
+      const Unit& un = units_[static_cast<size_t>(last)];
+      if (changed[static_cast<size_t>(last)] || !un.opsKnown || op >= un.opCount) return true;
+      return ops_[un.firstOp + op++].intersects(dirty);
+    };
+    drawScene(rc, {}, [&](int64_t i, int64_t j) {
+      const int u = unitOf(i, j);
+      if (u < 0) return false;
+      if (!changed[static_cast<size_t>(u)] && !units_[static_cast<size_t>(u)].bounds.intersects(dirty))
+        return false;
+      if (u != last) {
+        ++lastUnits_;
+        op = 0;
+        if (last < 0) vg.setPaintWatch(w);
+      }
+      last = u;
+      return true;
+    });
+    vg.endDrawing();
+    copyRect(scratch_, picture_, dirty);
+  }
+  for (size_t u = 0; u < units_.size(); ++u) {
+    if (!changed[u]) continue;
+    units_[u].bounds = bounds[u];
+    units_[u].opsKnown = false;  // measured as a whole only
+  }
+  for (size_t k = 0; k < edited.size(); ++k) {
+    drawHash_[edited[k].first][edited[k].second] = newHashes[k];
+  }
+  last_ = Update::kPartial;
+  lastDirty_ = dirty;
+  ++partials_;
+  return true;
+}
+
+}  // namespace pw
