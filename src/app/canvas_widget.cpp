@@ -20,6 +20,10 @@ CanvasWidget::CanvasWidget(Editor& ed, ImageStore& store, QWidget* parent)
         update();
       }) {
   setObjectName("ctl0");
+  // A zoom or a pan shows the old picture moved at once; the sharp one follows when drawn.
+  surface_.sharpReady = [this] {
+    QMetaObject::invokeMethod(this, [this] { showSharp(); }, Qt::QueuedConnection);
+  };
   setFocusPolicy(Qt::StrongFocus);
   setAttribute(Qt::WA_OpaquePaintEvent);
   setMouseTracking(false);
@@ -42,6 +46,13 @@ bool CanvasWidget::ensureImage() {
 void CanvasWidget::redraw() {
   ensureImage();
   refreshCanvas(ed_, surface_, ed_.tools.sceneMouseX, ed_.tools.sceneMouseY, 0);
+  update();
+}
+
+void CanvasWidget::showSharp() {
+  // While playing, the canvas shows the animation; the picture is taken after it.
+  if (blocked_ || !surface_.previewShown || !ensureImage()) return;
+  drawCanvas(ed_, surface_);
   update();
 }
 

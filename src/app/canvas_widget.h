@@ -54,6 +54,7 @@ class CanvasWidget : public QWidget {
   void sendKey(CanvasInput::Kind kind, int key, bool shift);
   void endDrag();
   bool ensureImage();
+  void showSharp();
 
   Editor& ed_;
   CanvasSurface surface_;

@@ -8,10 +8,23 @@
 #include <QSemaphore>
 #include <QThread>
 #include <QThreadPool>
+#include <algorithm>
 
 namespace pw {
 
-inline QThreadPool& drawingPool() { return *QThreadPool::globalInstance(); }
+// One thread more than the cores: a picture drawn in the background on every core leaves one for
+// the refreshes that cannot wait for it.
+inline QThreadPool& drawingPool() {
+  static QThreadPool& pool = [] () -> QThreadPool& {
+    QThreadPool& p = *QThreadPool::globalInstance();
+    p.setMaxThreadCount(QThread::idealThreadCount() + 1);
+    return p;
+  }();
+  return pool;
+}
+
+// The threads a picture is drawn on at once.
+inline int drawingCores() { return std::max(1, QThread::idealThreadCount()); }
 
 // Runs a drawing job on a drawing thread and waits for it; never on the calling (GUI) thread.
 template <class Job>

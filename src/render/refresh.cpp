@@ -1,7 +1,11 @@
 #include "render/refresh.h"
 
+#include <QPainter>
 #include <algorithm>
+#include <atomic>
+#include <condition_variable>
 #include <cstring>
+#include <mutex>
 #include <vector>
 
 #include "core/shape_drag.h"
@@ -140,23 +144,135 @@ void drawMarksOver(const Editor& ed, QImage& image, ImageStore& store) {
 constexpr int kMinBandRows = 64;
 
 // How many bands a full redraw of this canvas takes.
-int bandsFor(const CanvasSurface& canvas) {
+int bandsFor(const CanvasSurface& canvas, int cores = drawingCores()) {
   const int most = std::max(1, canvas.image.height() / kMinBandRows);
-  const int wanted = canvas.bands > 0 ? canvas.bands : drawingPool().maxThreadCount();
+  const int wanted = canvas.bands > 0 ? canvas.bands : cores;
   return std::clamp(wanted, 1, most);
 }
 
+// The old picture moved and scaled to the present view over a fresh background, and the marks
+// of the present view: what the canvas shows until the sharp picture is ready.
+void drawPreview(const Editor& ed, CanvasSurface& canvas, const QTransform& move) {
+  QImage& img = canvas.image;
+  VectorCanvas vg(canvas.store);
+  if (!vg.beginDrawing(img)) return;
+  RenderCtx rc{ed, vg};
+  vg.resetTransform();
+  drawBackground(rc);
+  vg.endDrawing();
+  QPainter p(&img);
+  p.setCompositionMode(QPainter::CompositionMode_Source);
+  p.setRenderHint(QPainter::SmoothPixmapTransform, move.type() > QTransform::TxTranslate);
+  p.setTransform(move);
+  p.drawImage(QPointF(0, 0), canvas.scene.picture());
+  p.end();
+  drawMarksOver(ed, img, canvas.store);
+}
+
 }  // namespace
+
+// A sharp picture drawn in the background from a copy of what it shows.
+struct SharpDraw {
+  SharpDraw(const Editor& ed, ImageStore& s, const PictureLayout& l, int b)
+      : doc(ed.doc), options(ed.options), store(s), layout(l), bands(b) {}
+  Document doc;
+  sVdOptions options;
+  ImageStore store;
+  PictureLayout layout;
+  int bands;
+  SceneCache cache;
+  std::function<void()> ready;
+  std::atomic<bool> cancel{false};
+  std::mutex m;
+  std::condition_variable cv;
+  bool finished = false;
+
+  void run() {
+    cache.update(doc, options, layout, store, bands, &cancel);
+    if (!cancel) ready();
+    std::lock_guard<std::mutex> lock(m);
+    finished = true;
+    cv.notify_all();
+  }
+  bool done() {
+    std::lock_guard<std::mutex> lock(m);
+    return finished;
+  }
+  void wait() {
+    std::unique_lock<std::mutex> lock(m);
+    cv.wait(lock, [this] { return finished; });
+  }
+  // Whether it is drawing the picture of this state.
+  bool drawing(const Editor& ed) const {
+    return !cancel && ed.options.Zoom == options.Zoom && ed.doc.OriginX == doc.OriginX &&
+           ed.doc.OriginY == doc.OriginY;
+  }
+};
+
+namespace {
+
+void cancelSharp(CanvasSurface& canvas) {
+  if (!canvas.sharp) return;
+  canvas.sharp->cancel = true;
+  canvas.sharp.reset();
+}
+
+// A finished sharp picture becomes the canvas's when it was drawn for the present view.
+void adoptSharp(const Editor& ed, CanvasSurface& canvas, const PictureLayout& layout) {
+  if (!canvas.sharp || !canvas.sharp->done()) return;
+  std::shared_ptr<SharpDraw> job = std::move(canvas.sharp);
+  // Drawn for another view than the present one: the preview starts anew from the old picture.
+  if (job->cancel || !job->cache.drawnIn(canvasView(ed.doc, ed.options), layout)) return;
+  std::swap(canvas.scene, job->cache);
+}
+
+void startSharp(const Editor& ed, CanvasSurface& canvas, const PictureLayout& layout) {
+  if (canvas.sharp && !canvas.sharp->done() && canvas.sharp->drawing(ed)) return;
+  cancelSharp(canvas);
+  // Every core but the one left for the refreshes that cannot wait.
+  auto job = std::make_shared<SharpDraw>(ed, canvas.store, layout, bandsFor(canvas));
+  job->ready = canvas.sharpReady;
+  canvas.sharp = job;
+  drawingPool().start([job] { job->run(); });
+}
+
+}  // namespace
+
+CanvasSurface::~CanvasSurface() {
+  if (!sharp) return;
+  sharp->cancel = true;
+  sharp->wait();
+}
+
+void waitForSharp(CanvasSurface& canvas) {
+  if (canvas.sharp) canvas.sharp->wait();
+}
 
 void refreshCanvas(Editor& ed, CanvasSurface& canvas, int64_t x, int64_t y, int mode) {
   // A canvas that cannot be drawn on keeps everything as it was, the selection included.
   if (canvas.image.isNull()) return;
   applyPress(ed, canvas, x, y, mode);
-  // Only reads the editor from here on.
-  const Editor& state = ed;
+  drawCanvas(ed, canvas);
+}
+
+void drawCanvas(const Editor& state, CanvasSurface& canvas) {
+  if (canvas.image.isNull()) return;
+  const PictureLayout layout = PictureLayout::of(canvas.image);
+  adoptSharp(state, canvas, layout);
+  QTransform move;
+  if (canvas.sharpReady &&
+      canvas.scene.otherView(state.doc, state.options, layout, canvas.store, move)) {
+    drawOnWorker([&] { drawPreview(state, canvas, move); });
+    canvas.previewShown = true;
+    startSharp(state, canvas, layout);
+    return;
+  }
+  cancelSharp(canvas);
+  canvas.previewShown = false;
   drawOnWorker([&] {
     QImage& img = canvas.image;
-    if (!canvas.scene.update(state, img, canvas.store, bandsFor(canvas))) return;
+    if (!canvas.scene.update(state.doc, state.options, layout, canvas.store, bandsFor(canvas)))
+      return;
     std::memcpy(img.bits(), canvas.scene.picture().constBits(),
                 static_cast<size_t>(img.sizeInBytes()));
     drawMarksOver(state, img, canvas.store);

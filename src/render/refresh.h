@@ -3,6 +3,7 @@
 
 #include <QImage>
 #include <cstdint>
+#include <functional>
 #include <memory>
 
 #include "core/editor.h"
@@ -13,20 +14,39 @@ namespace pw {
 
 // The canvas: an ARGB32_Premultiplied image of the canvas size that the window shows, and the
 // picture of the scene that the refresh keeps between calls.
+struct SharpDraw;
 struct CanvasSurface {
+  CanvasSurface(QImage i, ImageStore& s) : image(std::move(i)), store(s) {}
+  CanvasSurface(CanvasSurface&&) = default;
+  ~CanvasSurface();
+
   QImage image;
   ImageStore& store;
   SceneCache scene = {};
   // Horizontal bands a full redraw is split into, each drawn on its own thread; 0: one for each
-  // worker the thread pool has. The pixels are the same whatever the number.
+  // core. The pixels are the same whatever the number.
   int bands = 0;
+  // When set, a refresh that only moves the view (zoom or pan) shows the picture it has, moved
+  // and scaled to the new view, with the marks drawn for it, and draws the sharp picture from a
+  // copy of the document on the drawing threads meanwhile; `sharpReady` is then called, from a
+  // drawing thread, once it is done, and the next refresh shows it. Without it every refresh
+  // shows the sharp picture at once.
+  std::function<void()> sharpReady;
+  std::shared_ptr<SharpDraw> sharp;
+  // Whether the canvas shows a moved and scaled picture that a sharp one is to replace.
+  bool previewShown = false;
 };
+
+// Waits until the sharp picture being drawn, if any, is done (for tests and measurements).
+void waitForSharp(CanvasSurface& canvas);
 
 // Brings the canvas up to date with the model: the pixels are always those of drawing everything
 // again (background, shapes, marks, overlays), but only the shapes whose drawing changed since
 // the last refresh are drawn again, with what they overlap. mode 1 runs the click test at
 // (x, y), given in the current object's user coordinates, before anything is drawn.
 void refreshCanvas(Editor& ed, CanvasSurface& canvas, int64_t x, int64_t y, int mode);
+// The drawing part of the refresh alone: no click test, nothing of the selection changes.
+void drawCanvas(const Editor& ed, CanvasSurface& canvas);
 
 // Sets `selected` of every shape of the current object.
 void setAllShapesSelected(Editor& ed, uint8_t value);

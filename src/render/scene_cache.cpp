@@ -1,6 +1,8 @@
 #include "render/scene_cache.h"
 
 #include <QThreadPool>
+#include <algorithm>
+#include <cmath>
 #include <cstring>
 
 #include "render/background.h"
@@ -33,19 +35,29 @@ void copyRect(const QImage& src, QImage& dst, const QRect& r) {
 
 // Everything the picture is drawn from besides the shapes: the view, the background, the object
 // records, the canvas and the images.
-uint64_t pictureKey(const Editor& ed, const QImage& canvas, const ImageStore& store) {
+void addDouble(Hasher& h, double d) {
+  uint64_t bits = 0;
+  std::memcpy(&bits, &d, sizeof bits);
+  h.add(bits);
+}
+
+// The zoom and pan of a view.
+uint64_t viewKey(const View& v) {
   Hasher h;
-  const View v = canvasView(ed.doc, ed.options);
-  for (double d : {v.zoom, v.shiftX, v.shiftY, v.originX, v.originY}) {
-    uint64_t bits = 0;
-    std::memcpy(&bits, &d, sizeof bits);
-    h.add(bits);
-  }
+  for (double d : {v.zoom, v.shiftX, v.shiftY, v.originX, v.originY}) addDouble(h, d);
+  return h.value();
+}
+
+// What the picture is drawn from besides the shapes and the zoom and pan: the background, the
+// object records, the canvas and the images.
+uint64_t contentKey(const Document& d, const sVdOptions& opt, const PictureLayout& canvas,
+                    const ImageStore& store) {
+  Hasher h;
+  const View v = canvasView(d, opt);
   h.add(v.objectTransforms ? 1 : 0);
   h.addSigned(v.onlyShape);
-  h.addSigned(ed.options.BgColor);
-  h.addSigned(ed.options.BgImg);
-  const Document& d = ed.doc;
+  h.addSigned(opt.BgColor);
+  h.addSigned(opt.BgImg);
   h.addSigned(d.DocumentState);
   h.add(d.Objects.size());
   for (const Object& ob : d.Objects) {
@@ -56,34 +68,54 @@ uint64_t pictureKey(const Editor& ed, const QImage& canvas, const ImageStore& st
     for (int k : {int(ob.w), int(ob.h), int(ob.rotX), int(ob.rotY), int(ob.angle)}) h.addSigned(k);
     h.add(ob.shapes.size());
   }
-  h.addSigned(canvas.width());
-  h.addSigned(canvas.height());
-  h.addSigned(canvas.format());
-  h.addSigned(canvas.bytesPerLine());
-  h.add(reinterpret_cast<uintptr_t>(canvas.constBits()) % 64);
+  h.addSigned(canvas.width);
+  h.addSigned(canvas.height);
+  h.addSigned(canvas.format);
+  h.addSigned(canvas.bytesPerLine);
+  h.add(canvas.alignment);
   h.add(store.generation());
   return h.value();
 }
 
+uint64_t pictureKey(uint64_t content, const View& v) {
+  Hasher h;
+  h.add(content);
+  h.add(viewKey(v));
+  return h.value();
+}
+
+// Where the picture of view v puts the user point (0, 0) of object i, and its axes.
+QTransform objectPlacement(const Document& doc, const sVdOptions& opt, const View& v,
+                           ImageStore& store, int64_t i) {
+  VectorCanvas vg(store);
+  RenderCtx rc{doc, opt, v, vg};
+  applyViewTransform(rc);
+  applyObjectTransform(rc, i);
+  // Shapes are placed at the pan's origin within the object.
+  return QTransform::fromTranslate(v.originX, v.originY) * vg.transform();
+}
+
+bool fuzzyEqual(const QTransform& a, const QTransform& b) {
+  const double m[2][6] = {{a.m11(), a.m12(), a.m21(), a.m22(), a.dx(), a.dy()},
+                          {b.m11(), b.m12(), b.m21(), b.m22(), b.dx(), b.dy()}};
+  for (int k = 0; k < 6; ++k) {
+    if (std::abs(m[0][k] - m[1][k]) > 1e-6 * std::max(1.0, std::abs(m[0][k]))) return false;
+  }
+  return true;
+}
+
 // Qt's blending takes different paths for pixels at different memory alignments: a picture that
 // is to match the canvas pixel for pixel has its layout and alignment.
-bool alignLike(QImage& img, std::unique_ptr<uchar[]>& mem, const QImage& canvas) {
-  auto same = [&canvas](const QImage& a) {
-    return a.size() == canvas.size() && a.format() == canvas.format() &&
-           a.bytesPerLine() == canvas.bytesPerLine() &&
-           reinterpret_cast<uintptr_t>(a.constBits()) % 64 ==
-               reinterpret_cast<uintptr_t>(canvas.constBits()) % 64;
-  };
-  if (!img.isNull() && same(img)) return true;
+bool alignLike(QImage& img, std::unique_ptr<uchar[]>& mem, const PictureLayout& canvas) {
+  if (!img.isNull() && PictureLayout::of(img) == canvas) return true;
   img = QImage();
-  if (canvas.isNull()) return false;
-  const size_t bytes = static_cast<size_t>(canvas.sizeInBytes());
-  mem = std::make_unique<uchar[]>(bytes + 64);
-  const uintptr_t want = reinterpret_cast<uintptr_t>(canvas.constBits()) % 64;
-  const uintptr_t have = reinterpret_cast<uintptr_t>(mem.get()) % 64;
-  uchar* at = mem.get() + (want + 64 - have) % 64;
-  img = QImage(at, canvas.width(), canvas.height(), canvas.bytesPerLine(), canvas.format());
-  return same(img);
+  if (canvas.width <= 0 || canvas.height <= 0) return false;
+  const size_t bytes = static_cast<size_t>(canvas.bytesPerLine) * static_cast<size_t>(canvas.height);
+  mem = std::make_unique<uchar[]>(bytes + PictureLayout::kAlign);
+  const uintptr_t have = reinterpret_cast<uintptr_t>(mem.get()) % PictureLayout::kAlign;
+  uchar* at = mem.get() + (canvas.alignment + PictureLayout::kAlign - have) % PictureLayout::kAlign;
+  img = QImage(at, canvas.width, canvas.height, canvas.bytesPerLine, canvas.format);
+  return PictureLayout::of(img) == canvas;
 }
 
 VectorCanvas::PaintWatch watching(QRect* bounds, bool measureOnly,
@@ -135,26 +167,81 @@ void SceneCache::recordHashes(const Document& doc) {
   }
 }
 
-bool SceneCache::update(const Editor& ed, const QImage& canvas, ImageStore& store, int bands) {
+PictureLayout PictureLayout::of(const QImage& img) {
+  PictureLayout l;
+  l.width = img.width();
+  l.height = img.height();
+  l.bytesPerLine = img.bytesPerLine();
+  l.format = img.format();
+  l.alignment = reinterpret_cast<uintptr_t>(img.constBits()) % kAlign;
+  return l;
+}
+
+bool SceneCache::update(const Document& doc, const sVdOptions& opt, const PictureLayout& canvas,
+                        ImageStore& store, int bands, const std::atomic<bool>* cancel) {
   lastDirty_ = QRect();
   lastUnits_ = 0;
-  const uint64_t key = pictureKey(ed, canvas, store);
-  if (valid_ && editor_ == &ed && key == key_ && drawPartial(ed, store)) return true;
-  editor_ = &ed;
+  const uint64_t content = contentKey(doc, opt, canvas, store);
+  const View view = canvasView(doc, opt);
+  const uint64_t key = pictureKey(content, view);
+  if (valid_ && key == key_ && drawPartial(doc, opt, store)) return true;
   key_ = key;
+  content_ = content;
+  view_ = view;
+  layout_ = canvas;
   partials_ = 0;
   last_ = Update::kFull;
-  valid_ = drawFull(ed, canvas, store, bands);
+  valid_ = drawFull(doc, opt, canvas, store, bands, cancel);
   return valid_;
 }
 
-bool SceneCache::drawFull(const Editor& ed, const QImage& canvas, ImageStore& store, int bands) {
+bool SceneCache::drawnIn(const View& view, const PictureLayout& canvas) const {
+  return valid_ && viewKey(view) == viewKey(view_) && canvas == layout_;
+}
+
+bool SceneCache::sameShapes(const Document& doc) const {
+  if (doc.Objects.size() != drawHash_.size()) return false;
+  for (size_t i = 0; i < doc.Objects.size(); ++i) {
+    const auto& shapes = doc.Objects[i].shapes;
+    if (shapes.size() != drawHash_[i].size()) return false;
+    for (size_t j = 0; j < shapes.size(); ++j) {
+      if (shapeDrawHash(shapes[j]) != drawHash_[i][j]) return false;
+    }
+  }
+  return true;
+}
+
+bool SceneCache::otherView(const Document& doc, const sVdOptions& opt, const PictureLayout& canvas,
+                           ImageStore& store, QTransform& move) const {
+  if (!valid_ || contentKey(doc, opt, canvas, store) != content_) return false;
+  const View now = canvasView(doc, opt);
+  if (viewKey(now) == viewKey(view_) || !(view_.zoom > 0) || !(now.zoom > 0)) return false;
+  if (!sameShapes(doc)) return false;
+  bool first = true;
+  for (int64_t i = 0; i <= lastIndex(doc.Objects); ++i) {
+    const Object& o = doc.Objects[static_cast<size_t>(i)];
+    if (o.hidden == 1 || o.shapes.empty()) continue;
+    const QTransform before = objectPlacement(doc, opt, view_, store, i);
+    if (!before.isInvertible()) continue;  // drawn nowhere
+    const QTransform m = before.inverted() * objectPlacement(doc, opt, now, store, i);
+    if (first) {
+      move = m;
+      first = false;
+    } else if (!fuzzyEqual(m, move)) {
+      return false;
+    }
+  }
+  if (first) move = QTransform::fromScale(now.zoom / view_.zoom, now.zoom / view_.zoom);
+  return true;
+}
+
+bool SceneCache::drawFull(const Document& doc, const sVdOptions& opt, const PictureLayout& canvas,
+                          ImageStore& store, int bands, const std::atomic<bool>* cancel) {
   if (!alignLike(picture_, pictureMem_, canvas) ||
       !alignLike(background_, backgroundMem_, canvas))
     return false;
   // A background that is not opaque is laid on a clear picture.
   picture_.fill(Qt::transparent);
-  const Document& doc = ed.doc;
   units_.clear();
   ops_.clear();
   unitOf_.assign(doc.Objects.size(), {});
@@ -183,20 +270,22 @@ bool SceneCache::drawFull(const Editor& ed, const QImage& canvas, ImageStore& st
     const int top = h * k / bands, bottom = h * (k + 1) / bands;
     if (bands > 1) vg.setBand(top, bottom);
     vg.setOutlinedStrokes(true);
-    RenderCtx rc{ed, vg};
+    RenderCtx rc{doc, opt, canvasView(doc, opt), vg};
     vg.resetTransform();
     drawBackground(rc);
     std::memcpy(background_.bits() + top * bpl, picture_.constBits() + top * bpl,
                 static_cast<size_t>((bottom - top) * bpl));
     applyViewTransform(rc);
+    auto cancelled = [cancel] { return cancel && cancel->load(std::memory_order_relaxed); };
     if (k != 0) {
-      drawScene(rc, {});
+      drawScene(rc, {}, [&cancelled](int64_t, int64_t) { return !cancelled(); });
       vg.endDrawing();
       return;
     }
     // Band 0 measures every painting operation, wherever it lies, and notes the units.
     vg.setPaintWatch(watching(&acc, false, &ops_));
     drawScene(rc, {}, [&](int64_t i, int64_t j) {
+      if (cancelled()) return false;
       if (current < 0 || vg.pathEmpty()) {
         closeUnit();
         units_.emplace_back();
@@ -210,16 +299,16 @@ bool SceneCache::drawFull(const Editor& ed, const QImage& canvas, ImageStore& st
     vg.endDrawing();
   };
   runBands(bands, band);
-  return true;
+  return !(cancel && cancel->load());
 }
 
-bool SceneCache::measureChanged(const Editor& ed, ImageStore& store,
+bool SceneCache::measureChanged(const Document& doc, const sVdOptions& opt, ImageStore& store,
                                 const std::vector<char>& changed, std::vector<QRect>& bounds) {
   bounds.assign(units_.size(), QRect());
   VectorCanvas vg(store);
   // Measured only: nothing is painted.
   if (!vg.beginDrawing(picture_)) return false;
-  RenderCtx rc{ed, vg};
+  RenderCtx rc{doc, opt, canvasView(doc, opt), vg};
   vg.resetTransform();
   applyViewTransform(rc);
   QRect none;
@@ -246,8 +335,7 @@ bool SceneCache::measureChanged(const Editor& ed, ImageStore& store,
   return ok;
 }
 
-bool SceneCache::drawPartial(const Editor& ed, ImageStore& store) {
-  const Document& doc = ed.doc;
+bool SceneCache::drawPartial(const Document& doc, const sVdOptions& opt, ImageStore& store) {
   if (doc.Objects.size() != drawHash_.size()) return false;
   std::vector<char> changed(units_.size(), 0);
   std::vector<std::pair<size_t, size_t>> edited;
@@ -269,7 +357,7 @@ bool SceneCache::drawPartial(const Editor& ed, ImageStore& store) {
   last_ = Update::kNone;
   if (edited.empty()) return true;
   std::vector<QRect> bounds;
-  if (!measureChanged(ed, store, changed, bounds)) return false;
+  if (!measureChanged(doc, opt, store, changed, bounds)) return false;
   QRect dirty;
   for (size_t u = 0; u < units_.size(); ++u) {
     if (changed[u]) dirty |= units_[u].bounds | bounds[u];
@@ -282,13 +370,13 @@ bool SceneCache::drawPartial(const Editor& ed, ImageStore& store) {
   if (!dirty.isEmpty()) {
     // Drawn as a band of whole rows (where clipping gives exactly the pixels of the whole
     // picture) on a scratch image, of which only the rectangle is copied back.
-    if (!alignLike(scratch_, scratchMem_, picture_)) return false;
+    if (!alignLike(scratch_, scratchMem_, PictureLayout::of(picture_))) return false;
     copyRect(background_, scratch_, dirty);
     VectorCanvas vg(store);
     if (!vg.beginDrawing(scratch_)) return false;
     vg.setBand(dirty.top(), dirty.bottom() + 1);
     vg.setOutlinedStrokes(true);  // as every full picture is drawn
-    RenderCtx rc{ed, vg};
+    RenderCtx rc{doc, opt, canvasView(doc, opt), vg};
     vg.resetTransform();
     applyViewTransform(rc);
     int last = -1;

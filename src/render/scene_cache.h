@@ -16,25 +16,53 @@
 
 #include <QImage>
 #include <QRect>
+#include <QTransform>
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <vector>
 
-#include "core/editor.h"
+#include "core/model.h"
+#include "core/view.h"
+#include "settings/options.h"
 
 namespace pw {
 
 class ImageStore;
 
+// The memory layout of a canvas image: a picture drawn for it gets the same, down to the
+// alignment of its first pixel.
+struct PictureLayout {
+  static constexpr uintptr_t kAlign = 64;
+  int width = 0, height = 0;
+  qsizetype bytesPerLine = 0;
+  QImage::Format format = QImage::Format_Invalid;
+  uintptr_t alignment = 0;
+  static PictureLayout of(const QImage& img);
+  bool operator==(const PictureLayout&) const = default;
+};
+
 class SceneCache {
  public:
   enum class Update { kNone, kPartial, kFull };
 
-  // Brings the picture up to date with the editor's document and view, for a canvas like
-  // `canvas` (size, format, memory layout), drawing a full picture in `bands` horizontal bands.
-  // Only reads the editor; runs on a drawing thread. False when nothing could be drawn.
-  bool update(const Editor& ed, const QImage& canvas, ImageStore& store, int bands);
+  // Brings the picture up to date with the document as the canvas view of `options` shows it,
+  // for a canvas of layout `canvas`, drawing a full picture in `bands` horizontal bands. Only
+  // reads; runs on a drawing thread. False when nothing could be drawn, or when `cancel` was
+  // set during a full drawing (the picture is then forgotten).
+  bool update(const Document& doc, const sVdOptions& options, const PictureLayout& canvas,
+              ImageStore& store, int bands, const std::atomic<bool>* cancel = nullptr);
   const QImage& picture() const { return picture_; }
+  bool valid() const { return valid_; }
+  // Whether the picture is drawn in this zoom and pan for a canvas of this layout.
+  bool drawnIn(const View& view, const PictureLayout& canvas) const;
+
+  // When the picture shows the same scene as the document and options would, only under another
+  // zoom or pan, sets `move` to the mapping from its pixels to where they lie in the present
+  // view, and returns true. Only when every object drawn moves alike (the pan goes through each
+  // object's own scale and rotation).
+  bool otherView(const Document& doc, const sVdOptions& options, const PictureLayout& canvas,
+                 ImageStore& store, QTransform& move) const;
 
   // What the last update did (for tests and measurements), the pixels a partial update rewrote
   // and the painting units it drew there.
@@ -52,17 +80,21 @@ class SceneCache {
     bool opsKnown = true;  // ops_ holds each of its painting operations' pixels
     size_t firstOp = 0, opCount = 0;
   };
-  bool drawFull(const Editor& ed, const QImage& canvas, ImageStore& store, int bands);
+  bool drawFull(const Document& doc, const sVdOptions& opt, const PictureLayout& canvas,
+                ImageStore& store, int bands, const std::atomic<bool>* cancel);
   // False when the change cannot be drawn in part; then nothing has been touched.
-  bool drawPartial(const Editor& ed, ImageStore& store);
-  bool measureChanged(const Editor& ed, ImageStore& store, const std::vector<char>& changed,
-                      std::vector<QRect>& bounds);
+  bool drawPartial(const Document& doc, const sVdOptions& opt, ImageStore& store);
+  bool measureChanged(const Document& doc, const sVdOptions& opt, ImageStore& store,
+                      const std::vector<char>& changed, std::vector<QRect>& bounds);
+  bool sameShapes(const Document& doc) const;
   int unitOf(int64_t i, int64_t j) const;
   void recordHashes(const Document& doc);
 
   bool valid_ = false;
-  const Editor* editor_ = nullptr;
-  uint64_t key_ = 0;  // pictureKey when drawn
+  uint64_t key_ = 0;      // what the picture is drawn from besides the shapes
+  uint64_t content_ = 0;  // the same without the zoom and pan
+  View view_;             // the view it is drawn in
+  PictureLayout layout_;  // for a canvas of this layout
   std::vector<std::vector<uint64_t>> drawHash_, structureHash_;  // per object and shape
   std::vector<std::vector<int>> unitOf_;  // per object and shape; -1 when not drawn
   std::vector<Unit> units_;
