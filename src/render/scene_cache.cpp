@@ -19,6 +19,11 @@ namespace {
 // A partial redraw bigger than this share of the picture is drawn in full instead: in bands,
 // that is faster.
 constexpr double kMostPartialShare = 1.0 / 3.0;
+// Pictures taken between units during a full drawing: at most this many, in at most this much
+// memory, and none for scenes of fewer shapes than this.
+constexpr int kMostSteps = 8;
+constexpr size_t kStepMemory = size_t{64} << 20;
+constexpr size_t kFewestShapesForSteps = 64;
 
 // Copies the pixels of r (inside both images, same layout) from src to dst.
 void copyRect(const QImage& src, QImage& dst, const QRect& r) {
@@ -248,6 +253,21 @@ bool SceneCache::drawFull(const Document& doc, const sVdOptions& opt, const Pict
   for (size_t i = 0; i < doc.Objects.size(); ++i) unitOf_[i].assign(doc.Objects[i].shapes.size(), -1);
   recordHashes(doc);
 
+  // The shape ordinal each object starts at, and the steps spread evenly over the shapes.
+  std::vector<size_t> firstOrdinal(doc.Objects.size() + 1, 0);
+  for (size_t i = 0; i < doc.Objects.size(); ++i)
+    firstOrdinal[i + 1] = firstOrdinal[i] + doc.Objects[i].shapes.size();
+  const size_t total = firstOrdinal.back();
+  const size_t bytes = static_cast<size_t>(picture_.sizeInBytes());
+  const size_t stepCount =
+      total < kFewestShapesForSteps ? 0 : std::min<size_t>(kMostSteps, kStepMemory / bytes);
+  steps_.resize(stepCount);
+  for (size_t k = 0; k < stepCount; ++k) {
+    steps_[k].ordinal = (k + 1) * total / (stepCount + 1);
+    steps_[k].unit = -1;
+    if (!alignLike(steps_[k].image, steps_[k].mem, canvas)) steps_.resize(k);
+  }
+
   const int w = picture_.width(), h = picture_.height();
   const qsizetype bpl = picture_.bytesPerLine();
   // Each band with its own copy of the image store, whose caches are not shared between threads.
@@ -277,14 +297,34 @@ bool SceneCache::drawFull(const Document& doc, const sVdOptions& opt, const Pict
                 static_cast<size_t>((bottom - top) * bpl));
     applyViewTransform(rc);
     auto cancelled = [cancel] { return cancel && cancel->load(std::memory_order_relaxed); };
+    // Every band takes its rows of each step at the same moment: the first shape at or after
+    // the step's ordinal that starts a unit. Returns the steps taken now.
+    size_t next = 0;
+    auto takeSteps = [&](int64_t i, int64_t j) {
+      const size_t ordinal = firstOrdinal[static_cast<size_t>(i)] + static_cast<size_t>(j);
+      const size_t from = next;
+      while (next < steps_.size() && steps_[next].ordinal <= ordinal) {
+        std::memcpy(steps_[next].image.bits() + top * bpl, picture_.constBits() + top * bpl,
+                    static_cast<size_t>((bottom - top) * bpl));
+        ++next;
+      }
+      return std::make_pair(from, next);
+    };
     if (k != 0) {
-      drawScene(rc, {}, [&cancelled](int64_t, int64_t) { return !cancelled(); });
+      drawScene(rc, {}, [&](int64_t i, int64_t j) {
+        if (vg.pathEmpty()) takeSteps(i, j);
+        return !cancelled();
+      });
       vg.endDrawing();
       return;
     }
     // Band 0 measures every painting operation, wherever it lies, and notes the units.
     vg.setPaintWatch(watching(&acc, false, &ops_));
     drawScene(rc, {}, [&](int64_t i, int64_t j) {
+      if (vg.pathEmpty()) {
+        const auto [from, to] = takeSteps(i, j);
+        for (size_t n = from; n < to; ++n) steps_[n].unit = static_cast<int>(units_.size());
+      }
       if (cancelled()) return false;
       if (current < 0 || vg.pathEmpty()) {
         closeUnit();
@@ -367,11 +407,20 @@ bool SceneCache::drawPartial(const Document& doc, const sVdOptions& opt, ImageSt
                        (static_cast<double>(picture_.width()) * picture_.height());
   if (share > kMostPartialShare) return false;
 
+  // The first changed unit, and the last step taken before it.
+  int firstChanged = 0;
+  while (firstChanged < static_cast<int>(changed.size()) && !changed[static_cast<size_t>(firstChanged)])
+    ++firstChanged;
+  const Step* from = nullptr;
+  for (const Step& st : steps_) {
+    if (st.unit >= 0 && st.unit <= firstChanged) from = &st;
+  }
+  const int start = from ? from->unit : 0;
   if (!dirty.isEmpty()) {
     // Drawn as a band of whole rows (where clipping gives exactly the pixels of the whole
     // picture) on a scratch image, of which only the rectangle is copied back.
     if (!alignLike(scratch_, scratchMem_, PictureLayout::of(picture_))) return false;
-    copyRect(background_, scratch_, dirty);
+    copyRect(from ? from->image : background_, scratch_, dirty);
     VectorCanvas vg(store);
     if (!vg.beginDrawing(scratch_)) return false;
     vg.setBand(dirty.top(), dirty.bottom() + 1);
@@ -390,7 +439,7 @@ bool SceneCache::drawPartial(const Document& doc, const sVdOptions& opt, ImageSt
     };
     drawScene(rc, {}, [&](int64_t i, int64_t j) {
       const int u = unitOf(i, j);
-      if (u < 0) return false;
+      if (u < start) return false;
       if (!changed[static_cast<size_t>(u)] && !units_[static_cast<size_t>(u)].bounds.intersects(dirty))
         return false;
       if (u != last) {
@@ -403,6 +452,10 @@ bool SceneCache::drawPartial(const Document& doc, const sVdOptions& opt, ImageSt
     });
     vg.endDrawing();
     copyRect(scratch_, picture_, dirty);
+  }
+  // Steps taken after a changed unit hold its old pixels.
+  for (Step& st : steps_) {
+    if (st.unit > firstChanged) st.unit = -1;
   }
   for (size_t u = 0; u < units_.size(); ++u) {
     if (!changed[u]) continue;

@@ -101,6 +101,16 @@ class SceneCache {
   std::vector<QRect> ops_;
   QImage picture_, background_, scratch_;
   std::unique_ptr<uchar[]> pictureMem_, backgroundMem_, scratchMem_;
+  // Pictures taken during the full drawing at a few moments between units, each of everything
+  // drawn before its unit: a partial redraw starts from the last one before the first changed
+  // unit and draws only the units from there on. A change of an earlier unit makes it useless.
+  struct Step {
+    QImage image;
+    std::unique_ptr<uchar[]> mem;
+    size_t ordinal = 0;  // taken before the first unit that starts at this shape or later
+    int unit = -1;       // the unit it was taken before; -1: not taken, or no longer true
+  };
+  std::vector<Step> steps_;
 
   Update last_ = Update::kNone;
   QRect lastDirty_;

@@ -292,6 +292,19 @@ TEST_P(DragRefresh, EveryRefreshEqualsAFullOneAndMostAreCached) {
 INSTANTIATE_TEST_SUITE_P(Drags, DragRefresh, ::testing::ValuesIn(kCases),
                          [](const auto& info) { return std::string(info.param.name); });
 
+// A partial redraw starts from the picture taken during the full drawing before the last few
+// shapes: a drag on top draws again only what lies under it among those (25 units from the
+// background here).
+TEST(DragRefreshRules, ADragOnTopStartsFromAPictureOfTheShapesBelow) {
+  DragScene d;
+  const QPointF at = kCases[0].setUp(d);
+  d.press(at);
+  d.dragSteps(at, 7, 3, 4);
+  ASSERT_EQ(d.canvas.scene.lastUpdate(), SceneCache::Update::kPartial);
+  EXPECT_LT(d.canvas.scene.lastUnits(), 12);
+  EXPECT_EQ(d.mismatchedImages, 0);
+}
+
 // A linked run is painted as one path: moving its first member redraws the whole run.
 TEST(DragRefreshRuns, MovingTheFirstShapeOfALinkedRun) {
   DragScene d;
