@@ -71,6 +71,7 @@ void drag(benchmark::State& state, int shapes, Pick pick) {
     ref.ed.doc = ed.doc;
     ref.ed.options = ed.options;
     ref.ed.tools = ed.tools;
+    ref.ed.pan = ed.pan;
     pw::CanvasSurface fresh = makeCanvas(ref.store);
     pw::refreshCanvas(ref.ed, fresh, ed.tools.sceneMouseX, ed.tools.sceneMouseY, 1);
     identical = identical && sameImage(fresh.image, canvas.image);

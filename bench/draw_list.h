@@ -213,10 +213,11 @@ inline Paint paintOfStyle(int style, int64_t rgba, double w, double h, double di
 
 // Flattens every visible object of the document into painted items. Object transforms are
 // not applied: the generated scenes keep them neutral.
-inline std::vector<DrawItem> flattenScene(const pw::Document& doc, DrawRules rules) {
+inline std::vector<DrawItem> flattenScene(const pw::Document& doc, DrawRules rules,
+                                          pw::Pan pan = {}) {
   std::vector<DrawItem> out;
   const bool canvas = rules == DrawRules::kCanvas;
-  detail::Flattener fl(out, canvas ? doc.OriginX : 0, canvas ? doc.OriginY : 0);
+  detail::Flattener fl(out, canvas ? pan.x : 0, canvas ? pan.y : 0);
   int64_t source = 0;  // the paint source carries over to an image shape's (empty) paint
   for (const pw::Object& o : doc.Objects) {
     if (o.hidden) continue;

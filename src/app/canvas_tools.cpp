@@ -132,7 +132,7 @@ void CanvasTools::handle(const CanvasInput& in) {
   const SceneMouse m = sceneMouseOf(ed_, in.px, in.py);
   ts.sceneMouseX = m.x;
   ts.sceneMouseY = m.y;
-  const int64_t lx = m.x - ed_.doc.OriginX, ly = m.y - ed_.doc.OriginY;
+  const int64_t lx = m.x - ed_.pan.x, ly = m.y - ed_.pan.y;
   eventChanged_ = false;
 
   if (ts.panMode != 0) {
@@ -158,7 +158,7 @@ void CanvasTools::keyUp(const CanvasInput& in) {
 // The view follows the mouse: the origin keeps the offset it had to the mouse at the press.
 void CanvasTools::pan(bool isPress, int64_t mx, int64_t my) {
   ToolState& ts = ed_.tools;
-  Document& doc = ed_.doc;
+  Pan& view = ed_.pan;
   if (isPress && ts.dragStarted == 0) {
     ts.dragStarted = 1;
     panAnchored_ = false;
@@ -166,12 +166,12 @@ void CanvasTools::pan(bool isPress, int64_t mx, int64_t my) {
   // Space pressed in the middle of a drag takes its anchor at the first panning move, so the
   // view does not jump.
   if (!panAnchored_) {
-    ts.pressX = mx - doc.OriginX;
-    ts.pressY = my - doc.OriginY;
+    ts.pressX = mx - view.x;
+    ts.pressY = my - view.y;
     panAnchored_ = true;
   }
-  doc.OriginX = toI16(mx - ts.pressX);
-  doc.OriginY = toI16(my - ts.pressY);
+  view.x = toI16(mx - ts.pressX);
+  view.y = toI16(my - ts.pressY);
 }
 
 void CanvasTools::press(int64_t mx, int64_t my, int64_t lx, int64_t ly) {

@@ -39,17 +39,15 @@ void cmdZoom200(Shell& shell) { zoomTo(shell, 200); }
 void cmdZoom500(Shell& shell) { zoomTo(shell, 500); }
 
 void cmdViewReset(Shell& shell) {
-  Document& doc = shell.editor().doc;
-  doc.OriginX = 0;
-  doc.OriginY = 0;
+  shell.editor().pan = Pan{};
   shell.redrawCanvas();
 }
 
 void cmdViewCenter(Shell& shell) {
   Editor& ed = shell.editor();
   const double zoom = static_cast<double>(ed.options.Zoom) * 0.01;
-  ed.doc.OriginX = toI16(std::llround(shell.canvasWidth() * 0.5 - ed.options.CameraW * 0.5 * zoom));
-  ed.doc.OriginY = toI16(std::llround(shell.canvasHeight() * 0.5 - ed.options.CameraH * 0.5 * zoom));
+  ed.pan.x = toI16(std::llround(shell.canvasWidth() * 0.5 - ed.options.CameraW * 0.5 * zoom));
+  ed.pan.y = toI16(std::llround(shell.canvasHeight() * 0.5 - ed.options.CameraH * 0.5 * zoom));
   shell.redrawCanvas();
 }
 

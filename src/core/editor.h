@@ -10,6 +10,7 @@
 #include "core/prompt.h"
 #include "core/resources.h"
 #include "core/tool_state.h"
+#include "core/view.h"
 #include "settings/options.h"
 
 namespace pw {
@@ -42,6 +43,7 @@ struct Editor {
   Document doc;
   sVdOptions options;
   ToolState tools;
+  Pan pan;
   std::string windowTitle = kAppTitle;
   // Folder that holds "data/" and "examples/"; empty means the process's current directory.
   std::string root;

@@ -148,7 +148,6 @@ struct Document {
   std::string DocumentFileName;
   std::string TemplateFileName = "1-defaut.txt";
   int8_t DocumentState = -1;
-  int16_t OriginX = 0, OriginY = 0;
   // The timeline: last frame (the counter wraps to 0 after it) and frames per second.
   int64_t MaxFrame = kDefaultMaxFrame;
   int16_t Fps = kDefaultFps;

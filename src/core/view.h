@@ -19,12 +19,19 @@ struct View {
   int64_t onlyShape = -1;           // >= 0: in every object, only the shape of this index
 };
 
+// The pan of the canvas: where the document's origin lies, in scene units. It belongs to the
+// window, not to the document: it is neither saved nor undone.
+struct Pan {
+  int16_t x = 0, y = 0;
+  bool operator==(const Pan&) const = default;
+};
+
 // The canvas: the window's zoom and pan, and "Show only selected".
-inline View canvasView(const Document& doc, const sVdOptions& o) {
+inline View canvasView(const Document& doc, const sVdOptions& o, const Pan& pan) {
   View v;
   v.zoom = static_cast<double>(o.Zoom) * 0.01;
-  v.originX = doc.OriginX;
-  v.originY = doc.OriginY;
+  v.originX = pan.x;
+  v.originY = pan.y;
   if (o.ShowOnlySel != 0) v.onlyShape = doc.CurrentShape < 0 ? INT64_MAX : doc.CurrentShape;
   return v;
 }

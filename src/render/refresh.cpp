@@ -174,9 +174,11 @@ void drawPreview(const Editor& ed, CanvasSurface& canvas, const QTransform& move
 // A sharp picture drawn in the background from a copy of what it shows.
 struct SharpDraw {
   SharpDraw(const Editor& ed, ImageStore& s, const PictureLayout& l, int b)
-      : doc(ed.doc), options(ed.options), store(s), layout(l), bands(b) {}
+      : doc(ed.doc), options(ed.options), view(canvasView(ed.doc, ed.options, ed.pan)), store(s),
+        layout(l), bands(b) {}
   Document doc;
   sVdOptions options;
+  View view;
   ImageStore store;
   PictureLayout layout;
   int bands;
@@ -188,7 +190,7 @@ struct SharpDraw {
   bool finished = false;
 
   void run() {
-    cache.update(doc, options, layout, store, bands, &cancel);
+    cache.update(doc, options, view, layout, store, bands, &cancel);
     if (!cancel) ready();
     std::lock_guard<std::mutex> lock(m);
     finished = true;
@@ -202,10 +204,10 @@ struct SharpDraw {
     std::unique_lock<std::mutex> lock(m);
     cv.wait(lock, [this] { return finished; });
   }
-  // Whether it is drawing the picture of this state.
-  bool drawing(const Editor& ed) const {
-    return !cancel && ed.options.Zoom == options.Zoom && ed.doc.OriginX == doc.OriginX &&
-           ed.doc.OriginY == doc.OriginY;
+  // Whether it is drawing the picture of this zoom and pan.
+  bool drawing(const View& v) const {
+    return !cancel && v.zoom == view.zoom && v.originX == view.originX &&
+           v.originY == view.originY;
   }
 };
 
@@ -222,12 +224,14 @@ void adoptSharp(const Editor& ed, CanvasSurface& canvas, const PictureLayout& la
   if (!canvas.sharp || !canvas.sharp->done()) return;
   std::shared_ptr<SharpDraw> job = std::move(canvas.sharp);
   // Drawn for another view than the present one: the preview starts anew from the old picture.
-  if (job->cancel || !job->cache.drawnIn(canvasView(ed.doc, ed.options), layout)) return;
+  if (job->cancel || !job->cache.drawnIn(canvasView(ed.doc, ed.options, ed.pan), layout)) return;
   std::swap(canvas.scene, job->cache);
 }
 
 void startSharp(const Editor& ed, CanvasSurface& canvas, const PictureLayout& layout) {
-  if (canvas.sharp && !canvas.sharp->done() && canvas.sharp->drawing(ed)) return;
+  if (canvas.sharp && !canvas.sharp->done() &&
+      canvas.sharp->drawing(canvasView(ed.doc, ed.options, ed.pan)))
+    return;
   cancelSharp(canvas);
   // Every core but the one left for the refreshes that cannot wait.
   auto job = std::make_shared<SharpDraw>(ed, canvas.store, layout, bandsFor(canvas));
@@ -259,9 +263,10 @@ void drawCanvas(const Editor& state, CanvasSurface& canvas) {
   if (canvas.image.isNull()) return;
   const PictureLayout layout = PictureLayout::of(canvas.image);
   adoptSharp(state, canvas, layout);
+  const View view = canvasView(state.doc, state.options, state.pan);
   QTransform move;
   if (canvas.sharpReady &&
-      canvas.scene.otherView(state.doc, state.options, layout, canvas.store, move)) {
+      canvas.scene.otherView(state.doc, state.options, view, layout, canvas.store, move)) {
     drawOnWorker([&] { drawPreview(state, canvas, move); });
     canvas.previewShown = true;
     startSharp(state, canvas, layout);
@@ -271,7 +276,8 @@ void drawCanvas(const Editor& state, CanvasSurface& canvas) {
   canvas.previewShown = false;
   drawOnWorker([&] {
     QImage& img = canvas.image;
-    if (!canvas.scene.update(state.doc, state.options, layout, canvas.store, bandsFor(canvas)))
+    if (!canvas.scene.update(state.doc, state.options, view, layout, canvas.store,
+                             bandsFor(canvas)))
       return;
     std::memcpy(img.bits(), canvas.scene.picture().constBits(),
                 static_cast<size_t>(img.sizeInBytes()));

@@ -14,7 +14,7 @@ struct RenderCtx {
       : doc(d), options(o), view(v), vg(c) {}
   // The canvas of an editor: its own view.
   RenderCtx(const Editor& ed, VectorCanvas& c)
-      : RenderCtx(ed.doc, ed.options, canvasView(ed.doc, ed.options), c) {}
+      : RenderCtx(ed.doc, ed.options, canvasView(ed.doc, ed.options, ed.pan), c) {}
 
   const Document& doc;
   const sVdOptions& options;

@@ -55,10 +55,9 @@ uint64_t viewKey(const View& v) {
 
 // What the picture is drawn from besides the shapes and the zoom and pan: the background, the
 // object records, the canvas and the images.
-uint64_t contentKey(const Document& d, const sVdOptions& opt, const PictureLayout& canvas,
-                    const ImageStore& store) {
+uint64_t contentKey(const Document& d, const sVdOptions& opt, const View& v,
+                    const PictureLayout& canvas, const ImageStore& store) {
   Hasher h;
-  const View v = canvasView(d, opt);
   h.add(v.objectTransforms ? 1 : 0);
   h.addSigned(v.onlyShape);
   h.addSigned(opt.BgColor);
@@ -182,21 +181,22 @@ PictureLayout PictureLayout::of(const QImage& img) {
   return l;
 }
 
-bool SceneCache::update(const Document& doc, const sVdOptions& opt, const PictureLayout& canvas,
-                        ImageStore& store, int bands, const std::atomic<bool>* cancel) {
+bool SceneCache::update(const Document& doc, const sVdOptions& opt, const View& view,
+                        const PictureLayout& canvas, ImageStore& store, int bands,
+                        const std::atomic<bool>* cancel) {
   lastDirty_ = QRect();
   lastUnits_ = 0;
-  const uint64_t content = contentKey(doc, opt, canvas, store);
-  const View view = canvasView(doc, opt);
+  const Source src{doc, opt, view};
+  const uint64_t content = contentKey(doc, opt, view, canvas, store);
   const uint64_t key = pictureKey(content, view);
-  if (valid_ && key == key_ && drawPartial(doc, opt, store)) return true;
+  if (valid_ && key == key_ && drawPartial(src, store)) return true;
   key_ = key;
   content_ = content;
   view_ = view;
   layout_ = canvas;
   partials_ = 0;
   last_ = Update::kFull;
-  valid_ = drawFull(doc, opt, canvas, store, bands, cancel);
+  valid_ = drawFull(src, canvas, store, bands, cancel);
   return valid_;
 }
 
@@ -216,10 +216,10 @@ bool SceneCache::sameShapes(const Document& doc) const {
   return true;
 }
 
-bool SceneCache::otherView(const Document& doc, const sVdOptions& opt, const PictureLayout& canvas,
-                           ImageStore& store, QTransform& move) const {
-  if (!valid_ || contentKey(doc, opt, canvas, store) != content_) return false;
-  const View now = canvasView(doc, opt);
+bool SceneCache::otherView(const Document& doc, const sVdOptions& opt, const View& now,
+                           const PictureLayout& canvas, ImageStore& store,
+                           QTransform& move) const {
+  if (!valid_ || contentKey(doc, opt, now, canvas, store) != content_) return false;
   if (viewKey(now) == viewKey(view_) || !(view_.zoom > 0) || !(now.zoom > 0)) return false;
   if (!sameShapes(doc)) return false;
   bool first = true;
@@ -240,8 +240,9 @@ bool SceneCache::otherView(const Document& doc, const sVdOptions& opt, const Pic
   return true;
 }
 
-bool SceneCache::drawFull(const Document& doc, const sVdOptions& opt, const PictureLayout& canvas,
-                          ImageStore& store, int bands, const std::atomic<bool>* cancel) {
+bool SceneCache::drawFull(const Source& src, const PictureLayout& canvas, ImageStore& store,
+                          int bands, const std::atomic<bool>* cancel) {
+  const Document& doc = src.doc;
   if (!alignLike(picture_, pictureMem_, canvas) ||
       !alignLike(background_, backgroundMem_, canvas))
     return false;
@@ -290,7 +291,7 @@ bool SceneCache::drawFull(const Document& doc, const sVdOptions& opt, const Pict
     const int top = h * k / bands, bottom = h * (k + 1) / bands;
     if (bands > 1) vg.setBand(top, bottom);
     vg.setOutlinedStrokes(true);
-    RenderCtx rc{doc, opt, canvasView(doc, opt), vg};
+    RenderCtx rc{src.doc, src.options, src.view, vg};
     vg.resetTransform();
     drawBackground(rc);
     std::memcpy(background_.bits() + top * bpl, picture_.constBits() + top * bpl,
@@ -342,13 +343,13 @@ bool SceneCache::drawFull(const Document& doc, const sVdOptions& opt, const Pict
   return !(cancel && cancel->load());
 }
 
-bool SceneCache::measureChanged(const Document& doc, const sVdOptions& opt, ImageStore& store,
+bool SceneCache::measureChanged(const Source& src, ImageStore& store,
                                 const std::vector<char>& changed, std::vector<QRect>& bounds) {
   bounds.assign(units_.size(), QRect());
   VectorCanvas vg(store);
   // Measured only: nothing is painted.
   if (!vg.beginDrawing(picture_)) return false;
-  RenderCtx rc{doc, opt, canvasView(doc, opt), vg};
+  RenderCtx rc{src.doc, src.options, src.view, vg};
   vg.resetTransform();
   applyViewTransform(rc);
   QRect none;
@@ -375,7 +376,8 @@ bool SceneCache::measureChanged(const Document& doc, const sVdOptions& opt, Imag
   return ok;
 }
 
-bool SceneCache::drawPartial(const Document& doc, const sVdOptions& opt, ImageStore& store) {
+bool SceneCache::drawPartial(const Source& src, ImageStore& store) {
+  const Document& doc = src.doc;
   if (doc.Objects.size() != drawHash_.size()) return false;
   std::vector<char> changed(units_.size(), 0);
   std::vector<std::pair<size_t, size_t>> edited;
@@ -397,7 +399,7 @@ bool SceneCache::drawPartial(const Document& doc, const sVdOptions& opt, ImageSt
   last_ = Update::kNone;
   if (edited.empty()) return true;
   std::vector<QRect> bounds;
-  if (!measureChanged(doc, opt, store, changed, bounds)) return false;
+  if (!measureChanged(src, store, changed, bounds)) return false;
   QRect dirty;
   for (size_t u = 0; u < units_.size(); ++u) {
     if (changed[u]) dirty |= units_[u].bounds | bounds[u];
@@ -425,7 +427,7 @@ bool SceneCache::drawPartial(const Document& doc, const sVdOptions& opt, ImageSt
     if (!vg.beginDrawing(scratch_)) return false;
     vg.setBand(dirty.top(), dirty.bottom() + 1);
     vg.setOutlinedStrokes(true);  // as every full picture is drawn
-    RenderCtx rc{doc, opt, canvasView(doc, opt), vg};
+    RenderCtx rc{src.doc, src.options, src.view, vg};
     vg.resetTransform();
     applyViewTransform(rc);
     int last = -1;

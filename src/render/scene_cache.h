@@ -46,12 +46,13 @@ class SceneCache {
  public:
   enum class Update { kNone, kPartial, kFull };
 
-  // Brings the picture up to date with the document as the canvas view of `options` shows it,
-  // for a canvas of layout `canvas`, drawing a full picture in `bands` horizontal bands. Only
-  // reads; runs on a drawing thread. False when nothing could be drawn, or when `cancel` was
-  // set during a full drawing (the picture is then forgotten).
-  bool update(const Document& doc, const sVdOptions& options, const PictureLayout& canvas,
-              ImageStore& store, int bands, const std::atomic<bool>* cancel = nullptr);
+  // Brings the picture up to date with the document as `view` shows it over the background of
+  // `options`, for a canvas of layout `canvas`, drawing a full picture in `bands` horizontal
+  // bands. Only reads; runs on a drawing thread. False when nothing could be drawn, or when
+  // `cancel` was set during a full drawing (the picture is then forgotten).
+  bool update(const Document& doc, const sVdOptions& options, const View& view,
+              const PictureLayout& canvas, ImageStore& store, int bands,
+              const std::atomic<bool>* cancel = nullptr);
   const QImage& picture() const { return picture_; }
   bool valid() const { return valid_; }
   // Whether the picture is drawn in this zoom and pan for a canvas of this layout.
@@ -61,8 +62,8 @@ class SceneCache {
   // zoom or pan, sets `move` to the mapping from its pixels to where they lie in the present
   // view, and returns true. Only when every object drawn moves alike (the pan goes through each
   // object's own scale and rotation).
-  bool otherView(const Document& doc, const sVdOptions& options, const PictureLayout& canvas,
-                 ImageStore& store, QTransform& move) const;
+  bool otherView(const Document& doc, const sVdOptions& options, const View& view,
+                 const PictureLayout& canvas, ImageStore& store, QTransform& move) const;
 
   // What the last update did (for tests and measurements), the pixels a partial update rewrote
   // and the painting units it drew there.
@@ -80,12 +81,18 @@ class SceneCache {
     bool opsKnown = true;  // ops_ holds each of its painting operations' pixels
     size_t firstOp = 0, opCount = 0;
   };
-  bool drawFull(const Document& doc, const sVdOptions& opt, const PictureLayout& canvas,
-                ImageStore& store, int bands, const std::atomic<bool>* cancel);
+  // What the drawing reads.
+  struct Source {
+    const Document& doc;
+    const sVdOptions& options;
+    const View& view;
+  };
+  bool drawFull(const Source& src, const PictureLayout& canvas, ImageStore& store, int bands,
+                const std::atomic<bool>* cancel);
   // False when the change cannot be drawn in part; then nothing has been touched.
-  bool drawPartial(const Document& doc, const sVdOptions& opt, ImageStore& store);
-  bool measureChanged(const Document& doc, const sVdOptions& opt, ImageStore& store,
-                      const std::vector<char>& changed, std::vector<QRect>& bounds);
+  bool drawPartial(const Source& src, ImageStore& store);
+  bool measureChanged(const Source& src, ImageStore& store, const std::vector<char>& changed,
+                      std::vector<QRect>& bounds);
   bool sameShapes(const Document& doc) const;
   int unitOf(int64_t i, int64_t j) const;
   void recordHashes(const Document& doc);

@@ -96,6 +96,7 @@ struct DragScene {
     ref.doc = ed.doc;
     ref.options = ed.options;
     ref.tools = ed.tools;
+    ref.pan = ed.pan;
     CanvasSurface fresh{QImage(kW, kH, QImage::Format_ARGB32_Premultiplied), store};
     fresh.image.fill(Qt::transparent);
     fresh.bands = 1;
@@ -153,8 +154,8 @@ struct DragScene {
   QPointF device(int64_t sx, int64_t sy) const {
     const Object& o = ed.doc.Objects[static_cast<size_t>(ed.doc.CurrentObject)];
     const double z = static_cast<double>(ed.options.Zoom) * 0.01;
-    return {(static_cast<double>(ed.doc.OriginX) + sx) * z + static_cast<double>(o.x),
-            (static_cast<double>(ed.doc.OriginY) + sy) * z + static_cast<double>(o.y)};
+    return {(static_cast<double>(ed.pan.x) + sx) * z + static_cast<double>(o.x),
+            (static_cast<double>(ed.pan.y) + sy) * z + static_cast<double>(o.y)};
   }
   void press(QPointF p) { tools.handle({CanvasInput::kLeftDown, p.x(), p.y(), true, 0, false}); }
   void move(QPointF p) { tools.handle({CanvasInput::kMove, p.x(), p.y(), true, 0, false}); }
@@ -257,8 +258,8 @@ const DragCase kCases[] = {
      [](DragScene& d) {
        d.ed.options.Zoom = 150;
        d.ed.options.BgImg = 1;
-       d.ed.doc.OriginX = -30;
-       d.ed.doc.OriginY = 12;
+       d.ed.pan.x = -30;
+       d.ed.pan.y = 12;
        d.object(kMiddle).alpha = 170;
        d.insertBox(kMiddle, 5, 120, 50, 40, 30);
        d.focus(kMiddle, -1);
@@ -341,7 +342,7 @@ struct Disturbance {
 
 const Disturbance kDisturbances[] = {
     {"Zoom", [](DragScene& d) { d.ed.options.Zoom = 120; }, true},
-    {"Origin", [](DragScene& d) { d.ed.doc.OriginX = toI16(d.ed.doc.OriginX + 9); }, true},
+    {"Origin", [](DragScene& d) { d.ed.pan.x = toI16(d.ed.pan.x + 9); }, true},
     {"OtherShapeRecoloured",
      [](DragScene& d) { d.object(kTop).shapes[0].color = packRGBA(255, 0, 0, 255); }, false},
     // Over a third of the canvas: in bands, drawing it all is faster.

@@ -139,8 +139,8 @@ class ImageExport : public ::testing::Test {
 
 TEST_F(ImageExport, ContentModeCutsToTheDrawnPixels) {
   addBox(10, 10, 50, 20);
-  ed.doc.OriginX = 40;
-  ed.doc.OriginY = -7;
+  ed.pan.x = 40;
+  ed.pan.y = -7;
   const std::string out = file("box.png");
   ASSERT_TRUE(run(out));
   ASSERT_EQ(prompt.dialogs.size(), 1u);
@@ -149,8 +149,8 @@ TEST_F(ImageExport, ContentModeCutsToTheDrawnPixels) {
   EXPECT_EQ(prompt.dialogs[0].initialPath, "");
   EXPECT_EQ(prompt.dialogs[0].filter, "png Images|*.png|All Files|*.*");
   EXPECT_TRUE(prompt.messages.empty());
-  EXPECT_EQ(ed.doc.OriginX, 40);
-  EXPECT_EQ(ed.doc.OriginY, -7);
+  EXPECT_EQ(ed.pan.x, 40);
+  EXPECT_EQ(ed.pan.y, -7);
 
   std::ifstream f(out, std::ios::binary);
   const std::string bytes{std::istreambuf_iterator<char>(f), {}};
@@ -252,15 +252,15 @@ TEST_F(ImageExport, ViewZoomAndObjectTransformAreIgnored) {
   ed.options.Zoom = 300;
   ed.options.CameraW = 800;
   ed.options.CameraH = 600;
-  ed.doc.OriginX = 123;
-  ed.doc.OriginY = 45;
+  ed.pan.x = 123;
+  ed.pan.y = 45;
   addBox(10, 10, 50, 20);
   ASSERT_TRUE(run(file("plain.png")));
   EXPECT_EQ(load(file("plain.png")).size(), QSize(50, 20));
   ASSERT_TRUE(run(file("placed.png"), 1000, 700, 1));
   EXPECT_EQ(naiveBounds(load(file("placed.png"))), QRect(10, 10, 50, 20));
-  EXPECT_EQ(ed.doc.OriginX, 123);
-  EXPECT_EQ(ed.doc.OriginY, 45);
+  EXPECT_EQ(ed.pan.x, 123);
+  EXPECT_EQ(ed.pan.y, 45);
   EXPECT_EQ(ed.options.Zoom, 300);
 }
 
@@ -320,11 +320,11 @@ TEST_F(ImageExport, FileNamesGetThePngExtension) {
 
 TEST_F(ImageExport, CancelDoesNothing) {
   addBox(10, 10, 50, 20);
-  ed.doc.OriginX = 9;
+  ed.pan.x = 9;
   EXPECT_FALSE(run(""));
   EXPECT_EQ(prompt.dialogs.size(), 1u);
   EXPECT_TRUE(prompt.messages.empty());
-  EXPECT_EQ(ed.doc.OriginX, 9);
+  EXPECT_EQ(ed.pan.x, 9);
   EXPECT_TRUE(fs::is_empty(dir_));
 }
 
@@ -333,14 +333,14 @@ TEST_F(ImageExport, EmptySceneIsReportedNotSaved) {
   ScriptedPrompt p2;
   ImageStore s2;
   Editor fresh{p2, s2};
-  fresh.doc.OriginX = -3;
+  fresh.pan.x = -3;
   p2.answerFile(file("empty.png"));
   EXPECT_FALSE(exportImage(fresh, s2, 1000, 700, 0));
   ASSERT_EQ(p2.messages.size(), 1u);
   EXPECT_EQ(p2.messages[0].title, "Save image");
   EXPECT_EQ(p2.messages[0].text, "Nothing to export");
   EXPECT_TRUE(fs::is_empty(dir_));
-  EXPECT_EQ(fresh.doc.OriginX, -3);
+  EXPECT_EQ(fresh.pan.x, -3);
 
   // Camera mode on an empty scene still saves the (transparent) camera picture.
   fresh.options.CameraW = 64;
@@ -354,13 +354,13 @@ TEST_F(ImageExport, EmptySceneIsReportedNotSaved) {
 
 TEST_F(ImageExport, WriteFailureIsReported) {
   addBox(10, 10, 50, 20);
-  ed.doc.OriginY = 77;
+  ed.pan.y = 77;
   const std::string bad = file("no/such/folder/pic.png");
   EXPECT_FALSE(run(bad));
   ASSERT_EQ(prompt.messages.size(), 1u);
   EXPECT_EQ(prompt.messages[0].title, "Save image");
   EXPECT_EQ(prompt.messages[0].text, "Cannot save image: " + bad + ": " + std::strerror(ENOENT));
-  EXPECT_EQ(ed.doc.OriginY, 77);
+  EXPECT_EQ(ed.pan.y, 77);
   EXPECT_TRUE(fs::is_empty(dir_));
 
   // The appended extension is part of the name the message shows.

@@ -55,8 +55,8 @@ TEST(Background, CheckerIsInCanvasPixelsWhateverTheView) {
   RenderFixture f(100, 64);
   f.ed.options.BgImg = 1;
   f.ed.options.Zoom = 50;
-  f.ed.doc.OriginX = 40;
-  f.ed.doc.OriginY = 7;
+  f.ed.pan.x = 40;
+  f.ed.pan.y = 7;
   f.refresh();
   expectChecker(f);
 }
@@ -97,13 +97,13 @@ TEST(Grid, LinesAtEveryStepUpToTheCameraSize) {
 
 TEST(Grid, StartsAtTheViewOriginAndFollowsTheZoom) {
   GridFixture f;
-  f.ed.doc.OriginX = 5;
+  f.ed.pan.x = 5;
   f.ed.options.CameraX = 100;
   f.refresh();
   for (int k = 0; k <= 3; ++k) EXPECT_TRUE(f.inked(5 + 32 * k, 10)) << k;
   EXPECT_FALSE(f.inked(96, 10));
 
-  f.ed.doc.OriginX = 0;
+  f.ed.pan.x = 0;
   f.ed.options.Zoom = 50;
   f.refresh();
   for (int k = 0; k <= 25; ++k) EXPECT_TRUE(f.inked(16 * k, 8)) << k;
@@ -141,8 +141,8 @@ struct CameraFixture : RenderFixture {
 TEST(Camera, BorderMovesWithTheOriginNotWithTheObject) {
   CameraFixture f;
   f.ed.options.ShowCameraBorder = 1;
-  f.ed.doc.OriginX = 5;
-  f.ed.doc.OriginY = 5;
+  f.ed.pan.x = 5;
+  f.ed.pan.y = 5;
   f.object(0).x = 50;
   f.object(0).w = 200;
   f.refresh();
@@ -193,7 +193,7 @@ TEST(Camera, VeilCoversTheWholeCanvasWhenZoomedOut) {
   f.ed.options.ShowCameraCache = 1;
   f.ed.options.CameraCacheAlpha = 255;
   f.ed.options.Zoom = 50;
-  f.ed.doc.OriginX = 10;
+  f.ed.pan.x = 10;
   f.refresh();
   EXPECT_TRUE(sameRGBA(f.px(199, 149), kBlack, 0));
   EXPECT_TRUE(sameRGBA(f.px(0, 0), kBlack, 0));

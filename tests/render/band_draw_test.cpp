@@ -46,8 +46,8 @@ constexpr View kViews[] = {{100, 0, 0, 0}, {137, -31, 17, 0}, {63, 40, -9, 33}};
 
 void applyView(Editor& ed, const View& v) {
   ed.options.Zoom = v.zoom;
-  ed.doc.OriginX = static_cast<int16_t>(v.originX);
-  ed.doc.OriginY = static_cast<int16_t>(v.originY);
+  ed.pan.x = static_cast<int16_t>(v.originX);
+  ed.pan.y = static_cast<int16_t>(v.originY);
   for (Object& o : ed.doc.Objects) o.angle = static_cast<int16_t>(v.angle);
 }
 

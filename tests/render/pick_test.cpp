@@ -111,7 +111,7 @@ TEST(Pick, GeneratedScenesWithWaitingOutlinesAnswerAsTheDrawingDid) {
       }
     }
     ed.options.Zoom = c.zoom;
-    ed.doc.OriginX = 7;
+    ed.pan.x = 7;
     ed.options.ShowOnlySel = c.onlySelected ? 1 : 0;
     ed.doc.CurrentShape = 2;
     insides += compareEverywhere(ed, store, 320, 240, 37);

@@ -297,7 +297,7 @@ TEST(Marks, CentreMarkerSitsAtPivotPlusCentreOffset) {
   s.pivotY = 100;
   s.cx = 20;
   s.cy = -10;
-  f.ed.doc.OriginX = 5;
+  f.ed.pan.x = 5;
   f.ed.options.HideAncre = 0;
   f.ed.doc.CurrentShape = 0;
   f.refresh();

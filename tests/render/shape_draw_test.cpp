@@ -33,8 +33,8 @@ QImage solid(int w, int h, Qt::GlobalColor c) {
 
 TEST(ShapePath, ComplexChainWrapsAndNeverCloses) {
   ShapeBench b;
-  b.f.ed.doc.OriginX = 2;
-  b.f.ed.doc.OriginY = 1;
+  b.f.ed.pan.x = 2;
+  b.f.ed.pan.y = 1;
   Shape& s = b.f.addPointShape(0, kComplex, {{0, 0}, {30, 0}, {30, 30}, {0, 30}});
   s.x = 3;
   s.y = 4;

@@ -35,8 +35,8 @@ struct ViewCase {
 const ViewCase kCases[] = {
     {"Pan", [](RenderFixture&) {},
      [](RenderFixture& f) {
-       f.ed.doc.OriginX = 30;
-       f.ed.doc.OriginY = -5;
+       f.ed.pan.x = 30;
+       f.ed.pan.y = -5;
      },
      true, {20 + 30, 20 - 5}},
     {"ZoomIn", [](RenderFixture&) {}, [](RenderFixture& f) { f.ed.options.Zoom = 200; }, true,
@@ -48,7 +48,7 @@ const ViewCase kCases[] = {
      },
      [](RenderFixture& f) {
        f.ed.options.Zoom = 50;
-       f.ed.doc.OriginX = 20;
+       f.ed.pan.x = 20;
      },
      true, {(20 + 20) * 3 / 4, 15}},
     // The pan goes through each object's own scale: the objects no longer move alike.
@@ -58,11 +58,11 @@ const ViewCase kCases[] = {
        f.addBox(1, 120, 90, 20, 20, kBlue);
        f.object(1).w = 200;
      },
-     [](RenderFixture& f) { f.ed.doc.OriginX = 10; }, false, {30, 20}},
+     [](RenderFixture& f) { f.ed.pan.x = 10; }, false, {30, 20}},
     // A shape changed with the view: no old picture shows the new scene.
     {"PanWithAnEdit", [](RenderFixture&) {},
      [](RenderFixture& f) {
-       f.ed.doc.OriginX = 10;
+       f.ed.pan.x = 10;
        f.shape(0, 0).color = kGreen;
      },
      false, {}},
@@ -113,7 +113,7 @@ TEST(ViewPreviewRules, OnlyThePictureOfThePresentViewIsTaken) {
   f.canvas.sharpReady = [] {};
   f.refresh();
   for (int k = 1; k <= 5; ++k) {
-    f.ed.doc.OriginX = toI16(4 * k);
+    f.ed.pan.x = toI16(4 * k);
     drawCanvas(f.ed, f.canvas);
     EXPECT_TRUE(f.canvas.previewShown);
   }

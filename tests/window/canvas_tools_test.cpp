@@ -267,8 +267,8 @@ TEST(CanvasPoints, SnapTruncatesTowardZero) {
     f.ed.options.Snap = 1;
     f.ed.options.SnapX = c.snapX;
     f.ed.options.SnapY = c.snapY;
-    f.ed.doc.OriginX = 20;
-    f.ed.doc.OriginY = 20;
+    f.ed.pan.x = 20;
+    f.ed.pan.y = 20;
     f.putPoints(kLine, {{100, 100}, {300, 100}});
     std::vector<P> shown;
     f.ed.hooks.showPointPosition = [&shown](int64_t x, int64_t y) { shown.emplace_back(x, y); };
@@ -485,11 +485,11 @@ TEST(CanvasPan, SpaceDragMovesTheViewOrigin) {
   f.keyDown(Qt::Key_Space, true);
   EXPECT_EQ(f.ed.tools.panMode, 1);
   f.drag(500, 400, 530, 410);
-  EXPECT_EQ(f.ed.doc.OriginX, 30);
-  EXPECT_EQ(f.ed.doc.OriginY, 10);
+  EXPECT_EQ(f.ed.pan.x, 30);
+  EXPECT_EQ(f.ed.pan.y, 10);
   f.drag(500, 400, 490, 400);
-  EXPECT_EQ(f.ed.doc.OriginX, 20);
-  EXPECT_EQ(f.ed.doc.OriginY, 10);
+  EXPECT_EQ(f.ed.pan.x, 20);
+  EXPECT_EQ(f.ed.pan.y, 10);
   f.keyUp(Qt::Key_Space);
   EXPECT_EQ(f.ed.tools.panMode, 0);
   EXPECT_EQ(f.shape(0).x, 100);  // no tool acted
@@ -505,10 +505,10 @@ TEST(CanvasPan, SpaceInTheMiddleOfADragDoesNotJump) {
   f.move(510, 400);
   f.keyDown(Qt::Key_Space);
   f.move(530, 410);
-  EXPECT_EQ(f.ed.doc.OriginX, 0);
+  EXPECT_EQ(f.ed.pan.x, 0);
   f.move(540, 420);
-  EXPECT_EQ(f.ed.doc.OriginX, 10);
-  EXPECT_EQ(f.ed.doc.OriginY, 10);
+  EXPECT_EQ(f.ed.pan.x, 10);
+  EXPECT_EQ(f.ed.pan.y, 10);
   f.release(540, 420);
 }
 
@@ -644,7 +644,7 @@ TEST(CanvasWidget, SceneMouseFollowsZoomAndObjectOffset) {
     f.ed.options.Zoom = c.zoom;
     f.object().x = c.objX;
     f.object().y = c.objY;
-    f.ed.doc.OriginX = 5;
+    f.ed.pan.x = 5;
     f.setTool(kToolBox);
     f.click(c.px, c.py);
     EXPECT_EQ(f.ed.tools.sceneMouseX, c.mx);

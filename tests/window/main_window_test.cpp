@@ -178,11 +178,11 @@ TEST_F(WindowTest, ZoomCommandsAndTheStatusText) {
   ed->options.CameraW = 400;
   ed->options.CameraH = 300;
   w.dispatch(kCmdViewCenter);
-  EXPECT_EQ(ed->doc.OriginX, std::lround(canvas().width() * 0.5 - 400 * 0.5 * 0.5));
-  EXPECT_EQ(ed->doc.OriginY, std::lround(canvas().height() * 0.5 - 300 * 0.5 * 0.5));
+  EXPECT_EQ(ed->pan.x, std::lround(canvas().width() * 0.5 - 400 * 0.5 * 0.5));
+  EXPECT_EQ(ed->pan.y, std::lround(canvas().height() * 0.5 - 300 * 0.5 * 0.5));
   w.dispatch(kCmdViewReset);
-  EXPECT_EQ(ed->doc.OriginX, 0);
-  EXPECT_EQ(ed->doc.OriginY, 0);
+  EXPECT_EQ(ed->pan.x, 0);
+  EXPECT_EQ(ed->pan.y, 0);
 }
 
 TEST_F(WindowTest, SettingsAreWrittenOnResizeAndCloseButNotOnQuit) {
