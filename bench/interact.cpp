@@ -398,7 +398,8 @@ void viewCase(benchmark::State& state, int shapes) {
   Times first = zoom[0], sharp = zoom[0];
   first.wall.insert(first.wall.end(), zoom[2].wall.begin(), zoom[2].wall.end());
   for (size_t k = 0; k < zoom[1].wall.size(); ++k) sharp.wall[k] += zoom[1].wall[k];
-  for (size_t k = 0; k < zoom[3].wall.size(); ++k) sharp.wall.push_back(zoom[2].wall[k] + zoom[3].wall[k]);
+  for (size_t k = 0; k < zoom[3].wall.size(); ++k)
+    sharp.wall.push_back(zoom[2].wall[k] + zoom[3].wall[k]);
   report(state, "zoom", first);
   report(state, "zoom_sharp", sharp);
   state.counters["pan_press_picked"] = panPicked;

@@ -144,9 +144,9 @@ void drawMarksOver(const Editor& ed, QImage& image, ImageStore& store) {
 constexpr int kMinBandRows = 64;
 
 // How many bands a full redraw of this canvas takes.
-int bandsFor(const CanvasSurface& canvas, int cores = drawingCores()) {
+int bandsFor(const CanvasSurface& canvas) {
   const int most = std::max(1, canvas.image.height() / kMinBandRows);
-  const int wanted = canvas.bands > 0 ? canvas.bands : cores;
+  const int wanted = canvas.bands > 0 ? canvas.bands : drawingCores();
   return std::clamp(wanted, 1, most);
 }
 
@@ -233,7 +233,7 @@ void startSharp(const Editor& ed, CanvasSurface& canvas, const PictureLayout& la
       canvas.sharp->drawing(canvasView(ed.doc, ed.options, ed.pan)))
     return;
   cancelSharp(canvas);
-  // Every core but the one left for the refreshes that cannot wait.
+  // On every core: the drawing threads keep one more for the refreshes that cannot wait.
   auto job = std::make_shared<SharpDraw>(ed, canvas.store, layout, bandsFor(canvas));
   job->ready = canvas.sharpReady;
   canvas.sharp = job;

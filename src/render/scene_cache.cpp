@@ -6,10 +6,10 @@
 #include <cstring>
 
 #include "render/background.h"
-#include "render/shape_hash.h"
 #include "render/draw_thread.h"
 #include "render/image_store.h"
 #include "render/scene_draw.h"
+#include "render/shape_hash.h"
 #include "render/vg.h"
 
 namespace pw {
@@ -38,8 +38,6 @@ void copyRect(const QImage& src, QImage& dst, const QRect& r) {
   }
 }
 
-// Everything the picture is drawn from besides the shapes: the view, the background, the object
-// records, the canvas and the images.
 void addDouble(Hasher& h, double d) {
   uint64_t bits = 0;
   std::memcpy(&bits, &d, sizeof bits);
@@ -114,7 +112,8 @@ bool alignLike(QImage& img, std::unique_ptr<uchar[]>& mem, const PictureLayout& 
   if (!img.isNull() && PictureLayout::of(img) == canvas) return true;
   img = QImage();
   if (canvas.width <= 0 || canvas.height <= 0) return false;
-  const size_t bytes = static_cast<size_t>(canvas.bytesPerLine) * static_cast<size_t>(canvas.height);
+  const size_t bytes =
+      static_cast<size_t>(canvas.bytesPerLine) * static_cast<size_t>(canvas.height);
   mem = std::make_unique<uchar[]>(bytes + PictureLayout::kAlign);
   const uintptr_t have = reinterpret_cast<uintptr_t>(mem.get()) % PictureLayout::kAlign;
   uchar* at = mem.get() + (canvas.alignment + PictureLayout::kAlign - have) % PictureLayout::kAlign;
@@ -251,7 +250,8 @@ bool SceneCache::drawFull(const Source& src, const PictureLayout& canvas, ImageS
   units_.clear();
   ops_.clear();
   unitOf_.assign(doc.Objects.size(), {});
-  for (size_t i = 0; i < doc.Objects.size(); ++i) unitOf_[i].assign(doc.Objects[i].shapes.size(), -1);
+  for (size_t i = 0; i < doc.Objects.size(); ++i)
+    unitOf_[i].assign(doc.Objects[i].shapes.size(), -1);
   recordHashes(doc);
 
   // The shape ordinal each object starts at, and the steps spread evenly over the shapes.
@@ -410,9 +410,8 @@ bool SceneCache::drawPartial(const Source& src, ImageStore& store) {
   if (share > kMostPartialShare) return false;
 
   // The first changed unit, and the last step taken before it.
-  int firstChanged = 0;
-  while (firstChanged < static_cast<int>(changed.size()) && !changed[static_cast<size_t>(firstChanged)])
-    ++firstChanged;
+  const int firstChanged =
+      static_cast<int>(std::find(changed.begin(), changed.end(), 1) - changed.begin());
   const Step* from = nullptr;
   for (const Step& st : steps_) {
     if (st.unit >= 0 && st.unit <= firstChanged) from = &st;
@@ -442,8 +441,8 @@ bool SceneCache::drawPartial(const Source& src, ImageStore& store) {
     drawScene(rc, {}, [&](int64_t i, int64_t j) {
       const int u = unitOf(i, j);
       if (u < start) return false;
-      if (!changed[static_cast<size_t>(u)] && !units_[static_cast<size_t>(u)].bounds.intersects(dirty))
-        return false;
+      const size_t k = static_cast<size_t>(u);
+      if (!changed[k] && !units_[k].bounds.intersects(dirty)) return false;
       if (u != last) {
         ++lastUnits_;
         op = 0;

@@ -7,11 +7,12 @@
 //
 // The picture is always exactly what drawing the whole scene again would give. It has the
 // canvas's memory layout and alignment, where Qt's blending takes the same paths. Partial redraws
-// lay the background picture in the rectangle and draw there every unit that can reach it, in a
-// band of whole rows as a full picture is drawn (a narrower clip would not give the same pixels),
-// on a scratch image from which only the rectangle is copied back. A painting unit is a stretch of shapes between moments
-// when the current path is empty: a linked run, or shapes in the custom style, are drawn
-// together.
+// start from a picture of what lies below the first changed unit (the background, or one taken
+// during the full drawing), and draw every later unit that can reach the rectangle, in a band of
+// whole rows as a full picture is drawn (a narrower clip would not give the same pixels), on a
+// scratch image from which only the rectangle is copied back. A painting unit is a stretch of
+// shapes between moments when the current path is empty: a linked run, or shapes in the custom
+// style, are drawn together.
 #pragma once
 
 #include <QImage>
