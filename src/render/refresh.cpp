@@ -204,11 +204,6 @@ struct SharpDraw {
     std::unique_lock<std::mutex> lock(m);
     cv.wait(lock, [this] { return finished; });
   }
-  // Whether it is drawing the picture of this zoom and pan.
-  bool drawing(const View& v) const {
-    return !cancel && v.zoom == view.zoom && v.originX == view.originX &&
-           v.originY == view.originY;
-  }
 };
 
 namespace {
@@ -219,19 +214,23 @@ void cancelSharp(CanvasSurface& canvas) {
   canvas.sharp.reset();
 }
 
-// A finished sharp picture becomes the canvas's when it was drawn for the present view.
-void adoptSharp(const Editor& ed, CanvasSurface& canvas, const PictureLayout& layout) {
+// A finished sharp picture becomes the canvas's when it shows the present scene, in the present
+// view or, during a zoom or pan that went on meanwhile, in one the next preview can start from.
+void adoptSharp(const Editor& ed, const View& view, CanvasSurface& canvas,
+                const PictureLayout& layout) {
   if (!canvas.sharp || !canvas.sharp->done()) return;
   std::shared_ptr<SharpDraw> job = std::move(canvas.sharp);
-  // Drawn for another view than the present one: the preview starts anew from the old picture.
-  if (job->cancel || !job->cache.drawnIn(canvasView(ed.doc, ed.options, ed.pan), layout)) return;
-  std::swap(canvas.scene, job->cache);
+  if (job->cancel) return;
+  QTransform move;
+  if (job->cache.drawnIn(view, layout) ||
+      job->cache.otherView(ed.doc, ed.options, view, layout, canvas.store, move))
+    std::swap(canvas.scene, job->cache);
 }
 
+// One sharp picture at a time: while one is drawn, the view may move on; the next starts from
+// the view of the moment it is done.
 void startSharp(const Editor& ed, CanvasSurface& canvas, const PictureLayout& layout) {
-  if (canvas.sharp && !canvas.sharp->done() &&
-      canvas.sharp->drawing(canvasView(ed.doc, ed.options, ed.pan)))
-    return;
+  if (canvas.sharp && !canvas.sharp->done()) return;
   cancelSharp(canvas);
   // On every core: the drawing threads keep one more for the refreshes that cannot wait.
   auto job = std::make_shared<SharpDraw>(ed, canvas.store, layout, bandsFor(canvas));
@@ -262,8 +261,8 @@ void refreshCanvas(Editor& ed, CanvasSurface& canvas, int64_t x, int64_t y, int 
 void drawCanvas(const Editor& state, CanvasSurface& canvas) {
   if (canvas.image.isNull()) return;
   const PictureLayout layout = PictureLayout::of(canvas.image);
-  adoptSharp(state, canvas, layout);
   const View view = canvasView(state.doc, state.options, state.pan);
+  adoptSharp(state, view, canvas, layout);
   QTransform move;
   if (canvas.sharpReady &&
       canvas.scene.otherView(state.doc, state.options, view, layout, canvas.store, move)) {

@@ -436,19 +436,29 @@ void VectorCanvas::paintPath(const QPen* pen) {
       pen = &solid;
       break;
   }
-  if ((measuring() && !watchPaint(paintedRect(*p, pen))) || (watch_.allow && !watch_.allow())) {
+  // A pen thinner than a pixel is drawn one pixel wide (outlined so below), and its miters reach
+  // as far as that wider pen's: what it can touch is measured with the wider pen.
+  const double scale = scaleOf(xf_);
+  const bool hairline = pen && pen->widthF() * scale <= 1;
+  QPen widened;
+  const QPen* reach = pen;
+  if (hairline && scale > 0) {
+    widened = *pen;
+    widened.setWidthF(1 / scale);
+    reach = &widened;
+  }
+  const QRect painted = paintedRect(*p, reach);
+  if ((measuring() && !watchPaint(painted)) || (watch_.allow && !watch_.allow())) {
     clearPath();
     return;
   }
   // A band skips what cannot reach its rows.
-  if (!band_.isEmpty() && !paintedRect(*p, pen).intersects(band_)) {
+  if (!band_.isEmpty() && !painted.intersects(band_)) {
     clearPath();
     return;
   }
   QPainterPath outline;
   if (pen && outlinedStrokes_) {
-    const double scale = scaleOf(xf_);
-    const bool hairline = pen->widthF() * scale <= 1;
     if (hairline || pen->style() != Qt::SolidLine) {
       QPainterPathStroker stroker(*pen);
       if (hairline && scale > 0) stroker.setWidth(1 / scale);

@@ -86,5 +86,18 @@ TEST(BandDraw, GeneratedScenesDrawTheSameInBands) {
   }
 }
 
+// A pen thinner than a pixel is drawn a pixel wide, and so are its miters: the spike of a sharp
+// corner just above a band's first row reaches into that band.
+TEST(BandDraw, ThinStrokesReachTheNextBandWithTheirMiters) {
+  test::RenderFixture f(200, 256);  // two and four bands meet at row 128
+  f.ed.options.Zoom = 25;
+  Shape& v = f.addPointShape(0, kLine, {{0, 0}, {11, 200}, {22, 0}}, test::kBlack);
+  v.style = 1;
+  v.lineW = 1;
+  v.x = 100;
+  v.y = 280;  // the corner at row 120, its miter 9 pixels long
+  expectBandsEqualWhole(f.ed, f.store, 200, 256);
+}
+
 }  // namespace
 }  // namespace pw
