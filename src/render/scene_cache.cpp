@@ -322,15 +322,17 @@ bool SceneCache::drawFull(const Source& src, const PictureLayout& canvas, ImageS
     // Band 0 measures every painting operation, wherever it lies, and notes the units.
     vg.setPaintWatch(watching(&acc, false, &ops_));
     drawScene(rc, {}, [&](int64_t i, int64_t j) {
-      if (vg.pathEmpty()) {
+      const bool starts = vg.pathEmpty();
+      if (starts) {
         const auto [from, to] = takeSteps(i, j);
         for (size_t n = from; n < to; ++n) steps_[n].unit = static_cast<int>(units_.size());
       }
       if (cancelled()) return false;
-      if (current < 0 || vg.pathEmpty()) {
+      if (current < 0 || starts) {
         closeUnit();
         units_.emplace_back();
         units_.back().firstOp = ops_.size();
+        units_.back().source = vg.paintSource();
         current = static_cast<int>(units_.size()) - 1;
       }
       unitOf_[static_cast<size_t>(i)][static_cast<size_t>(j)] = current;
@@ -343,9 +345,10 @@ bool SceneCache::drawFull(const Source& src, const PictureLayout& canvas, ImageS
   return !(cancel && cancel->load());
 }
 
-bool SceneCache::measureChanged(const Source& src, ImageStore& store,
-                                const std::vector<char>& changed, std::vector<QRect>& bounds) {
+bool SceneCache::measureChanged(const Source& src, ImageStore& store, std::vector<char>& changed,
+                                std::vector<QRect>& bounds) {
   bounds.assign(units_.size(), QRect());
+  std::vector<VectorCanvas::PaintSource> sources(units_.size());
   VectorCanvas vg(store);
   // Measured only: nothing is painted.
   if (!vg.beginDrawing(picture_)) return false;
@@ -362,18 +365,29 @@ bool SceneCache::measureChanged(const Source& src, ImageStore& store,
       ok = false;
       return false;
     }
-    if (!changed[static_cast<size_t>(u)]) return false;
+    const size_t k = static_cast<size_t>(u);
+    // Right after a changed unit, one that would start from another source paints differently.
+    if (u != cur && cur >= 0 && u == cur + 1 && vg.paintSource() != units_[k].source)
+      changed[k] = 1;
+    if (!changed[k]) return false;
     if (u != cur) {
       // A unit starts with an empty path, or the units are no longer what was recorded.
       if (!vg.pathEmpty()) ok = false;
+      // After an unchanged unit, it starts as it did.
+      if (u != cur + 1) vg.setPaintSource(units_[k].source);
+      sources[k] = vg.paintSource();
       cur = u;
-      vg.setPaintWatch(watching(&bounds[static_cast<size_t>(u)], true));
+      vg.setPaintWatch(watching(&bounds[k], true));
     }
     return true;
   });
   if (cur >= 0 && cur + 1 < static_cast<int>(units_.size()) && !vg.pathEmpty()) ok = false;
   vg.endDrawing();
-  return ok;
+  if (!ok) return false;
+  for (size_t u = 0; u < units_.size(); ++u) {
+    if (changed[u]) units_[u].source = sources[u];
+  }
+  return true;
 }
 
 bool SceneCache::drawPartial(const Source& src, ImageStore& store) {
@@ -447,6 +461,8 @@ bool SceneCache::drawPartial(const Source& src, ImageStore& store) {
         ++lastUnits_;
         op = 0;
         if (last < 0) vg.setPaintWatch(w);
+        // After a unit not drawn here, it starts from the source it started with.
+        if (u != last + 1) vg.setPaintSource(units_[k].source);
       }
       last = u;
       return true;

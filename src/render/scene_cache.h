@@ -12,7 +12,9 @@
 // whole rows as a full picture is drawn (a narrower clip would not give the same pixels), on a
 // scratch image from which only the rectangle is copied back. A painting unit is a stretch of
 // shapes between moments when the current path is empty: a linked run, or shapes in the custom
-// style, are drawn together.
+// style, are drawn together. A unit may paint with the paint source the one before it left (an
+// image shape does): each starts from the source it had in the full drawing, and one whose
+// source changes with an edit before it is drawn again too.
 #pragma once
 
 #include <QImage>
@@ -24,6 +26,7 @@
 #include <vector>
 
 #include "core/model.h"
+#include "render/vg.h"
 #include "core/view.h"
 #include "settings/options.h"
 
@@ -79,6 +82,7 @@ class SceneCache {
  private:
   struct Unit {
     QRect bounds;          // output pixels its painting can touch
+    VectorCanvas::PaintSource source;  // the paint source as it starts
     bool opsKnown = true;  // ops_ holds each of its painting operations' pixels
     size_t firstOp = 0, opCount = 0;
   };
@@ -92,7 +96,9 @@ class SceneCache {
                 const std::atomic<bool>* cancel);
   // False when the change cannot be drawn in part; then nothing has been touched.
   bool drawPartial(const Source& src, ImageStore& store);
-  bool measureChanged(const Source& src, ImageStore& store, const std::vector<char>& changed,
+  // Measures where the changed units paint now, and marks changed too the units that start
+  // from a paint source the change alters; puts in their present starting sources.
+  bool measureChanged(const Source& src, ImageStore& store, std::vector<char>& changed,
                       std::vector<QRect>& bounds);
   bool sameShapes(const Document& doc) const;
   int unitOf(int64_t i, int64_t j) const;

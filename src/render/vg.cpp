@@ -276,6 +276,21 @@ double VectorCanvas::textHeight(const std::string& text) {
 
 // --- Sources -------------------------------------------------------------------------------
 
+VectorCanvas::PaintSource VectorCanvas::paintSource() const {
+  return {source_ == Source::Image, color_, srcImage_, srcAlpha_, srcTileW_, srcTileH_,
+          srcRepeat_};
+}
+
+void VectorCanvas::setPaintSource(const PaintSource& s) {
+  source_ = s.image ? Source::Image : Source::Color;
+  color_ = s.color;
+  srcImage_ = s.imageId;
+  srcAlpha_ = s.alpha;
+  srcTileW_ = s.tileW;
+  srcTileH_ = s.tileH;
+  srcRepeat_ = s.repeat;
+}
+
 void VectorCanvas::setSourceColor(int64_t rgba) {
   source_ = Source::Color;
   color_ = QColor(static_cast<int>(rgba & 255), static_cast<int>((rgba >> 8) & 255),
@@ -383,7 +398,8 @@ QRect VectorCanvas::outputRectOf(const QRectF& r) const {
 QRect VectorCanvas::paintedRect(const QPainterPath& p, const QPen* pen) const {
   QRectF r = p.controlPointRect();
   if (pen) {
-    r |= strokeBounds(p, pen->widthF(), pen->capStyle(), pen->joinStyle(), pen->miterLimit());
+    r |= strokeBounds(p, pen->widthF(), pen->capStyle(), pen->joinStyle(), pen->miterLimit(),
+                      pen->style() != Qt::SolidLine);
   }
   return outputRectOf(xf_.mapRect(r));
 }

@@ -76,6 +76,20 @@ class VectorCanvas {
   double textWidth(const std::string& text);
   double textHeight(const std::string& text);
 
+  // What the next fill or stroke paints with. It carries over from one painting to the next
+  // until set again: a drawing that skips shapes puts back the one they would have left.
+  struct PaintSource {
+    bool image = false;
+    QColor color = Qt::black;
+    int64_t imageId = 0;
+    int alpha = 255;
+    double tileW = 0, tileH = 0;
+    bool repeat = false;
+    bool operator==(const PaintSource&) const = default;
+  };
+  PaintSource paintSource() const;
+  void setPaintSource(const PaintSource& s);
+
   void setSourceColor(int64_t rgba);
   void setSourceImage(int64_t imageId, int alpha, double tileW, double tileH, bool repeat);
   void drawImage(int64_t imageId, int alpha, double w, double h);

@@ -251,6 +251,21 @@ TEST(BoundedDraw, StrokeBoundsHoldTheWholeStroke) {
       }
     }
   }
+  // Dashes along a tight ellipse: the dasher makes the curve into short lines whose sharp bends
+  // take miters.
+  QPainterPath tight;
+  tight.addEllipse(QPointF(100, 60), 11, 1);
+  for (const double width : {1.0, 5.0}) {
+    QPainterPathStroker stroker;
+    stroker.setWidth(width);
+    stroker.setCapStyle(Qt::FlatCap);
+    stroker.setJoinStyle(Qt::MiterJoin);
+    stroker.setMiterLimit(10);
+    stroker.setDashPattern({8 / width, 8 / width});
+    const QRectF exact = stroker.createStroke(tight).boundingRect();
+    EXPECT_TRUE(strokeBounds(tight, width, Qt::FlatCap, Qt::MiterJoin, 10, true).contains(exact))
+        << width;
+  }
   // Gentle corners add hardly more than half a width around the points.
   QPainterPath gentle(QPointF(0, 0));
   gentle.lineTo(100, 0);
