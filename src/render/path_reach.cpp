@@ -280,7 +280,7 @@ bool clipSegment(const QRectF& r, QPointF a, QPointF b, double* t0, double* t1) 
 }
 
 QRectF strokeBounds(const QPainterPath& p, double width, Qt::PenCapStyle cap,
-                    Qt::PenJoinStyle join, double miterLimit, bool patterned) {
+                    Qt::PenJoinStyle join, double miterLimit) {
   if (p.isEmpty()) return {};
   // Round caps and joins are drawn as curves that stray a little outside their circle.
   const double half = std::abs(width) / 2 * 1.001;
@@ -292,11 +292,8 @@ QRectF strokeBounds(const QPainterPath& p, double width, Qt::PenCapStyle cap,
   // in widths; the cut itself may lie up to a width further). Every corner of the control polygon
   // is taken as one: curves never reach further.
   const double most = (std::max(miterLimit, 1.0) + 1.001) * std::abs(width);
-  if (patterned) {
-    for (int i = 0; i < p.elementCount(); ++i) {
-      if (p.elementAt(i).isCurveTo())
-        return p.controlPointRect().adjusted(-most, -most, most, most);
-    }
+  for (int i = 0; i < p.elementCount(); ++i) {
+    if (p.elementAt(i).isCurveTo()) return p.controlPointRect().adjusted(-most, -most, most, most);
   }
   QPointF before, at;
   bool haveBefore = false, haveAt = false;

@@ -26,10 +26,11 @@ bool clipSegment(const QRectF& r, QPointF a, QPointF b, double* t0, double* t1);
 // A rectangle holding everything a pen of `width` with these caps and joins paints along `p`, in
 // the path's units, found from the geometry: the control points widened by half the pen, and
 // each corner by the length its miter can reach. Never smaller than the stroke, often a little
-// larger. A `patterned` pen lays its dashes and dots on the curves made into short lines, whose
-// sharp bends take miters too: around curves, they may reach as far as any miter.
+// larger. Curves are stroked as many short pieces, and dashes laid on them as short lines, whose
+// sharp bends (at a cusp, or where a tight curve turns) take miters too: around a path with
+// curves, a mitered pen may reach as far as any miter.
 QRectF strokeBounds(const QPainterPath& p, double width, Qt::PenCapStyle cap,
-                    Qt::PenJoinStyle join, double miterLimit, bool patterned = false);
+                    Qt::PenJoinStyle join, double miterLimit);
 
 // What boundPathForPaint made of a path.
 enum class PathCut {

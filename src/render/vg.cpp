@@ -398,8 +398,7 @@ QRect VectorCanvas::outputRectOf(const QRectF& r) const {
 QRect VectorCanvas::paintedRect(const QPainterPath& p, const QPen* pen) const {
   QRectF r = p.controlPointRect();
   if (pen) {
-    r |= strokeBounds(p, pen->widthF(), pen->capStyle(), pen->joinStyle(), pen->miterLimit(),
-                      pen->style() != Qt::SolidLine);
+    r |= strokeBounds(p, pen->widthF(), pen->capStyle(), pen->joinStyle(), pen->miterLimit());
   }
   return outputRectOf(xf_.mapRect(r));
 }

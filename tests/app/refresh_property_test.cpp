@@ -176,7 +176,7 @@ TEST_P(RefreshProperty, EveryRefreshEqualsAFullOneAndShapeEditsAreDrawnInPart) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Seeds, RefreshProperty,
-                         ::testing::Values(11u, 2024u, 31337u, 48611u, 65521u, 90001u));
+                         ::testing::Values(11u, 1065u, 2024u, 31337u, 48611u, 65521u, 90001u));
 
 }  // namespace
 }  // namespace pw::test

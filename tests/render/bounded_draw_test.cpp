@@ -251,20 +251,25 @@ TEST(BoundedDraw, StrokeBoundsHoldTheWholeStroke) {
       }
     }
   }
-  // Dashes along a tight ellipse: the dasher makes the curve into short lines whose sharp bends
-  // take miters.
+  // Dashes along a tight ellipse, and a flat curve that doubles back on itself: the curves are
+  // stroked in short pieces whose sharp bends take miters.
   QPainterPath tight;
   tight.addEllipse(QPointF(100, 60), 11, 1);
-  for (const double width : {1.0, 5.0}) {
-    QPainterPathStroker stroker;
-    stroker.setWidth(width);
-    stroker.setCapStyle(Qt::FlatCap);
-    stroker.setJoinStyle(Qt::MiterJoin);
-    stroker.setMiterLimit(10);
-    stroker.setDashPattern({8 / width, 8 / width});
-    const QRectF exact = stroker.createStroke(tight).boundingRect();
-    EXPECT_TRUE(strokeBounds(tight, width, Qt::FlatCap, Qt::MiterJoin, 10, true).contains(exact))
-        << width;
+  QPainterPath cusps(QPointF(11, 0));
+  cusps.cubicTo(11, 0, -13.15, 0, -14.3, 0);
+  cusps.cubicTo(-10.85, 0, 8.7, 0, 11, 0);
+  for (const auto& [path, dashed] : {std::pair{tight, true}, std::pair{cusps, false}}) {
+    for (const double width : {1.0, 5.0, 6.0}) {
+      QPainterPathStroker stroker;
+      stroker.setWidth(width);
+      stroker.setCapStyle(Qt::RoundCap);
+      stroker.setJoinStyle(Qt::MiterJoin);
+      stroker.setMiterLimit(10);
+      if (dashed) stroker.setDashPattern({8 / width, 8 / width});
+      const QRectF exact = stroker.createStroke(path).boundingRect();
+      EXPECT_TRUE(strokeBounds(path, width, Qt::RoundCap, Qt::MiterJoin, 10).contains(exact))
+          << width << (dashed ? " dashed" : " cusps");
+    }
   }
   // Gentle corners add hardly more than half a width around the points.
   QPainterPath gentle(QPointF(0, 0));
