@@ -7,7 +7,6 @@
 
 #include <QImage>
 #include <cstdint>
-#include <cstring>
 #include <vector>
 
 #include "app/canvas_tools.h"
@@ -19,14 +18,6 @@ namespace pw::test {
 
 inline constexpr int kW = 480, kH = 270;
 
-inline bool sameImage(const QImage& a, const QImage& b) {
-  if (a.size() != b.size() || a.format() != b.format()) return false;
-  for (int y = 0; y < a.height(); ++y) {
-    if (std::memcmp(a.constScanLine(y), b.constScanLine(y), static_cast<size_t>(a.width()) * 4))
-      return false;
-  }
-  return true;
-}
 
 // What a refresh leaves besides pixels: selection, grab offsets and the interaction state.
 inline bool sameOutcome(const Editor& a, const Editor& b) {

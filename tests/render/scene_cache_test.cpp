@@ -2,7 +2,6 @@
 // own fields: each must leave exactly the picture of a fresh full refresh.
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <functional>
 #include <ostream>
 
@@ -68,11 +67,7 @@ TEST_P(PartialRedraw, LeavesThePictureOfAFullRefresh) {
   CanvasSurface fresh{QImage(kW, kH, QImage::Format_ARGB32_Premultiplied), f.store};
   fresh.bands = 1;
   drawCanvas(f.ed, fresh);
-  int differing = 0;
-  for (int y = 0; y < kH; ++y)
-    differing += std::memcmp(fresh.image.constScanLine(y), f.canvas.image.constScanLine(y),
-                             kW * 4) != 0;
-  EXPECT_EQ(differing, 0) << "rows";
+  EXPECT_EQ(differingRows(fresh.image, f.canvas.image), "");
 }
 
 INSTANTIATE_TEST_SUITE_P(Edits, PartialRedraw, ::testing::ValuesIn(kCases),
