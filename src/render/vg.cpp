@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
+#include <memory>
 
 #include "render/image_store.h"
 #include "render/path_reach.h"
@@ -307,6 +309,49 @@ void VectorCanvas::setSourceImage(int64_t imageId, int alpha, double tileW, doub
   srcRepeat_ = repeat;
 }
 
+namespace {
+
+// Qt samples a transformed image (drawn as such or as a texture brush) along each run of
+// neighbouring spans it blends in one go, stepping in fixed point from the run's first pixel. The
+// runs are cut where its span buffer fills up (and, off its own threads, where it splits a blend
+// between them), counted from the first row an operation draws: under a band's clip a row further
+// down can come out a unit off in a channel. Such operations are therefore painted unclipped on a
+// clear scratch image laid out like the output (size, row length and alignment, which picks Qt's
+// blending paths), the same in every band, and `area`'s pixels within the band are copied onto
+// the output. Painting onto the clear image and copying that over the output gives the bytes that
+// painting onto the output directly gives.
+void paintSampled(QPainter& out, const QImage& target, const QRect& area, const QRect& band,
+                  const std::function<void(QPainter&)>& paint) {
+  const QRect shown = band.isEmpty() ? area : area & band;
+  if (shown.isEmpty()) return;
+  const int w = target.width(), h = target.height();
+  const bool like = target.depth() == 32;
+  const qsizetype bpl = like ? target.bytesPerLine() : static_cast<qsizetype>(w) * 4;
+  constexpr uintptr_t kAlign = 64;
+  const uintptr_t align = like ? reinterpret_cast<uintptr_t>(target.constBits()) % kAlign : 0;
+  std::unique_ptr<uchar[]> mem(new uchar[static_cast<size_t>(bpl) * static_cast<size_t>(h) +
+                                         kAlign]);
+  const uintptr_t have = reinterpret_cast<uintptr_t>(mem.get()) % kAlign;
+  uchar* bits = mem.get() + (align + kAlign - have) % kAlign;
+  // Only `area` is cleared: what is painted lies within it, and nothing else is read.
+  for (int y = area.top(); y <= area.bottom(); ++y)
+    std::memset(bits + y * bpl + static_cast<qsizetype>(area.left()) * 4, 0,
+                static_cast<size_t>(area.width()) * 4);
+  QImage scratch(bits, w, h, bpl, QImage::Format_ARGB32_Premultiplied);
+  {
+    QPainter p(&scratch);
+    p.setRenderHints(out.renderHints());
+    paint(p);
+  }
+  out.save();
+  out.resetTransform();
+  out.setOpacity(1);
+  out.drawImage(shown.topLeft(), scratch, shown);
+  out.restore();
+}
+
+}  // namespace
+
 void VectorCanvas::drawImage(int64_t imageId, int alpha, double w, double h) {
   const QImage* img = store_.image(imageId);
   if (!painter_.isActive() || !img || img->width() <= 0 || img->height() <= 0) return;
@@ -323,14 +368,14 @@ void VectorCanvas::drawImage(int64_t imageId, int alpha, double w, double h) {
   }
   if (watch_.allow && !watch_.allow()) return;
   // A band skips what cannot reach its rows.
-  if (!band_.isEmpty() &&
-      !outputRectOf(m.mapRect(QRectF(0, 0, img->width(), img->height()))).intersects(band_))
-    return;
-  painter_.save();
-  painter_.setOpacity(std::clamp(alpha, 0, 255) / 255.0);
-  painter_.setTransform(m);
-  painter_.drawImage(QPointF(0, 0), *img);
-  painter_.restore();
+  const QRect area = outputRectOf(m.mapRect(QRectF(0, 0, img->width(), img->height())));
+  if (!band_.isEmpty() && !area.intersects(band_)) return;
+  const double opacity = std::clamp(alpha, 0, 255) / 255.0;
+  paintSampled(painter_, *target_, area, band_, [&](QPainter& p) {
+    p.setOpacity(opacity);
+    p.setTransform(m);
+    p.drawImage(QPointF(0, 0), *img);
+  });
 }
 
 // --- Painting ------------------------------------------------------------------------------
@@ -350,35 +395,44 @@ void VectorCanvas::paintImageSource(const QPainterPath& p, const QPen* pen) {
   if (!img || img->width() <= 0 || img->height() <= 0) return;
   const double tw = srcTileW_ > 0 ? srcTileW_ : img->width();
   const double th = srcTileH_ > 0 ? srcTileH_ : img->height();
-  painter_.save();
-  painter_.setOpacity(srcAlpha_ / 255.0);
-  if (srcRepeat_) {
-    // A texture brush is laid in the painter's user system, its first tile at the origin.
-    QBrush brush(*img);
-    brush.setTransform(QTransform::fromScale(tw / img->width(), th / img->height()));
-    if (pen) {
-      QPen pp(*pen);
-      pp.setBrush(brush);
-      painter_.setPen(pp);
-      painter_.setBrush(Qt::NoBrush);
-    } else {
-      painter_.setPen(Qt::NoPen);
-      painter_.setBrush(brush);
-    }
-    painter_.drawPath(p);
-  } else {
-    // One image, clipped to what the path covers.
-    // Within a band, inside its clip.
-    const Qt::ClipOperation op = band_.isEmpty() ? Qt::ReplaceClip : Qt::IntersectClip;
-    if (pen) {
-      QPainterPathStroker stroker(*pen);
-      painter_.setClipPath(stroker.createStroke(p), op);
-    } else {
-      painter_.setClipPath(p, op);
-    }
-    painter_.drawImage(QRectF(0, 0, tw, th), *img);
+  // What the paint can touch; a pen thinner than a pixel is drawn a pixel wide.
+  const double scale = scaleOf(xf_);
+  QPen widened;
+  const QPen* reach = pen;
+  if (pen && scale > 0 && pen->widthF() * scale <= 1) {
+    widened = *pen;
+    widened.setWidthF(1 / scale);
+    reach = &widened;
   }
-  painter_.restore();
+  const QTransform xf = painter_.transform();
+  paintSampled(painter_, *target_, paintedRect(p, reach), band_, [&](QPainter& q) {
+    q.setOpacity(srcAlpha_ / 255.0);
+    q.setTransform(xf);
+    if (srcRepeat_) {
+      // A texture brush is laid in the painter's user system, its first tile at the origin.
+      QBrush brush(*img);
+      brush.setTransform(QTransform::fromScale(tw / img->width(), th / img->height()));
+      if (pen) {
+        QPen pp(*pen);
+        pp.setBrush(brush);
+        q.setPen(pp);
+        q.setBrush(Qt::NoBrush);
+      } else {
+        q.setPen(Qt::NoPen);
+        q.setBrush(brush);
+      }
+      q.drawPath(p);
+    } else {
+      // One image, clipped to what the path covers.
+      if (pen) {
+        QPainterPathStroker stroker(*pen);
+        q.setClipPath(stroker.createStroke(p));
+      } else {
+        q.setClipPath(p);
+      }
+      q.drawImage(QRectF(0, 0, tw, th), *img);
+    }
+  });
   painterGen_ = 0;  // restore() brought back an older transform
 }
 
