@@ -2,11 +2,10 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstring>
-#include <memory>
 
 #include "render/image_store.h"
 #include "render/path_reach.h"
+#include "render/sampled_paint.h"
 
 namespace pw {
 
@@ -309,48 +308,6 @@ void VectorCanvas::setSourceImage(int64_t imageId, int alpha, double tileW, doub
   srcRepeat_ = repeat;
 }
 
-namespace {
-
-// Qt samples a transformed image (drawn as such or as a texture brush) along each run of
-// neighbouring spans it blends in one go, stepping in fixed point from the run's first pixel. The
-// runs are cut where its span buffer fills up (and, off its own threads, where it splits a blend
-// between them), counted from the first row an operation draws: under a band's clip a row further
-// down can come out a unit off in a channel. Such operations are therefore painted unclipped on a
-// clear scratch image laid out like the output (size, row length and alignment, which picks Qt's
-// blending paths), the same in every band, and `area`'s pixels within the band are copied onto
-// the output. Painting onto the clear image and copying that over the output gives the bytes that
-// painting onto the output directly gives.
-void paintSampled(QPainter& out, const QImage& target, const QRect& area, const QRect& band,
-                  const std::function<void(QPainter&)>& paint) {
-  const QRect shown = band.isEmpty() ? area : area & band;
-  if (shown.isEmpty()) return;
-  const int w = target.width(), h = target.height();
-  const bool like = target.depth() == 32;
-  const qsizetype bpl = like ? target.bytesPerLine() : static_cast<qsizetype>(w) * 4;
-  constexpr uintptr_t kAlign = 64;
-  const uintptr_t align = like ? reinterpret_cast<uintptr_t>(target.constBits()) % kAlign : 0;
-  std::unique_ptr<uchar[]> mem(new uchar[static_cast<size_t>(bpl) * static_cast<size_t>(h) +
-                                         kAlign]);
-  const uintptr_t have = reinterpret_cast<uintptr_t>(mem.get()) % kAlign;
-  uchar* bits = mem.get() + (align + kAlign - have) % kAlign;
-  // Only `area` is cleared: what is painted lies within it, and nothing else is read.
-  for (int y = area.top(); y <= area.bottom(); ++y)
-    std::memset(bits + y * bpl + static_cast<qsizetype>(area.left()) * 4, 0,
-                static_cast<size_t>(area.width()) * 4);
-  QImage scratch(bits, w, h, bpl, QImage::Format_ARGB32_Premultiplied);
-  {
-    QPainter p(&scratch);
-    p.setRenderHints(out.renderHints());
-    paint(p);
-  }
-  out.save();
-  out.resetTransform();
-  out.setOpacity(1);
-  out.drawImage(shown.topLeft(), scratch, shown);
-  out.restore();
-}
-
-}  // namespace
 
 void VectorCanvas::drawImage(int64_t imageId, int alpha, double w, double h) {
   const QImage* img = store_.image(imageId);
