@@ -16,28 +16,11 @@
 namespace pw {
 namespace {
 
-QImage drawn(Editor& ed, ImageStore& store, int w, int h, int bands) {
-  CanvasSurface canvas{QImage(w, h, QImage::Format_ARGB32_Premultiplied), store};
-  canvas.image.fill(Qt::transparent);
-  canvas.bands = bands;
-  refreshCanvas(ed, canvas, 0, 0, 0);
-  return canvas.image;
-}
-
-// Rows where two pictures differ, for the failure message.
-std::string rowsDiffering(const QImage& a, const QImage& b) {
-  std::string rows;
-  for (int y = 0; y < a.height() && rows.size() < 80; ++y)
-    if (std::memcmp(a.constScanLine(y), b.constScanLine(y), static_cast<size_t>(a.bytesPerLine())))
-      rows += std::to_string(y) + " ";
-  return rows;
-}
-
 void expectBandsEqualWhole(Editor& ed, ImageStore& store, int w, int h) {
-  const QImage whole = drawn(ed, store, w, h, 1);
+  const QImage whole = test::freshPicture(ed, store, w, h, 1);
   for (int bands : {2, 3, 7}) {
-    const QImage split = drawn(ed, store, w, h, bands);
-    EXPECT_TRUE(split == whole) << bands << " bands, rows " << rowsDiffering(split, whole);
+    const QImage split = test::freshPicture(ed, store, w, h, bands);
+    EXPECT_TRUE(split == whole) << bands << " bands, rows " << test::differingRows(split, whole);
   }
 }
 
@@ -200,7 +183,7 @@ TEST(BandDraw, ImagePaintSourcesPaintTheSameInBands) {
         for (int bands : {2, 3, 7}) {
           const QImage split = paintedInBands(store, bands, paint);
           EXPECT_TRUE(split == whole)
-              << bands << " bands, rows " << rowsDiffering(split, whole)
+              << bands << " bands, rows " << test::differingRows(split, whole)
               << (onDrawingThread ? ", on a drawing thread" : ", on the test thread");
         }
       };

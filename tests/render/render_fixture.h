@@ -59,6 +59,16 @@ inline bool sameImage(const QImage& a, const QImage& b) {
   return a.size() == b.size() && a.format() == b.format() && differingRows(a, b).empty();
 }
 
+// The canvas picture of the editor's state on a fresh surface of w x h drawn in `bands` bands:
+// what every cached, partial or banded picture is held to.
+inline QImage freshPicture(const Editor& ed, ImageStore& store, int w, int h, int bands = 1) {
+  CanvasSurface canvas{QImage(w, h, QImage::Format_ARGB32_Premultiplied), store};
+  canvas.image.fill(Qt::transparent);
+  canvas.bands = bands;
+  drawCanvas(ed, canvas);
+  return canvas.image;
+}
+
 struct RenderFixture {
   ScriptedPrompt prompt;
   ImageStore store;

@@ -64,10 +64,7 @@ TEST_P(PartialRedraw, LeavesThePictureOfAFullRefresh) {
   refreshCanvas(f.ed, f.canvas, 0, 0, 0);
   EXPECT_EQ(f.canvas.scene.lastUpdate(), SceneCache::Update::kPartial);
 
-  CanvasSurface fresh{QImage(kW, kH, QImage::Format_ARGB32_Premultiplied), f.store};
-  fresh.bands = 1;
-  drawCanvas(f.ed, fresh);
-  EXPECT_EQ(differingRows(fresh.image, f.canvas.image), "");
+  EXPECT_EQ(differingRows(freshPicture(f.ed, f.store, kW, kH), f.canvas.image), "");
 }
 
 INSTANTIATE_TEST_SUITE_P(Edits, PartialRedraw, ::testing::ValuesIn(kCases),

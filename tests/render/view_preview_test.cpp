@@ -85,10 +85,7 @@ TEST_P(ViewPreview, ShowsTheOldPictureMovedThenTheSharpOne) {
     EXPECT_FALSE(f.canvas.previewShown);
     EXPECT_EQ(f.canvas.scene.lastUpdate(), SceneCache::Update::kNone) << "the sharp picture";
   }
-  CanvasSurface fresh{QImage(kW, kH, QImage::Format_ARGB32_Premultiplied), f.store};
-  fresh.bands = 1;
-  drawCanvas(f.ed, fresh);
-  EXPECT_EQ(differingRows(fresh.image, f.canvas.image), "");
+  EXPECT_EQ(differingRows(freshPicture(f.ed, f.store, kW, kH), f.canvas.image), "");
 }
 
 INSTANTIATE_TEST_SUITE_P(Views, ViewPreview, ::testing::ValuesIn(kCases),
