@@ -95,11 +95,10 @@ class Window : public pw::Shell {
     };
     ed.hooks.refreshLayerList = [this] { layers->drawLayerList(false); };
     ed.hooks.redrawCanvas = [this] { redrawCanvas(); };
-    ed.hooks.documentChanged = [this](const std::string&) {
+    ed.observe([this](const pw::Change& c) {
       if (panels.eventDepth == 0) ed.refreshProperties();
-    };
-    ed.hooks.changeRecorded = [this](const std::string& what, const pw::ChangeScope& scope,
-                                     int key) { state.history.record(ed.doc, what, scope, key); };
+      state.history.record(ed.doc, c.name, c.scope, c.mergeKey);
+    });
     // As the window: a zoom or pan shows the old picture moved, the sharp one drawn meanwhile.
     canvas.sharpReady = [] {};
     panels.shapePanel.show();

@@ -518,7 +518,8 @@ void CanvasTools::release() {
     changed_ = false;
     const std::string name = std::move(changeName_);
     changeName_.clear();
-    ed_.documentChanged(name, dragScope(ed_.doc, name));
+    // The drag has changed the document as it went: the step only announces it.
+    ed_.execute({name, dragScope(ed_.doc, name), 0, nullptr});
   }
 }
 

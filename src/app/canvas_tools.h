@@ -4,7 +4,7 @@
 // Life of a drag: press (LeftDown) -> any number of moves with the left button held (Move) ->
 // release (LeftUp). Each handled press or move ends with a canvas refresh, whose click test
 // settles the selection. A whole drag that changed the document is announced once, on release,
-// through Editor::documentChanged.
+// as one command given to Editor::execute.
 //
 // Coordinates: the canvas reports device pixels (px, py). The scene mouse (MX, MY) is
 // round((px - object x) / zoom factor), round((py - object y) / zoom factor) for the current

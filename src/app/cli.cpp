@@ -36,7 +36,7 @@ namespace pw {
 
 namespace {
 
-using Command = CommandLine::Command;
+using CliCommand = CommandLine::Command;
 
 constexpr const char* kPreferencesFile = "Preferences.ini";
 
@@ -84,18 +84,18 @@ bool parseFrame(std::string_view s, int64_t& frame) {
   return true;
 }
 
-const char* commandFlag(Command c) {
+const char* commandFlag(CliCommand c) {
   switch (c) {
-    case Command::kSaveAs: return "--save-as";
-    case Command::kDumpJson: return "--dump-json";
-    case Command::kExportPng: return "--export-png";
-    case Command::kExportPb: return "--export-pb";
-    case Command::kExportFrames: return "--export-frames";
-    case Command::kExportWebp: return "--export-webp";
-    case Command::kShowCrashReport: return "--show-crash-report";
-    case Command::kVersion: return "--version";
-    case Command::kHelp: return "--help";
-    case Command::kEditor: break;
+    case CliCommand::kSaveAs: return "--save-as";
+    case CliCommand::kDumpJson: return "--dump-json";
+    case CliCommand::kExportPng: return "--export-png";
+    case CliCommand::kExportPb: return "--export-pb";
+    case CliCommand::kExportFrames: return "--export-frames";
+    case CliCommand::kExportWebp: return "--export-webp";
+    case CliCommand::kShowCrashReport: return "--show-crash-report";
+    case CliCommand::kVersion: return "--version";
+    case CliCommand::kHelp: return "--help";
+    case CliCommand::kEditor: break;
   }
   return "";
 }
@@ -192,15 +192,15 @@ int reportFailure(const HeadlessPrompt& prompt, const std::string& fallback) {
   return fail(prompt.failed() ? prompt.errors().front() : fallback);
 }
 
-bool drawsPictures(Command c) {
-  return c == Command::kExportPng || c == Command::kExportFrames || c == Command::kExportWebp;
+bool drawsPictures(CliCommand c) {
+  return c == CliCommand::kExportPng || c == CliCommand::kExportFrames || c == CliCommand::kExportWebp;
 }
 
 int runHeadless(const CommandLine& cl, const char* argv0) {
   // An animation export can take long: Ctrl+C stops it cleanly. Set up before any thread
   // starts, so that every thread leaves the signal to the watcher.
   std::optional<InterruptWatch> interrupt;
-  if (cl.command == Command::kExportFrames || cl.command == Command::kExportWebp)
+  if (cl.command == CliCommand::kExportFrames || cl.command == CliCommand::kExportWebp)
     interrupt.emplace();
   const QuietQt quiet;
   HeadlessPrompt prompt;
@@ -213,15 +213,15 @@ int runHeadless(const CommandLine& cl, const char* argv0) {
     return reportFailure(prompt, "cannot read the scene file " + cl.scene);
 
   switch (cl.command) {
-    case Command::kSaveAs:
+    case CliCommand::kSaveAs:
       if (!saveScene(ed, cl.output, 0) || prompt.failed())
         return reportFailure(prompt, "cannot write the scene file " + cl.output);
       return 0;
 
-    case Command::kDumpJson:
+    case CliCommand::kDumpJson:
       return printOut(documentJson(ed.doc) + "\n");
 
-    case Command::kExportPng: {
+    case CliCommand::kExportPng: {
       std::string error;
       if (!loadExportSettings(cl, ed, prompt, error)) return fail(error);
       const int w = cl.hasCanvas ? cl.canvasW : ed.options.CameraW;
@@ -236,8 +236,8 @@ int runHeadless(const CommandLine& cl, const char* argv0) {
       return 0;
     }
 
-    case Command::kExportFrames:
-    case Command::kExportWebp: {
+    case CliCommand::kExportFrames:
+    case CliCommand::kExportWebp: {
       std::string error;
       if (!loadExportSettings(cl, ed, prompt, error)) return fail(error);
       std::optional<HeadlessApp> app;
@@ -245,7 +245,7 @@ int runHeadless(const CommandLine& cl, const char* argv0) {
       return runAnimationExport(cl, ed, store, *interrupt);
     }
 
-    case Command::kExportPb: {
+    case CliCommand::kExportPb: {
       const int64_t obj = cl.object >= 0 ? cl.object : ed.doc.CurrentObject;
       if (obj > lastIndex(ed.doc.Objects))
         return fail("--object " + std::to_string(obj) + ": the scene has only " +
@@ -315,7 +315,7 @@ bool parseCommandLine(int argc, const char* const* argv, CommandLine& cl, std::s
   cl = CommandLine{};
   bool haveCommand = false, haveSettings = false, onlyFiles = false, haveScene = false;
 
-  const auto setCommand = [&](Command c, const std::string& flag) {
+  const auto setCommand = [&](CliCommand c, const std::string& flag) {
     if (haveCommand) {
       error = flag + " cannot be combined with " + commandFlag(cl.command);
       return false;
@@ -372,19 +372,19 @@ bool parseCommandLine(int argc, const char* const* argv, CommandLine& cl, std::s
     };
 
     if (flag == "--version") {
-      if (!noValue() || !setCommand(Command::kVersion, flag)) return false;
+      if (!noValue() || !setCommand(CliCommand::kVersion, flag)) return false;
     } else if (flag == "--help" || flag == "-h") {
-      if (!noValue() || !setCommand(Command::kHelp, flag)) return false;
+      if (!noValue() || !setCommand(CliCommand::kHelp, flag)) return false;
     } else if (flag == "--dump-json") {
-      if (!noValue() || !setCommand(Command::kDumpJson, flag)) return false;
+      if (!noValue() || !setCommand(CliCommand::kDumpJson, flag)) return false;
     } else if (flag == "--save-as") {
-      if (!setCommand(Command::kSaveAs, flag) || !takeValue("an output file name")) return false;
+      if (!setCommand(CliCommand::kSaveAs, flag) || !takeValue("an output file name")) return false;
       cl.output = value;
     } else if (flag == "--export-png") {
-      if (!setCommand(Command::kExportPng, flag) || !takeValue("an output file name")) return false;
+      if (!setCommand(CliCommand::kExportPng, flag) || !takeValue("an output file name")) return false;
       cl.output = value;
     } else if (flag == "--export-pb") {
-      if (!setCommand(Command::kExportPb, flag) || !takeValue("an output file name")) return false;
+      if (!setCommand(CliCommand::kExportPb, flag) || !takeValue("an output file name")) return false;
       cl.output = value;
     } else if (flag == "--object") {
       if (cl.object >= 0) {
@@ -399,10 +399,10 @@ bool parseCommandLine(int argc, const char* const* argv, CommandLine& cl, std::s
         return false;
       }
     } else if (flag == "--export-frames") {
-      if (!setCommand(Command::kExportFrames, flag) || !takeValue("a folder name")) return false;
+      if (!setCommand(CliCommand::kExportFrames, flag) || !takeValue("a folder name")) return false;
       cl.output = value;
     } else if (flag == "--export-webp") {
-      if (!setCommand(Command::kExportWebp, flag) || !takeValue("an output file name"))
+      if (!setCommand(CliCommand::kExportWebp, flag) || !takeValue("an output file name"))
         return false;
       cl.output = value;
     } else if (flag == "--from" || flag == "--to") {
@@ -419,7 +419,7 @@ bool parseCommandLine(int argc, const char* const* argv, CommandLine& cl, std::s
         return false;
       }
     } else if (flag == "--show-crash-report") {
-      if (!setCommand(Command::kShowCrashReport, flag) || !takeValue("a report file")) return false;
+      if (!setCommand(CliCommand::kShowCrashReport, flag) || !takeValue("a report file")) return false;
       cl.output = value;
     } else if (flag == "--camera") {
       if (!noValue()) return false;
@@ -450,12 +450,12 @@ bool parseCommandLine(int argc, const char* const* argv, CommandLine& cl, std::s
     }
   }
 
-  if (cl.object >= 0 && cl.command != Command::kExportPb) {
+  if (cl.object >= 0 && cl.command != CliCommand::kExportPb) {
     error = "--object applies only to --export-pb";
     return false;
   }
-  const bool animating = cl.command == Command::kExportFrames || cl.command == Command::kExportWebp;
-  const bool exporting = cl.command == Command::kExportPng;
+  const bool animating = cl.command == CliCommand::kExportFrames || cl.command == CliCommand::kExportWebp;
+  const bool exporting = cl.command == CliCommand::kExportPng;
   if (!exporting && (cl.camera || cl.hasCanvas)) {
     error = cl.camera ? "--camera applies only to --export-png" : "--canvas applies only to --export-png";
     return false;
@@ -474,26 +474,26 @@ bool parseCommandLine(int argc, const char* const* argv, CommandLine& cl, std::s
     return false;
   }
   switch (cl.command) {
-    case Command::kSaveAs:
-    case Command::kDumpJson:
-    case Command::kExportPng:
-    case Command::kExportPb:
-    case Command::kExportFrames:
-    case Command::kExportWebp:
+    case CliCommand::kSaveAs:
+    case CliCommand::kDumpJson:
+    case CliCommand::kExportPng:
+    case CliCommand::kExportPb:
+    case CliCommand::kExportFrames:
+    case CliCommand::kExportWebp:
       if (!haveScene) {
         error = std::string(commandFlag(cl.command)) + " needs a scene file";
         return false;
       }
       break;
-    case Command::kVersion:
-    case Command::kHelp:
-    case Command::kShowCrashReport:
+    case CliCommand::kVersion:
+    case CliCommand::kHelp:
+    case CliCommand::kShowCrashReport:
       if (haveScene) {
         error = std::string(commandFlag(cl.command)) + " takes no scene file";
         return false;
       }
       break;
-    case Command::kEditor:
+    case CliCommand::kEditor:
       break;
   }
   return true;
@@ -503,18 +503,18 @@ namespace {
 
 int runCommandLine(const CommandLine& cl, int argc, char** argv) {
   switch (cl.command) {
-    case Command::kVersion:
+    case CliCommand::kVersion:
       return printOut(std::string("Penwick ") + kVersionText + "\n");
-    case Command::kHelp:
+    case CliCommand::kHelp:
       return printOut(usageText());
-    case Command::kEditor:
+    case CliCommand::kEditor:
       if (!displayAvailable()) {
         std::fputs("penwick: no display to open the editor on; see penwick --help for the "
                    "command line\n", stderr);
         return 2;
       }
       return runEditorWindow(cl.scene, argc, argv);
-    case Command::kShowCrashReport:
+    case CliCommand::kShowCrashReport:
       return runCrashReport(cl.output, argc, argv);
     default:
       return runHeadless(cl, argc > 0 ? argv[0] : nullptr);

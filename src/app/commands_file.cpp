@@ -43,8 +43,10 @@ void cmdLoad(Shell& shell) {
 
 void cmdMerge(Shell& shell) {
   Editor& ed = shell.editor();
-  if (!loadScene(ed, kLoadMerge, "", 1)) return;
-  ed.documentChanged("Merge");
+  if (!ed.execute({"Merge", {}, 0, [&ed](Document&, ChangeScope&) {
+                     return loadScene(ed, kLoadMerge, "", 1);
+                   }}))
+    return;
   shell.documentRestored();
   ed.refreshLayerList();
   shell.selectionChanged();

@@ -13,8 +13,15 @@ namespace pw {
 
 namespace {
 
-void changed(Shell& shell, const char* what, const ChangeScope& scope = {}) {
-  shell.editor().documentChanged(what, scope);
+// Runs `edit` as the step `what`; true when it changed something.
+template <class Edit>
+bool run(Shell& shell, const char* what, ChangeScope scope, Edit edit) {
+  return shell.editor().execute(
+      {what, std::move(scope), 0, [&edit](Document& d, ChangeScope&) { return edit(d); }});
+}
+
+// After a change: the panels and the canvas show it.
+void changed(Shell& shell) {
   shell.selectionChanged();
   shell.redrawCanvas();
 }
@@ -75,29 +82,36 @@ void cmdPaste(Shell& shell) {
   my -= ed.options.ToolBarH;
   int64_t top = 0;
   for (const Shape& s : o->shapes) top = std::max(top, s.depth);
-  // An object that holds only its empty placeholder gets the paste in that slot, as a newly
-  // drawn shape would.
-  if (o->hasShape > 0) o->shapes.emplace_back();
-  o->hasShape = 1;
-  ed.doc.DocumentState = 1;
-  ed.doc.CurrentShape = lastIndex(o->shapes);
-  newDocument(ed, 0, 1, 1);
-  Shape& s = o->shapes.back();
-  s = app.copyBuffer;
-  s.x = toI16(mx);
-  s.y = toI16(my);
-  s.depth = top + 1;
-  s.selected = 0;
+  const Shape& copy = app.copyBuffer;
+  run(shell, "Paste", ChangeScope::wholeObject(ed.doc.CurrentObject), [&](Document& doc) {
+    // An object that holds only its empty placeholder gets the paste in that slot, as a newly
+    // drawn shape would.
+    Object* obj = currentObject(doc);
+    if (obj->hasShape > 0) obj->shapes.emplace_back();
+    obj->hasShape = 1;
+    doc.DocumentState = 1;
+    doc.CurrentShape = lastIndex(obj->shapes);
+    newDocument(ed, 0, 1, 1);
+    Shape& s = obj->shapes.back();
+    s = copy;
+    s.x = toI16(mx);
+    s.y = toI16(my);
+    s.depth = top + 1;
+    s.selected = 0;
+    return true;
+  });
   ed.refreshShapeList();
-  changed(shell, "Paste", ChangeScope::wholeObject(ed.doc.CurrentObject));
+  changed(shell);
 }
 
 void cmdPasteToShape(Shell& shell) {
   Editor& ed = shell.editor();
-  Shape* s = currentShape(ed.doc);
-  if (!s || !shell.app().hasCopy) return;
-  *s = shell.app().copyBuffer;
-  changed(shell, "Paste to shape", currentShapeScope(ed));
+  if (!currentShape(ed.doc) || !shell.app().hasCopy) return;
+  if (run(shell, "Paste to shape", currentShapeScope(ed), [&shell](Document& d) {
+        *currentShape(d) = shell.app().copyBuffer;
+        return true;
+      }))
+    changed(shell);
 }
 
 void cmdLockSelection(Shell& shell) {
@@ -110,41 +124,50 @@ void cmdDeleteShape(Shell& shell) {
   // Delete belongs to the canvas: in a text field it edits the text.
   if (!shell.canvasHasFocus()) return;
   Editor& ed = shell.editor();
-  if (!deleteCurrentShape(ed.doc)) return;
+  if (!deleteShapeStep(ed)) return;
   ed.refreshShapeList();
-  changed(shell, "Delete the current shape", ChangeScope::wholeObject(ed.doc.CurrentObject));
+  changed(shell);
 }
 
 void cmdShapeToBottom(Shell& shell) {
   Editor& ed = shell.editor();
-  if (!shapeToBottom(ed.doc)) return;
+  if (!run(shell, "Set Shape to bottom", ChangeScope::wholeObject(ed.doc.CurrentObject),
+           [](Document& d) { return shapeToBottom(d); }))
+    return;
   ed.refreshShapeList();
-  changed(shell, "Set Shape to bottom", ChangeScope::wholeObject(ed.doc.CurrentObject));
+  changed(shell);
 }
 
 void cmdShapeToTop(Shell& shell) {
   Editor& ed = shell.editor();
-  if (!shapeToTop(ed.doc)) return;
+  if (!run(shell, "Set Shape to top", ChangeScope::wholeObject(ed.doc.CurrentObject),
+           [](Document& d) { return shapeToTop(d); }))
+    return;
   ed.refreshShapeList();
-  changed(shell, "Set Shape to top", ChangeScope::wholeObject(ed.doc.CurrentObject));
+  changed(shell);
 }
 
 void cmdShapeToOrigin(Shell& shell) {
   Editor& ed = shell.editor();
-  Shape* s = currentShape(ed.doc);
-  if (s && shapeToOrigin(*s)) changed(shell, "Set shape to origin", currentShapeScope(ed));
+  if (!currentShape(ed.doc)) return;
+  if (run(shell, "Set shape to origin", currentShapeScope(ed),
+          [](Document& d) { return shapeToOrigin(*currentShape(d)); }))
+    changed(shell);
 }
 
 void cmdOriginToShape(Shell& shell) {
   Editor& ed = shell.editor();
-  Shape* s = currentShape(ed.doc);
-  if (s && originToShape(*s)) changed(shell, "Set origin to shape", currentShapeScope(ed));
+  if (!currentShape(ed.doc)) return;
+  if (run(shell, "Set origin to shape", currentShapeScope(ed),
+          [](Document& d) { return originToShape(*currentShape(d)); }))
+    changed(shell);
 }
 
 void cmdDeletePoint(Shell& shell) {
   Editor& ed = shell.editor();
-  if (deletePoint(ed, ed.doc.CurrentPoint))
-    changed(shell, "Delete this point", currentShapeScope(ed));
+  if (run(shell, "Delete this point", currentShapeScope(ed),
+          [&ed](Document& d) { return deletePoint(ed, d.CurrentPoint); }))
+    changed(shell);
 }
 
 void cmdSelectAllPoints(Shell& shell) {

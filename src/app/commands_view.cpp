@@ -79,9 +79,7 @@ void cmdDeleteObject(Shell& shell) {
 
 void cmdAddObject(Shell& shell) {
   Editor& ed = shell.editor();
-  const ChangeScope scope = appendedObjectScope(ed.doc);
-  addObject(ed, 1);
-  ed.documentChanged("Add a new object", scope);
+  if (addNewObject(ed)) refreshViews(ed);
   ed.refreshLayerList();
   shell.selectionChanged();
 }

@@ -101,9 +101,13 @@ MainWindow::MainWindow(Editor& ed, ImageStore& store, AppState& app, WindowConfi
 
   // Every announced change is an undo step; a save marks the state the modified flag measures
   // from; the Edit menu follows the history.
-  ed_.hooks.changeRecorded = [this](const std::string& what, const ChangeScope& scope, int key) {
-    app_.history.record(ed_.doc, what, scope, key);
-  };
+  observer_ = ed_.observe([this](const Change& c) {
+    // A change made anywhere but in the panels (a drag on the canvas, a menu command) shows in
+    // the controls at once, so that no control keeps a value the model no longer has. The
+    // panels settle the current shape and effect first, so the step records them settled.
+    if (panelEventDepth_ == 0) ed_.refreshProperties();
+    app_.history.record(ed_.doc, c.name, c.scope, c.mergeKey);
+  });
   ed_.hooks.documentSaved = [this] { app_.history.markSaved(); };
   app_.history.onChanged = [this] { updateEditMenu(); };
   app_.history.reset(ed_.doc, !ed_.modified);
@@ -130,6 +134,7 @@ MainWindow::~MainWindow() {
   flushSettings();
   // The hooks point into this window; the editor outlives it.
   ed_.hooks = EditorHooks{};
+  ed_.unobserve(observer_);
   app_.history.onChanged = nullptr;
   endRun();
 }
@@ -190,11 +195,6 @@ void MainWindow::installPanelHooks() {
   ed_.hooks.showPointPosition = [this](int64_t x, int64_t y) {
     controls_->setValue(80, x);
     controls_->setValue(81, y);
-  };
-  // A change made anywhere but in the panels (a drag on the canvas, a menu command) shows in
-  // the controls at once, so that no control keeps a value the model no longer has.
-  ed_.hooks.documentChanged = [this](const std::string&) {
-    if (panelEventDepth_ == 0) ed_.refreshProperties();
   };
 }
 

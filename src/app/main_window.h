@@ -159,6 +159,7 @@ class MainWindow : public QMainWindow, public Shell {
   std::unique_ptr<ControlSet> controls_;
   std::unique_ptr<PanelContext> panels_;
   int panelEventDepth_ = 0;  // inside a panel control's handler
+  int observer_ = 0;         // the id of the change observer
   bool shownOnce_ = false;
   QLabel* status_[3] = {nullptr, nullptr, nullptr};
   QTimer idleTimer_;

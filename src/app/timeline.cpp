@@ -27,6 +27,12 @@ bool isTimelineControl(int n) {
          n == kCtlKeyKind;
 }
 
+// The frame rate and the last frame are document fields outside the objects; a step that
+// names the current object's header carries them (the history keeps them with every step).
+ChangeScope docFieldScope(const Document& doc) {
+  return currentObject(doc) ? ChangeScope::header(doc.CurrentObject) : ChangeScope{};
+}
+
 }  // namespace
 
 Timeline::Timeline(Editor& ed, AppState& app, ControlSet& controls, QWidget* tab,
@@ -99,11 +105,10 @@ bool Timeline::handleEvent(int n) {
       const auto v = static_cast<int16_t>(
           std::clamp<int>(controls_.value(kCtlFps), kMinFps, kMaxFps));
       if (v == ed_.doc.Fps) break;
-      ed_.doc.Fps = v;
-      Object* o = currentObject(ed_.doc);
-      ed_.documentChanged("Frame rate", o ? ChangeScope::header(ed_.doc.CurrentObject)
-                                          : ChangeScope{},
-                          kCtlFps);
+      ed_.execute({"Frame rate", docFieldScope(ed_.doc), kCtlFps, [v](Document& d, ChangeScope&) {
+                     d.Fps = v;
+                     return true;
+                   }});
       break;
     }
     case kCtlSetKey: setKey(); break;
@@ -129,11 +134,10 @@ void Timeline::setMaxFrame(int64_t m) {
   // The field shows what is kept (a number beyond the last key frame is cut to it).
   if (controls_.value(kCtlMaxFrame) != m) controls_.setValue(kCtlMaxFrame, m);
   if (m == ed_.doc.MaxFrame) return;
-  ed_.doc.MaxFrame = m;
-  Object* o = currentObject(ed_.doc);
-  ed_.documentChanged("Max frame", o ? ChangeScope::header(ed_.doc.CurrentObject)
-                                     : ChangeScope{},
-                      kCtlMaxFrame);
+  ed_.execute({"Max frame", docFieldScope(ed_.doc), kCtlMaxFrame, [m](Document& d, ChangeScope&) {
+                 d.MaxFrame = m;
+                 return true;
+               }});
   if (current_ > m) {
     goToFrame(0);
   } else if (strip_) {
@@ -168,21 +172,25 @@ void Timeline::setKey() {
   const int frame = static_cast<int>(std::clamp<int64_t>(current_, 0, kMaxKeyFrame));
   // The kind shown beside the button: the key's own when the frame has one.
   const int kind = std::clamp(controls_.value(kCtlKeyKind), kKeyLinear, kKeyEase);
-  pw::setKey(*o, frame, kind);
-  ed_.documentChanged("Set key", ChangeScope::header(ed_.doc.CurrentObject), 0);
+  ed_.execute({"Set key", ChangeScope::header(ed_.doc.CurrentObject), 0,
+               [frame, kind](Document& d, ChangeScope&) {
+                 pw::setKey(*currentObject(d), frame, kind);
+                 return true;
+               }});
   if (strip_) strip_->update();
 }
 
 void Timeline::deleteKey() {
-  Object* o = currentObject(ed_.doc);
-  if (!o) return;
-  const int64_t obj = ed_.doc.CurrentObject;
-  if (!pw::deleteKey(*o, static_cast<int>(std::clamp<int64_t>(current_, 0, kMaxKeyFrame)))) {
-    return;
-  }
-  // The object now takes its pose from the keys that are left; the step holds both.
-  const bool moved = applyFrame(ed_.doc, current_);
-  ed_.documentChanged("Delete key", ChangeScope::header(obj), 0);
+  if (!currentObject(ed_.doc)) return;
+  const int frame = static_cast<int>(std::clamp<int64_t>(current_, 0, kMaxKeyFrame));
+  bool moved = false;
+  const auto remove = [this, frame, &moved](Document& d, ChangeScope&) {
+    if (!pw::deleteKey(*currentObject(d), frame)) return false;
+    // The object now takes its pose from the keys that are left; the step holds both.
+    moved = applyFrame(d, current_);
+    return true;
+  };
+  if (!ed_.execute({"Delete key", ChangeScope::header(ed_.doc.CurrentObject), 0, remove})) return;
   if (strip_) strip_->update();
   if (moved) {
     if (canvas_) canvas_->redraw();
@@ -304,11 +312,13 @@ void Timeline::setKeyKind() {
   const int kind = std::clamp(controls_.value(kCtlKeyKind), kKeyLinear, kKeyEase);
   const ObjectKey* k = keyHere();
   if (!k || k->kind == kind) return;
-  Object* o = currentObject(ed_.doc);
-  for (ObjectKey& key : o->keys) {
-    if (key.frame == current_) key.kind = static_cast<uint8_t>(kind);
-  }
-  ed_.documentChanged("Key kind", ChangeScope::header(ed_.doc.CurrentObject), kCtlKeyKind);
+  ed_.execute({"Key kind", ChangeScope::header(ed_.doc.CurrentObject), kCtlKeyKind,
+               [this, kind](Document& d, ChangeScope&) {
+                 for (ObjectKey& key : currentObject(d)->keys) {
+                   if (key.frame == current_) key.kind = static_cast<uint8_t>(kind);
+                 }
+                 return true;
+               }});
   // The frames after this key move differently now.
   painter_.invalidate();
   if (strip_) strip_->update();

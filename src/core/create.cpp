@@ -139,10 +139,9 @@ void newDocument(Editor& ed, int kind, int quiet, int refresh) {
   ed.refreshShapeList();
 }
 
-void addObject(Editor& ed, int64_t offset) {
-  Document& doc = ed.doc;
+bool appendObject(Document& doc, int64_t offset) {
   const int64_t i = lastIndex(doc.Objects) + offset;
-  if (i < 0) return;
+  if (i < 0) return false;
   growTo(doc.Objects, i + 1);
   Object& o = doc.Objects[static_cast<size_t>(i)];
   o.alpha = 255;
@@ -153,6 +152,14 @@ void addObject(Editor& ed, int64_t offset) {
   doc.CurrentObject = i;
   std::stable_sort(doc.Objects.begin(), doc.Objects.end(),
                    [](const Object& a, const Object& b) { return a.depth < b.depth; });
+  return true;
+}
+
+void addObject(Editor& ed, int64_t offset) {
+  if (appendObject(ed.doc, offset)) refreshViews(ed);
+}
+
+void refreshViews(Editor& ed) {
   ed.refreshLayerList();
   ed.refreshShapeList();
   ed.refreshFxList();

@@ -12,8 +12,13 @@ namespace pw {
 
 // kind: 0 keep, 1 fresh, 2 template insertion. quiet and refresh are 0/1.
 void newDocument(Editor& ed, int kind, int quiet, int refresh);
-// Re-initialises (offset 0) or appends (offset 1) an object and makes it current.
+// Re-initialises (offset 0) or appends (offset 1) an object and makes it current; false when
+// there is no such index.
+bool appendObject(Document& doc, int64_t offset);
+// The same, then the lists, the panels and the canvas show it (not an undo step).
 void addObject(Editor& ed, int64_t offset);
+// The layer, shape and effect lists, the properties and the canvas show the document anew.
+void refreshViews(Editor& ed);
 // Creates a shape of the current creation tool (8 to 15) at scene position (x, y).
 // Returns 1 when a shape was created.
 int addShape(Editor& ed, int64_t x, int64_t y);

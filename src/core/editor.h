@@ -4,8 +4,11 @@
 
 #include <functional>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "core/change_scope.h"
+#include "core/command.h"
 #include "core/model.h"
 #include "core/prompt.h"
 #include "core/resources.h"
@@ -26,11 +29,6 @@ struct EditorHooks {
   std::function<void(int64_t, int64_t)> showPointPosition;
   // Receives the title as the window should show it (with " *" while modified).
   std::function<void(const std::string&)> titleChanged;
-  // Every change of the document passes here once, named ("Move shape", "Paste"...), after the
-  // change is made. Undo and anything else that follows edits hangs off this one hook.
-  std::function<void(const std::string&)> documentChanged;
-  // The same announcement with what it touched and its merge key (the undo history records it).
-  std::function<void(const std::string&, const ChangeScope&, int)> changeRecorded;
   // The document was written to its file and is now the saved one.
   std::function<void()> documentSaved;
 };
@@ -67,13 +65,25 @@ struct Editor {
     modified = m;
     if (hooks.titleChanged) hooks.titleChanged(displayTitle());
   }
-  // Announces a change of the document: marks it modified and tells the change hooks. `scope`
-  // says what changed (everything when left out); edits of one control in a burst share a
-  // nonzero mergeKey so that they make one undo step.
-  void documentChanged(const std::string& what, const ChangeScope& scope = {}, int mergeKey = 0) {
+  // The one road for changing the document: applies the command and, when it changed
+  // something, marks the document modified and tells every observer once. Returns whether it
+  // changed anything.
+  bool execute(Command cmd) {
+    if (cmd.apply && !cmd.apply(doc, cmd.scope)) return false;
     setModified(true);
-    if (hooks.documentChanged) hooks.documentChanged(what);
-    if (hooks.changeRecorded) hooks.changeRecorded(what, scope, mergeKey);
+    const Change change{cmd.name, cmd.scope, cmd.mergeKey};
+    // An observer may add or remove observers; those take effect from the next change.
+    const std::vector<std::pair<int, ChangeObserver>> now = observers_;
+    for (const auto& o : now) o.second(change);
+    return true;
+  }
+  // Observers hear every executed change; the id removes one again.
+  int observe(ChangeObserver fn) {
+    observers_.emplace_back(++lastObserver_, std::move(fn));
+    return lastObserver_;
+  }
+  void unobserve(int id) {
+    std::erase_if(observers_, [id](const auto& o) { return o.first == id; });
   }
   // Tells the hooks that the document was just saved (the modified flag is already cleared).
   void documentSaved() {
@@ -92,6 +102,10 @@ struct Editor {
   void showPointPosition(int64_t x, int64_t y) {
     if (hooks.showPointPosition) hooks.showPointPosition(x, y);
   }
+
+ private:
+  std::vector<std::pair<int, ChangeObserver>> observers_;
+  int lastObserver_ = 0;
 };
 
 }  // namespace pw

@@ -4,6 +4,9 @@
 #include <utility>
 #include <vector>
 
+#include "core/create.h"
+#include "core/history.h"
+
 namespace pw {
 
 std::string utf8Prefix(const std::string& s, size_t n) {
@@ -37,10 +40,12 @@ bool layerListPress(Editor& ed, int x, int y) {
 bool toggleObjectHidden(Editor& ed, int64_t index) {
   Document& doc = ed.doc;
   if (index < 0 || index > lastIndex(doc.Objects)) return false;
-  Object& o = doc.Objects[static_cast<size_t>(index)];
-  o.hidden = static_cast<uint8_t>(o.hidden ? 0 : 1);
-  ed.documentChanged(o.hidden ? "Hide the object" : "Show the object", ChangeScope::header(index));
-  return true;
+  const bool hide = doc.Objects[static_cast<size_t>(index)].hidden == 0;
+  return ed.execute({hide ? "Hide the object" : "Show the object", ChangeScope::header(index), 0,
+                     [index, hide](Document& d, ChangeScope&) {
+                       d.Objects[static_cast<size_t>(index)].hidden = hide ? 1 : 0;
+                       return true;
+                     }});
 }
 
 bool deleteCurrentObject(Editor& ed) {
@@ -50,11 +55,12 @@ bool deleteCurrentObject(Editor& ed) {
     doc.CurrentObject = 0;
     return false;
   }
-  const size_t count = doc.Objects.size();
-  doc.Objects.erase(doc.Objects.begin() + cur);
-  doc.CurrentObject = 0;
-  ed.documentChanged("Delete the current object", ChangeScope::objectRemoved(cur, count));
-  return true;
+  return ed.execute({"Delete the current object", ChangeScope::objectRemoved(cur, doc.Objects.size()),
+                     0, [cur](Document& d, ChangeScope&) {
+                       d.Objects.erase(d.Objects.begin() + cur);
+                       d.CurrentObject = 0;
+                       return true;
+                     }});
 }
 
 bool moveCurrentObject(Editor& ed, int dir) {
@@ -64,38 +70,46 @@ bool moveCurrentObject(Editor& ed, int dir) {
   if (dir == 0 || cur < 0 || cur > lastIndex(doc.Objects) || other < 0 ||
       other > lastIndex(doc.Objects))
     return false;
-  Object& a = doc.Objects[static_cast<size_t>(cur)];
-  Object& b = doc.Objects[static_cast<size_t>(other)];
-  ChangeScope scope;
-  if (a.depth == b.depth) {
-    // Equal depths (an object added after a delete takes the depth of its index, which may be
-    // in use): exchanging them would move nothing, so the two objects change places instead.
-    std::swap(a, b);
-    std::vector<int64_t> map(doc.Objects.size());
-    for (size_t k = 0; k < map.size(); ++k) map[k] = static_cast<int64_t>(k);
-    std::swap(map[static_cast<size_t>(cur)], map[static_cast<size_t>(other)]);
-    scope = ChangeScope::objectsRemap(std::move(map));
-  } else {
-    std::swap(a.depth, b.depth);
-    scope = depthSortRemap(doc.Objects, doc.Objects.size());
-    std::stable_sort(doc.Objects.begin(), doc.Objects.end(),
-                     [](const Object& l, const Object& r) { return l.depth < r.depth; });
-  }
-  // The moved object stays current wherever the sort put it, so that a second press moves the
-  // same object again (the row under the highlight now holds its neighbour).
-  const auto moved = std::find(scope.remap.begin(), scope.remap.end(), cur);
-  if (moved != scope.remap.end()) doc.CurrentObject = moved - scope.remap.begin();
-  ed.documentChanged(dir > 0 ? "Move the object up" : "Move the object down", scope);
-  return true;
+  return ed.execute({dir > 0 ? "Move the object up" : "Move the object down", {}, 0,
+                     [cur, other](Document& d, ChangeScope& scope) {
+    Object& a = d.Objects[static_cast<size_t>(cur)];
+    Object& b = d.Objects[static_cast<size_t>(other)];
+    if (a.depth == b.depth) {
+      // Equal depths (an object added after a delete takes the depth of its index, which may be
+      // in use): exchanging them would move nothing, so the two objects change places instead.
+      std::swap(a, b);
+      std::vector<int64_t> map(d.Objects.size());
+      for (size_t k = 0; k < map.size(); ++k) map[k] = static_cast<int64_t>(k);
+      std::swap(map[static_cast<size_t>(cur)], map[static_cast<size_t>(other)]);
+      scope = ChangeScope::objectsRemap(std::move(map));
+    } else {
+      std::swap(a.depth, b.depth);
+      scope = depthSortRemap(d.Objects, d.Objects.size());
+      std::stable_sort(d.Objects.begin(), d.Objects.end(),
+                       [](const Object& l, const Object& r) { return l.depth < r.depth; });
+    }
+    // The moved object stays current wherever the sort put it, so that a second press moves the
+    // same object again (the row under the highlight now holds its neighbour).
+    const auto moved = std::find(scope.remap.begin(), scope.remap.end(), cur);
+    if (moved != scope.remap.end()) d.CurrentObject = moved - scope.remap.begin();
+    return true;
+  }});
+}
+
+bool addNewObject(Editor& ed) {
+  return ed.execute({"Add a new object", appendedObjectScope(ed.doc), 0,
+                     [](Document& d, ChangeScope&) { return appendObject(d, 1); }});
 }
 
 bool renameCurrentObject(Editor& ed, const std::string& answer) {
   Object* o = currentObject(ed.doc);
   const std::string name = utf8Prefix(answer, kObjectNameMax);
   if (!o || name.empty() || name == o->name) return false;
-  o->name = name;
-  ed.documentChanged("Rename the object", ChangeScope::header(ed.doc.CurrentObject));
-  return true;
+  return ed.execute({"Rename the object", ChangeScope::header(ed.doc.CurrentObject), 0,
+                     [name](Document& d, ChangeScope&) {
+                       currentObject(d)->name = name;
+                       return true;
+                     }});
 }
 
 bool askRenameCurrentObject(Editor& ed) {
@@ -110,20 +124,23 @@ bool setCurrentObjectLocked(Editor& ed, bool locked) {
   Object* o = currentObject(ed.doc);
   const uint8_t v = locked ? 1 : 0;
   if (!o || o->locked == v) return false;
-  o->locked = v;
-  ed.documentChanged(locked ? "Lock the object" : "Unlock the object",
-                     ChangeScope::header(ed.doc.CurrentObject));
-  return true;
+  return ed.execute({locked ? "Lock the object" : "Unlock the object",
+                     ChangeScope::header(ed.doc.CurrentObject), 0, [v](Document& d, ChangeScope&) {
+                       currentObject(d)->locked = v;
+                       return true;
+                     }});
 }
 
 bool setCurrentObjectAlpha(Editor& ed, int64_t alpha) {
   Object* o = currentObject(ed.doc);
   const auto v = static_cast<uint8_t>(std::clamp<int64_t>(alpha, 0, 255));
   if (!o || o->alpha == v) return false;
-  o->alpha = v;
   // A burst of edits on the alpha control (44) is one step.
-  ed.documentChanged("Change the object alpha", ChangeScope::header(ed.doc.CurrentObject), 44);
-  return true;
+  return ed.execute({"Change the object alpha", ChangeScope::header(ed.doc.CurrentObject), 44,
+                     [v](Document& d, ChangeScope&) {
+                       currentObject(d)->alpha = v;
+                       return true;
+                     }});
 }
 
 }  // namespace pw

@@ -1,6 +1,6 @@
 // Operations on the objects (layers) as the layer list and the object menu use them. Each one
-// changes only the document and announces a change through ed.documentChanged when it made one;
-// redrawing the layer list, the panels and the canvas is the caller's business.
+// changes only the document, as a command given to ed.execute when it makes a change; redrawing
+// the layer list, the panels and the canvas is the caller's business.
 #pragma once
 
 #include <cstddef>
@@ -41,6 +41,9 @@ bool deleteCurrentObject(Editor& ed);
 // new index.
 // Announces "Move the object up" / "Move the object down" when the order changed.
 bool moveCurrentObject(Editor& ed, int dir);
+
+// Adds a blank object at the end of the stack and makes it current ("Add a new object").
+bool addNewObject(Editor& ed);
 
 // Flips `hidden` of object `index`. False when the index does not exist.
 bool toggleObjectHidden(Editor& ed, int64_t index);

@@ -40,6 +40,11 @@ bool deleteCurrentShape(Document& doc) {
   return true;
 }
 
+bool deleteShapeStep(Editor& ed) {
+  return ed.execute({"Delete the current shape", ChangeScope::wholeObject(ed.doc.CurrentObject), 0,
+                     [](Document& d, ChangeScope&) { return deleteCurrentShape(d); }});
+}
+
 bool shapeToBottom(Document& doc) {
   Object* obj = currentObject(doc);
   if (!obj) return false;

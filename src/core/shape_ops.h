@@ -2,6 +2,7 @@
 // shape, moving it to the bottom or the top of the stack, and moving a shape's origin.
 #pragma once
 
+#include "core/editor.h"
 #include "core/model.h"
 
 namespace pw {
@@ -9,6 +10,8 @@ namespace pw {
 // Removes the current shape. The last shape of an object leaves an empty placeholder slot
 // (current shape -1). Returns true when a shape was removed.
 bool deleteCurrentShape(Document& doc);
+// The same as the step "Delete the current shape", for the menu and the shape panel alike.
+bool deleteShapeStep(Editor& ed);
 
 // The current shape goes first (bottom) or last (top) in the object's depth order; the others
 // keep their order. The moved shape stays current. Returns true when the order changed.

@@ -189,9 +189,7 @@ void LayerPanel::doubleClickAt(int x, int /*y*/) {
 }
 
 void LayerPanel::addLayer() {
-  const ChangeScope scope = appendedObjectScope(ed_.doc);
-  addObject(ed_, 1);
-  ed_.documentChanged("Add an object", scope);
+  if (addNewObject(ed_)) refreshViews(ed_);
   showObjectControls();
   drawLayerList(false);
 }

@@ -29,9 +29,18 @@ ChangeScope currentShapeScope(const Document& doc) {
   return ChangeScope::shapesOf(doc.CurrentObject, {doc.CurrentShape});
 }
 
-void shapeChanged(PanelContext& ctx, const char* what, int number, bool redraw = true) {
-  ctx.ed.documentChanged(what, currentShapeScope(ctx.ed.doc), number);
-  if (redraw) ctx.ed.redrawCanvas();
+// Runs `edit` on the current shape as the step `what` (a burst on control `number` is one step)
+// and redraws when it changed something. False when nothing changed.
+template <class Edit>
+bool editShape(PanelContext& ctx, const char* what, int number, Edit edit, bool redraw = true) {
+  Editor& ed = ctx.ed;
+  if (!ed.execute({what, currentShapeScope(ed.doc), number, [&edit](Document& d, ChangeScope&) {
+                     Shape* s = currentShape(d);
+                     return s && edit(*s);
+                   }}))
+    return false;
+  if (redraw) ed.redrawCanvas();
+  return true;
 }
 
 // The current shape, or null while no shape is current (then the control does nothing).
@@ -53,24 +62,24 @@ void refreshAfterReshape(PanelContext& ctx) {
 }
 
 void onName(PanelContext& ctx) {
-  Shape* s = editedShape(ctx);
-  if (!s) return;
+  if (!editedShape(ctx)) return;
   const std::string name = ctx.controls.text(47).toStdString();
-  if (name == s->name) return;
-  s->name = name;
+  const auto rename = [&name](Shape& s) {
+    if (name == s.name) return false;
+    s.name = name;
+    return true;
+  };
+  if (!editShape(ctx, "Rename the shape", 47, rename, false)) return;
   // Only the edited row changes; the list is refilled when it does not match the shapes.
-  if (!setShapeListRow(ctx, ctx.ed.doc.CurrentShape, s->name)) refreshShapeList(ctx);
-  shapeChanged(ctx, "Rename the shape", 47, false);
+  if (!setShapeListRow(ctx, ctx.ed.doc.CurrentShape, name)) refreshShapeList(ctx);
 }
 
 // A complex shape from the chosen template, in the object's placeholder slot when it has no
 // shape yet, else after its last shape. When the template gives no shape the object stays as it
 // was.
-void onAddComplex(PanelContext& ctx) {
-  Editor& ed = ctx.ed;
+bool addTemplateShape(Editor& ed) {
   Document& doc = ed.doc;
   Object* obj = currentObject(doc);
-  if (!obj) return;
   const Object before = *obj;
   const int64_t objIndex = doc.CurrentObject;
   const int64_t shapeBefore = doc.CurrentShape, pointBefore = doc.CurrentPoint;
@@ -91,32 +100,36 @@ void onAddComplex(PanelContext& ctx) {
   }
   newDocument(ed, 2, 0, 1);
   obj = currentObject(doc);
-  if (!obj || doc.CurrentObject != objIndex) return;
+  if (!obj || doc.CurrentObject != objIndex) return false;
   if (obj->shapes.empty() || named(*obj) <= namedBefore) {
     *obj = before;
     doc.CurrentShape = shapeBefore;
     doc.CurrentPoint = pointBefore;
     doc.CurrentFx = fxBefore;
     doc.DocumentState = stateBefore;
-    refreshAfterReshape(ctx);
-    ed.redrawCanvas();
-    return;
+    return false;
   }
   obj->hasShape = 1;
   doc.DocumentState = 1;
   doc.CurrentShape = lastIndex(obj->shapes);
+  return true;
+}
+
+void onAddComplex(PanelContext& ctx) {
+  Editor& ed = ctx.ed;
+  if (!currentObject(ed.doc)) return;
+  const bool added =
+      ed.execute({"Add a complex shape", ChangeScope::wholeObject(ed.doc.CurrentObject), 0,
+                  [&ed](Document&, ChangeScope&) { return addTemplateShape(ed); }});
   refreshAfterReshape(ctx);
-  ed.documentChanged("Add a complex shape", ChangeScope::wholeObject(objIndex));
   ed.redrawCanvas();
-  focusCanvas(ctx);
+  if (added) focusCanvas(ctx);
 }
 
 void onDelete(PanelContext& ctx) {
   Editor& ed = ctx.ed;
-  if (deleteCurrentShape(ed.doc)) {
+  if (deleteShapeStep(ed)) {
     refreshAfterReshape(ctx);
-    ed.documentChanged("Delete the current shape",
-                       ChangeScope::wholeObject(ed.doc.CurrentObject));
     ed.redrawCanvas();
   }
   focusCanvas(ctx);
@@ -184,67 +197,81 @@ bool moveShape(Document& doc, int dir) {
 
 void onMove(PanelContext& ctx, int number) {
   Editor& ed = ctx.ed;
-  if (!moveShape(ed.doc, number == 58 ? -1 : 1)) return;
-  // The moved shape is selected, and the list shows it so.
-  if (Shape* s = currentShape(ed.doc)) s->selected = 1;
+  const int dir = number == 58 ? -1 : 1;
+  if (!ed.execute({dir < 0 ? "Move the shape up" : "Move the shape down",
+                   ChangeScope::wholeObject(ed.doc.CurrentObject), number,
+                   [dir](Document& d, ChangeScope&) {
+                     if (!moveShape(d, dir)) return false;
+                     // The moved shape is selected, and the list shows it so.
+                     if (Shape* s = currentShape(d)) s->selected = 1;
+                     return true;
+                   }}))
+    return;
   refreshShapeList(ctx);
-  ed.documentChanged(number == 58 ? "Move the shape up" : "Move the shape down",
-                     ChangeScope::wholeObject(ed.doc.CurrentObject), number);
   ed.redrawCanvas();
 }
 
 void onFlag(PanelContext& ctx, int number) {
-  Shape* s = editedShape(ctx);
-  if (!s) return;
+  if (!editedShape(ctx)) return;
   const auto on = static_cast<uint8_t>(ctx.controls.value(number) != 0);
-  uint8_t* field = nullptr;
+  uint8_t Shape::*field = nullptr;
   const char* what = "";
   switch (number) {
-    case 48: field = &s->hidden; what = on ? "Hide the shape" : "Show the shape"; break;
-    case 49: field = &s->locked; what = on ? "Lock the shape" : "Unlock the shape"; break;
-    case 50: field = &s->link; what = on ? "Link the shape" : "Unlink the shape"; break;
-    default: field = &s->closed; what = on ? "Close the path" : "Open the path"; break;
+    case 48: field = &Shape::hidden; what = on ? "Hide the shape" : "Show the shape"; break;
+    case 49: field = &Shape::locked; what = on ? "Lock the shape" : "Unlock the shape"; break;
+    case 50: field = &Shape::link; what = on ? "Link the shape" : "Unlink the shape"; break;
+    default: field = &Shape::closed; what = on ? "Close the path" : "Open the path"; break;
   }
-  if (*field == on) return;
-  *field = on;
-  shapeChanged(ctx, what, number, number != 49);
+  const auto flip = [field, on](Shape& s) {
+    if (s.*field == on) return false;
+    s.*field = on;
+    return true;
+  };
+  editShape(ctx, what, number, flip, number != 49);
 }
 
 // 62/63, 64/65 and 60/61: both fields of the pair are read.
 void onPair(PanelContext& ctx, int number) {
-  Shape* s = editedShape(ctx);
-  if (!s) return;
+  if (!editedShape(ctx)) return;
   ControlSet& c = ctx.controls;
-  int16_t *a = nullptr, *b = nullptr;
+  int16_t Shape::*a = nullptr;
+  int16_t Shape::*b = nullptr;
   int first = 0;
   const char* what = "";
   if (number == 62 || number == 63) {
-    a = &s->x, b = &s->y, first = 62, what = "Move the shape";
+    a = &Shape::x, b = &Shape::y, first = 62, what = "Move the shape";
   } else if (number == 64 || number == 65) {
-    a = &s->w, b = &s->h, first = 64, what = "Resize the shape";
+    a = &Shape::w, b = &Shape::h, first = 64, what = "Resize the shape";
   } else {
-    a = &s->cx, b = &s->cy, first = 60, what = "Move the shape center";
+    a = &Shape::cx, b = &Shape::cy, first = 60, what = "Move the shape center";
   }
   const int16_t va = storeI16(c, first), vb = storeI16(c, first + 1);
-  if (*a == va && *b == vb) return;
-  *a = va;
-  *b = vb;
-  shapeChanged(ctx, what, number);
+  editShape(ctx, what, number, [a, b, va, vb](Shape& s) {
+    if (s.*a == va && s.*b == vb) return false;
+    s.*a = va;
+    s.*b = vb;
+    return true;
+  });
 }
 
 // 80, 81, 85, 86: the current point's locks and position, all four read.
 void onPoint(PanelContext& ctx, int number) {
-  if (!editedShape(ctx)) return;
-  ShapePoint* p = currentPoint(ctx.ed.doc);
-  if (!p) return;
+  if (!editedShape(ctx) || !currentPoint(ctx.ed.doc)) return;
   const ControlSet& c = ctx.controls;
-  const ShapePoint was = *p;
-  p->lockX = static_cast<uint8_t>(c.value(85) != 0);
-  p->lockY = static_cast<uint8_t>(c.value(86) != 0);
-  p->x = c.value(80);
-  p->y = c.value(81);
-  if (p->lockX == was.lockX && p->lockY == was.lockY && p->x == was.x && p->y == was.y) return;
-  shapeChanged(ctx, number == 85 || number == 86 ? "Lock the point" : "Move the point", number);
+  const auto lockX = static_cast<uint8_t>(c.value(85) != 0);
+  const auto lockY = static_cast<uint8_t>(c.value(86) != 0);
+  const int64_t x = c.value(80), y = c.value(81);
+  Document& doc = ctx.ed.doc;
+  editShape(ctx, number == 85 || number == 86 ? "Lock the point" : "Move the point", number,
+            [&](Shape&) {
+              ShapePoint* p = currentPoint(doc);
+              if (p->lockX == lockX && p->lockY == lockY && p->x == x && p->y == y) return false;
+              p->lockX = lockX;
+              p->lockY = lockY;
+              p->x = x;
+              p->y = y;
+              return true;
+            });
 }
 
 void onPointsMenu(PanelContext& ctx) {
@@ -256,35 +283,39 @@ void onPointsMenu(PanelContext& ctx) {
 
 void onPointKind(PanelContext& ctx, int number) {
   const bool hard = number == 83;
-  if (editedShape(ctx) && currentPoint(ctx.ed.doc)) {
-    setPointKind(ctx.ed.doc, hard);
-    ctx.ed.documentChanged(hard ? "Set the point hard" : "Set the point soft",
-                           currentShapeScope(ctx.ed.doc), number);
-  }
+  Document& doc = ctx.ed.doc;
+  if (editedShape(ctx) && currentPoint(doc))
+    ctx.ed.execute({hard ? "Set the point hard" : "Set the point soft", currentShapeScope(doc),
+                    number, [hard](Document& d, ChangeScope&) {
+                      setPointKind(d, hard);
+                      return true;
+                    }});
   ctx.ed.redrawCanvas();
 }
 
 // 30/31 and 36/37. With no current shape the panel does not show this object's values, so
 // only the field of the control that changed is stored.
 void onObject(PanelContext& ctx, int number) {
-  Object* o = currentObject(ctx.ed.doc);
-  if (!o) return;
+  if (!currentObject(ctx.ed.doc)) return;
   ControlSet& c = ctx.controls;
   const char* what = number == 30 || number == 31 ? "Move the object" : "Resize the object";
-  bool changed = false;
-  auto put = [&changed](auto& field, auto v) {
-    if (field != v) changed = true;
-    field = v;
+  const auto store = [&c, number](Document& d, ChangeScope&) {
+    Object* o = currentObject(d);
+    bool changed = false;
+    auto put = [&changed](auto& field, auto v) {
+      if (field != v) changed = true;
+      field = v;
+    };
+    switch (number) {
+      case 30: put(o->x, int64_t{c.value(30)}); break;
+      case 31: put(o->y, int64_t{c.value(31)}); break;
+      case 36: put(o->w, storeI16(c, 36)); break;
+      default: put(o->h, storeI16(c, 37)); break;
+    }
+    return changed;
   };
-  switch (number) {
-    case 30: put(o->x, int64_t{c.value(30)}); break;
-    case 31: put(o->y, int64_t{c.value(31)}); break;
-    case 36: put(o->w, storeI16(c, 36)); break;
-    default: put(o->h, storeI16(c, 37)); break;
-  }
-  if (!changed) return;
-  ctx.ed.documentChanged(what, ChangeScope::header(ctx.ed.doc.CurrentObject), number);
-  ctx.ed.redrawCanvas();
+  if (ctx.ed.execute({what, ChangeScope::header(ctx.ed.doc.CurrentObject), number, store}))
+    ctx.ed.redrawCanvas();
 }
 
 }  // namespace

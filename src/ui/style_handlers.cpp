@@ -259,18 +259,20 @@ bool handleStyleEvent(PanelContext& ctx, int number) {
   Shape* s = currentShape(ed.doc);
   if (!s) return true;
   const Shape before = *s;
-  const int64_t object = ed.doc.CurrentObject;
-  const int64_t shape = ed.doc.CurrentShape;
   bool redraw = true;
-  if (number == kCtlImage) {
-    changeShapeImage(ed);  // redraws when it changed the image
-    redraw = false;
-  } else {
-    redraw = handleShape(ctx, number, *s);
-  }
-  const Shape* after = currentShape(ed.doc);
-  if (after && !sameShape(before, *after))
-    ed.documentChanged(stepName(number), ChangeScope::shapesOf(object, {shape}), number);
+  // The control writes into the shape; the step holds whatever that changed.
+  const auto edit = [&](Document& d, ChangeScope&) {
+    if (number == kCtlImage) {
+      changeShapeImage(ed);  // redraws when it changed the image
+      redraw = false;
+    } else {
+      redraw = handleShape(ctx, number, *currentShape(d));
+    }
+    const Shape* after = currentShape(d);
+    return after && !sameShape(before, *after);
+  };
+  ed.execute({stepName(number),
+              ChangeScope::shapesOf(ed.doc.CurrentObject, {ed.doc.CurrentShape}), number, edit});
   if (redraw) ed.redrawCanvas();
   return true;
 }

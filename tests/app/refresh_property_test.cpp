@@ -26,9 +26,7 @@ struct RefreshRun {
   std::mt19937 g;
 
   explicit RefreshRun(uint32_t seed) : d(60, seed), g(seed) {
-    d.ed.hooks.changeRecorded = [this](const std::string& what, const ChangeScope& s, int key) {
-      history.record(d.ed.doc, what, s, key);
-    };
+    d.ed.observe([this](const Change& c) { history.record(d.ed.doc, c.name, c.scope, c.mergeKey); });
     history.reset(d.ed.doc);
   }
   int below(int n) { return static_cast<int>(g() % static_cast<uint32_t>(n)); }
@@ -50,14 +48,15 @@ struct RefreshRun {
     int64_t i = 0, j = 0;
     if (!pickShape(i, j)) return;
     change(d.object(i).shapes[static_cast<size_t>(j)]);
-    d.ed.documentChanged(what, ChangeScope::shapesOf(i, {j}));
+    d.ed.execute({what, ChangeScope::shapesOf(i, {j}), 0, nullptr});
   }
   // Runs op on shape (i, j) made current and announces the object as changed.
   void objectOp(const char* what, bool (*op)(Document&)) {
     int64_t i = 0, j = 0;
     if (!pickShape(i, j)) return;
     d.focus(i, j);
-    if (op(d.ed.doc)) d.ed.documentChanged(what, ChangeScope::wholeObject(i));
+    d.ed.execute({what, ChangeScope::wholeObject(i), 0,
+                  [op](Document& doc, ChangeScope&) { return op(doc); }});
   }
   // A press on a shape of a random object (or anywhere), a few moves and the release.
   void drag(uint8_t tool, bool panning) {
@@ -112,7 +111,7 @@ const Step kSteps[] = {
        Shape copy = shapes[static_cast<size_t>(j)];
        copy.x = toI16(copy.x + r.within(-20, 20));
        shapes.insert(shapes.begin() + r.below(static_cast<int>(shapes.size()) + 1), copy);
-       r.d.ed.documentChanged("Paste", ChangeScope::wholeObject(i));
+       r.d.ed.execute({"Paste", ChangeScope::wholeObject(i), 0, nullptr});
      }},
     {"delete shape", 2, [](RefreshRun& r) { r.objectOp("Delete", deleteCurrentShape); }},
     {"shape to top or bottom", 2,

@@ -40,7 +40,7 @@ class LayerOpsEditorTest : public ::testing::Test {
     addObject(ed, 0);
     addObject(ed, 1);
     addObject(ed, 1);
-    ed.hooks.documentChanged = [this](const std::string& s) { changes.push_back(s); };
+    ed.observe([this](const Change& c) { changes.push_back(c.name); });
   }
 };
 

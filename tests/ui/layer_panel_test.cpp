@@ -279,7 +279,7 @@ TEST_F(LayerPanelTest, AddAndDeleteKeepAtLeastOneObject) {
   EXPECT_EQ(pixel(p, 1, 26), QColor(100, 100, 100));
   click(p, 40);
   EXPECT_EQ(doc.Objects.size(), 1u);
-  EXPECT_EQ(u.changes, (std::vector<std::string>{"Add an object", "Delete the current object"}));
+  EXPECT_EQ(u.changes, (std::vector<std::string>{"Add a new object", "Delete the current object"}));
 }
 
 TEST_F(LayerPanelTest, AlphaAndFullRedraw) {

@@ -38,7 +38,7 @@ struct PanelFixture {
 
   explicit PanelFixture(const std::string& root = pw::test::sourceDir()) {
     ed.root = root;
-    ed.hooks.documentChanged = [this](const std::string& s) { changes.push_back(s); };
+    ed.observe([this](const Change& c) { changes.push_back(c.name); });
     ed.hooks.redrawCanvas = [this] { ++canvasRedraws; };
     ed.hooks.refreshProperties = [this] { refreshProperties(ctx); };
     ed.hooks.refreshShapeList = [this] { refreshShapeList(ctx); };

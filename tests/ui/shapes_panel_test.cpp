@@ -22,9 +22,7 @@ struct Recorded {
 struct ShapesPanel : PanelFixture {
   std::vector<Recorded> recorded;
   explicit ShapesPanel(const std::string& root = pw::test::sourceDir()) : PanelFixture(root) {
-    ed.hooks.changeRecorded = [this](const std::string& n, const ChangeScope& s, int k) {
-      recorded.push_back({n, s, k});
-    };
+    ed.observe([this](const Change& c) { recorded.push_back({c.name, c.scope, c.mergeKey}); });
   }
   QListWidget* list() { return static_cast<QListWidget*>(controls.widget(46)); }
   QStringList rows() {

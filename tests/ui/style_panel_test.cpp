@@ -36,9 +36,8 @@ struct StylePanel : ::testing::Test {
   void SetUp() override {
     ASSERT_TRUE(dir.isValid());
     f = std::make_unique<PanelFixture>(dir.path().toStdString());
-    f->ed.hooks.changeRecorded = [this](const std::string& n, const ChangeScope& s, int k) {
-      recorded.push_back({n, s, k});
-    };
+    f->ed.observe(
+        [this](const Change& c) { recorded.push_back({c.name, c.scope, c.mergeKey}); });
   }
   std::string presetFolder() const { return dir.path().toStdString() + "/" + kPresetFolder; }
   void writePreset(const std::string& file, const std::string& text) {

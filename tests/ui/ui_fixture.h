@@ -21,7 +21,7 @@ struct UiEditor {
   int canvasRedraws = 0;
 
   UiEditor() {
-    ed.hooks.documentChanged = [this](const std::string& s) { changes.push_back(s); };
+    ed.observe([this](const Change& c) { changes.push_back(c.name); });
     ed.hooks.redrawCanvas = [this] { ++canvasRedraws; };
   }
 };

@@ -35,7 +35,7 @@ std::string writeScene(const fs::path& path, int boxes) {
 TEST_F(WindowTest, CtrlSSavesThroughTheDialogAndTitlesTheWindow) {
   MainWindow& w = open();
   addBoxes(*ed);
-  ed->documentChanged("Create Box");
+  ed->execute({"Create Box", {}, 0, nullptr});
   EXPECT_EQ(w.windowTitle(), "Penwick Animation 0.15 *");
   prompt.answerFile((dir / "mine").string());
   canvas().setFocus();
@@ -90,7 +90,7 @@ TEST_F(WindowTest, UnsavedChangesAreNeverLostSilently) {
     ed->options.ConfirmExit = c.confirmExit;
     MainWindow& w = open();
     addBoxes(*ed);
-    ed->documentChanged("Create Box");
+    ed->execute({"Create Box", {}, 0, nullptr});
     prompt.dialogs.clear();
     for (SaveChoice a : c.answers) prompt.answerSaveChanges(a);
     if (!c.saveAnswer.empty()) prompt.answerFile((dir / c.saveAnswer).string());
@@ -109,7 +109,7 @@ TEST_F(WindowTest, UnsavedChangesAreNeverLostSilently) {
 TEST_F(WindowTest, ClosingAModifiedDocumentAsksAndCancelKeepsTheWindow) {
   MainWindow& w = open();
   addBoxes(*ed);
-  ed->documentChanged("Create Box");
+  ed->execute({"Create Box", {}, 0, nullptr});
   prompt.answerSaveChanges(SaveChoice::kCancel);
   EXPECT_FALSE(w.close());
   EXPECT_TRUE(w.isVisible());

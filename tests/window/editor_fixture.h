@@ -27,11 +27,11 @@ struct EditorFixture {
   ScriptedPrompt prompt;
   ImageStore store;
   Editor ed{prompt, store};
-  std::vector<std::string> changes;  // every documentChanged, in order
+  std::vector<std::string> changes;  // every executed change, in order
 
   EditorFixture() {
     ed.root = pw::test::sourceDir();
-    ed.hooks.documentChanged = [this](const std::string& what) { changes.push_back(what); };
+    ed.observe([this](const Change& c) { changes.push_back(c.name); });
     addObject(ed, 0);
   }
 

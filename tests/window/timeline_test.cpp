@@ -58,10 +58,10 @@ struct TimelineFixture {
     obj.w = obj.h = 100;
     ed.doc.Objects.assign(1, obj);
     ed.doc.CurrentShape = -1;
-    ed.hooks.documentChanged = [this](const std::string& s) { changes.push_back(s); };
-    ed.hooks.changeRecorded = [this](const std::string& what, const ChangeScope& sc, int key) {
-      app.history.record(ed.doc, what, sc, key);
-    };
+    ed.observe([this](const Change& c) {
+      changes.push_back(c.name);
+      app.history.record(ed.doc, c.name, c.scope, c.mergeKey);
+    });
     ed.hooks.refreshProperties = [this] { ++panelRefreshes; };
     app.history.reset(ed.doc);
     tab.resize(150, 120);

@@ -187,7 +187,7 @@ TEST_F(UndoTest, ShapeCommandsUndo) {
   for (const Case& c : cases) {
     ed->doc.CurrentShape = 0;
     ed->doc.Objects[0].shapes[0].points[0].x = 3;  // something for "to origin" to move
-    ed->documentChanged("setup", ChangeScope::shapesOf(0, {0}));
+    ed->execute({"setup", ChangeScope::shapesOf(0, {0}), 0, nullptr});
     const State before = state();
     w.dispatch(c.command);
     EXPECT_EQ(app.history.undoName(), c.name);
