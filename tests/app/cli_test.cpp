@@ -19,7 +19,6 @@
 #include "support/fakes.h"
 #include <map>
 
-#include "app/cli.h"
 #include "app/headless_prompt.h"
 #include "cli_fixture.h"
 #include "core/scene_file.h"
