@@ -7,16 +7,15 @@
 #include <QThreadPool>
 #include <QtGlobal>
 #include <cerrno>
-#include <charconv>
 #include <cstdio>
 #include <cstring>
 #include <memory>
 #include <new>
 #include <optional>
-#include <string_view>
 #include <utility>
 
 #include "app/cli_anim.h"
+#include "app/cli_args.h"
 #include "app/editor_main.h"
 #include "app/headless_prompt.h"
 #include "app/qt_prompt.h"
@@ -25,7 +24,6 @@
 #include "export/source_export.h"
 #include "services/fatal_error.h"
 #include "core/json_dump.h"
-#include "core/keyframes.h"
 #include "core/scene_file.h"
 #include "export/image_export.h"
 #include "fileio/atomic_file.h"
@@ -60,44 +58,6 @@ int printOut(const std::string& text) {
   if (std::fwrite(text.data(), 1, text.size(), stdout) != text.size() || std::fflush(stdout) != 0)
     return fail(std::string("cannot write to standard output: ") + std::strerror(errno));
   return 0;
-}
-
-// "WxH" with both sides from 1 to kMaxCanvasSide.
-bool parseCanvas(std::string_view s, int& w, int& h) {
-  const size_t x = s.find_first_of("xX");
-  if (x == std::string_view::npos) return false;
-  const auto side = [](std::string_view t, int& v) {
-    if (t.empty()) return false;
-    const auto r = std::from_chars(t.data(), t.data() + t.size(), v);
-    return r.ec == std::errc() && r.ptr == t.data() + t.size() && v >= 1 && v <= kMaxCanvasSide;
-  };
-  return side(s.substr(0, x), w) && side(s.substr(x + 1), h);
-}
-
-// A frame number from 0 to kMaxKeyFrame, digits only.
-bool parseFrame(std::string_view s, int64_t& frame) {
-  int64_t v = -1;
-  const auto r = std::from_chars(s.data(), s.data() + s.size(), v);
-  if (r.ec != std::errc() || r.ptr != s.data() + s.size() || v < 0 || v > kMaxKeyFrame)
-    return false;
-  frame = v;
-  return true;
-}
-
-const char* commandFlag(CliCommand c) {
-  switch (c) {
-    case CliCommand::kSaveAs: return "--save-as";
-    case CliCommand::kDumpJson: return "--dump-json";
-    case CliCommand::kExportPng: return "--export-png";
-    case CliCommand::kExportPb: return "--export-pb";
-    case CliCommand::kExportFrames: return "--export-frames";
-    case CliCommand::kExportWebp: return "--export-webp";
-    case CliCommand::kShowCrashReport: return "--show-crash-report";
-    case CliCommand::kVersion: return "--version";
-    case CliCommand::kHelp: return "--help";
-    case CliCommand::kEditor: break;
-  }
-  return "";
 }
 
 // Qt's own diagnostics (missing runtime folders, font fallbacks and the like) are not the user's
@@ -261,7 +221,6 @@ int runHeadless(const CommandLine& cl, const char* argv0) {
   }
 }
 
-
 // The report mode started by the fault handler: the report in an "Error" box, then the end the
 // fault would have had. With PENWICK_CRASH_REPORT_STDOUT set (or no display) the box is printed
 // to standard output instead ("Error", then the report).
@@ -280,226 +239,6 @@ int runCrashReport(const std::string& file, int argc, char** argv) {
   if (sig == 0) return fail("not a fault report: " + file);
   endWithSignal(sig);
 }
-
-}  // namespace
-
-std::string usageText() {
-  return "usage: penwick [SCENE]                 open the editor (with SCENE loaded)\n"
-         "       penwick [--version | --help]\n"
-         "       penwick --dump-json SCENE\n"
-         "       penwick --save-as OUT SCENE\n"
-         "       penwick --export-png OUT [--camera] [--canvas WxH] [--settings FILE] SCENE\n"
-         "       penwick --export-pb OUT [--object N] SCENE\n"
-         "       penwick --export-frames DIR [--from A] [--to B] [--settings FILE] SCENE\n"
-         "       penwick --export-webp OUT [--from A] [--to B] [--settings FILE] SCENE\n"
-         "\n"
-         "  --dump-json SCENE    print the scene as one JSON object\n"
-         "  --save-as OUT        write the scene again as OUT (\".txt\" is added)\n"
-         "  --export-png OUT     render the scene to a PNG image (\".png\" is added when missing)\n"
-         "  --camera             cut the camera rectangle instead of the drawn content\n"
-         "  --canvas WxH         canvas size in pixels (default: the camera size)\n"
-         "  --settings FILE      settings to use (default: Preferences.ini when present)\n"
-         "  --export-pb OUT      write an object's shapes as PureBasic source (\".pb\" rule)\n"
-         "  --object N           the object to export, from 0 (default: the current one)\n"
-         "  --export-frames DIR  write the camera rectangle of each frame as\n"
-         "                       DIR/frame_00000.png ... (DIR is created when missing)\n"
-         "  --export-webp OUT    write the frames as one looping, lossless animated WebP at the\n"
-         "                       scene's frames per second (\".webp\" is added when missing)\n"
-         "  --from A, --to B     the frames to export, 0 to 32767 (default: 0 to the scene's\n"
-         "                       max frame)\n"
-         "  --version            print the version\n"
-         "  --help               print this help\n";
-}
-
-bool parseCommandLine(int argc, const char* const* argv, CommandLine& cl, std::string& error) {
-  cl = CommandLine{};
-  bool haveCommand = false, haveSettings = false, onlyFiles = false, haveScene = false;
-
-  const auto setCommand = [&](CliCommand c, const std::string& flag) {
-    if (haveCommand) {
-      error = flag + " cannot be combined with " + commandFlag(cl.command);
-      return false;
-    }
-    haveCommand = true;
-    cl.command = c;
-    return true;
-  };
-
-  for (int i = 1; i < argc; ++i) {
-    const std::string arg = argv[i] ? argv[i] : "";
-    if (onlyFiles || arg.size() < 2 || arg[0] != '-') {
-      if (haveScene) {
-        error = "more than one scene file given (" + cl.scene + ", " + arg + ")";
-        return false;
-      }
-      if (arg.empty()) {
-        error = "empty scene file name";
-        return false;
-      }
-      haveScene = true;
-      cl.scene = arg;
-      continue;
-    }
-    if (arg == "--") {
-      onlyFiles = true;
-      continue;
-    }
-    // "--flag=value" or "--flag value".
-    std::string flag = arg, value;
-    bool inlineValue = false;
-    if (const size_t eq = arg.find('='); eq != std::string::npos && arg.rfind("--", 0) == 0) {
-      flag = arg.substr(0, eq);
-      value = arg.substr(eq + 1);
-      inlineValue = true;
-    }
-    const auto takeValue = [&](const char* what) {
-      if (!inlineValue) {
-        if (i + 1 >= argc || !argv[i + 1]) {
-          error = flag + " needs " + what;
-          return false;
-        }
-        value = argv[++i];
-      }
-      if (value.empty()) {
-        error = flag + " needs " + what;
-        return false;
-      }
-      return true;
-    };
-    const auto noValue = [&] {
-      if (inlineValue) error = flag + " takes no value";
-      return !inlineValue;
-    };
-
-    if (flag == "--version") {
-      if (!noValue() || !setCommand(CliCommand::kVersion, flag)) return false;
-    } else if (flag == "--help" || flag == "-h") {
-      if (!noValue() || !setCommand(CliCommand::kHelp, flag)) return false;
-    } else if (flag == "--dump-json") {
-      if (!noValue() || !setCommand(CliCommand::kDumpJson, flag)) return false;
-    } else if (flag == "--save-as") {
-      if (!setCommand(CliCommand::kSaveAs, flag) || !takeValue("an output file name")) return false;
-      cl.output = value;
-    } else if (flag == "--export-png") {
-      if (!setCommand(CliCommand::kExportPng, flag) || !takeValue("an output file name")) return false;
-      cl.output = value;
-    } else if (flag == "--export-pb") {
-      if (!setCommand(CliCommand::kExportPb, flag) || !takeValue("an output file name")) return false;
-      cl.output = value;
-    } else if (flag == "--object") {
-      if (cl.object >= 0) {
-        error = "--object given twice";
-        return false;
-      }
-      if (!takeValue("an object number")) return false;
-      const auto r = std::from_chars(value.data(), value.data() + value.size(), cl.object);
-      if (r.ec != std::errc() || r.ptr != value.data() + value.size() || cl.object < 0) {
-        error = "--object wants a number from 0, not " + value;
-        cl.object = -1;
-        return false;
-      }
-    } else if (flag == "--export-frames") {
-      if (!setCommand(CliCommand::kExportFrames, flag) || !takeValue("a folder name")) return false;
-      cl.output = value;
-    } else if (flag == "--export-webp") {
-      if (!setCommand(CliCommand::kExportWebp, flag) || !takeValue("an output file name"))
-        return false;
-      cl.output = value;
-    } else if (flag == "--from" || flag == "--to") {
-      int64_t& frame = flag == "--from" ? cl.from : cl.to;
-      if (frame >= 0) {
-        error = flag + " given twice";
-        return false;
-      }
-      if (!takeValue("a frame number")) return false;
-      if (!parseFrame(value, frame)) {
-        error = flag + " wants a frame from 0 to " + std::to_string(kMaxKeyFrame) + ", not " +
-                value;
-        frame = -1;
-        return false;
-      }
-    } else if (flag == "--show-crash-report") {
-      if (!setCommand(CliCommand::kShowCrashReport, flag) || !takeValue("a report file")) return false;
-      cl.output = value;
-    } else if (flag == "--camera") {
-      if (!noValue()) return false;
-      cl.camera = true;
-    } else if (flag == "--canvas") {
-      if (cl.hasCanvas) {
-        error = "--canvas given twice";
-        return false;
-      }
-      if (!takeValue("a size WxH")) return false;
-      if (!parseCanvas(value, cl.canvasW, cl.canvasH)) {
-        error = "--canvas wants WxH with sides from 1 to " + std::to_string(kMaxCanvasSide) +
-                ", not " + value;
-        return false;
-      }
-      cl.hasCanvas = true;
-    } else if (flag == "--settings") {
-      if (haveSettings) {
-        error = "--settings given twice";
-        return false;
-      }
-      if (!takeValue("a settings file name")) return false;
-      cl.settings = value;
-      haveSettings = true;
-    } else {
-      error = "unknown option " + flag + " (see penwick --help)";
-      return false;
-    }
-  }
-
-  if (cl.object >= 0 && cl.command != CliCommand::kExportPb) {
-    error = "--object applies only to --export-pb";
-    return false;
-  }
-  const bool animating = cl.command == CliCommand::kExportFrames || cl.command == CliCommand::kExportWebp;
-  const bool exporting = cl.command == CliCommand::kExportPng;
-  if (!exporting && (cl.camera || cl.hasCanvas)) {
-    error = cl.camera ? "--camera applies only to --export-png" : "--canvas applies only to --export-png";
-    return false;
-  }
-  if (!exporting && !animating && haveSettings) {
-    error = "--settings applies only to --export-png, --export-frames and --export-webp";
-    return false;
-  }
-  if (!animating && (cl.from >= 0 || cl.to >= 0)) {
-    error = std::string(cl.from >= 0 ? "--from" : "--to") +
-            " applies only to --export-frames and --export-webp";
-    return false;
-  }
-  if (cl.from >= 0 && cl.to >= 0 && cl.from > cl.to) {
-    error = "--from " + std::to_string(cl.from) + " comes after --to " + std::to_string(cl.to);
-    return false;
-  }
-  switch (cl.command) {
-    case CliCommand::kSaveAs:
-    case CliCommand::kDumpJson:
-    case CliCommand::kExportPng:
-    case CliCommand::kExportPb:
-    case CliCommand::kExportFrames:
-    case CliCommand::kExportWebp:
-      if (!haveScene) {
-        error = std::string(commandFlag(cl.command)) + " needs a scene file";
-        return false;
-      }
-      break;
-    case CliCommand::kVersion:
-    case CliCommand::kHelp:
-    case CliCommand::kShowCrashReport:
-      if (haveScene) {
-        error = std::string(commandFlag(cl.command)) + " takes no scene file";
-        return false;
-      }
-      break;
-    case CliCommand::kEditor:
-      break;
-  }
-  return true;
-}
-
-namespace {
 
 int runCommandLine(const CommandLine& cl, int argc, char** argv) {
   switch (cl.command) {

@@ -1,43 +1,10 @@
 // The penwick binary: with no flag the editor; with an export or conversion flag a headless run
-// that prints one-line errors on stderr and exits non-zero on failure.
+// that prints one-line errors on stderr and exits non-zero on failure. The arguments are read by
+// app/cli_args.h.
 #pragma once
-
-#include <cstdint>
-#include <string>
-
-#include "settings/options.h"
 
 namespace pw {
 
 int runPenwick(int argc, char** argv);
-
-// What the command line asks for.
-struct CommandLine {
-  enum class Command {
-    kEditor, kVersion, kHelp, kSaveAs, kDumpJson, kExportPng, kExportPb, kShowCrashReport,
-    kExportFrames, kExportWebp
-  };
-  Command command = Command::kEditor;
-  std::string scene;      // the scene file (positional)
-  std::string output;     // --save-as / --export-* target, the crash report
-  int64_t object = -1;    // --object N of --export-pb; -1: the current object after loading
-  bool camera = false;    // --camera: cut the camera rectangle instead of the drawn content
-  bool hasCanvas = false; // --canvas WxH given
-  int canvasW = 0, canvasH = 0;
-  std::string settings;   // --settings FILE; empty: "Preferences.ini" when present
-  // --from A / --to B of --export-frames and --export-webp; -1 when not given (0 and the
-  // scene's max frame).
-  int64_t from = -1, to = -1;
-};
-
-// Largest canvas side --canvas accepts.
-inline constexpr int kMaxCanvasSide = kMaxCameraSide;
-
-// Parses argv[1..]. On failure returns false with `error` set to a one-line reason (without the
-// "penwick: " prefix).
-bool parseCommandLine(int argc, const char* const* argv, CommandLine& cl, std::string& error);
-
-// The help text printed by --help.
-std::string usageText();
 
 }  // namespace pw

@@ -6,7 +6,7 @@
 #include <string>
 #include <thread>
 
-#include "app/cli.h"
+#include "app/cli_args.h"
 #include "core/editor.h"
 #include "render/image_store.h"
 

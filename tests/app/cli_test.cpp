@@ -19,7 +19,6 @@
 #include "support/fakes.h"
 #include <map>
 
-#include "app/cli.h"
 #include "app/headless_prompt.h"
 #include "cli_fixture.h"
 #include "core/scene_file.h"
@@ -297,67 +296,7 @@ TEST_F(CliTest, ExportOfAnEmptySceneFails) {
   EXPECT_EQ(pngSize(dir_ / "e.png"), QSize(1024, 768));
 }
 
-// ---- in-process: argument parsing and the headless prompt ----
-
-bool parse(std::vector<const char*> args, CommandLine& cl, std::string& err) {
-  args.insert(args.begin(), "penwick");
-  return parseCommandLine(static_cast<int>(args.size()), args.data(), cl, err);
-}
-
-TEST(CommandLineParse, ReadsEveryForm) {
-  CommandLine cl;
-  std::string err;
-  ASSERT_TRUE(parse({"--export-png", "o.png", "--camera", "--canvas", "640x480", "--settings",
-                     "p.ini", "s.txt"}, cl, err)) << err;
-  EXPECT_EQ(cl.command, CommandLine::Command::kExportPng);
-  EXPECT_EQ(cl.output, "o.png");
-  EXPECT_EQ(cl.scene, "s.txt");
-  EXPECT_TRUE(cl.camera);
-  EXPECT_TRUE(cl.hasCanvas);
-  EXPECT_EQ(cl.canvasW, 640);
-  EXPECT_EQ(cl.canvasH, 480);
-  EXPECT_EQ(cl.settings, "p.ini");
-
-  // Options may follow the scene; "--flag=value" works; "--" ends the options.
-  ASSERT_TRUE(parse({"s.txt", "--export-png=o", "--canvas=1X2"}, cl, err)) << err;
-  EXPECT_EQ(cl.output, "o");
-  EXPECT_EQ(cl.canvasW, 1);
-  EXPECT_EQ(cl.canvasH, 2);
-  EXPECT_FALSE(cl.camera);
-  ASSERT_TRUE(parse({"--dump-json", "--", "--odd-name.txt"}, cl, err)) << err;
-  EXPECT_EQ(cl.scene, "--odd-name.txt");
-  ASSERT_TRUE(parse({}, cl, err));
-  EXPECT_EQ(cl.command, CommandLine::Command::kEditor);
-}
-
-TEST(CommandLineParse, RejectsWhatItCannotUse) {
-  CommandLine cl;
-  std::string err;
-  const std::vector<std::vector<const char*>> bad = {
-      {"--nope"},
-      {"--dump-json"},
-      {"--save-as", "", "s.txt"},
-      {"--save-as=", "s.txt"},
-      {"--dump-json=x", "s.txt"},
-      {"--export-png", "o", "--canvas", "16385x10", "s.txt"},
-      {"--export-png", "o", "--canvas", "-5x10", "s.txt"},
-      {"--export-png", "o", "--canvas", "10x", "s.txt"},
-      {"--export-png", "o", "--canvas", "10x10x10", "s.txt"},
-      {"--export-png", "o", "--canvas", "1x1", "--canvas", "2x2", "s.txt"},
-      {"--export-png", "o", "--settings", "a", "--settings", "b", "s.txt"},
-      {"--save-as", "o", "--settings", "a", "s.txt"},
-      {"--version", "s.txt"},
-      {"--export-png", "o", "--save-as", "p", "s.txt"},
-      {"--export-png"},
-      {"a.txt", "b.txt"},
-  };
-  for (const auto& args : bad) {
-    err.clear();
-    EXPECT_FALSE(parse(args, cl, err)) << args[0];
-    EXPECT_FALSE(err.empty());
-    EXPECT_EQ(err.find('\n'), std::string::npos);
-  }
-}
+// ---- in-process: the headless prompt ----
 
 TEST(HeadlessPromptTest, AnswersQueuedDialogsAndCancelsTheRest) {
   HeadlessPrompt p(nullptr);

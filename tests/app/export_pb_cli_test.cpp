@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "app/cli.h"
+#include "app/cli_args.h"
 #include "cli_fixture.h"
 
 namespace pw {

@@ -1,0 +1,41 @@
+// The penwick binary's arguments: what a command line asks for, and the help text. One table of
+// flags drives the reading, the checks of what goes together and the help.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "settings/options.h"
+
+namespace pw {
+
+// What the command line asks for.
+struct CommandLine {
+  enum class Command {
+    kEditor, kVersion, kHelp, kSaveAs, kDumpJson, kExportPng, kExportPb, kShowCrashReport,
+    kExportFrames, kExportWebp
+  };
+  Command command = Command::kEditor;
+  std::string scene;      // the scene file (positional)
+  std::string output;     // --save-as / --export-* target, the crash report
+  int64_t object = -1;    // --object N of --export-pb; -1: the current object after loading
+  bool camera = false;    // --camera: cut the camera rectangle instead of the drawn content
+  bool hasCanvas = false; // --canvas WxH given
+  int canvasW = 0, canvasH = 0;
+  std::string settings;   // --settings FILE; empty: "Preferences.ini" when present
+  // --from A / --to B of --export-frames and --export-webp; -1 when not given (0 and the
+  // scene's max frame).
+  int64_t from = -1, to = -1;
+};
+
+// Largest canvas side --canvas accepts.
+inline constexpr int kMaxCanvasSide = kMaxCameraSide;
+
+// Parses argv[1..]. On failure returns false with `error` set to a one-line reason (without the
+// "penwick: " prefix).
+bool parseCommandLine(int argc, const char* const* argv, CommandLine& cl, std::string& error);
+
+// The help text printed by --help.
+std::string usageText();
+
+}  // namespace pw
