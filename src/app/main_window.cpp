@@ -109,7 +109,13 @@ MainWindow::MainWindow(Editor& ed, ImageStore& store, AppState& app, WindowConfi
     app_.history.record(ed_.doc, c.name, c.scope, c.mergeKey);
   });
   ed_.hooks.documentSaved = [this] { app_.history.markSaved(); };
-  app_.history.onChanged = [this] { updateEditMenu(); };
+  // Every change of the document passes through the history (recorded, undone, redone or
+  // started over): the canvas hears from it which shapes to compare with its picture.
+  canvas_->surface().tracksChanges = true;
+  app_.history.onChanged = [this] {
+    canvas_->surface().touch(app_.history.lastChange());
+    updateEditMenu();
+  };
   app_.history.reset(ed_.doc, !ed_.modified);
   ed_.hooks.redrawCanvas = [this] { redrawCanvas(); };
   ed_.hooks.refreshLayerList = [this] {

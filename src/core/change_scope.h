@@ -59,6 +59,29 @@ struct ChangeScope {
   }
 };
 
+// The shapes whose drawing may have changed since a picture of the document was drawn, gathered
+// from the changes as they are told. `all` when they cannot say (a new document, an object whose
+// shapes were added, removed or reordered): then every shape is compared. A change of an
+// object's own fields adds no shape: a picture compares those fields of every object anyway.
+struct TouchedShapes {
+  bool all = true;
+  std::vector<std::pair<int64_t, int64_t>> shapes;  // (object, shape)
+
+  void add(const ChangeScope& s) {
+    if (s.kind == ChangeScope::kShapes) {
+      for (int64_t j : s.shapes) shapes.emplace_back(s.object, j);
+    } else if (s.kind != ChangeScope::kObjectHeader) {
+      all = true;
+    }
+  }
+  void add(int64_t object, int64_t shape) { shapes.emplace_back(object, shape); }
+  // The picture is now drawn from the document as it is.
+  void clear() {
+    all = false;
+    shapes.clear();
+  }
+};
+
 // The order a stable sort by depth gives: result[new index] = old index. Objects added, moved or
 // re-sorted by depth use it to describe the new order of the array.
 template <class Depths>

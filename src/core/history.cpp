@@ -149,6 +149,7 @@ void History::reset(const Document& doc, bool saved) {
   bytes_ = 0;
   saved_ = saved ? 0 : kNoSave;
   mergeOpen_ = false;
+  lastChange_ = ChangeScope::document();
   shadow_ = Document{};
   shadow_.Objects = doc.Objects;
   applyDocState(shadow_, docStateOf(doc));
@@ -281,6 +282,7 @@ void History::record(const Document& doc, const std::string& name, const ChangeS
   if (saved_ != kNoSave && saved_ > pos_) saved_ = kNoSave;
 
   Step s = makeStep(doc, fitKind(doc, scope), scope);
+  lastChange_ = scopeOf(s);
   s.name = name;
   s.mergeKey = mergeKey;
   s.bytes = stepBytes(s);
@@ -404,10 +406,19 @@ void History::applyBoth(const Step& s, bool undo, Document& doc) {
   applyDocState(doc, st);
 }
 
+ChangeScope History::scopeOf(const Step& s) {
+  switch (s.kind) {
+    case ChangeScope::kShapes: return ChangeScope::shapesOf(s.object, s.index);
+    case ChangeScope::kObjectHeader: return ChangeScope::header(s.object);
+    default: return ChangeScope::document();
+  }
+}
+
 bool History::undo(Document& doc) {
   if (!canUndo()) return false;
   --pos_;
   applyBoth(steps_[pos_], true, doc);
+  lastChange_ = scopeOf(steps_[pos_]);
   mergeOpen_ = false;
   changed();
   return true;
@@ -416,6 +427,7 @@ bool History::undo(Document& doc) {
 bool History::redo(Document& doc) {
   if (!canRedo()) return false;
   applyBoth(steps_[pos_], false, doc);
+  lastChange_ = scopeOf(steps_[pos_]);
   ++pos_;
   mergeOpen_ = false;
   changed();

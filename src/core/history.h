@@ -90,6 +90,8 @@ class History {
 
   // Called after every record, undo, redo and reset (the Edit menu follows it).
   std::function<void()> onChanged;
+  // What the last record, undo, redo or reset changed in the document (a reset: anything).
+  const ChangeScope& lastChange() const { return lastChange_; }
 
  private:
   struct Step {
@@ -112,6 +114,7 @@ class History {
   };
 
   static size_t stepBytes(const Step& s);
+  static ChangeScope scopeOf(const Step& s);
   ChangeScope::Kind fitKind(const Document& doc, const ChangeScope& scope) const;
   Step makeStep(const Document& doc, ChangeScope::Kind kind, const ChangeScope& scope);
   bool mergeable(const Step& next, int mergeKey) const;
@@ -127,6 +130,7 @@ class History {
   static constexpr size_t kNoSave = static_cast<size_t>(-1);
 
   Limits limits_;
+  ChangeScope lastChange_;
   Document shadow_;
   std::deque<Step> steps_;
   size_t pos_ = 0;      // steps before pos_ are done; from pos_ on they can be redone

@@ -223,8 +223,11 @@ void adoptSharp(const Editor& ed, const View& view, CanvasSurface& canvas,
   if (job->cancel) return;
   QTransform move;
   if (job->cache.drawnIn(view, layout) ||
-      job->cache.otherView(ed.doc, ed.options, view, layout, canvas.store, move))
+      job->cache.otherView(ed.doc, ed.options, view, layout, canvas.store, move)) {
     std::swap(canvas.scene, job->cache);
+    // Drawn from the document as it was when the job started.
+    canvas.touched.all = true;
+  }
 }
 
 // One sharp picture at a time: while one is drawn, the view may move on; the next starts from
@@ -237,6 +240,28 @@ void startSharp(const Editor& ed, CanvasSurface& canvas, const PictureLayout& la
   job->ready = canvas.sharpReady;
   canvas.sharp = job;
   drawingPool().start([job] { job->run(); });
+}
+
+}  // namespace
+
+namespace {
+
+// The shapes a gesture or a panel changes in place, without a change being told until it ends:
+// the current shape and the selected ones, now and at the last refresh (a press readies the
+// shapes selected before it, in whatever object becomes current, then may select others).
+void touchLiveShapes(const Document& doc, CanvasSurface& canvas) {
+  TouchedShapes& t = canvas.touched;
+  std::vector<std::pair<int64_t, int64_t>>& live = canvas.lastLive;
+  if (!t.all) t.shapes.insert(t.shapes.end(), live.begin(), live.end());
+  live.clear();
+  live.emplace_back(doc.CurrentObject, doc.CurrentShape);
+  for (size_t i = 0; i < doc.Objects.size(); ++i) {
+    const auto& shapes = doc.Objects[i].shapes;
+    for (size_t j = 0; j < shapes.size(); ++j) {
+      if (shapes[j].selected) live.emplace_back(i, j);
+    }
+  }
+  if (!t.all) t.shapes.insert(t.shapes.end(), live.begin(), live.end());
 }
 
 }  // namespace
@@ -263,9 +288,14 @@ void drawCanvas(const Editor& state, CanvasSurface& canvas) {
   const PictureLayout layout = PictureLayout::of(canvas.image);
   const View view = canvasView(state.doc, state.options, state.pan);
   adoptSharp(state, view, canvas, layout);
+  const TouchedShapes* touched = nullptr;
+  if (canvas.tracksChanges) {
+    touchLiveShapes(state.doc, canvas);
+    touched = &canvas.touched;
+  }
   QTransform move;
-  if (canvas.sharpReady &&
-      canvas.scene.otherView(state.doc, state.options, view, layout, canvas.store, move)) {
+  if (canvas.sharpReady && canvas.scene.otherView(state.doc, state.options, view, layout,
+                                                  canvas.store, move, touched)) {
     drawOnWorker([&] { drawPreview(state, canvas, move); });
     canvas.previewShown = true;
     startSharp(state, canvas, layout);
@@ -276,8 +306,9 @@ void drawCanvas(const Editor& state, CanvasSurface& canvas) {
   drawOnWorker([&] {
     QImage& img = canvas.image;
     if (!canvas.scene.update(state.doc, state.options, view, layout, canvas.store,
-                             bandsFor(canvas)))
+                             bandsFor(canvas), nullptr, touched))
       return;
+    if (touched) canvas.touched.clear();
     std::memcpy(img.bits(), canvas.scene.picture().constBits(),
                 static_cast<size_t>(img.sizeInBytes()));
     drawMarksOver(state, img, canvas.store);

@@ -35,6 +35,14 @@ struct CanvasSurface {
   std::shared_ptr<SharpDraw> sharp;
   // Whether the canvas shows a moved and scaled picture that a sharp one is to replace.
   bool previewShown = false;
+  // When set, `touched` is kept told of every change of the document (see touch), and a refresh
+  // compares only those shapes with the picture, with the current and selected shapes (which a
+  // gesture or a panel changes in place); otherwise every shape is compared.
+  bool tracksChanges = false;
+  TouchedShapes touched;
+  // The current shape and the selected ones at the last refresh, as (object, shape).
+  std::vector<std::pair<int64_t, int64_t>> lastLive;
+  void touch(const ChangeScope& scope) { touched.add(scope); }
 };
 
 // Waits until the sharp picture being drawn, if any, is done (for tests and measurements).

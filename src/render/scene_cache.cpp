@@ -182,13 +182,13 @@ PictureLayout PictureLayout::of(const QImage& img) {
 
 bool SceneCache::update(const Document& doc, const sVdOptions& opt, const View& view,
                         const PictureLayout& canvas, ImageStore& store, int bands,
-                        const std::atomic<bool>* cancel) {
+                        const std::atomic<bool>* cancel, const TouchedShapes* touched) {
   lastDirty_ = QRect();
   lastUnits_ = 0;
   const Source src{doc, opt, view};
   const uint64_t content = contentKey(doc, opt, view, canvas, store);
   const uint64_t key = pictureKey(content, view);
-  if (valid_ && key == key_ && drawPartial(src, store)) return true;
+  if (valid_ && key == key_ && drawPartial(src, store, touched)) return true;
   key_ = key;
   content_ = content;
   view_ = view;
@@ -203,24 +203,69 @@ bool SceneCache::drawnIn(const View& view, const PictureLayout& canvas) const {
   return valid_ && viewKey(view) == viewKey(view_) && canvas == layout_;
 }
 
-bool SceneCache::sameShapes(const Document& doc) const {
+bool SceneCache::sameShapes(const Document& doc, const TouchedShapes* touched) const {
+  std::vector<std::pair<size_t, size_t>> edited;
+  std::vector<uint64_t> hashes;
+  return editedShapes(doc, touched, edited, hashes) && edited.empty();
+}
+
+bool SceneCache::editedShapes(const Document& doc, const TouchedShapes* touched,
+                              std::vector<std::pair<size_t, size_t>>& edited,
+                              std::vector<uint64_t>& hashes) const {
   if (doc.Objects.size() != drawHash_.size()) return false;
   for (size_t i = 0; i < doc.Objects.size(); ++i) {
-    const auto& shapes = doc.Objects[i].shapes;
-    if (shapes.size() != drawHash_[i].size()) return false;
-    for (size_t j = 0; j < shapes.size(); ++j) {
-      if (shapeDrawHash(shapes[j]) != drawHash_[i][j]) return false;
+    if (doc.Objects[i].shapes.size() != drawHash_[i].size()) return false;
+  }
+  const auto check = [&](size_t i, size_t j) {
+    const Shape& s = doc.Objects[i].shapes[j];
+    const uint64_t hash = shapeDrawHash(s);
+    if (hash == drawHash_[i][j]) return true;
+    // A shape that joins or leaves a run, or starts or stops being drawn, changes the units.
+    if (shapeStructureHash(s) != structureHash_[i][j]) return false;
+    edited.emplace_back(i, j);
+    hashes.push_back(hash);
+    return true;
+  };
+  if (!touched || touched->all) {
+    for (size_t i = 0; i < doc.Objects.size(); ++i) {
+      for (size_t j = 0; j < drawHash_[i].size(); ++j) {
+        if (!check(i, j)) return false;
+      }
+    }
+    return true;
+  }
+  std::vector<std::pair<size_t, size_t>> named;
+  named.reserve(touched->shapes.size());
+  for (const auto& [oi, sj] : touched->shapes) {
+    if (oi < 0 || sj < 0 || oi > lastIndex(doc.Objects)) continue;
+    const auto i = static_cast<size_t>(oi), j = static_cast<size_t>(sj);
+    if (j < drawHash_[i].size()) named.emplace_back(i, j);
+  }
+  std::sort(named.begin(), named.end());
+  named.erase(std::unique(named.begin(), named.end()), named.end());
+  for (const auto& [i, j] : named) {
+    if (!check(i, j)) return false;
+  }
+  if (checkTouches) {
+    std::vector<std::pair<size_t, size_t>> all;
+    std::vector<uint64_t> allHashes;
+    if (!editedShapes(doc, nullptr, all, allHashes)) {
+      ++missedTouches;
+      return false;
+    }
+    for (const auto& e : all) {
+      if (!std::binary_search(named.begin(), named.end(), e)) ++missedTouches;
     }
   }
   return true;
 }
 
 bool SceneCache::otherView(const Document& doc, const sVdOptions& opt, const View& now,
-                           const PictureLayout& canvas, ImageStore& store,
-                           QTransform& move) const {
+                           const PictureLayout& canvas, ImageStore& store, QTransform& move,
+                           const TouchedShapes* touched) const {
   if (!valid_ || contentKey(doc, opt, now, canvas, store) != content_) return false;
   if (viewKey(now) == viewKey(view_) || !(view_.zoom > 0) || !(now.zoom > 0)) return false;
-  if (!sameShapes(doc)) return false;
+  if (!sameShapes(doc, touched)) return false;
   bool first = true;
   for (int64_t i = 0; i <= lastIndex(doc.Objects); ++i) {
     const Object& o = doc.Objects[static_cast<size_t>(i)];
@@ -390,25 +435,15 @@ bool SceneCache::measureChanged(const Source& src, ImageStore& store, std::vecto
   return true;
 }
 
-bool SceneCache::drawPartial(const Source& src, ImageStore& store) {
-  const Document& doc = src.doc;
-  if (doc.Objects.size() != drawHash_.size()) return false;
+bool SceneCache::drawPartial(const Source& src, ImageStore& store,
+                             const TouchedShapes* touched) {
   std::vector<char> changed(units_.size(), 0);
   std::vector<std::pair<size_t, size_t>> edited;
   std::vector<uint64_t> newHashes;
-  for (size_t i = 0; i < doc.Objects.size(); ++i) {
-    const auto& shapes = doc.Objects[i].shapes;
-    if (shapes.size() != drawHash_[i].size()) return false;
-    for (size_t j = 0; j < shapes.size(); ++j) {
-      const uint64_t hash = shapeDrawHash(shapes[j]);
-      if (hash == drawHash_[i][j]) continue;
-      // A shape that joins or leaves a run, or starts or stops being drawn, changes the units.
-      if (shapeStructureHash(shapes[j]) != structureHash_[i][j]) return false;
-      edited.emplace_back(i, j);
-      newHashes.push_back(hash);
-      const int u = unitOf_[i][j];
-      if (u >= 0) changed[static_cast<size_t>(u)] = 1;
-    }
+  if (!editedShapes(src.doc, touched, edited, newHashes)) return false;
+  for (const auto& [i, j] : edited) {
+    const int u = unitOf_[i][j];
+    if (u >= 0) changed[static_cast<size_t>(u)] = 1;
   }
   last_ = Update::kNone;
   if (edited.empty()) return true;

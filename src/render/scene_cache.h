@@ -25,9 +25,10 @@
 #include <memory>
 #include <vector>
 
+#include "core/change_scope.h"
 #include "core/model.h"
-#include "render/vg.h"
 #include "core/view.h"
+#include "render/vg.h"
 #include "settings/options.h"
 
 namespace pw {
@@ -53,10 +54,12 @@ class SceneCache {
   // Brings the picture up to date with the document as `view` shows it over the background of
   // `options`, for a canvas of layout `canvas`, drawing a full picture in `bands` horizontal
   // bands. Only reads; runs on a drawing thread. False when nothing could be drawn, or when
-  // `cancel` was set during a full drawing (the picture is then forgotten).
+  // `cancel` was set during a full drawing (the picture is then forgotten). `touched`, when
+  // given, names every shape whose drawing may have changed since the last update (the object
+  // records are compared in full anyway); without it every shape is compared.
   bool update(const Document& doc, const sVdOptions& options, const View& view,
               const PictureLayout& canvas, ImageStore& store, int bands,
-              const std::atomic<bool>* cancel = nullptr);
+              const std::atomic<bool>* cancel = nullptr, const TouchedShapes* touched = nullptr);
   const QImage& picture() const { return picture_; }
   bool valid() const { return valid_; }
   // Whether the picture is drawn in this zoom and pan for a canvas of this layout.
@@ -67,7 +70,13 @@ class SceneCache {
   // view, and returns true. Only when every object drawn moves alike (the pan goes through each
   // object's own scale and rotation).
   bool otherView(const Document& doc, const sVdOptions& options, const View& view,
-                 const PictureLayout& canvas, ImageStore& store, QTransform& move) const;
+                 const PictureLayout& canvas, ImageStore& store, QTransform& move,
+                 const TouchedShapes* touched = nullptr) const;
+
+  // For tests: when set, an update given touched shapes compares every shape as well and counts
+  // the changed ones the touched shapes left out in missedTouches.
+  static inline std::atomic<bool> checkTouches{false};
+  static inline std::atomic<int> missedTouches{0};
 
   // What the last update did (for tests and measurements), the pixels a partial update rewrote
   // and the painting units it drew there.
@@ -95,12 +104,17 @@ class SceneCache {
   bool drawFull(const Source& src, const PictureLayout& canvas, ImageStore& store, int bands,
                 const std::atomic<bool>* cancel);
   // False when the change cannot be drawn in part; then nothing has been touched.
-  bool drawPartial(const Source& src, ImageStore& store);
+  bool drawPartial(const Source& src, ImageStore& store, const TouchedShapes* touched);
+  // The shapes whose drawing differs from the picture's: every shape, or the touched ones.
+  // False when one of them changes the painting units.
+  bool editedShapes(const Document& doc, const TouchedShapes* touched,
+                    std::vector<std::pair<size_t, size_t>>& edited,
+                    std::vector<uint64_t>& hashes) const;
   // Measures where the changed units paint now, and marks changed too the units that start
   // from a paint source the change alters; puts in their present starting sources.
   bool measureChanged(const Source& src, ImageStore& store, std::vector<char>& changed,
                       std::vector<QRect>& bounds);
-  bool sameShapes(const Document& doc) const;
+  bool sameShapes(const Document& doc, const TouchedShapes* touched) const;
   int unitOf(int64_t i, int64_t j) const;
   void recordHashes(const Document& doc);
 

@@ -27,12 +27,7 @@ uint64_t shapeDrawHash(const Shape& s) {
   h.addSigned(s.y);
   h.addSigned(s.w);
   h.addSigned(s.h);
-  h.addSigned(s.pivotX);
-  h.addSigned(s.pivotY);
-  h.addSigned(s.cx);
-  h.addSigned(s.cy);
   h.addSigned(s.color);
-  h.add(s.paint);
   h.add(s.alpha);
   h.add(s.closed);
   h.add(s.link);
