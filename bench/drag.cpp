@@ -33,9 +33,7 @@ void drag(benchmark::State& state, int shapes, Pick pick) {
   pw::Editor& ed = sc.ed;
   const QPointF at = pressPoint(ed.doc, pick);
   pw::CanvasSurface canvas = makeCanvas(sc.store);
-  pw::CanvasTools tools(ed, [&](int64_t x, int64_t y, int mode) {
-    pw::refreshCanvas(ed, canvas, x, y, mode);
-  });
+  pw::CanvasTools tools(ed, canvas, {});
 
   std::vector<double> times, cpu;
   double pressMs = 0;
@@ -73,7 +71,7 @@ void drag(benchmark::State& state, int shapes, Pick pick) {
     ref.ed.tools = ed.tools;
     ref.ed.pan = ed.pan;
     pw::CanvasSurface fresh = makeCanvas(ref.store);
-    pw::refreshCanvas(ref.ed, fresh, ed.tools.sceneMouseX, ed.tools.sceneMouseY, 1);
+    pw::CanvasTools(ref.ed, fresh, {}).refresh(ed.tools.sceneMouseX, ed.tools.sceneMouseY, true);
     identical = identical && sameImage(fresh.image, canvas.image);
     tools.handle({pw::CanvasInput::kLeftUp, 0, 0, false, 0, false});
   }

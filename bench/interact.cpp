@@ -1,7 +1,7 @@
 // The interactive steps of the editor on generated scenes of 1,000, 10,000 and 100,000 shapes on
 // a 1280 x 720 canvas, each step timed from the input to the finished canvas image. The steps
-// run through what the window runs: canvas input events into the canvas tools, whose refresh is
-// refreshCanvas on a canvas surface; menu commands through the command dispatch, on a shell that
+// run through what the window runs: canvas input events into the canvas tools, which refresh a
+// canvas surface; menu commands through the command dispatch, on a shell that
 // redraws as the window does; the side panels and the layer list built as the window builds
 // them, with the window's hooks; the undo history fed by the change announcements.
 //
@@ -84,9 +84,7 @@ class Window : public pw::Shell {
         ed(scene.ed),
         panels(ed),
         canvas(makeCanvas(scene.store)),
-        tools(ed, [this](int64_t x, int64_t y, int mode) {
-          pw::refreshCanvas(ed, canvas, x, y, mode);
-        }) {
+        tools(ed, canvas, {}) {
     pw::loadEditorIcons(ed, panels.icons);
     layers = new pw::LayerPanel(ed, panels.icons, 150, panels.objectPanel.widget(0));
     ed.hooks.refreshProperties = [this] {
@@ -114,7 +112,7 @@ class Window : public pw::Shell {
   pw::ImageStore& images() override { return scene.store; }
   // As the canvas widget's redraw: no click test, at the last scene mouse position.
   void redrawCanvas() override {
-    pw::refreshCanvas(ed, canvas, ed.tools.sceneMouseX, ed.tools.sceneMouseY, 0);
+    tools.refresh(ed.tools.sceneMouseX, ed.tools.sceneMouseY, false);
   }
   int canvasWidth() const override { return kCanvasW; }
   int canvasHeight() const override { return kCanvasH; }
@@ -146,7 +144,7 @@ class Window : public pw::Shell {
     const pw::Document doc = ed.doc;
     const pw::ToolState ts = ed.tools;
     pw::CanvasSurface fresh = makeCanvas(scene.store);
-    pw::refreshCanvas(ed, fresh, ts.sceneMouseX, ts.sceneMouseY, mode);
+    pw::CanvasTools(ed, fresh, {}).refresh(ts.sceneMouseX, ts.sceneMouseY, mode == 1);
     ed.doc = doc;
     ed.tools = ts;
     return sameImage(fresh.image, canvas.image);
@@ -280,12 +278,13 @@ void clickCase(benchmark::State& state, int shapes) {
                       const auto& [at, j] = targets[static_cast<size_t>(k) % targets.size()];
                       w.send(CanvasInput::kLeftDown, at);
                       // The click test picks the last shape of the object under the press.
-                      picked += k > 0 && w.ed.tools.dragState == 2 && w.ed.doc.CurrentShape >= j;
+                      picked += k > 0 && w.ed.tools.dragState == pw::DragState::kShapes &&
+                                w.ed.doc.CurrentShape >= j;
                       w.send(CanvasInput::kLeftUp);
                     },
                     [&](int k) {
                       w.send(CanvasInput::kLeftDown, empty);
-                      emptyPicked += k > 0 && w.ed.tools.shapeHit == 1;
+                      emptyPicked += k > 0 && w.ed.tools.shapeHit;
                       w.send(CanvasInput::kLeftUp);
                     }});
     setTime(state, t[0]);
@@ -375,7 +374,7 @@ void viewCase(benchmark::State& state, int shapes) {
     w.key(CanvasInput::kKeyDown, Qt::Key_Space);
     w.send(CanvasInput::kLeftDown, centre);
     // The press runs the click test as any press does: a shape under it is picked.
-    panPicked = w.ed.tools.shapeHit == 1;
+    panPicked = w.ed.tools.shapeHit;
     // Round and round a circle of 60 pixels, so the scene stays in view.
     pan = timeRounds({[&](int k) {
       const double a = k * 6.283185307179586 / 25;
@@ -414,7 +413,7 @@ void coldCase(benchmark::State& state, int shapes) {
   std::unique_ptr<pw::PlaybackPainter> painter;
   QImage picture(kCanvasW, kCanvasH, QImage::Format_ARGB32_Premultiplied);
   auto refresh = [&ed](pw::CanvasSurface& c) {
-    pw::refreshCanvas(ed, c, ed.tools.sceneMouseX, ed.tools.sceneMouseY, 0);
+    pw::CanvasTools(ed, c, {}).refresh(ed.tools.sceneMouseX, ed.tools.sceneMouseY, false);
   };
   // Fresh surfaces and a new painter before each round, off the clock.
   auto fresh = [&] {

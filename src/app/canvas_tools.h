@@ -1,10 +1,12 @@
-// The canvas tools: what a left press, a drag and the release do with the current tool, the
-// Space (pan) and Shift (multi-select) keys, and point deletion.
+// The canvas tools' dispatcher: turns the canvas's mouse and key events into tool events, pans
+// the view while Space is held, follows Shift (multi-select), and hands each press, move and
+// release to the unit of the current tool (tools/canvas_tool.h). After each handled press or
+// move it runs the click selection (tools/click_select.h) and redraws the canvas. A whole drag
+// that changed the document is announced once, on release, as one command given to
+// Editor::execute.
 //
 // Life of a drag: press (LeftDown) -> any number of moves with the left button held (Move) ->
-// release (LeftUp). Each handled press or move ends with a canvas refresh, whose click test
-// settles the selection. A whole drag that changed the document is announced once, on release,
-// as one command given to Editor::execute.
+// release (LeftUp).
 //
 // Coordinates: the canvas reports device pixels (px, py). The scene mouse (MX, MY) is
 // round((px - object x) / zoom factor), round((py - object y) / zoom factor) for the current
@@ -14,9 +16,10 @@
 
 #include <cstdint>
 #include <functional>
-#include <string>
 
+#include "app/tools/canvas_tool.h"
 #include "core/editor.h"
+#include "render/refresh.h"
 
 namespace pw {
 
@@ -38,59 +41,37 @@ SceneMouse sceneMouseOf(const Editor& ed, double px, double py);
 
 class CanvasTools {
  public:
-  // refresh(x, y, mode) redraws the canvas; mode 1 runs the click test at (x, y), given in the
-  // current object's user coordinates.
-  using Refresh = std::function<void(int64_t x, int64_t y, int mode)>;
-  CanvasTools(Editor& ed, Refresh refresh);
+  // The tools draw on `canvas` (whose image the owner keeps at the canvas's size); `drawn` is
+  // called after each refresh, to show the image.
+  CanvasTools(Editor& ed, CanvasSurface& canvas, std::function<void()> drawn);
 
   void handle(const CanvasInput& in);
 
-  // Called after a release has put the tool back to Move (after a creation), so that the tool
-  // bar can show the Move button pressed.
+  // Brings the canvas up to date: the click selection at (x, y), in the current object's user
+  // coordinates (with the click test when `clickTest`, as after a mouse event; without it the
+  // selection only settles, as after any other change), then the drawing. A canvas that cannot
+  // be drawn on keeps everything as it was, the selection included.
+  void refresh(int64_t x, int64_t y, bool clickTest);
+
+  // The unit of the current tool.
+  const CanvasTool& current() const { return canvasTool(ed_.tools.tool); }
+
+  // Called after a release has put back another tool (Move, after a creation), so that the tool
+  // bar can show its button pressed.
   std::function<void()> onToolReset;
 
   // True while a press has not been released yet.
-  bool dragging() const { return ed_.tools.dragStarted != 0; }
+  bool dragging() const { return ed_.tools.dragStarted; }
 
  private:
-  void keyDown(const CanvasInput& in);
-  void keyUp(const CanvasInput& in);
   void pan(bool press, int64_t mx, int64_t my);
-  void press(int64_t mx, int64_t my, int64_t lx, int64_t ly);
-  void pressEditing(int64_t mx, int64_t my, int64_t lx, int64_t ly);
-  void pressImagePick(int64_t mx, int64_t my, int64_t lx, int64_t ly);
-  void pressAddPoint(int64_t lx, int64_t ly);
-  void pressTransform(int64_t mx, int64_t my);
-  void pressPointPick(int64_t mx, int64_t my, int64_t lx, int64_t ly);
-  void pressCreate(int64_t lx, int64_t ly);
-  void drag(int64_t mx, int64_t my, int64_t lx, int64_t ly);
-  void dragPoint(int64_t lx, int64_t ly);
-  void dragShapes(int64_t mx, int64_t my);
-  void dragCreation(int64_t lx, int64_t ly);
   void release();
 
-  // The current shape when the current object really holds shapes (an empty object's
-  // placeholder is not one); nullptr otherwise.
-  Shape* editableShape();
-  // Records that the current drag changed the document; the first name given is announced.
-  void noteChange(const char* name);
-  // Stores v into a field, noting a change when the value differs.
-  template <class T>
-  void store(T& field, int64_t v, const char* name);
-
   Editor& ed_;
-  Refresh refresh_;
-  bool changed_ = false;       // the current drag has changed the document
-  std::string changeName_;     // how that change is announced
-  bool eventChanged_ = false;  // the event being handled changed something
-  bool panAnchored_ = false;   // the pan of this drag has its press position
+  CanvasSurface& canvas_;
+  std::function<void()> drawn_;
+  ToolContext context_;
+  bool panAnchored_ = false;  // the pan of this drag has its press position
 };
-
-// Removes point k of the current shape together with its two neighbours (wrapping around the
-// point array); the shape always keeps at least one point, so a shape of one point loses nothing
-// and a shape of two or three points keeps one of k's neighbours. Does nothing without a current
-// shape or when k is out of range. Neither redraws nor announces: the caller does. Returns true
-// when points were removed.
-bool deletePoint(Editor& ed, int64_t k);
 
 }  // namespace pw

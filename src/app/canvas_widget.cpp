@@ -14,11 +14,7 @@ CanvasWidget::CanvasWidget(Editor& ed, ImageStore& store, QWidget* parent)
     : QWidget(parent),
       ed_(ed),
       surface_{QImage(), store},
-      tools_(ed, [this](int64_t x, int64_t y, int mode) {
-        ensureImage();
-        refreshCanvas(ed_, surface_, x, y, mode);
-        update();
-      }) {
+      tools_(ed, surface_, [this] { update(); }) {
   setObjectName("ctl0");
   // A zoom or a pan shows the old picture moved at once; the sharp one follows when drawn.
   surface_.sharpReady = [this] {
@@ -45,8 +41,20 @@ bool CanvasWidget::ensureImage() {
 
 void CanvasWidget::redraw() {
   ensureImage();
-  refreshCanvas(ed_, surface_, ed_.tools.sceneMouseX, ed_.tools.sceneMouseY, 0);
-  update();
+  syncCursor();
+  tools_.refresh(ed_.tools.sceneMouseX, ed_.tools.sceneMouseY, false);
+}
+
+void CanvasWidget::syncCursor() {
+  const Qt::CursorShape shape = tools_.current().cursor();
+  if (cursor().shape() != shape) setCursor(shape);
+}
+
+// The image follows the widget's size before the tools pick on it.
+void CanvasWidget::deliver(const CanvasInput& in) {
+  ensureImage();
+  syncCursor();
+  tools_.handle(in);
 }
 
 void CanvasWidget::showSharp() {
@@ -79,6 +87,7 @@ void CanvasWidget::paintEvent(QPaintEvent* e) {
     return;
   }
   p.drawImage(e->rect().topLeft(), surface_.image, e->rect());
+  tools_.current().paintOverlay(p, ed_);
 }
 
 void CanvasWidget::resizeEvent(QResizeEvent* e) {
@@ -93,7 +102,7 @@ void CanvasWidget::send(CanvasInput::Kind kind, QPointF pos) {
   in.py = pos.y();
   in.leftHeld = kind == CanvasInput::kMove;
   lastPos_ = pos;
-  tools_.handle(in);
+  deliver(in);
 }
 
 void CanvasWidget::sendKey(CanvasInput::Kind kind, int key, bool shift) {
@@ -103,7 +112,7 @@ void CanvasWidget::sendKey(CanvasInput::Kind kind, int key, bool shift) {
   in.shift = shift;
   in.px = lastPos_.x();
   in.py = lastPos_.y();
-  tools_.handle(in);
+  deliver(in);
 }
 
 void CanvasWidget::mousePressEvent(QMouseEvent* e) {
@@ -120,7 +129,7 @@ void CanvasWidget::mousePressEvent(QMouseEvent* e) {
   // Shift held at the press selects as its key does, and its key-up on the canvas ends that.
   if (in.shift) shiftHeld_ = true;
   lastPos_ = e->position();
-  tools_.handle(in);
+  deliver(in);
 }
 
 void CanvasWidget::mouseMoveEvent(QMouseEvent* e) {
@@ -148,7 +157,7 @@ void CanvasWidget::endDrag() {
   in.kind = CanvasInput::kLeftUp;
   in.px = lastPos_.x();
   in.py = lastPos_.y();
-  tools_.handle(in);
+  deliver(in);
 }
 
 void CanvasWidget::keyPressEvent(QKeyEvent* e) {

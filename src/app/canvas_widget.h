@@ -50,6 +50,8 @@ class CanvasWidget : public QWidget {
   void focusOutEvent(QFocusEvent* e) override;
 
  private:
+  void deliver(const CanvasInput& in);
+  void syncCursor();
   void send(CanvasInput::Kind kind, QPointF pos);
   void sendKey(CanvasInput::Kind kind, int key, bool shift);
   void endDrag();

@@ -13,12 +13,12 @@ namespace {
 // in the middle of a canvas drag: its change is announced on release.
 void step(Shell& shell, bool undo) {
   Editor& ed = shell.editor();
-  if (ed.tools.dragStarted != 0) return;
+  if (ed.tools.dragStarted) return;
   History& h = shell.app().history;
   if (!(undo ? h.undo(ed.doc) : h.redo(ed.doc))) return;
   reloadReleasedResources(ed);
-  ed.tools.dragState = 0;
-  ed.tools.shapeHit = 0;
+  ed.tools.dragState = DragState::kNone;
+  ed.tools.shapeHit = false;
   ed.setModified(!h.isAtSaved());
   ed.refreshLayerList();
   shell.documentRestored();

@@ -19,9 +19,9 @@ namespace {
 // After the document was replaced: every view of it starts over.
 void documentReplaced(Shell& shell) {
   Editor& ed = shell.editor();
-  ed.tools.dragState = 0;
-  ed.tools.dragStarted = 0;
-  ed.tools.shapeHit = 0;
+  ed.tools.dragState = DragState::kNone;
+  ed.tools.dragStarted = false;
+  ed.tools.shapeHit = false;
   // A new history starts with the new document.
   shell.app().history.reset(ed.doc, !ed.modified);
   ed.refreshLayerList();

@@ -2,10 +2,11 @@
 #include <algorithm>
 #include <array>
 
-#include "app/canvas_tools.h"
 #include "app/command_ids.h"
 #include "app/command_table.h"
 #include "app/commands.h"
+#include "app/tools/canvas_tool.h"
+#include "app/tools/editing_tool.h"
 #include "core/create.h"
 #include "core/shape_ops.h"
 
@@ -35,18 +36,13 @@ void cmdSelectAll(Shell& shell) {
   Editor& ed = shell.editor();
   Object* o = currentObject(ed.doc);
   if (!o) return;
-  const int64_t mx = ed.tools.sceneMouseX, my = ed.tools.sceneMouseY;
+  // Every shape is grabbed at the mouse as a press of the current tool would grab it.
+  const CanvasTool& tool = canvasTool(ed.tools.tool);
   for (Shape& s : o->shapes) {
     s.selected = 1;
-    if (ed.tools.tool == kToolMove) {
-      s.startX = toI16(mx - s.x);
-      s.startY = toI16(my - s.y);
-    } else if (ed.tools.tool == kToolScale) {
-      s.startX = toI16(mx - s.w);
-      s.startY = toI16(my + s.h);
-    }
+    tool.grab(s, ed.tools.sceneMouseX, ed.tools.sceneMouseY);
   }
-  ed.tools.multiSelect = 1;
+  ed.tools.multiSelect = true;
   shell.redrawCanvas();
 }
 
@@ -175,7 +171,7 @@ void cmdSelectAllPoints(Shell& shell) {
   Shape* s = currentShape(ed.doc);
   if (!s) return;
   for (ShapePoint& p : s->points) p.selected = 1;
-  ed.tools.multiSelect = 1;
+  ed.tools.multiSelect = true;
   shell.redrawCanvas();
 }
 

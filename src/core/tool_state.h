@@ -1,4 +1,6 @@
 // The current canvas tool and the interaction state the canvas tools keep between mouse events.
+// None of it is saved: the settings file keeps only the snap and offset choices of the tool bar
+// (sVdOptions).
 #pragma once
 
 #include <cstdint>
@@ -22,14 +24,22 @@ enum Tool : uint8_t {
   kToolText = 15,
 };
 
+// What the drag under way does with the mouse.
+enum class DragState : uint8_t {
+  kNone = 0,
+  kPoint = 1,       // the current point of the current shape follows the mouse
+  kShapes = 2,      // the current and the selected shapes of the current object follow it
+  kPointAdded = 3,  // the press added a point; the moves do nothing
+};
+
 struct ToolState {
   uint8_t tool = kToolMove;
-  uint8_t dragState = 0;     // 0 none, 1 point drag, 2 shape drag, 3 a point was just added
-  uint8_t dragStarted = 0;   // 1 from the first press until release
-  int8_t shapeHit = 0;       // 1 picked by a press, -1 picked during this refresh, 0 none
-  uint8_t revertTool = 0;    // 2 after a press that created a shape
-  uint8_t panMode = 0;       // 1 while Space is held
-  uint8_t multiSelect = 0;   // 1 while Shift is held
+  DragState dragState = DragState::kNone;
+  bool dragStarted = false;  // from the first press until release
+  bool shapeHit = false;     // a press (or the click test after it) picked a shape; until release
+  bool revertTool = false;   // the press created a shape: the release goes back to Move
+  bool panMode = false;      // while Space is held
+  bool multiSelect = false;  // while Shift is held (and after "Select All")
   int64_t pressX = 0, pressY = 0;
   int64_t creationPoint = 0;
   int64_t pickedStartX = 0, pickedStartY = 0;

@@ -1,4 +1,6 @@
-// Canvas refresh with the click selection.
+// The canvas refresh: draws the canvas from the model, only reading it. The click selection that
+// comes with a mouse event belongs to the canvas tools, which ask the pick query (render/pick.h)
+// before they ask for a redraw.
 #pragma once
 
 #include <QImage>
@@ -50,13 +52,8 @@ void waitForSharp(CanvasSurface& canvas);
 
 // Brings the canvas up to date with the model: the pixels are always those of drawing everything
 // again (background, shapes, marks, overlays), but only the shapes whose drawing changed since
-// the last refresh are drawn again, with what they overlap. mode 1 runs the click test at
-// (x, y), given in the current object's user coordinates, before anything is drawn.
-void refreshCanvas(Editor& ed, CanvasSurface& canvas, int64_t x, int64_t y, int mode);
-// The drawing part of the refresh alone: no click test, nothing of the selection changes.
+// the last refresh are drawn again, with what they overlap. A canvas without an image is left
+// as it is.
 void drawCanvas(const Editor& ed, CanvasSurface& canvas);
-
-// Sets `selected` of every shape of the current object.
-void setAllShapesSelected(Editor& ed, uint8_t value);
 
 }  // namespace pw

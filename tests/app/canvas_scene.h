@@ -1,6 +1,7 @@
-// A generated scene on a canvas with every mark and overlay on, driven through the canvas tools,
-// whose every refresh is checked against a full refresh of the same state on a fresh canvas in
-// one band: the pixels, the selection and the interaction state must come out the same.
+// A generated scene on a canvas with every mark and overlay on, driven through the canvas tools.
+// Every event also goes to a second editor with a copy of the state and its own tools, which
+// draw on a fresh canvas in one band: the pixels, the selection and the interaction state must
+// come out the same.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -51,7 +52,10 @@ struct DragScene {
   Editor ref{refPrompt, store};
   std::vector<pwbench::GenImage> images;
   CanvasSurface canvas{QImage(kW, kH, QImage::Format_ARGB32_Premultiplied), store};
-  CanvasTools tools{ed, [this](int64_t x, int64_t y, int mode) { checkedRefresh(x, y, mode); }};
+  CanvasTools tools{ed, canvas, [this] { drawn(); }};
+  // The reference: the same events on a copy of the state, drawn on a fresh canvas each time.
+  CanvasSurface refCanvas{QImage(kW, kH, QImage::Format_ARGB32_Premultiplied), store};
+  CanvasTools refTools{ref, refCanvas, {}};
   int refreshes = 0, mismatchedImages = 0, mismatchedOutcomes = 0;
   int panelCalls = 0, refPanelCalls = 0;
   // Refreshes by what they did to the scene picture (SceneCache::Update as index).
@@ -84,21 +88,34 @@ struct DragScene {
     ref.hooks.refreshProperties = [this] { ++refPanelCalls; };
   }
 
-  void checkedRefresh(int64_t x, int64_t y, int mode) {
+  // Runs `step` on the scene and on the reference, which starts from a copy of the scene's state
+  // and a fresh canvas; when the scene's canvas was drawn, compares the two.
+  template <class Step>
+  void checked(Step step) {
     ref.doc = ed.doc;
     ref.options = ed.options;
     ref.tools = ed.tools;
     ref.pan = ed.pan;
-    CanvasSurface fresh{QImage(kW, kH, QImage::Format_ARGB32_Premultiplied), store};
-    fresh.image.fill(Qt::transparent);
-    fresh.bands = 1;
+    refCanvas.scene = SceneCache{};
+    refCanvas.image.fill(Qt::transparent);
+    refCanvas.bands = 1;
     refPanelCalls = panelCalls = 0;
-    refreshCanvas(ref, fresh, x, y, mode);
-    refreshCanvas(ed, canvas, x, y, mode);
+    const int before = refreshes;
+    step(tools);
+    step(refTools);
+    if (refreshes == before) return;
+    if (!sameImage(refCanvas.image, canvas.image)) ++mismatchedImages;
+    if (!sameOutcome(ed, ref) || panelCalls != refPanelCalls) ++mismatchedOutcomes;
+  }
+  void drawn() {
     ++refreshes;
     ++updates[static_cast<int>(canvas.scene.lastUpdate())];
-    if (!sameImage(fresh.image, canvas.image)) ++mismatchedImages;
-    if (!sameOutcome(ed, ref) || panelCalls != refPanelCalls) ++mismatchedOutcomes;
+  }
+  // A refresh without a mouse event, as a command or a panel asks for.
+  void checkedRedraw() {
+    checked([this](CanvasTools& t) {
+      t.refresh(ed.tools.sceneMouseX, ed.tools.sceneMouseY, false);
+    });
   }
   int partial() const { return canvas.scene.partialUpdates(); }
 
@@ -150,12 +167,15 @@ struct DragScene {
     return {(static_cast<double>(ed.pan.x) + sx) * z + static_cast<double>(o.x),
             (static_cast<double>(ed.pan.y) + sy) * z + static_cast<double>(o.y)};
   }
-  void press(QPointF p, bool shift = false) {
-    tools.handle({CanvasInput::kLeftDown, p.x(), p.y(), true, 0, shift});
+  void send(const CanvasInput& in) {
+    checked([&in](CanvasTools& t) { t.handle(in); });
   }
-  void move(QPointF p) { tools.handle({CanvasInput::kMove, p.x(), p.y(), true, 0, false}); }
-  void release() { tools.handle({CanvasInput::kLeftUp, 0, 0, false, 0, false}); }
-  void key(CanvasInput::Kind kind, int k) { tools.handle({kind, 0, 0, false, k, false}); }
+  void press(QPointF p, bool shift = false) {
+    send({CanvasInput::kLeftDown, p.x(), p.y(), true, 0, shift});
+  }
+  void move(QPointF p) { send({CanvasInput::kMove, p.x(), p.y(), true, 0, false}); }
+  void release() { send({CanvasInput::kLeftUp, 0, 0, false, 0, false}); }
+  void key(CanvasInput::Kind kind, int k) { send({kind, 0, 0, false, k, false}); }
   // Moves from p by (dx, dy) per step.
   void dragSteps(QPointF p, double dx, double dy, int steps) {
     for (int k = 1; k <= steps; ++k) move(p + QPointF(dx * k, dy * k));

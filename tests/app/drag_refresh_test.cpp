@@ -124,7 +124,7 @@ TEST_P(DragRefresh, EveryRefreshEqualsAFullOneAndMostAreCached) {
   const DragCase& c = GetParam();
   const QPointF at = c.setUp(d);
   d.press(at);
-  EXPECT_EQ(d.ed.tools.dragStarted, 1);
+  EXPECT_TRUE(d.ed.tools.dragStarted);
   const int before = d.refreshes;
   d.dragSteps(at, c.dx, c.dy, 8);
   d.release();
@@ -164,9 +164,9 @@ TEST(DragRefreshRuns, MovingTheFirstShapeOfALinkedRun) {
   // member, which lies over the same point).
   Shape& s = d.object(kMiddle).shapes[6];
   s.selected = 1;
-  d.ed.tools.dragStarted = 1;
-  d.ed.tools.shapeHit = 1;
-  d.ed.tools.dragState = 2;
+  d.ed.tools.dragStarted = true;
+  d.ed.tools.shapeHit = true;
+  d.ed.tools.dragState = DragState::kShapes;
   const QPointF at = d.device(110, 110);
   s.startX = toI16(110 - s.x);
   s.startY = toI16(110 - s.y);
@@ -240,7 +240,7 @@ TEST(DragRefreshRules, PressesAndPlainRedrawsDrawNoShape) {
   d.insertBox(kMiddle, 5, 120, 90, 70, 50);
   d.focus(kMiddle, -1);
   const QPointF at = d.device(150, 110);
-  d.checkedRefresh(0, 0, 0);
+  d.checkedRedraw();
   ASSERT_EQ(d.canvas.scene.lastUpdate(), SceneCache::Update::kFull);
   d.press(at);
   EXPECT_EQ(d.canvas.scene.lastUpdate(), SceneCache::Update::kNone);
@@ -248,7 +248,7 @@ TEST(DragRefreshRules, PressesAndPlainRedrawsDrawNoShape) {
   d.release();
   ASSERT_GE(d.partial(), 2);
   const int cached = d.partial();
-  d.checkedRefresh(0, 0, 0);
+  d.checkedRedraw();
   EXPECT_EQ(d.canvas.scene.lastUpdate(), SceneCache::Update::kNone);
   d.press(at + QPointF(30, 0));
   EXPECT_EQ(d.canvas.scene.lastUpdate(), SceneCache::Update::kNone);

@@ -165,7 +165,7 @@ TEST_P(RefreshProperty, EveryRefreshEqualsAFullOneAndShapeEditsAreDrawnInPart) {
     const Step* step = kSteps;
     while (pick >= step->weight) pick -= (step++)->weight;
     step->run(r);
-    r.d.checkedRefresh(0, 0, 0);
+    r.d.checkedRedraw();
     if (firstBad.empty() && r.d.mismatchedImages + r.d.mismatchedOutcomes > 0)
       firstBad = "step " + std::to_string(n) + ": " + step->name;
   }

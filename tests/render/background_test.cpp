@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "render/pick.h"
 #include "render_fixture.h"
 
 namespace pw::test {
@@ -212,12 +213,14 @@ TEST(Camera, ZeroZoomLeavesOnlyTheBackground) {
   f.ed.options.Zoom = 0;
   f.addBox(0, 0, 0, 10, 10, kRed).selected = 1;
   f.ed.doc.CurrentShape = 0;
-  f.refresh(0, 0, 1);
+  f.refresh();
   int notWhite = 0;
   for (int y = 0; y < 150; ++y)
     for (int x = 0; x < 200; ++x) notWhite += !sameRGBA(f.px(x, y), kWhite, 0);
   EXPECT_EQ(notWhite, 0);
-  EXPECT_EQ(f.ed.tools.shapeHit, 0);
+  // Nor can a press pick the box.
+  for (const PickEntry& e : pickShapes(f.ed, f.store, f.canvas.image.size(), 0, 0))
+    EXPECT_FALSE(e.inside);
 }
 
 }  // namespace

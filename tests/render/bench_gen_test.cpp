@@ -218,7 +218,7 @@ TEST(BenchFloor, DrawsWhatTheCanvasRefreshDraws) {
   pw::CanvasSurface canvas{QImage(kCanvasW, kCanvasH, QImage::Format_ARGB32_Premultiplied),
                            g.store};
   canvas.image.fill(Qt::transparent);
-  pw::refreshCanvas(g.ed, canvas, 0, 0, 0);
+  pw::drawCanvas(g.ed, canvas);
   QImage floorImage(kCanvasW, kCanvasH, QImage::Format_ARGB32_Premultiplied);
   floorImage.fill(Qt::transparent);
   Floor(flattenScene(g.ed.doc, DrawRules::kCanvas), g.store, g.ed.options.BgColor).draw(floorImage);

@@ -152,10 +152,10 @@ struct RenderFixture {
     return s;
   }
 
-  // Clears the canvas to transparent and runs a full refresh.
-  void refresh(int64_t x = 0, int64_t y = 0, int mode = 0) {
+  // Clears the canvas to transparent and draws it.
+  void refresh() {
     canvas.image.fill(Qt::transparent);
-    refreshCanvas(ed, canvas, x, y, mode);
+    drawCanvas(ed, canvas);
   }
   QColor px(int x, int y) const { return canvas.image.pixelColor(x, y); }
 };

@@ -61,7 +61,7 @@ TEST_P(PartialRedraw, LeavesThePictureOfAFullRefresh) {
   GetParam().setUp(f);
   f.refresh();
   GetParam().change(f);
-  refreshCanvas(f.ed, f.canvas, 0, 0, 0);
+  drawCanvas(f.ed, f.canvas);
   EXPECT_EQ(f.canvas.scene.lastUpdate(), SceneCache::Update::kPartial);
 
   EXPECT_EQ(differingRows(freshPicture(f.ed, f.store, kW, kH), f.canvas.image), "");

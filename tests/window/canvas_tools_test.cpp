@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "app/tools/editing_tool.h"
 #include "editor_fixture.h"
 #include "support/paths.h"
 
@@ -59,7 +60,7 @@ TEST(CanvasCreate, EachToolCreatesItsShapeByDragging) {
     const QPoint a = c.upLeft ? QPoint(100, 80) : QPoint(40, 30);
     const QPoint b = c.upLeft ? QPoint(40, 30) : QPoint(100, 80);
     f.press(a.x(), a.y());
-    EXPECT_EQ(f.ed.tools.revertTool, 2);
+    EXPECT_TRUE(f.ed.tools.revertTool);
     f.move(b.x(), b.y());
     EXPECT_TRUE(f.changes.empty());  // announced on release only
     f.release(b.x(), b.y());
@@ -82,8 +83,8 @@ TEST(CanvasCreate, EachToolCreatesItsShapeByDragging) {
     // The tool goes back to Move and the tool bar hears of it.
     EXPECT_EQ(f.ed.tools.tool, kToolMove);
     EXPECT_EQ(f.toolResets, 1);
-    EXPECT_EQ(f.ed.tools.revertTool, 0);
-    EXPECT_EQ(f.ed.tools.dragStarted, 0);
+    EXPECT_FALSE(f.ed.tools.revertTool);
+    EXPECT_FALSE(f.ed.tools.dragStarted);
   }
 }
 
@@ -216,7 +217,7 @@ TEST(CanvasShapes, ATurnOrScaleThatMovesNothingIsNoStep) {
     f.ed.setModified(false);
     f.setTool(c.tool);
     f.press(120, 115);
-    ASSERT_NE(f.ed.tools.dragState, 0) << c.tool;
+    ASSERT_NE(f.ed.tools.dragState, DragState::kNone) << c.tool;
     f.move(c.toX, 115);
     if (c.tool == kToolScale) f.move(120, 115);
     f.release(120, 115);
@@ -244,7 +245,7 @@ TEST(CanvasPoints, PickingUsesASquareOfThreeOrADistanceOfSix) {
     f.press(200 + c.dx, 200 + c.dy);
     EXPECT_EQ(f.ed.doc.CurrentPoint, c.hit ? 0 : -1);
     EXPECT_EQ(f.current().points[0].selected, c.hit ? 1 : 0);
-    EXPECT_EQ(f.ed.tools.dragState, c.hit ? 1 : 0);
+    EXPECT_EQ(f.ed.tools.dragState, c.hit ? DragState::kPoint : DragState::kNone);
     f.release(200 + c.dx, 200 + c.dy);
     EXPECT_TRUE(f.changes.empty());
   }
@@ -397,7 +398,7 @@ TEST(CanvasPoints, ShiftKeepsEarlierPointSelections) {
     f.click(340, 300);  // point 6
     EXPECT_EQ(selected(f.current()), (std::vector<int>{2, 3, 4, 5, 6, 7}));
     f.keyUp(Qt::Key_Shift);
-    EXPECT_EQ(f.ed.tools.multiSelect, 0);
+    EXPECT_FALSE(f.ed.tools.multiSelect);
     f.click(180, 300);  // point 2 alone
     EXPECT_EQ(selected(f.current()), (std::vector<int>{2}));
     EXPECT_EQ(f.ed.doc.CurrentPoint, 2);
@@ -473,17 +474,49 @@ TEST(CanvasShapes, ImageIsPickedByItsPressRectangleWithoutACurrentShape) {
   }
 }
 
+TEST(CanvasTools, ValuesWithoutAButtonDoWhatTheirUnitsSay) {
+  // Value 4 picks points, value 6 only picks images by their press rectangle; a value past the
+  // last tool does nothing at all.
+  const struct {
+    int tool;
+    bool picksPoint, picksImage;
+  } cases[] = {{4, true, true}, {6, false, true}, {16, false, false}, {kToolSelect, true, true}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.tool);
+    {
+      CanvasFixture f;
+      f.putPoints(kLine, {{200, 200}, {400, 200}});
+      f.ed.doc.CurrentPoint = 1;
+      f.setTool(c.tool);
+      f.click(202, 201);
+      EXPECT_EQ(f.ed.doc.CurrentPoint, c.picksPoint ? 0 : 1);
+      EXPECT_EQ(f.current().points[0].selected, c.picksPoint ? 1 : 0);
+    }
+    CanvasFixture f;
+    Shape& img = f.putShape(kImage);
+    img.x = 200;
+    img.y = 200;
+    img.w = 0;  // no outline of its own: only the press rectangle picks it
+    img.h = 0;
+    f.ed.doc.CurrentShape = -1;
+    f.setTool(c.tool);
+    f.click(205, 203);
+    EXPECT_EQ(f.ed.doc.CurrentShape, c.picksImage ? 0 : -1);
+    EXPECT_TRUE(f.changes.empty());
+  }
+}
+
 // ---- pan, announcements, the widget -------------------------------------------------------
 
 TEST(CanvasPan, SpaceDragMovesTheViewOrigin) {
   CanvasFixture f;
   f.putBox(100, 100, 40, 40);
   f.keyDown(Qt::Key_Space);
-  EXPECT_EQ(f.ed.tools.panMode, 1);
+  EXPECT_TRUE(f.ed.tools.panMode);
   // Key repeat of a held Space sends repeated release/press pairs: the pan goes on.
   f.keyUp(Qt::Key_Space, true);
   f.keyDown(Qt::Key_Space, true);
-  EXPECT_EQ(f.ed.tools.panMode, 1);
+  EXPECT_TRUE(f.ed.tools.panMode);
   f.drag(500, 400, 530, 410);
   EXPECT_EQ(f.ed.pan.x, 30);
   EXPECT_EQ(f.ed.pan.y, 10);
@@ -491,7 +524,7 @@ TEST(CanvasPan, SpaceDragMovesTheViewOrigin) {
   EXPECT_EQ(f.ed.pan.x, 20);
   EXPECT_EQ(f.ed.pan.y, 10);
   f.keyUp(Qt::Key_Space);
-  EXPECT_EQ(f.ed.tools.panMode, 0);
+  EXPECT_FALSE(f.ed.tools.panMode);
   EXPECT_EQ(f.shape(0).x, 100);  // no tool acted
   EXPECT_TRUE(f.changes.empty());
   // Now a drag moves the shape again, drawn where the view puts it.
@@ -564,7 +597,7 @@ TEST(CanvasWidget, DoubleClickIsOnePress) {
   f.release(300, 150);
   EXPECT_EQ(f.current().points.size(), 3u);
   EXPECT_EQ(f.changes, Strings{"Add point"});
-  EXPECT_EQ(f.ed.tools.dragStarted, 0);
+  EXPECT_FALSE(f.ed.tools.dragStarted);
 }
 
 TEST(CanvasWidget, BlockedInputIsIgnoredAndEndsADrag) {
@@ -574,12 +607,12 @@ TEST(CanvasWidget, BlockedInputIsIgnoredAndEndsADrag) {
   f.drag(40, 30, 100, 80);
   f.keyDown(Qt::Key_Space);
   EXPECT_EQ(f.object().hasShape, 0);
-  EXPECT_EQ(f.ed.tools.panMode, 0);
+  EXPECT_FALSE(f.ed.tools.panMode);
   f.canvas.setInputBlocked(false);
   f.press(40, 30);
   f.move(100, 80);
   f.canvas.setInputBlocked(true);  // playback starts in the middle of the drag
-  EXPECT_EQ(f.ed.tools.dragStarted, 0);
+  EXPECT_FALSE(f.ed.tools.dragStarted);
   EXPECT_EQ(f.ed.tools.tool, kToolMove);
   EXPECT_EQ(f.changes, Strings{"Create Box"});
   f.release(100, 80);
@@ -608,9 +641,9 @@ TEST(CanvasWidget, ClickTakesTheFocus) {
   EXPECT_TRUE(canvas->hasFocus());
   // Space held while the focus leaves does not leave the canvas panning.
   QTest::keyPress(canvas, Qt::Key_Space);
-  EXPECT_EQ(ed.tools.panMode, 1);
+  EXPECT_TRUE(ed.tools.panMode);
   edit->setFocus();
-  EXPECT_EQ(ed.tools.panMode, 0);
+  EXPECT_FALSE(ed.tools.panMode);
 }
 
 TEST(CanvasWidget, ShowsTheRefreshedImageAtTheWidgetSize) {

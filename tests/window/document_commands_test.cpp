@@ -301,14 +301,28 @@ TEST_F(WindowTest, SelectAllSetsTheGrabOffsetsOfTheTool) {
   addBoxes(*ed, 2);
   ed->tools.sceneMouseX = 100;
   ed->tools.sceneMouseY = 50;
-  ed->tools.tool = kToolScale;
-  w.dispatch(kCmdSelectAll);
-  for (const Shape& s : ed->doc.Objects[0].shapes) {
-    EXPECT_EQ(s.selected, 1);
-    EXPECT_EQ(s.startX, 100 - s.w);
-    EXPECT_EQ(s.startY, 50 + s.h);
+  // Move keeps the mouse's offset from the position, Scale from the size; Rotate takes none.
+  const struct {
+    uint8_t tool;
+    std::function<std::pair<int, int>(const Shape&)> start;
+  } cases[] = {
+      {kToolRotate, [](const Shape& s) { return std::pair<int, int>(s.startX, s.startY); }},
+      {kToolMove, [](const Shape& s) { return std::pair(100 - s.x, 50 - s.y); }},
+      {kToolScale, [](const Shape& s) { return std::pair(100 - s.w, 50 + s.h); }},
+  };
+  for (const auto& c : cases) {
+    ed->tools.tool = c.tool;
+    std::vector<std::pair<int, int>> want;
+    for (const Shape& s : ed->doc.Objects[0].shapes) want.push_back(c.start(s));
+    w.dispatch(kCmdSelectAll);
+    for (size_t j = 0; j < want.size(); ++j) {
+      const Shape& s = ed->doc.Objects[0].shapes[j];
+      EXPECT_EQ(s.selected, 1);
+      const std::pair<int, int> start(s.startX, s.startY);
+      EXPECT_EQ(start, want[j]) << int(c.tool);
+    }
   }
-  EXPECT_EQ(ed->tools.multiSelect, 1);
+  EXPECT_TRUE(ed->tools.multiSelect);
   w.dispatch(kCmdDeselectAll);
   EXPECT_EQ(ed->doc.CurrentShape, -1);
   EXPECT_EQ(ed->doc.Objects[0].shapes[0].selected, 0);

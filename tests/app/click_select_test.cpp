@@ -1,9 +1,13 @@
-#include "render/refresh.h"
+// The click selection the canvas tools run after a press or a move, before the canvas is drawn,
+// and the settling every other refresh runs, driven through the tools' refresh.
+#include "app/tools/click_select.h"
 
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <vector>
 
+#include "app/canvas_tools.h"
 #include "render_fixture.h"
 
 namespace pw::test {
@@ -11,6 +15,7 @@ namespace {
 
 // Boxes A (10..50) and B (30..70) overlap; C (100..120, 10..30) stands apart.
 struct PressFixture : RenderFixture {
+  CanvasTools tools{ed, canvas, {}};
   PressFixture() : RenderFixture(160, 120) {
     addBox(0, 10, 10, 40, 40);
     addBox(0, 30, 30, 40, 40);
@@ -24,11 +29,19 @@ struct PressFixture : RenderFixture {
     for (const Shape& s : object(ed.doc.CurrentObject).shapes) v.push_back(s.selected);
     return v;
   }
-  void press(int64_t x, int64_t y) { refresh(x, y, 1); }
+  // The refresh after a mouse event at (x, y), and the one any other change asks for.
+  void press(int64_t x, int64_t y) {
+    canvas.image.fill(Qt::transparent);
+    tools.refresh(x, y, true);
+  }
+  void redraw() {
+    canvas.image.fill(Qt::transparent);
+    tools.refresh(0, 0, false);
+  }
   // What the canvas tools do when the button comes up.
   void release() {
-    ed.tools.shapeHit = 0;
-    ed.tools.dragState = 0;
+    ed.tools.shapeHit = false;
+    ed.tools.dragState = DragState::kNone;
   }
 };
 
@@ -40,8 +53,8 @@ TEST(Press, LastShapeUnderThePointBecomesCurrent) {
   f.press(40, 40);
   EXPECT_EQ(f.ed.doc.CurrentShape, 1);
   EXPECT_EQ(f.selection(), (Sel{0, 1, 0}));
-  EXPECT_EQ(f.ed.tools.shapeHit, 1);
-  EXPECT_EQ(f.ed.tools.dragState, 2);
+  EXPECT_TRUE(f.ed.tools.shapeHit);
+  EXPECT_EQ(f.ed.tools.dragState, DragState::kShapes);
   EXPECT_GT(f.propertiesRefreshed, 0);
 
   // The same with the checker background.
@@ -56,7 +69,7 @@ TEST(Press, PointIsTakenInTheObjectsCoordinates) {
   PressFixture f;
   f.object(0).x = 100;  // A is drawn at 110..150
   f.press(125, 20);
-  EXPECT_EQ(f.ed.tools.shapeHit, 0);
+  EXPECT_FALSE(f.ed.tools.shapeHit);
   EXPECT_EQ(f.selection(), (Sel{0, 0, 0}));
   f.press(20, 20);
   EXPECT_EQ(f.ed.doc.CurrentShape, 0);
@@ -72,14 +85,14 @@ TEST(Press, PointIsTakenInTheObjectsCoordinates) {
 
 TEST(Press, MultiSelectAddsEveryShapeUnderThePoint) {
   PressFixture f;
-  f.ed.tools.multiSelect = 1;
+  f.ed.tools.multiSelect = true;
   f.c().selected = 1;
   f.ed.doc.CurrentShape = 2;
   f.press(40, 40);
   EXPECT_EQ(f.selection(), (Sel{1, 1, 1}));
   EXPECT_EQ(f.ed.doc.CurrentShape, 2);
-  EXPECT_EQ(f.ed.tools.dragState, 2);
-  EXPECT_EQ(f.ed.tools.shapeHit, 1);
+  EXPECT_EQ(f.ed.tools.dragState, DragState::kShapes);
+  EXPECT_TRUE(f.ed.tools.shapeHit);
 }
 
 TEST(Press, EmptyPressClearsTheSelectionUnlessMultiSelect) {
@@ -90,11 +103,11 @@ TEST(Press, EmptyPressClearsTheSelectionUnlessMultiSelect) {
   f.press(150, 110);
   EXPECT_EQ(f.selection(), (Sel{0, 0, 0}));
   EXPECT_EQ(f.ed.doc.CurrentShape, 1);
-  EXPECT_EQ(f.ed.tools.shapeHit, 0);
-  EXPECT_EQ(f.ed.tools.dragState, 0);
+  EXPECT_FALSE(f.ed.tools.shapeHit);
+  EXPECT_EQ(f.ed.tools.dragState, DragState::kNone);
   EXPECT_EQ(f.propertiesRefreshed, 0);
 
-  f.ed.tools.multiSelect = 1;
+  f.ed.tools.multiSelect = true;
   f.a().selected = 1;
   f.press(150, 110);
   EXPECT_EQ(f.selection(), (Sel{1, 0, 0}));
@@ -105,7 +118,7 @@ TEST(Press, OnlyTheCurrentObjectIsPicked) {
   const int64_t o1 = f.addObject();
   f.addBox(o1, 0, 0, 160, 120);
   f.press(140, 100);  // only the other object's box is here
-  EXPECT_EQ(f.ed.tools.shapeHit, 0);
+  EXPECT_FALSE(f.ed.tools.shapeHit);
   EXPECT_EQ(f.shape(o1, 0).selected, 0);
   EXPECT_EQ(f.ed.doc.CurrentShape, -1);
 
@@ -120,21 +133,21 @@ TEST(Press, NothingIsPickedInAFreshDocument) {
   f.ed.doc.DocumentState = -1;
   f.press(40, 40);
   EXPECT_EQ(f.selection(), (Sel{0, 0, 0}));
-  EXPECT_EQ(f.ed.tools.shapeHit, 0);
+  EXPECT_FALSE(f.ed.tools.shapeHit);
   EXPECT_EQ(f.ed.doc.CurrentShape, -1);
   f.ed.tools.tool = kToolSelect;
   f.a().selected = 1;
-  f.refresh();
+  f.redraw();
   EXPECT_EQ(f.selection(), (Sel{1, 0, 0}));
 }
 
 TEST(Press, SelectToolClearsAfterARefreshThatPickedNothing) {
   PressFixture f;
   f.a().selected = 1;
-  f.refresh();  // mode 0, Move tool
+  f.redraw();  // mode 0, Move tool
   EXPECT_EQ(f.selection(), (Sel{1, 0, 0}));
   f.ed.tools.tool = kToolSelect;
-  f.refresh();
+  f.redraw();
   EXPECT_EQ(f.selection(), (Sel{0, 0, 0}));
   f.press(110, 20);
   EXPECT_EQ(f.selection(), (Sel{0, 0, 1}));
@@ -143,7 +156,7 @@ TEST(Press, SelectToolClearsAfterARefreshThatPickedNothing) {
 TEST(Press, GrabOffsetsFollowTheTool) {
   {
     PressFixture f;  // Move: shape and point offsets of every selected shape
-    f.ed.tools.multiSelect = 1;
+    f.ed.tools.multiSelect = true;
     f.a().selected = 1;
     f.c().points[0].x = 3;
     f.c().points[0].y = 4;
@@ -193,8 +206,8 @@ TEST(Press, ADragInProgressKeepsItsShape) {
   PressFixture f;
   f.a().selected = 1;
   f.ed.doc.CurrentShape = 0;
-  f.ed.tools.shapeHit = 1;
-  f.ed.tools.dragState = 2;
+  f.ed.tools.shapeHit = true;
+  f.ed.tools.dragState = DragState::kShapes;
   f.press(110, 20);
   EXPECT_EQ(f.selection(), (Sel{1, 0, 0}));
   EXPECT_EQ(f.ed.doc.CurrentShape, 0);
@@ -202,12 +215,12 @@ TEST(Press, ADragInProgressKeepsItsShape) {
 
   // Right after a creating press nothing is tested or settled.
   PressFixture g;
-  g.ed.tools.revertTool = 2;
+  g.ed.tools.revertTool = true;
   g.ed.tools.tool = kToolSelect;
   g.a().selected = 1;
   g.press(110, 20);
   EXPECT_EQ(g.selection(), (Sel{1, 0, 0}));
-  EXPECT_EQ(g.ed.tools.shapeHit, 0);
+  EXPECT_FALSE(g.ed.tools.shapeHit);
 }
 
 TEST(Press, LinkedOutlinesAreTestedTogether) {
@@ -227,12 +240,12 @@ TEST(Press, SingularObjectIsNeverPicked) {
   f.object(0).w = 0;
   f.press(20, 20);
   f.press(0, 0);
-  EXPECT_EQ(f.ed.tools.shapeHit, 0);
+  EXPECT_FALSE(f.ed.tools.shapeHit);
   EXPECT_EQ(f.ed.doc.CurrentShape, -1);
   f.object(0).w = 100;
   f.object(0).h = 0;
   f.press(20, 0);
-  EXPECT_EQ(f.ed.tools.shapeHit, 0);
+  EXPECT_FALSE(f.ed.tools.shapeHit);
   for (int y = 0; y < 120; y += 5)
     for (int x = 0; x < 160; x += 5) EXPECT_TRUE(isClear(f.px(x, y)));
 }
@@ -252,7 +265,7 @@ TEST(Refresh, NullCanvasChangesNothing) {
   f.canvas.image = QImage();
   f.press(110, 20);
   EXPECT_EQ(f.selection(), (Sel{1, 0, 0}));
-  EXPECT_EQ(f.ed.tools.shapeHit, 0);
+  EXPECT_FALSE(f.ed.tools.shapeHit);
   EXPECT_EQ(f.ed.doc.CurrentShape, -1);
   EXPECT_EQ(f.propertiesRefreshed, 0);
 }
@@ -266,9 +279,25 @@ TEST(Refresh, SetAllShapesSelectedGuardsTheCurrentObject) {
   f.ed.doc.CurrentObject = 0;
   EXPECT_EQ(f.selection(), (Sel{1, 1, 1}));
   f.ed.doc.CurrentObject = -1;
-  f.refresh(40, 40, 1);  // no current object: draws, picks nothing
+  f.press(40, 40);  // no current object: draws, picks nothing
   f.ed.doc.CurrentObject = 0;
   EXPECT_EQ(f.selection(), (Sel{1, 1, 1}));
+}
+
+// Points of a scene file may lie anywhere in 64 bits: their offsets from the mouse saturate.
+TEST(Hold, PointOffsetsFromTheMouseSaturate) {
+  const struct {
+    int64_t mouse, point, offset;
+  } cases[] = {{100, INT64_MIN, INT64_MAX}, {-100, INT64_MAX, INT64_MIN}, {100, 30, 70}};
+  for (const auto& c : cases) {
+    PressFixture f;
+    f.a().selected = 1;
+    f.a().points[0].x = c.point;
+    f.a().points[0].y = c.point;
+    canvasTool(kToolSelect).hold(f.object(0), c.mouse, c.mouse, true);
+    EXPECT_EQ(f.a().points[0].dragX, c.offset) << c.point;
+    EXPECT_EQ(f.a().points[0].dragY, c.offset) << c.point;
+  }
 }
 
 }  // namespace
