@@ -1,61 +1,33 @@
 #include "core/history.h"
 
 #include <algorithm>
-#include <tuple>
+#include <type_traits>
 #include <utility>
 
+#include "core/fields.h"
 #include "core/scene_file.h"
 
 namespace pw {
 
 namespace {
 
-auto pointFields(const ShapePoint& p) {
-  return std::tie(p.x, p.y, p.lockX, p.lockY, p.dragX, p.dragY, p.selected, p.hard);
+// Calls visit(d) for each of an object's own fields: all but its shapes (its keys included).
+template <class F>
+void forEachHeaderField(F&& visit) {
+  forEachField<Object>([&](const auto& d) {
+    using T = FieldType<decltype(d)>;
+    if constexpr (!std::is_same_v<T, std::vector<Shape>>) visit(d);
+  });
 }
 
-auto fxFields(const ShapeFx& f) {
-  return std::tie(f.name, f.x, f.y, f.type, f.color, f.alpha, f.depth, f.width, f.height,
-                  f.spareA, f.spareB, f.scale, f.dist, f.active);
+bool sameHeader(const Object& a, const Object& b) {
+  bool same = true;
+  forEachHeaderField([&](const auto& d) { same = same && d.of(a) == d.of(b); });
+  return same;
 }
 
-auto shapeFieldsA(const Shape& s) {
-  return std::tie(s.name, s.type, s.text, s.fontId, s.fontName, s.fontStyle, s.imageId,
-                  s.imageRepeat, s.imageW, s.imageH, s.imageSpare, s.imageX, s.imageY,
-                  s.imageFile, s.dragScale, s.dragAngle, s.x, s.y, s.w, s.h);
-}
-
-auto shapeFieldsB(const Shape& s) {
-  return std::tie(s.startX, s.startY, s.pivotX, s.pivotY, s.cx, s.cy, s.color, s.paint,
-                  s.gradient, s.alpha, s.closed, s.link, s.depth, s.selected, s.hidden, s.locked,
-                  s.style, s.lineW, s.lineH, s.lineDist);
-}
-
-// An object's own fields, its shapes left out.
-auto headerFields(Object& o) {
-  return std::tie(o.name, o.hidden, o.locked, o.hasShape, o.depth, o.alpha, o.spare, o.x, o.y,
-                  o.w, o.h, o.rotX, o.rotY, o.angle);
-}
-auto headerFields(const Object& o) {
-  return std::tie(o.name, o.hidden, o.locked, o.hasShape, o.depth, o.alpha, o.spare, o.x, o.y,
-                  o.w, o.h, o.rotX, o.rotY, o.angle);
-}
-
-auto keyFields(const ObjectKey& k) {
-  return std::tie(k.frame, k.kind, k.x, k.y, k.w, k.h, k.rotX, k.rotY, k.angle, k.alpha);
-}
-
-bool sameKeys(const std::vector<ObjectKey>& a, const std::vector<ObjectKey>& b) {
-  const auto same = [](const ObjectKey& x, const ObjectKey& y) {
-    return keyFields(x) == keyFields(y);
-  };
-  return std::equal(a.begin(), a.end(), b.begin(), b.end(), same);
-}
-
-// The keys of an animated object belong to its own fields.
 void copyHeader(Object& to, const Object& from) {
-  headerFields(to) = headerFields(from);
-  to.keys = from.keys;
+  forEachHeaderField([&](const auto& d) { d.of(to) = d.of(from); });
 }
 
 Object headerOf(const Object& o) {
@@ -124,23 +96,10 @@ size_t objectBytes(const Object& o, bool withShapes) {
   return n;
 }
 
-bool sameShape(const Shape& a, const Shape& b) {
-  if (shapeFieldsA(a) != shapeFieldsA(b) || shapeFieldsB(a) != shapeFieldsB(b)) return false;
-  if (a.points.size() != b.points.size() || a.fx.size() != b.fx.size()) return false;
-  for (size_t i = 0; i < a.points.size(); ++i)
-    if (pointFields(a.points[i]) != pointFields(b.points[i])) return false;
-  for (size_t i = 0; i < a.fx.size(); ++i)
-    if (fxFields(a.fx[i]) != fxFields(b.fx[i])) return false;
-  return true;
-}
+bool sameShape(const Shape& a, const Shape& b) { return a == b; }
 
 bool sameObject(const Object& a, const Object& b, bool withShapes) {
-  if (headerFields(a) != headerFields(b) || !sameKeys(a.keys, b.keys)) return false;
-  if (!withShapes) return true;
-  if (a.shapes.size() != b.shapes.size()) return false;
-  for (size_t i = 0; i < a.shapes.size(); ++i)
-    if (!sameShape(a.shapes[i], b.shapes[i])) return false;
-  return true;
+  return withShapes ? a == b : sameHeader(a, b);
 }
 
 void History::reset(const Document& doc, bool saved) {

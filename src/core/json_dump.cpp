@@ -2,6 +2,9 @@
 
 #include <cmath>
 #include <charconv>
+#include <type_traits>
+
+#include "core/fields.h"
 
 namespace pw {
 
@@ -89,133 +92,29 @@ class JsonWriter {
   bool first_ = true;
 };
 
-void writeFx(JsonWriter& w, const ShapeFx& f) {
-  w.open('{');
-  w.member("name", f.name);
-  w.member("x", int64_t{f.x});
-  w.member("y", int64_t{f.y});
-  w.member("type", int64_t{f.type});
-  w.member("color", f.color);
-  w.member("alpha", int64_t{f.alpha});
-  w.member("depth", int64_t{f.depth});
-  w.member("width", f.width);
-  w.member("height", f.height);
-  w.member("spareA", int64_t{f.spareA});
-  w.member("spareB", int64_t{f.spareB});
-  w.member("scale", int64_t{f.scale});
-  w.member("dist", f.dist);
-  w.member("active", int64_t{f.active});
-  w.close('}');
-}
-
-void writeShape(JsonWriter& w, const Shape& s) {
-  w.open('{');
-  w.member("name", s.name);
-  w.key("points");
-  w.open('[');
-  for (const ShapePoint& p : s.points) {
-    w.element();
+// A field's value: a number, a text, an array, or a record with its dumped fields by name.
+template <class T>
+void writeValue(JsonWriter& w, const T& v) {
+  if constexpr (std::is_integral_v<T>) {
+    w.value(int64_t{v});
+  } else if constexpr (std::is_same_v<T, double> || std::is_same_v<T, std::string>) {
+    w.value(v);
+  } else if constexpr (FieldRecord<T>) {
     w.open('{');
-    w.member("x", p.x);
-    w.member("y", p.y);
+    forEachField<T>([&](const auto& d) {
+      if (!d.has(kDumped)) return;
+      w.key(d.name);
+      writeValue(w, d.of(v));
+    });
     w.close('}');
+  } else {
+    w.open('[');
+    for (const auto& e : v) {
+      w.element();
+      writeValue(w, e);
+    }
+    w.close(']');
   }
-  w.close(']');
-  w.key("fx");
-  w.open('[');
-  for (const ShapeFx& f : s.fx) {
-    w.element();
-    writeFx(w, f);
-  }
-  w.close(']');
-  w.member("type", int64_t{s.type});
-  w.member("text", s.text);
-  w.member("fontName", s.fontName);
-  w.member("fontStyle", s.fontStyle);
-  w.member("imageRepeat", int64_t{s.imageRepeat});
-  w.member("imageW", int64_t{s.imageW});
-  w.member("imageH", int64_t{s.imageH});
-  w.member("imageSpare", int64_t{s.imageSpare});
-  w.member("imageX", int64_t{s.imageX});
-  w.member("imageY", int64_t{s.imageY});
-  w.member("imageFile", s.imageFile);
-  w.member("dragScale", s.dragScale);
-  w.member("dragAngle", int64_t{s.dragAngle});
-  w.member("x", int64_t{s.x});
-  w.member("y", int64_t{s.y});
-  w.member("w", int64_t{s.w});
-  w.member("h", int64_t{s.h});
-  w.member("startX", int64_t{s.startX});
-  w.member("startY", int64_t{s.startY});
-  w.member("pivotX", int64_t{s.pivotX});
-  w.member("pivotY", int64_t{s.pivotY});
-  w.member("cx", int64_t{s.cx});
-  w.member("cy", int64_t{s.cy});
-  w.member("color", s.color);
-  w.member("paint", int64_t{s.paint});
-  w.key("gradient");
-  w.open('[');
-  for (int64_t c : s.gradient) {
-    w.element();
-    w.value(c);
-  }
-  w.close(']');
-  w.member("alpha", int64_t{s.alpha});
-  w.member("closed", int64_t{s.closed});
-  w.member("link", int64_t{s.link});
-  w.member("depth", s.depth);
-  w.member("selected", int64_t{s.selected});
-  w.member("hidden", int64_t{s.hidden});
-  w.member("locked", int64_t{s.locked});
-  w.member("style", int64_t{s.style});
-  w.member("lineW", int64_t{s.lineW});
-  w.member("lineH", int64_t{s.lineH});
-  w.member("lineDist", int64_t{s.lineDist});
-  w.close('}');
-}
-
-void writeObject(JsonWriter& w, const Object& o) {
-  w.open('{');
-  w.member("name", o.name);
-  w.member("hidden", int64_t{o.hidden});
-  w.member("locked", int64_t{o.locked});
-  w.member("hasShape", int64_t{o.hasShape});
-  w.key("shapes");
-  w.open('[');
-  for (const Shape& s : o.shapes) {
-    w.element();
-    writeShape(w, s);
-  }
-  w.close(']');
-  w.member("depth", int64_t{o.depth});
-  w.member("alpha", int64_t{o.alpha});
-  w.member("spare", int64_t{o.spare});
-  w.member("x", o.x);
-  w.member("y", o.y);
-  w.member("w", int64_t{o.w});
-  w.member("h", int64_t{o.h});
-  w.member("rotX", int64_t{o.rotX});
-  w.member("rotY", int64_t{o.rotY});
-  w.member("angle", int64_t{o.angle});
-  w.key("keys");
-  w.open('[');
-  for (const ObjectKey& k : o.keys) {
-    w.element();
-    w.open('{');
-    w.member("frame", int64_t{k.frame});
-    w.member("kind", int64_t{k.kind});
-    w.member("x", k.x);
-    w.member("y", k.y);
-    w.member("w", int64_t{k.w});
-    w.member("h", int64_t{k.h});
-    w.member("rotX", int64_t{k.rotX});
-    w.member("rotY", int64_t{k.rotY});
-    w.member("angle", int64_t{k.angle});
-    w.member("alpha", int64_t{k.alpha});
-    w.close('}');
-  }
-  w.close(']');
-  w.close('}');
 }
 
 }  // namespace
@@ -284,7 +183,7 @@ std::string documentJson(const Document& doc) {
   w.open('[');
   for (const Object& o : doc.Objects) {
     w.element();
-    writeObject(w, o);
+    writeValue(w, o);
   }
   w.close(']');
   w.close('}');

@@ -11,7 +11,8 @@ namespace pw {
 
 // {"DocumentState":…, "CurrentObject":…, "CurrentShape":…, "MaxFrame":…, "Fps":…,
 // "objects":[…]} on one line; each object lists its keys under "keys".
-// Runtime handles (fontId, imageId) are left out; points carry only x and y.
+// Runtime handles (fontId, imageId) are left out; points carry only x and y: the fields flagged
+// kDumped in core/fields.h, in the order the records declare them.
 std::string documentJson(const Document& doc);
 
 // s as a JSON string literal with its quotes. Quotes, backslashes and control characters are

@@ -1,7 +1,10 @@
 // The in-memory scene: objects (layers) holding shapes, shapes holding points and effects.
 // Plain records in growable arrays addressed by index. A new element is zeroed and its nested
 // arrays exist at once: an Object starts with one Shape, a Shape with six points, one effect and
-// one gradient stop.
+// one gradient stop. Two records are equal when every field is.
+//
+// Each record's fields are listed once more in core/fields.h, which the scene file, the JSON dump,
+// the history and the draw hash walk: a new field is added to its table there too.
 #pragma once
 
 #include <cstdint>
@@ -46,6 +49,7 @@ struct ShapePoint {
   int64_t dragX = 0, dragY = 0;
   uint8_t selected = 0;
   uint8_t hard = 0;
+  bool operator==(const ShapePoint&) const = default;
 };
 
 struct ShapeFx {
@@ -60,6 +64,7 @@ struct ShapeFx {
   int16_t scale = 0;
   int64_t dist = 0;
   uint8_t active = 0;
+  bool operator==(const ShapeFx&) const = default;
 };
 
 // The values an effect's parameters may take: the ranges of the "FX" tab's controls.
@@ -104,6 +109,7 @@ struct Shape {
   uint8_t locked = 0;
   uint8_t style = 0;
   int16_t lineW = 0, lineH = 0, lineDist = 0;
+  bool operator==(const Shape&) const = default;
 };
 
 // A key of an animated object: at `frame` the object's transform fields take these values.
@@ -116,6 +122,7 @@ struct ObjectKey {
   int16_t w = 0, h = 0;
   int16_t rotX = 0, rotY = 0, angle = 0;
   uint8_t alpha = 0;
+  bool operator==(const ObjectKey&) const = default;
 };
 
 inline constexpr int kKeyLinear = 0;
@@ -137,6 +144,7 @@ struct Object {
   int16_t w = 0, h = 0;
   int16_t rotX = 0, rotY = 0, angle = 0;
   std::vector<ObjectKey> keys;  // ascending frame, at most one key a frame
+  bool operator==(const Object&) const = default;
 };
 
 struct Document {

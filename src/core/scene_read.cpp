@@ -32,6 +32,7 @@
 #include <vector>
 
 #include "core/create.h"
+#include "core/fields.h"
 #include "core/keyframes.h"
 #include "core/scene_file.h"
 
@@ -160,7 +161,7 @@ double readVersion(std::string_view s) {
 // last one any line uses stay joined to it.
 class Fields {
  public:
-  static constexpr int kMax = 16;
+  static constexpr int kMax = kMaxColumn + 1;
 
   // Fields are short: a plain scan beats a library search call per field. The bounds arrays are
   // left uninitialised; only the first n_ entries are ever read.
@@ -186,6 +187,18 @@ class Fields {
   size_t size_[kMax];
   int n_ = 0;
 };
+
+// The numbers on a record's line go straight into their fields, keeping the low-order bits. The
+// texts are read by hand: each has its own rule for an empty or kept value.
+template <class R>
+void readColumns(R& r, const Fields& f) {
+  forEachField<R>([&](const auto& d) {
+    using T = FieldType<decltype(d)>;
+    if constexpr (std::is_integral_v<T>) {
+      if (d.column > 0) d.of(r) = lowBitsOf<T>(num(f[d.column]));
+    }
+  });
+}
 
 std::string indexedName(std::string_view prefix, int64_t i) {
   std::string s(prefix);
@@ -320,18 +333,10 @@ class SceneReader {
     o.keys.clear();
     const std::string own = indexedName("Object", i_);
     if (o.name.empty() || o.name == own) {
-      unescapeInto(o.name, f[1]);
+      unescapeInto(o.name, f[columnOf(&Object::name)]);
       if (o.name.empty()) o.name = own;
     }
-    o.x = num(f[2]);
-    o.y = num(f[3]);
-    o.w = toI16(num(f[4]));
-    o.h = toI16(num(f[5]));
-    o.depth = toU8(num(f[6]));
-    o.hidden = toU8(num(f[7]));
-    o.locked = toU8(num(f[8]));
-    o.alpha = toU8(num(f[9]));
-    o.spare = toU8(num(f[10]));
+    readColumns(o, f);
     if (legacy()) {
       o.alpha = 255;
       if (o.name.empty()) o.name = own;
@@ -353,31 +358,27 @@ class SceneReader {
     k_ = k;
     Shape& s = o->shapes[static_cast<size_t>(k)];
     dropImageLoadedHere(s);
+    readColumns(s, f);
     s.depth = k;
-    s.color = num(f[2]);
-    unescapeInto(s.name, f[3]);
+    unescapeInto(s.name, f[columnOf(&Shape::name)]);
     if (s.name.empty()) s.name = indexedName("shape_", k);
-    s.alpha = toU8(num(f[4]));
     if (legacy() && s.alpha == 0) s.alpha = 255;
-    s.style = toU8(num(f[5]));
-    s.lineW = std::max<int16_t>(toI16(num(f[6])), 1);
-    s.lineH = std::max<int16_t>(toI16(num(f[7])), 1);
-    s.lineDist = std::max<int16_t>(toI16(num(f[8])), 1);
-    s.type = toU8(num(f[9]));
+    s.lineW = std::max<int16_t>(s.lineW, 1);
+    s.lineH = std::max<int16_t>(s.lineH, 1);
+    s.lineDist = std::max<int16_t>(s.lineDist, 1);
     // The writer lists every point of a shape, so the point lines that follow rebuild the array
     // exactly; a curve of four points must not come back with the two extra points a new
     // shape starts with.
     s.points.resize(1);
-    s.w = toI16(num(f[10]));
-    s.h = toI16(num(f[11]));
+    // The typed part's fields depend on the type: read by hand.
     if (s.type == kText) {
-      const Fields sub(f[12], ';');
+      const Fields sub(f[kShapeTypedColumn], ';');
       unescapeInto(s.text, sub[0]);
       unescapeInto(s.fontName, sub[1]);
       s.fontStyle = num(sub[2]);
       s.fontId = ed_.resources.loadFont(s.fontName, s.w, s.fontStyle);
     } else if (s.type == kImage) {
-      const Fields sub(f[12], ';');
+      const Fields sub(f[kShapeTypedColumn], ';');
       unescapeInto(s.imageFile, sub[0]);
       s.imageId = loadImage(s.imageFile);
       s.imageRepeat = toI16(num(sub[1]));
@@ -387,8 +388,6 @@ class SceneReader {
       s.imageH = toI16(num(sub[5]));
       s.imageSpare = toI16(num(sub[6]));
     }
-    s.x = toI16(num(f[13]));
-    s.y = toI16(num(f[14]));
     o->hasShape = 1;
   }
 
@@ -445,19 +444,7 @@ class SceneReader {
     if (n < 0 || n > kMaxRecordIndex || !growWithin(s->fx, n + 1, 0)) return;
     ShapeFx& e = s->fx[static_cast<size_t>(n)];
     e.name = indexedName("fx_", n);
-    e.x = toI16(num(f[2]));
-    e.y = toI16(num(f[3]));
-    e.color = num(f[4]);
-    e.alpha = toU8(num(f[5]));
-    e.depth = toU8(num(f[6]));
-    e.type = toU8(num(f[7]));
-    e.width = num(f[8]);
-    e.height = num(f[9]);
-    e.dist = num(f[10]);
-    e.scale = toI16(num(f[11]));
-    e.spareA = toI16(num(f[12]));
-    e.spareB = toI16(num(f[13]));
-    e.active = toU8(num(f[14]));
+    readColumns(e, f);
     fxRead_ = true;
   }
 
@@ -477,9 +464,10 @@ class SceneReader {
     Object* o = objectInUse();
     if (!o) return;
     // A line without a frame is no key: reading it as frame 0 would replace a good one.
-    if (!holdsNumber(f[1])) return;
-    const int64_t frame = num(f[1]);
-    const int64_t kind = num(f[2]);
+    constexpr int kFrameAt = columnOf(&ObjectKey::frame);
+    if (!holdsNumber(f[kFrameAt])) return;
+    const int64_t frame = num(f[kFrameAt]);
+    const int64_t kind = num(f[columnOf(&ObjectKey::kind)]);
     if (frame < 0 || frame > kMaxKeyFrame || kind < kKeyLinear || kind > kKeyEase) return;
     std::vector<ObjectKey>& keys = o->keys;
     ObjectKey* slot = nullptr;
@@ -490,17 +478,10 @@ class SceneReader {
       if (!growWithin(keys, lastIndex(keys) + 2, 0)) return;
       slot = &keys.back();
     }
-    slot->frame = static_cast<int16_t>(frame);
-    slot->kind = static_cast<uint8_t>(kind);
-    slot->x = num(f[3]);
-    slot->y = num(f[4]);
-    slot->w = toI16(num(f[5]));
-    slot->h = toI16(num(f[6]));
-    slot->rotX = toI16(num(f[7]));
-    slot->rotY = toI16(num(f[8]));
-    slot->angle = toI16(num(f[9]));
+    readColumns(*slot, f);  // frame and kind as checked above
     // Clamped, not wrapped: an alpha of 300 is opaque, not nearly transparent.
-    slot->alpha = static_cast<uint8_t>(std::clamp<int64_t>(num(f[10]), 0, 255));
+    slot->alpha = static_cast<uint8_t>(
+        std::clamp<int64_t>(num(f[columnOf(&ObjectKey::alpha)]), 0, 255));
     keyObject_ = doc_.CurrentObject;
     // Out-of-order lines are sorted when the object is done; a long run of them is settled
     // early, so one object never holds more than twice the keys it can keep.
@@ -520,9 +501,7 @@ class SceneReader {
     if (!s) return;
     const int64_t n = num(f[1]);
     if (n < 0 || n > kMaxRecordIndex || !growWithin(s->points, n + 1, 0)) return;
-    ShapePoint& p = s->points[static_cast<size_t>(n)];
-    p.x = num(f[2]);
-    p.y = num(f[3]);
+    readColumns(s->points[static_cast<size_t>(n)], f);
   }
 
   Editor& ed_;

@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "fileio/atomic_file.h"
+#include "core/fields.h"
 #include "core/keyframes.h"
 #include "core/scene_file.h"
 
@@ -18,8 +19,13 @@ namespace {
 constexpr std::string_view kEol = "\r\n";
 constexpr size_t kNumberRoom = 21;  // "-9223372036854775808" and a separator
 constexpr size_t kPrefetchAhead = 2;
-constexpr size_t kLineRoom = 24 * kNumberRoom + 32;  // the numbers, key and separators of a line
-constexpr size_t kKeyLineRoom = 10 * kNumberRoom + 8;  // "key," and ten numbers
+// The numbers, key and separators of a line: at most kMaxColumn + 1 fields, and a shape's typed
+// part adds 7.
+constexpr size_t kLineRoom = 24 * kNumberRoom + 32;
+static_assert(kMaxColumn + 1 + 7 <= 24);
+// "key," and its numbers; "pt," and its index and numbers.
+constexpr size_t kKeyLineRoom = lastColumn<ObjectKey>() * kNumberRoom + 8;
+constexpr size_t kPointLineRoom = lastColumn<ShapePoint>() * kNumberRoom + 8;
 
 // Escaped form of a text field: the characters that would split it when read back.
 const char* escapeOf(char c) {
@@ -58,6 +64,7 @@ class Out {
     std::memcpy(p_, v.data(), v.size());
     p_ += v.size();
   }
+  void put(char c) { *p_++ = c; }
   // A number followed by sep (0: nothing).
   void num(int64_t v, char sep = ',') {
     p_ = std::to_chars(p_, p_ + kNumberRoom, v).ptr;
@@ -89,6 +96,30 @@ class Out {
   char* p_ = nullptr;
 };
 
+// A field's value followed by sep.
+template <class T>
+void value(Out& o, const T& v, char sep = ',') {
+  if constexpr (std::is_same_v<T, std::string>) {
+    o.text(v, sep);
+  } else {
+    static_assert(std::is_integral_v<T>, "the scene file holds integers and texts");
+    o.num(v, sep);
+  }
+}
+
+// Bytes of the texts of a record's saved fields, for the room a line needs (three bytes a
+// character, escaped). A text the line leaves out is counted too.
+template <class R>
+size_t savedTextBytes(const R& r) {
+  size_t n = 0;
+  forEachField<R>([&](const auto& d) {
+    if constexpr (std::is_same_v<FieldType<decltype(d)>, std::string>) {
+      if (d.has(kSaved)) n += d.of(r).size();
+    }
+  });
+  return n;
+}
+
 // Rough size of the text, so the buffer is allocated once for most scenes.
 size_t estimateSize(const Document& doc) {
   size_t n = 32;
@@ -103,23 +134,14 @@ size_t estimateSize(const Document& doc) {
   return n;
 }
 
+// The shape line's columns around its typed part come from the field table; the typed part's
+// fields depend on the type and are written by hand.
 void writeShape(Out& o, const Shape& s, size_t index) {
-  size_t texts = s.name.size();
-  if (s.type == kText) texts += s.text.size() + s.fontName.size();
-  if (s.type == kImage) texts += s.imageFile.size();
-  o.room(kLineRoom + 3 * texts);
+  const auto put = [&](const auto& d) { value(o, d.of(s)); };
+  o.room(kLineRoom + 3 * savedTextBytes(s));
   o.raw("shape,");
   o.num(static_cast<int64_t>(index));
-  o.num(s.color);
-  o.text(s.name, ',');
-  o.num(s.alpha);
-  o.num(s.style);
-  o.num(s.lineW);
-  o.num(s.lineH);
-  o.num(s.lineDist);
-  o.num(s.type);
-  o.num(s.w);
-  o.num(s.h);
+  forEachColumn<Shape, 2, kShapeTypedColumn - 1>(put);
   if (s.type == kText) {
     o.text(s.text, ';');
     o.text(s.fontName, ';');
@@ -134,35 +156,25 @@ void writeShape(Out& o, const Shape& s, size_t index) {
     o.num(s.imageSpare, ';');
   }
   o.raw(",");
-  o.num(s.x);
-  o.num(s.y);
+  forEachColumn<Shape, kShapeTypedColumn + 1>(put);
   o.eol();
 
-  o.room(s.fx.size() * kLineRoom + s.points.size() * (4 * kNumberRoom + 8));
+  o.room(s.fx.size() * kLineRoom + s.points.size() * kPointLineRoom);
   for (size_t n = 0; n < s.fx.size(); ++n) {
     const ShapeFx& f = s.fx[n];
+    // The one line without a trailing separator.
     o.raw("shapefx,");
-    o.num(static_cast<int64_t>(n));
-    o.num(f.x);
-    o.num(f.y);
-    o.num(f.color);
-    o.num(f.alpha);
-    o.num(f.depth);
-    o.num(f.type);
-    o.num(f.width);
-    o.num(f.height);
-    o.num(f.dist);
-    o.num(f.scale);
-    o.num(f.spareA);
-    o.num(f.spareB);
-    o.num(f.active, 0);
+    o.num(static_cast<int64_t>(n), 0);
+    forEachColumn<ShapeFx, 2>([&](const auto& d) {
+      o.put(',');
+      value(o, d.of(f), 0);
+    });
     o.eol();
   }
   for (size_t n = 0; n < s.points.size(); ++n) {
     o.raw("pt,");
     o.num(static_cast<int64_t>(n));
-    o.num(s.points[n].x);
-    o.num(s.points[n].y);
+    forEachColumn<ShapePoint, 2>([&](const auto& d) { value(o, d.of(s.points[n])); });
     o.eol();
   }
 }
@@ -172,16 +184,7 @@ void writeKeys(Out& o, const Object& ob) {
   o.room(ob.keys.size() * kKeyLineRoom);
   for (const ObjectKey& k : ob.keys) {
     o.raw("key,");
-    o.num(k.frame);
-    o.num(k.kind);
-    o.num(k.x);
-    o.num(k.y);
-    o.num(k.w);
-    o.num(k.h);
-    o.num(k.rotX);
-    o.num(k.rotY);
-    o.num(k.angle);
-    o.num(k.alpha);
+    forEachColumn<ObjectKey>([&](const auto& d) { value(o, d.of(k)); });
     o.eol();
   }
 }
@@ -228,18 +231,9 @@ std::string sceneText(const Document& doc) {
     o.eol();
   }
   for (const Object& ob : doc.Objects) {
-    o.room(kLineRoom + 3 * ob.name.size());
+    o.room(kLineRoom + 3 * savedTextBytes(ob));
     o.raw("obj,");
-    o.text(ob.name, ',');
-    o.num(ob.x);
-    o.num(ob.y);
-    o.num(ob.w);
-    o.num(ob.h);
-    o.num(ob.depth);
-    o.num(ob.hidden);
-    o.num(ob.locked);
-    o.num(ob.alpha);
-    o.num(ob.spare);
+    forEachColumn<Object>([&](const auto& d) { value(o, d.of(ob)); });
     o.eol();
     writeKeys(o, ob);
     for (size_t k = 0; k < ob.shapes.size(); ++k) {

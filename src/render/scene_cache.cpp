@@ -63,11 +63,7 @@ uint64_t contentKey(const Document& d, const sVdOptions& opt, const View& v,
   h.addSigned(d.DocumentState);
   h.add(d.Objects.size());
   for (const Object& ob : d.Objects) {
-    h.add(ob.hidden);
-    h.add(ob.alpha);
-    h.addSigned(ob.x);
-    h.addSigned(ob.y);
-    for (int k : {int(ob.w), int(ob.h), int(ob.rotX), int(ob.rotY), int(ob.angle)}) h.addSigned(k);
+    h.add(objectDrawHash(ob));
     h.add(ob.shapes.size());
   }
   h.addSigned(canvas.width);

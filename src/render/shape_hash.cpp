@@ -1,9 +1,13 @@
 #include "render/shape_hash.h"
 
 #include <QtGlobal>
+#include <bit>
 #include <cmath>
 #include <functional>
+#include <string>
+#include <type_traits>
 
+#include "core/fields.h"
 
 namespace pw {
 
@@ -12,48 +16,38 @@ void Hasher::add(std::string_view s) {
   add(std::hash<std::string_view>{}(s));
 }
 
+namespace {
+
+// Adds what drawing reads of a value: a record's kDrawn fields, an array's size and elements.
+template <class T>
+void addDrawn(Hasher& h, const T& v) {
+  if constexpr (std::is_integral_v<T>) {
+    h.addSigned(v);
+  } else if constexpr (std::is_floating_point_v<T>) {
+    h.add(std::bit_cast<uint64_t>(static_cast<double>(v)));
+  } else if constexpr (std::is_same_v<T, std::string>) {
+    h.add(std::string_view(v));
+  } else if constexpr (FieldRecord<T>) {
+    forEachField<T>([&](const auto& d) {
+      if (d.has(kDrawn)) addDrawn(h, d.of(v));
+    });
+  } else {
+    h.add(v.size());
+    for (const auto& e : v) addDrawn(h, e);
+  }
+}
+
+}  // namespace
+
 uint64_t shapeDrawHash(const Shape& s) {
   Hasher h;
-  h.add(s.type);
-  h.add(s.text);
-  h.addSigned(s.fontId);
-  h.addSigned(s.imageId);
-  h.addSigned(s.imageRepeat);
-  h.addSigned(s.imageW);
-  h.addSigned(s.imageH);
-  h.addSigned(s.imageX);
-  h.addSigned(s.imageY);
-  h.addSigned(s.x);
-  h.addSigned(s.y);
-  h.addSigned(s.w);
-  h.addSigned(s.h);
-  h.addSigned(s.color);
-  h.add(s.alpha);
-  h.add(s.closed);
-  h.add(s.link);
-  h.add(s.hidden);
-  h.add(s.style);
-  h.addSigned(s.lineW);
-  h.addSigned(s.lineH);
-  h.addSigned(s.lineDist);
-  h.add(s.points.size());
-  for (const ShapePoint& p : s.points) {
-    h.addSigned(p.x);
-    h.addSigned(p.y);
-  }
-  h.add(s.fx.size());
-  for (const ShapeFx& f : s.fx) {
-    h.addSigned(f.x);
-    h.addSigned(f.y);
-    h.add(f.type);
-    h.addSigned(f.color);
-    h.add(f.depth);
-    h.addSigned(f.width);
-    h.addSigned(f.height);
-    h.addSigned(f.scale);
-    h.addSigned(f.dist);
-    h.add(f.active);
-  }
+  addDrawn(h, s);
+  return h.value();
+}
+
+uint64_t objectDrawHash(const Object& o) {
+  Hasher h;
+  addDrawn(h, o);
   return h.value();
 }
 

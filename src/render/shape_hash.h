@@ -26,8 +26,12 @@ class Hasher {
 };
 
 // Everything of a shape that its drawing reads (position, size, points, style, effects, text,
-// image), and nothing of what only the tools use (grab offsets, selection, lock, name).
+// image), and nothing of what only the tools use (grab offsets, selection, lock, name): the
+// fields flagged kDrawn in core/fields.h.
 uint64_t shapeDrawHash(const Shape& s);
+// An object's own fields that its drawing reads (visibility, opacity, transform); its shapes are
+// hashed one by one with shapeDrawHash.
+uint64_t objectDrawHash(const Object& o);
 // The fields that decide whether a shape leaves an outline waiting for the next shape, and
 // whether it is drawn at all.
 uint64_t shapeStructureHash(const Shape& s);
