@@ -8,6 +8,9 @@
 #include <QResizeEvent>
 #include <QWheelEvent>
 
+#include "ui/control_ids.h"
+#include "ui/control_set.h"
+
 namespace pw {
 
 CanvasWidget::CanvasWidget(Editor& ed, ImageStore& store, QWidget* parent)
@@ -19,7 +22,7 @@ CanvasWidget::CanvasWidget(Editor& ed, ImageStore& store, QWidget* parent)
         refreshCanvas(ed_, surface_, x, y, mode);
         update();
       }) {
-  setObjectName("ctl0");
+  setObjectName(controlObjectName(kCtlCanvas));
   // A zoom or a pan shows the old picture moved at once; the sharp one follows when drawn.
   surface_.sharpReady = [this] {
     QMetaObject::invokeMethod(this, [this] { showSharp(); }, Qt::QueuedConnection);
