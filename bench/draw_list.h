@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "core/model.h"
+#include "core/view.h"
 
 namespace pwbench {
 

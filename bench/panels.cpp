@@ -43,7 +43,7 @@ struct Panels {
       s.lineW = s.lineH = s.lineDist = 1;
     }
     o.hasShape = 1;
-    ed.doc.DocumentState = 1;
+    ed.doc.DocumentState = pw::kDocumentHasContent;
     ed.doc.CurrentShape = 0;
     rig.shapePanel.show();
     pw::refreshShapeList(ctx);

@@ -108,7 +108,7 @@ inline std::vector<pw::ShapePoint> complexPoints(Rng& r, int n, int rx, int ry) 
 }
 
 inline void setStyle(Rng& r, pw::Shape& s, bool filledOnly) {
-  s.style = filledOnly ? 0 : static_cast<uint8_t>(r.pick({35, 25, 22, 18}));
+  s.style = static_cast<uint8_t>(filledOnly ? int{pw::kStyleFilled} : r.pick({35, 25, 22, 18}));
   s.lineW = static_cast<int16_t>(r.uniform(1, 6));
   s.lineH = static_cast<int16_t>(r.uniform(3, 14));
   // Dots always get a positive gap.
@@ -283,7 +283,7 @@ inline void generateScene(pw::Editor& ed, pw::ImageStore& store, const GenParams
       o.hasShape = 0;
     }
   }
-  doc.DocumentState = 1;
+  doc.DocumentState = pw::kDocumentHasContent;
   doc.CurrentObject = 0;
   doc.CurrentShape = 0;
   doc.CurrentPoint = -1;

@@ -202,7 +202,7 @@ void BM_LoadScene(benchmark::State& state) {
     state.PauseTiming();
     auto e = std::make_unique<FreshEditor>();
     state.ResumeTiming();
-    if (!pw::loadScene(e->ed, pw::kLoadReplace, path, 0)) state.SkipWithError("load failed");
+    if (!pw::loadScene(e->ed, pw::kLoadReplace, path, false)) state.SkipWithError("load failed");
     state.PauseTiming();
     if (!e->prompt.messages.empty()) state.SkipWithError("the scene reported errors");
     e.reset();
@@ -224,7 +224,7 @@ void BM_SaveScene(benchmark::State& state) {
   Fixture& f = fixture(state.range(0));
   const std::string path = workspace().dir + "/save_" + std::to_string(state.range(0));
   for (auto _ : state) {
-    if (!pw::saveScene(f.ed, path, 1)) state.SkipWithError("save failed");
+    if (!pw::saveScene(f.ed, path, true)) state.SkipWithError("save failed");
   }
   setRate(state, f.lines);
 }

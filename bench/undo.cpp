@@ -42,7 +42,7 @@ Document boxes(int shapes, int perObject) {
       s.w = s.h = 20;
     }
   }
-  d.DocumentState = 1;
+  d.DocumentState = pw::kDocumentHasContent;
   return d;
 }
 

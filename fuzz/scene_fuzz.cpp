@@ -23,7 +23,7 @@ class NullResources : public pw::Resources {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string_view text(reinterpret_cast<const char*>(data), size);
-  for (int mode = 0; mode < 3; ++mode) {
+  for (const pw::LoadMode mode : {pw::kLoadReplace, pw::kLoadMerge, pw::kLoadTemplate}) {
     pw::ScriptedPrompt prompt;
     NullResources res;
     pw::Editor ed(prompt, res);

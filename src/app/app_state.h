@@ -14,9 +14,9 @@ namespace pw {
 struct AppState {
   Shape copyBuffer;            // "Copy current shape"; lives in memory only
   bool hasCopy = false;
-  uint8_t lockSelection = 0;   // "Lock selection" (nothing else reads it)
-  uint8_t playing = 0;         // the timeline plays
-  std::atomic<uint8_t> newVersion{0};  // set by the update check, cleared by the loop
+  bool lockSelection = false;  // "Lock selection" (nothing else reads it)
+  bool playing = false;        // the timeline plays
+  std::atomic<bool> newVersion{false};  // set by the update check, cleared by the loop
   int64_t autosaveStamp = 0;   // names this run's autosave file
   int64_t autosaveBase = 0;    // milliseconds: deadline base of the next autosave
   bool autosaveBlocked = false;  // the autosave folder cannot be written: no autosave this run

@@ -58,7 +58,7 @@ bool stampInUse(const Editor& ed, int64_t stamp) {
 bool writeAutosave(Editor& ed, int64_t stamp) {
   std::error_code ec;
   fs::create_directories(ed.rootPath(kAutosaveFolder), ec);
-  return saveScene(ed, autosavePath(ed, stamp), 1);
+  return saveScene(ed, autosavePath(ed, stamp), /*keepName=*/true);
 }
 
 bool writeRunMarker(const Editor& ed, int64_t stamp) {
@@ -132,17 +132,19 @@ bool offerRecovery(Editor& ed, const std::vector<CrashedRun>& runs) {
   if (runs.empty()) return false;
   std::vector<std::string> labels;
   for (const CrashedRun& r : runs) labels.push_back(crashedRunLabel(r));
+  // The answers, in the order of the buttons.
+  enum Answer : int { kRecover = 0, kDismissAll = 1 };
   int item = 0;
   const int answer = ed.prompt.chooseFromList(kAppTitle, kRecoverQuestion, labels,
                                               {kRecoverButton, kDismissAllButton}, item);
-  if (answer == 1) {
+  if (answer == kDismissAll) {
     for (const CrashedRun& r : runs) removeRunMarker(ed, r.stamp);
     return false;
   }
-  if (answer != 0 || item < 0 || static_cast<size_t>(item) >= runs.size()) return false;
+  if (answer != kRecover || item < 0 || static_cast<size_t>(item) >= runs.size()) return false;
   const int64_t stamp = runs[static_cast<size_t>(item)].stamp;
   // A run whose autosave cannot be read (the load said why) stays on offer.
-  if (!loadScene(ed, kLoadReplace, autosavePath(ed, stamp), 1)) return false;
+  if (!loadScene(ed, kLoadReplace, autosavePath(ed, stamp), /*refresh=*/true)) return false;
   removeRunMarker(ed, stamp);
   // The recovered scene belongs to no file yet, and it holds work that was never saved.
   ed.doc.DocumentFileName.clear();

@@ -8,6 +8,9 @@
 #include <QResizeEvent>
 #include <QWheelEvent>
 
+#include "ui/control_ids.h"
+#include "ui/control_set.h"
+
 namespace pw {
 
 CanvasWidget::CanvasWidget(Editor& ed, ImageStore& store, QWidget* parent)
@@ -15,7 +18,7 @@ CanvasWidget::CanvasWidget(Editor& ed, ImageStore& store, QWidget* parent)
       ed_(ed),
       surface_{QImage(), store},
       tools_(ed, surface_, [this] { update(); }) {
-  setObjectName("ctl0");
+  setObjectName(controlObjectName(kCtlCanvas));
   // A zoom or a pan shows the old picture moved at once; the sharp one follows when drawn.
   surface_.sharpReady = [this] {
     QMetaObject::invokeMethod(this, [this] { showSharp(); }, Qt::QueuedConnection);

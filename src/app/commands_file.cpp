@@ -32,19 +32,19 @@ void documentReplaced(Shell& shell) {
 
 void cmdNew(Shell& shell) {
   if (!confirmDiscardChanges(shell)) return;
-  newDocument(shell.editor(), 1, 0, 1);
+  newDocument(shell.editor(), kFreshDocument, /*quiet=*/false, /*refresh=*/true);
   documentReplaced(shell);
 }
 
 void cmdLoad(Shell& shell) {
   if (!confirmDiscardChanges(shell)) return;
-  if (loadScene(shell.editor(), kLoadReplace, "", 1)) documentReplaced(shell);
+  if (loadScene(shell.editor(), kLoadReplace, "", /*refresh=*/true)) documentReplaced(shell);
 }
 
 void cmdMerge(Shell& shell) {
   Editor& ed = shell.editor();
   if (!ed.execute({"Merge", {}, 0, [&ed](Document&, ChangeScope&) {
-                     return loadScene(ed, kLoadMerge, "", 1);
+                     return loadScene(ed, kLoadMerge, "", /*refresh=*/true);
                    }}))
     return;
   shell.documentRestored();
@@ -55,14 +55,14 @@ void cmdMerge(Shell& shell) {
 
 void cmdSave(Shell& shell) { saveDocument(shell); }
 
-void cmdSaveCopy(Shell& shell) { saveScene(shell.editor(), "", 0); }
+void cmdSaveCopy(Shell& shell) { saveScene(shell.editor(), "", /*keepName=*/false); }
 
-void exportImageMode(Shell& shell, int mode) {
+void exportImageMode(Shell& shell, ImageExportMode mode) {
   exportImage(shell.editor(), shell.images(), shell.canvasWidth(), shell.canvasHeight(), mode);
 }
 
-void cmdExportObject(Shell& shell) { exportImageMode(shell, 0); }
-void cmdExportScene(Shell& shell) { exportImageMode(shell, 1); }
+void cmdExportObject(Shell& shell) { exportImageMode(shell, kExportContent); }
+void cmdExportScene(Shell& shell) { exportImageMode(shell, kExportCamera); }
 
 void cmdExportFrames(Shell& shell) {
   exportAnimation(shell.editor(), shell.images(), false, QApplication::activeWindow());
@@ -96,7 +96,7 @@ const std::array kFileCommands = {
 
 bool saveDocument(Shell& shell) {
   Editor& ed = shell.editor();
-  return saveScene(ed, ed.doc.DocumentFileName, 0);
+  return saveScene(ed, ed.doc.DocumentFileName, /*keepName=*/false);
 }
 
 std::span<const CommandDef> fileCommands() { return kFileCommands; }

@@ -85,9 +85,9 @@ void cmdPaste(Shell& shell) {
     Object* obj = currentObject(doc);
     if (obj->hasShape > 0) obj->shapes.emplace_back();
     obj->hasShape = 1;
-    doc.DocumentState = 1;
+    doc.DocumentState = kDocumentHasContent;
     doc.CurrentShape = lastIndex(obj->shapes);
-    newDocument(ed, 0, 1, 1);
+    newDocument(ed, kKeepDocument, /*quiet=*/true, /*refresh=*/true);
     Shape& s = obj->shapes.back();
     s = copy;
     s.x = toI16(mx);
@@ -112,8 +112,8 @@ void cmdPasteToShape(Shell& shell) {
 
 void cmdLockSelection(Shell& shell) {
   AppState& app = shell.app();
-  app.lockSelection = static_cast<uint8_t>(1 - app.lockSelection);
-  shell.setChecked(kCmdLockSelection, app.lockSelection != 0);
+  app.lockSelection = !app.lockSelection;
+  shell.setChecked(kCmdLockSelection, app.lockSelection);
 }
 
 void cmdDeleteShape(Shell& shell) {

@@ -91,8 +91,8 @@ void openLink(Shell& shell, const std::string& url) {
 
 void cmdUpdate(Shell& shell) { openLink(shell, kHomePageUrl); }
 void cmdWiki(Shell& shell) { openLink(shell, kWikiUrl); }
-void cmdHelpRtf(Shell& shell) { openHelp(shell.editor(), 0); }
-void cmdHelpHtml(Shell& shell) { openHelp(shell.editor(), 1); }
+void cmdHelpRtf(Shell& shell) { openHelp(shell.editor(), /*html=*/false); }
+void cmdHelpHtml(Shell& shell) { openHelp(shell.editor(), /*html=*/true); }
 void cmdAbout(Shell& shell) { showAbout(shell.editor()); }
 
 const std::array kViewCommands = {

@@ -7,6 +7,7 @@
 #include <cmath>
 
 #include "app/command_ids.h"
+#include "ui/control_set.h"
 
 namespace pw {
 
@@ -15,7 +16,7 @@ constexpr int kInset = 3;  // room for the current-frame mark at both ends
 }
 
 KeyStrip::KeyStrip(const Editor& ed, QWidget* parent) : QWidget(parent), ed_(ed) {
-  setObjectName(QString("ctl%1").arg(kCtlKeyStrip));
+  setObjectName(controlObjectName(kCtlKeyStrip));
   setToolTip("Keys of the current object; click to go to a frame");
   setAttribute(Qt::WA_OpaquePaintEvent);
 }

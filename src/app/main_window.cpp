@@ -32,12 +32,17 @@ constexpr int64_t kWinStateNormal = 0;
 constexpr int64_t kWinStateMaximized = 16777216;
 constexpr int64_t kWinStateMinimized = 536870912;
 
+// The pages of the panels, in the order makeTabs adds them.
+enum ShapePanelPage : int { kPageShapes = 0, kPageColor = 1, kPageFx = 2 };
+enum ObjectPanelPage : int { kPageObject = 0, kPageOptions = 1 };
+constexpr int kPageControl = 0;
+
 QTabWidget* makeTabs(QWidget* parent, int control, std::initializer_list<const char*> tabs) {
   auto* t = new QTabWidget(parent);
-  t->setObjectName(QString("ctl%1").arg(control));
+  t->setObjectName(controlObjectName(control));
   for (const char* name : tabs) {
     auto* page = new QWidget(t);
-    page->setObjectName(QString("ctl%1_%2").arg(control).arg(name));
+    page->setObjectName(controlObjectName(control) + "_" + name);
     t->addTab(page, name);
   }
   stylePanel(t);
@@ -155,25 +160,25 @@ void MainWindow::buildLayout() {
   toolBar_->buildToolBar(o.WinW, o.ToolBarH);
   // The shape panel, the Control panel, the canvas, then the object panel.
   shapePanel_ = makeTabs(central, kCtlShapePanel, {"Shapes", "Color", "FX"});
-  buildShapesTab(*panels_, shapePanel_->widget(0));
+  buildShapesTab(*panels_, shapePanel_->widget(kPageShapes));
   fillTemplateList(*panels_);
-  buildColorTab(*panels_, shapePanel_->widget(1));
-  buildFxTab(*panels_, shapePanel_->widget(2));
+  buildColorTab(*panels_, shapePanel_->widget(kPageColor));
+  buildFxTab(*panels_, shapePanel_->widget(kPageFx));
   controlPanel_ = makeTabs(central, kCtlControlPanel, {"Control"});
   canvas_ = new CanvasWidget(ed_, store_, central);
-  timeline_ = std::make_unique<Timeline>(ed_, app_, *controls_, controlPanel_->widget(0), canvas_,
-                                         icons_.font);
+  timeline_ = std::make_unique<Timeline>(ed_, app_, *controls_, controlPanel_->widget(kPageControl),
+                                         canvas_, icons_.font);
   timelineEvent = [this](int n) { return timeline_->handleEvent(n); };
   timelineSubmitted = [this](int n) { return timeline_->handleSubmitted(n); };
   objectPanel_ = makeTabs(central, kCtlObjectPanel, {"Object", "Options"});
-  QWidget* objectTab = objectPanel_->widget(0);
+  QWidget* objectTab = objectPanel_->widget(kPageObject);
   layerPanel_ = new LayerPanel(ed_, icons_, o.PanelW, objectTab);
   propertiesFrame_ = new QGroupBox("Properties", objectTab);
   propertiesFrame_->setObjectName("frameProperties");
   propertiesFrame_->setGeometry(5, LayerPanel::kTopMargin + LayerPanel::kUsedHeight,
                                 o.PanelW - 15, 130);
   buildObjectProperties(*panels_, propertiesFrame_);
-  buildOptionsTab(*panels_, objectPanel_->widget(1));
+  buildOptionsTab(*panels_, objectPanel_->widget(kPageOptions));
   connect(controls_.get(), &ControlSet::controlEvent, this, &MainWindow::controlEvent);
   connect(controls_.get(), &ControlSet::controlSubmitted, this, [this](int number) {
     if (timelineSubmitted) timelineSubmitted(number);
@@ -199,23 +204,23 @@ void MainWindow::installPanelHooks() {
   ed_.hooks.refreshShapeList = [this] { refreshShapeList(*panels_); };
   ed_.hooks.refreshFxList = [this] { refreshFxList(*panels_); };
   ed_.hooks.showPointPosition = [this](int64_t x, int64_t y) {
-    controls_->setValue(80, x);
-    controls_->setValue(81, y);
+    controls_->setValue(kCtlPointX, x);
+    controls_->setValue(kCtlPointY, y);
   };
 }
 
 void MainWindow::controlEvent(int number) {
-  if (app_.playing && number != 109) return;
-  // The timeline's own controls (109-114 and any it adds) are its alone.
+  if (app_.playing && number != kCtlPlay) return;
+  // The timeline's own controls (its frame buttons and fields, and any it adds) are its alone.
   if (timelineEvent && timelineEvent(number)) return;
-  if (number >= 109 && number <= 114) return;
+  if (number >= kCtlPlay && number <= kCtlMaxFrame) return;
   ++panelEventDepth_;
   if (!handleShapesEvent(*panels_, number)) handleStyleEvent(*panels_, number);
   --panelEventDepth_;
 }
 
 QWidget* MainWindow::controlTab() const {
-  return controlPanel_ ? controlPanel_->widget(0) : nullptr;
+  return controlPanel_ ? controlPanel_->widget(kPageControl) : nullptr;
 }
 
 void MainWindow::showPointsMenuAt(int x) {
@@ -249,7 +254,7 @@ void MainWindow::start(const std::string& scene) {
     redrawCanvas();
   }
   if (!scene.empty() && confirmDiscardChanges(*this)) {
-    if (loadScene(ed_, kLoadReplace, scene, 1)) {
+    if (loadScene(ed_, kLoadReplace, scene, /*refresh=*/true)) {
       ed_.refreshLayerList();
       selectionChanged();
     }
@@ -338,7 +343,7 @@ bool MainWindow::saveSettings() {
 
 void MainWindow::idleWork() {
   if (app_.playing) return;  // the timeline's step runs instead
-  if (app_.newVersion.exchange(0, std::memory_order_acq_rel) && onNewVersion) onNewVersion();
+  if (app_.newVersion.exchange(false, std::memory_order_acq_rel) && onNewVersion) onNewVersion();
   if (!autosaveDue(app_, ed_.options, now()) || !writeAutosave(ed_, app_.autosaveStamp)) return;
   // The marker names the scene the autosave holds, for the recovery list after a crash.
   if (runMarked_ && markedScene_ != ed_.doc.DocumentFileName &&

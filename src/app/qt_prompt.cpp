@@ -21,6 +21,8 @@
 #include <QVBoxLayout>
 #include <cstdio>
 
+#include "core/resources.h"
+
 namespace pw {
 
 namespace {
@@ -226,17 +228,17 @@ bool QtPrompt::chooseColor(Rgb& rgb) {
 bool QtPrompt::chooseFont(FontChoice& font) {
   QFont initial(qs(font.face));
   initial.setPixelSize(font.size > 0 ? font.size : 20);
-  initial.setBold((font.style & 256) != 0);
-  initial.setItalic((font.style & 512) != 0);
-  initial.setUnderline((font.style & 4) != 0);
-  initial.setStrikeOut((font.style & 8) != 0);
+  initial.setBold((font.style & kFontBold) != 0);
+  initial.setItalic((font.style & kFontItalic) != 0);
+  initial.setUnderline((font.style & kFontUnderline) != 0);
+  initial.setStrikeOut((font.style & kFontStrikeOut) != 0);
   bool ok = false;
   const QFont f = QFontDialog::getFont(&ok, initial, parent_);
   if (!ok) return false;
   font.face = f.family().toStdString();
   font.size = f.pixelSize() > 0 ? f.pixelSize() : f.pointSize();
-  font.style = (f.bold() ? 256 : 0) | (f.italic() ? 512 : 0) | (f.underline() ? 4 : 0) |
-               (f.strikeOut() ? 8 : 0);
+  font.style = (f.bold() ? kFontBold : 0) | (f.italic() ? kFontItalic : 0) |
+               (f.underline() ? kFontUnderline : 0) | (f.strikeOut() ? kFontStrikeOut : 0);
   return true;
 }
 

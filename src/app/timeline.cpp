@@ -52,9 +52,9 @@ Timeline::Timeline(Editor& ed, AppState& app, ControlSet& controls, QWidget* tab
                         "Play the animation");
   controls_.makeControl(tab, kCtlLastFrame, kKindButton, 74, 10, 30, 20, ">", 0, 0,
                         "End of the animation");
-  controls_.makeControl(tab, kCtlCurrentFrame, kKindText, 10, 32, 40, 20, "", 1, 0,
+  controls_.makeControl(tab, kCtlCurrentFrame, kKindText, 10, 32, 40, 20, "", kDigitsOnly, 0,
                         "Current Frame", 0);
-  controls_.makeControl(tab, kCtlMaxFrame, kKindText, 52, 32, 40, 20, "", 1, 0,
+  controls_.makeControl(tab, kCtlMaxFrame, kKindText, 52, 32, 40, 20, "", kDigitsOnly, 0,
                         "Set the Max Frame for animation");
   controls_.setText(kCtlMaxFrame, "300");
   controls_.setValue(kCtlMaxFrame, ed_.doc.MaxFrame);
@@ -82,7 +82,7 @@ Timeline::Timeline(Editor& ed, AppState& app, ControlSet& controls, QWidget* tab
 
 Timeline::~Timeline() {
   timer_.stop();
-  app_.playing = 0;
+  app_.playing = false;
 }
 
 int16_t Timeline::fps() const {
@@ -203,7 +203,7 @@ void Timeline::togglePlay() {
     stopPlaying();
     return;
   }
-  app_.playing = 1;
+  app_.playing = true;
   controls_.setText(kCtlPlay, "stop");
   lastFrameTime_ = clock_();
   if (canvas_) canvas_->setInputBlocked(true);
@@ -213,7 +213,7 @@ void Timeline::togglePlay() {
 
 void Timeline::stopPlaying() {
   timer_.stop();
-  app_.playing = 0;
+  app_.playing = false;
   controls_.setText(kCtlPlay, "play");
   lastFrameTime_ = clock_();
   if (canvas_) canvas_->setInputBlocked(false);

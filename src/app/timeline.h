@@ -50,7 +50,7 @@ class Timeline : public QObject {
 
   // One playback step (the timer calls it while playing; it does nothing otherwise).
   void step();
-  bool playing() const { return app_.playing != 0; }
+  bool playing() const { return app_.playing; }
   int64_t currentFrame() const { return current_; }
   // Moves to `frame` (clamped to 0 ... the last frame): keyed objects take their pose there,
   // the canvas, the panels and the strip show it.

@@ -10,8 +10,22 @@
 
 namespace pw {
 
-// kind: 0 keep, 1 fresh, 2 template insertion. quiet and refresh are 0/1.
+// What newDocument does with the document: keeps it, replaces it by a fresh one, or inserts the
+// shapes of the template file (TemplateFileName) into the current object.
+enum NewDocumentKind : int {
+  kKeepDocument = 0,
+  kFreshDocument = 1,
+  kInsertTemplate = 2,
+};
+
+// The body of newDocument below, with the kind and both flags as numbers (flags 0 or 1). Call
+// the typed one.
 void newDocument(Editor& ed, int kind, int quiet, int refresh);
+// Starts the document anew as `kind` says. `quiet` leaves the template out of a
+// kInsertTemplate; `refresh` redraws the canvas after the template was read.
+inline void newDocument(Editor& ed, NewDocumentKind kind, bool quiet, bool refresh) {
+  newDocument(ed, static_cast<int>(kind), quiet ? 1 : 0, refresh ? 1 : 0);
+}
 // Re-initialises (offset 0) or appends (offset 1) an object and makes it current; false when
 // there is no such index.
 bool appendObject(Document& doc, int64_t offset);

@@ -28,6 +28,28 @@ enum ShapeType : uint8_t {
   kText = 7,
 };
 
+// How a shape (`Shape::style`) or an effect (`ShapeFx::type`) paints its outline: the list
+// "filled,line,dash,dot,custom". A custom outline is not painted: it joins the next painted path.
+enum StrokeStyle : uint8_t {
+  kStyleFilled = 0,
+  kStyleLine = 1,
+  kStyleDash = 2,
+  kStyleDot = 3,
+  kStyleCustom = 4,
+};
+
+// Where an effect (`ShapeFx::depth`) is drawn: "Back,Front,All back,All front".
+enum FxDepth : uint8_t {
+  kFxBack = 0,
+  kFxFront = 1,
+  kFxAllBack = 2,
+  kFxAllFront = 3,
+};
+
+// `Shape::imageRepeat`: the image stretched to the shape's size, or repeated as a brush.
+inline constexpr int16_t kImageStretched = 0;
+inline constexpr int16_t kImageRepeated = 2;
+
 // Packed colour: r | g << 8 | b << 16 | a << 24, formed as a signed 32-bit value and held
 // sign-extended, so every colour with alpha >= 128 is negative.
 constexpr int64_t packRGBA(int r, int g, int b, int a) {
@@ -72,8 +94,8 @@ inline constexpr int kFxOffsetMax = 10000;  // x and y: -kFxOffsetMax ... kFxOff
 inline constexpr int kFxScaleMax = 10000;   // scale in percent: -kFxScaleMax ... kFxScaleMax
 inline constexpr int kFxSizeMin = 1;        // width, height and dist are stored at least 1
 inline constexpr int kFxSizeMax = 1000;     // and at most 1000 (the spins show 0 ... 1000)
-inline constexpr int kFxTypeMax = 3;        // type: "filled", "line", "dash", "dot"
-inline constexpr int kFxDepthMax = 3;       // depth: "Back", "Front", "All back", "All front"
+inline constexpr int kFxTypeMax = kStyleDot;     // type: "filled", "line", "dash", "dot"
+inline constexpr int kFxDepthMax = kFxAllFront;  // depth: "Back", "Front", "All back", "All front"
 inline constexpr int kFxAlphaMax = 255;
 
 struct Shape {
@@ -147,6 +169,11 @@ struct Object {
   bool operator==(const Object&) const = default;
 };
 
+// `Document::DocumentState`: a fresh document, whose object 0 holds only its empty placeholder
+// shape (no shape is drawn, listed or picked), or one with content.
+inline constexpr int8_t kDocumentFresh = -1;
+inline constexpr int8_t kDocumentHasContent = 1;
+
 struct Document {
   std::vector<Object> Objects = std::vector<Object>(1);
   int64_t CurrentObject = 0;
@@ -155,7 +182,7 @@ struct Document {
   int64_t CurrentFx = 0;
   std::string DocumentFileName;
   std::string TemplateFileName = "1-defaut.txt";
-  int8_t DocumentState = -1;
+  int8_t DocumentState = kDocumentFresh;
   // The timeline: last frame (the counter wraps to 0 after it) and frames per second.
   int64_t MaxFrame = kDefaultMaxFrame;
   int16_t Fps = kDefaultFps;

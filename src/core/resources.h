@@ -7,6 +7,13 @@
 
 namespace pw {
 
+// Style flags of a font (`Shape::fontStyle`).
+inline constexpr int64_t kFontUnderline = 4;
+inline constexpr int64_t kFontStrikeOut = 8;
+inline constexpr int64_t kFontHighQuality = 16;
+inline constexpr int64_t kFontBold = 256;
+inline constexpr int64_t kFontItalic = 512;
+
 class Resources {
  public:
   virtual ~Resources() = default;
@@ -20,7 +27,7 @@ class Resources {
   // Width and height of a loaded image; false for an invalid handle.
   virtual bool imageSize(int64_t id, int& w, int& h) const = 0;
   virtual void freeImage(int64_t id) = 0;
-  // Loads a font (face name, pixel size, style flags: 256 bold, 512 italic, 4 underline, 8 strike).
+  // Loads a font (face name, pixel size, style flags kFontBold, kFontItalic, ...).
   // Returns a handle > 0, or 0 when the font cannot be had.
   virtual int64_t loadFont(const std::string& name, int size, int64_t style) = 0;
   // True while `id` names a loaded font.

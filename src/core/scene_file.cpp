@@ -43,7 +43,7 @@ Document documentShell(Document& doc) {
 
 // Reads `text` into a copy of the editor's document and puts the copy in place once the read is
 // complete. False, with the document untouched, when memory ran out.
-bool readStaged(Editor& ed, int mode, std::string_view text) {
+bool readStaged(Editor& ed, LoadMode mode, std::string_view text) {
   Editor scratch(ed.prompt, ed.resources);
   bool filled = false;
   try {
@@ -71,7 +71,7 @@ bool readStaged(Editor& ed, int mode, std::string_view text) {
 
 }  // namespace
 
-bool loadScene(Editor& ed, int mode, const std::string& fileName, int refresh) {
+bool loadScene(Editor& ed, LoadMode mode, const std::string& fileName, bool refresh) {
   Document& doc = ed.doc;
   std::string path = fileName;
   if (path.empty()) path = ed.prompt.openFile("Save", ed.rootPath("examples/"), "txt|*.txt");
@@ -91,7 +91,7 @@ bool loadScene(Editor& ed, int mode, const std::string& fileName, int refresh) {
         ed.modified = false;
         ed.setTitle(std::string(kAppTitle) + " - " + fileNamePart(path));
       }
-      doc.DocumentState = 1;
+      doc.DocumentState = kDocumentHasContent;
       ed.refreshProperties();
       ed.refreshLayerList();
       ed.refreshFxList();
@@ -100,7 +100,7 @@ bool loadScene(Editor& ed, int mode, const std::string& fileName, int refresh) {
   }
   ed.refreshShapeList();
   doc.CurrentShape = 0;
-  if (read && refresh == 1) ed.redrawCanvas();
+  if (read && refresh) ed.redrawCanvas();
   return read;
 }
 

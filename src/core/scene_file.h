@@ -13,20 +13,21 @@ namespace pw {
 
 enum LoadMode : int { kLoadReplace = 0, kLoadMerge = 1, kLoadTemplate = 2 };
 
-// Writes the document. An empty fileName asks for one with the save dialog. keepName 1 (autosave)
-// leaves DocumentFileName and the window title alone. Returns true when the file was written.
-bool saveScene(Editor& ed, const std::string& fileName, int keepName);
+// Writes the document. An empty fileName asks for one with the save dialog. With keepName (an
+// autosave) DocumentFileName and the window title stay as they are, and a failure is a warning
+// rather than a message box. Returns true when the file was written.
+bool saveScene(Editor& ed, const std::string& fileName, bool keepName);
 
-// Reads a scene in mode 0 (replace), 1 (merge) or 2 (template). An empty fileName asks for one.
-// Returns true when a file was read.
-bool loadScene(Editor& ed, int mode, const std::string& fileName, int refresh);
+// Reads a scene in the given mode (replace, merge or template). An empty fileName asks for one.
+// With refresh the canvas is redrawn after a read. Returns true when a file was read.
+bool loadScene(Editor& ed, LoadMode mode, const std::string& fileName, bool refresh);
 
 // The exact text saveScene writes for a document.
 std::string sceneText(const Document& doc);
 
 // Applies the lines of a scene text to the editor's document in the given mode (the reading
 // steps after the file is opened; no dialogs, no title change). Used by loadScene and the fuzzer.
-void readSceneText(Editor& ed, int mode, std::string_view text);
+void readSceneText(Editor& ed, LoadMode mode, std::string_view text);
 
 // False for a non-empty text in which no line is a known record ("gen", "anim", "obj", "key",
 // "shape", "shapefx", "pt"): it is not a scene. An empty (or blank) text reads as an empty scene.

@@ -208,7 +208,7 @@ std::string indexedName(std::string_view prefix, int64_t i) {
 
 class SceneReader {
  public:
-  SceneReader(Editor& ed, int mode, size_t textBytes)
+  SceneReader(Editor& ed, LoadMode mode, size_t textBytes)
       : ed_(ed), doc_(ed.doc), mode_(mode), budget_(sceneReadBudget(textBytes)) {
     i_ = lastIndex(doc_.Objects);
   }
@@ -308,11 +308,11 @@ class SceneReader {
 
   void onObject(const Fields& f) {
     settleKeys();
-    if (doc_.DocumentState >= 1 && mode_ != kLoadTemplate) {
+    if (doc_.DocumentState >= kDocumentHasContent && mode_ != kLoadTemplate) {
       i_ = lastIndex(doc_.Objects) + 1;
     } else {
       i_ = lastIndex(doc_.Objects);
-      doc_.DocumentState = 1;
+      doc_.DocumentState = kDocumentHasContent;
     }
     if (mode_ == kLoadTemplate) {
       // The template's objects are not created: their shapes follow the current object's own.
@@ -506,7 +506,7 @@ class SceneReader {
 
   Editor& ed_;
   Document& doc_;
-  const int mode_;
+  const LoadMode mode_;
   int64_t i_ = 0;     // object the "obj" lines fill
   int64_t base_ = 0;  // offset added to shape indices (merges and templates)
   int64_t k_ = 0;     // shape the "shapefx" and "pt" lines fill; -1 after a rejected shape
@@ -534,13 +534,13 @@ std::string unescapeField(std::string_view s) {
   return out;
 }
 
-void readSceneText(Editor& ed, int mode, std::string_view text) {
+void readSceneText(Editor& ed, LoadMode mode, std::string_view text) {
   if (text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);  // tolerate a byte-order mark
   if (mode == kLoadReplace) {
     // The reset must not rename the document: the caller decides about name and title.
     const std::string name = ed.doc.DocumentFileName;
     const std::string title = ed.windowTitle;
-    newDocument(ed, 1, 1, 1);
+    newDocument(ed, kFreshDocument, /*quiet=*/true, /*refresh=*/true);
     ed.doc.DocumentFileName = name;
     if (ed.windowTitle != title) ed.setTitle(title);
   }

@@ -251,7 +251,7 @@ std::string sceneText(const Document& doc) {
   return o.take();
 }
 
-bool saveScene(Editor& ed, const std::string& fileName, int keepName) {
+bool saveScene(Editor& ed, const std::string& fileName, bool keepName) {
   std::string name = fileName;
   if (name.empty()) name = ed.prompt.saveFile("Save", "", "txt|*.txt|all|*.*");
   if (name.empty()) return false;
@@ -260,14 +260,14 @@ bool saveScene(Editor& ed, const std::string& fileName, int keepName) {
   if (!writeFileAtomic(path, sceneText(ed.doc), &err)) {
     // The document keeps its name and title: it was not saved anywhere.
     const std::string text = "Unable to save the file " + path + ": " + err;
-    if (keepName == 0) {
+    if (!keepName) {
       ed.prompt.message("Error", text);
     } else {
       ed.prompt.warn(text);
     }
     return false;
   }
-  if (keepName == 0) {
+  if (!keepName) {
     ed.doc.DocumentFileName = name;
     ed.modified = false;
     ed.setTitle(std::string(kAppTitle) + " - " + fileNamePart(path));

@@ -36,7 +36,7 @@ bool deleteCurrentShape(Document& doc) {
   doc.CurrentPoint = -1;
   // Other layers keep their shapes on the canvas: only a document with no shape left anywhere
   // goes back to the fresh state.
-  if (!anyObjectHasShapes(doc)) doc.DocumentState = -1;
+  if (!anyObjectHasShapes(doc)) doc.DocumentState = kDocumentFresh;
   return true;
 }
 

@@ -143,8 +143,9 @@ bool exportImage(Editor& ed, ImageStore& store, int canvasW, int canvasH, int mo
   drawExportScene(ed, store, full);
 
   // The camera rectangle may reach past the render; what lies outside it comes out transparent.
-  const QRect cut = mode == 1 ? QRect(opt.CameraX, opt.CameraY, opt.CameraW, opt.CameraH)
-                              : contentBounds(full);
+  const QRect cut = mode == kExportCamera
+                        ? QRect(opt.CameraX, opt.CameraY, opt.CameraW, opt.CameraH)
+                        : contentBounds(full);
   if (cut.isEmpty() || !cut.intersects(full.rect())) return nothingToExport();
   // A cut that is the whole render is saved as it is.
   QImage out = cut == full.rect() ? std::move(full) : full.copy(cut);

@@ -1,4 +1,4 @@
-// Saving the scene as a PNG image: mode 0 cuts to the drawn content, mode 1 to the camera.
+// Saving the scene as a PNG image, cut to the drawn content or to the camera.
 #pragma once
 
 #include <QImage>
@@ -9,7 +9,12 @@
 
 namespace pw {
 
-// canvasW, canvasH: the canvas size in pixels. Returns true when a file was written.
+// What the picture is cut to: the drawn content ("Export the object as image") or the camera
+// rectangle ("Export Scene (image)").
+enum ImageExportMode : int { kExportContent = 0, kExportCamera = 1 };
+
+// canvasW, canvasH: the canvas size in pixels; mode: an ImageExportMode. Returns true when a file
+// was written.
 bool exportImage(Editor& ed, ImageStore& store, int canvasW, int canvasH, int mode);
 
 // The smallest rectangle holding every pixel whose alpha is above 0 (32-bit ARGB formats);

@@ -125,10 +125,10 @@ void writeShape(Writer& w, const Shape& s, const Origin& origin) {
   w.line("    VectorSourceColor(" + num(static_cast<int32_t>(static_cast<uint32_t>(s.color))) +
          ")");
   switch (s.style) {
-    case 0: w.line("    FillPath()"); break;
-    case 1: w.line("    StrokePath(" + num(s.lineW) + ",#PB_Path_RoundEnd)"); break;
-    case 2: w.line("    DashPath(" + num(s.lineW) + ", " + num(s.lineH) + ")"); break;
-    case 3:
+    case kStyleFilled: w.line("    FillPath()"); break;
+    case kStyleLine: w.line("    StrokePath(" + num(s.lineW) + ",#PB_Path_RoundEnd)"); break;
+    case kStyleDash: w.line("    DashPath(" + num(s.lineW) + ", " + num(s.lineH) + ")"); break;
+    case kStyleDot:
       w.line("    DotPath(" + num(s.lineW) + ", " + num(s.lineH) + ",#PB_Path_RoundEnd)");
       break;
     default: break;

@@ -3,8 +3,8 @@
 namespace pw {
 
 void drawFxAtDepth(RenderCtx& rc, int64_t i, int64_t j, int depth) {
-  // Only "Back" (0) and "Front" (1) effects have a place in the drawing order.
-  if (depth != 0 && depth != 1) return;
+  // Only "Back" and "Front" effects have a place in the drawing order.
+  if (depth != kFxBack && depth != kFxFront) return;
   const Shape& s = rc.doc.Objects[static_cast<size_t>(i)].shapes[static_cast<size_t>(j)];
   for (size_t k = 0; k < s.fx.size(); ++k) {
     const ShapeFx& fx = s.fx[k];
@@ -73,16 +73,16 @@ void drawShapeFx(RenderCtx& rc, int64_t i, int64_t j, int64_t k) {
   if (s.link != 0 && j != lastIndex(ob.shapes)) return;
   vg.setSourceColor(fx.color);
   switch (fx.type) {
-    case 0:
+    case kStyleFilled:
       vg.fill();
       break;
-    case 1:
+    case kStyleLine:
       vg.stroke(static_cast<double>(fx.width), true);
       break;
-    case 2:
+    case kStyleDash:
       vg.strokeDashed(static_cast<double>(fx.width), static_cast<double>(fx.height));
       break;
-    case 3:
+    case kStyleDot:
       vg.strokeDotted(static_cast<double>(fx.width), static_cast<double>(fx.dist), true);
       break;
     default:

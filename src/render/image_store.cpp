@@ -54,10 +54,10 @@ QFont makeFont(const std::string& name, int64_t style) {
   if (twin.contains(QLatin1String("Serif"))) f.setStyleHint(QFont::Serif);
   else if (twin.contains(QLatin1String("Mono"))) f.setStyleHint(QFont::Monospace);
   else if (!twin.isEmpty()) f.setStyleHint(QFont::SansSerif);
-  f.setBold((style & 256) != 0);
-  f.setItalic((style & 512) != 0);
-  f.setUnderline((style & 4) != 0);
-  f.setStrikeOut((style & 8) != 0);
+  f.setBold((style & kFontBold) != 0);
+  f.setItalic((style & kFontItalic) != 0);
+  f.setUnderline((style & kFontUnderline) != 0);
+  f.setStrikeOut((style & kFontStrikeOut) != 0);
   // Outlines are scaled freely, so take them as designed rather than fitted to a pixel grid.
   f.setHintingPreference(QFont::PreferNoHinting);
   return f;
@@ -193,7 +193,7 @@ const QFont* ImageStore::font(int64_t id) const {
 
 QFont ImageStore::fontOrDefault(int64_t id) const {
   if (const QFont* f = font(id)) return *f;
-  return makeFont("Times New roman", 256);
+  return makeFont("Times New roman", kFontBold);
 }
 
 const ImageStore::SizedFont& ImageStore::sizedFont(int64_t fontId, double size) {

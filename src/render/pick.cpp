@@ -36,7 +36,8 @@ std::vector<PickEntry> pickShapes(const Editor& ed, ImageStore& store, QSize can
                                   double y) {
   std::vector<PickEntry> found;
   const int64_t current = ed.doc.CurrentObject;
-  if (ed.doc.DocumentState < 1 || !currentObject(ed.doc) || canvas.isEmpty()) return found;
+  if (ed.doc.DocumentState < kDocumentHasContent || !currentObject(ed.doc) || canvas.isEmpty())
+    return found;
   // Nothing is painted on it; its size is what the outlines are laid out for.
   QImage target(canvas, QImage::Format_ARGB32_Premultiplied);
   VectorCanvas vg(store);

@@ -81,7 +81,7 @@ std::string playbackCounterText(int64_t frame, int64_t maxFrame, int64_t rate) {
 
 void PlaybackPainter::drawObjects(Editor& ed, ImageStore& store, QImage& image, int64_t from,
                                   int64_t to) {
-  if (from >= to || ed.doc.DocumentState < 1) return;
+  if (from >= to || ed.doc.DocumentState < kDocumentHasContent) return;
   drawOnWorker([&] {
     VectorCanvas vg(store);
     if (!vg.beginDrawing(image)) return;

@@ -186,7 +186,7 @@ bool objectTransformUsable(const RenderCtx& rc, int64_t i) {
 
 void drawScene(RenderCtx& rc, const HitTest& hitTest, const ShapeFilter& filter) {
   const Document& doc = rc.doc;
-  if (doc.DocumentState < 1) return;
+  if (doc.DocumentState < kDocumentHasContent) return;
   const int64_t only = rc.view.onlyShape;
   for (int64_t i = 0; i <= lastIndex(doc.Objects); ++i) {
     if (doc.Objects[static_cast<size_t>(i)].hidden == 1) continue;
@@ -204,7 +204,7 @@ void drawScene(RenderCtx& rc, const HitTest& hitTest, const ShapeFilter& filter)
       if (s.hidden == 1 || s.points.empty()) continue;
       if (filter && !filter(i, j)) continue;
       const bool paintNow = s.link == 0 || j == last;
-      drawFxAtDepth(rc, i, j, 0);
+      drawFxAtDepth(rc, i, j, kFxBack);
       buildShapePath(rc, i, j);
       if (hitTest) {
         hitTest(i, j);
@@ -214,7 +214,7 @@ void drawScene(RenderCtx& rc, const HitTest& hitTest, const ShapeFilter& filter)
         }
       }
       if (paintNow) paintShape(rc, i, j);
-      drawFxAtDepth(rc, i, j, 1);
+      drawFxAtDepth(rc, i, j, kFxFront);
     }
   }
 }

@@ -24,7 +24,7 @@ using HitTest = std::function<void(int64_t i, int64_t j)>;
 // skips the shape.
 using ShapeFilter = std::function<bool(int64_t i, int64_t j)>;
 
-// The shape loop (only while DocumentState >= 1).
+// The shape loop (only while DocumentState >= kDocumentHasContent).
 void drawScene(RenderCtx& rc, const HitTest& hitTest, const ShapeFilter& filter = {});
 // Anchors, centre marker and selection outlines of the current object.
 void drawMarks(RenderCtx& rc);

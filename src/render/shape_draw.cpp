@@ -21,7 +21,7 @@ void addImage(RenderCtx& rc, int64_t i, const Object& ob, const Shape& s, const 
   VectorCanvas& vg = rc.vg;
   const QImage* img = vg.store().image(s.imageId);
   if (!img) return;
-  if (s.imageRepeat == 0) {
+  if (s.imageRepeat == kImageStretched) {
     vg.drawImage(s.imageId, s.alpha, s.w, s.h);
     return;
   }
@@ -108,19 +108,19 @@ void paintShape(RenderCtx& rc, int64_t i, int64_t j) {
     vg.setSourceColor(packRGBA(redOf(s.color), greenOf(s.color), blueOf(s.color), a));
   }
   switch (s.style) {
-    case 0:
+    case kStyleFilled:
       vg.fill();
       break;
-    case 1:
+    case kStyleLine:
       vg.stroke(s.lineW, true);
       break;
-    case 2:
+    case kStyleDash:
       vg.strokeDashed(s.lineW, s.lineH);
       break;
-    case 3:
+    case kStyleDot:
       vg.strokeDotted(s.lineW, s.lineDist, true);
       break;
-    default:  // 4, custom: the outline waits for the next painted path
+    default:  // kStyleCustom: the outline waits for the next painted path
       break;
   }
 }

@@ -90,10 +90,10 @@ bool shapeDrawn(const Editor& ed, int64_t i, int64_t j) {
 bool shapeClearsPath(const Object& o, int64_t j) {
   const Shape& s = o.shapes[static_cast<size_t>(j)];
   // Painted at once only when not linked to the next shape, in a painting style.
-  if (!(s.link == 0 || j == lastIndex(o.shapes)) || s.style > 3) return false;
+  if (!(s.link == 0 || j == lastIndex(o.shapes)) || s.style > kStyleDot) return false;
   // A front effect of an unknown kind leaves its outline for the next paint.
   for (const ShapeFx& f : s.fx) {
-    if (f.active == 1 && f.depth == 1 && f.type > 3) return false;
+    if (f.active == 1 && f.depth == kFxFront && f.type > kStyleDot) return false;
   }
   return true;
 }

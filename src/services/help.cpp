@@ -26,7 +26,7 @@ std::string releaseDate() {
 
 }  // namespace
 
-void openHelp(Editor& ed, int html) {
+void openHelp(Editor& ed, bool html) {
   const std::string path = ed.rootPath(html ? kHelpHtml : kHelpRtf);
   if (ed.prompt.openUrl(path)) return;
   // A document that is there but did not open wants a program for its type, not a new copy.

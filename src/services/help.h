@@ -10,10 +10,10 @@ struct Editor;
 inline constexpr const char* kHelpRtf = "data/help/help.rtf";
 inline constexpr const char* kHelpHtml = "data/help/html/index.html";
 
-// Opens the manual with the system's handler: `html` 1 the HTML pages (F1), 0 the RTF file.
+// Opens the manual with the system's handler: with `html` the HTML pages (F1), else the RTF file.
 // When it does not open, an "Error" box says "No program could open <path>" for a document that
 // is there, "Unable to open <path>" for one that is missing.
-void openHelp(Editor& ed, int html);
+void openHelp(Editor& ed, bool html);
 
 // The About text, lines separated by LF.
 std::string aboutText();

@@ -147,7 +147,7 @@ UpdateOutcome UpdateCheck::run(const UpdateConfig& cfg) {
   return UpdateOutcome::kNewVersion;
 }
 
-void UpdateCheck::start(const UpdateConfig& cfg, std::atomic<uint8_t>& flag) {
+void UpdateCheck::start(const UpdateConfig& cfg, std::atomic<bool>& flag) {
   stop();
   abort_.store(false, std::memory_order_relaxed);
   outcome_.store(UpdateOutcome::kRunning, std::memory_order_relaxed);
@@ -155,7 +155,7 @@ void UpdateCheck::start(const UpdateConfig& cfg, std::atomic<uint8_t>& flag) {
     const UpdateOutcome o = run(cfg);
     outcome_.store(o, std::memory_order_release);
     if (o == UpdateOutcome::kNewVersion || o == UpdateOutcome::kNetworkInit)
-      flag.store(1, std::memory_order_release);
+      flag.store(true, std::memory_order_release);
   });
 }
 

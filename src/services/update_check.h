@@ -66,9 +66,9 @@ class UpdateCheck {
   UpdateCheck& operator=(const UpdateCheck&) = delete;
 
   // Starts the worker. When it ends with a newer version or a network-layer failure, it sets
-  // `flag` to 1 (release) after storing its results; the main thread reads version() and
+  // `flag` (release) after storing its results; the main thread reads version() and
   // notes() only after it has seen the flag (acquire).
-  void start(const UpdateConfig& cfg, std::atomic<uint8_t>& flag);
+  void start(const UpdateConfig& cfg, std::atomic<bool>& flag);
   // Aborts a running transfer and waits for the worker (it notices within about a second).
   void stop();
   // Waits for the worker to end by itself.

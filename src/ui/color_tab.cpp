@@ -1,6 +1,6 @@
 // Tab "Color" of the shape panel and tab "Options" of the object panel.
 #include "ui/panel_context.h"
-#include "ui/style_controls.h"
+#include "ui/control_ids.h"
 #include "ui/style_layout.h"
 
 namespace pw {

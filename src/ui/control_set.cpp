@@ -39,7 +39,7 @@ QWidget* ControlSet::makeControl(QWidget* parent, int number, int kind, int x, i
     }
     case kKindText: {
       auto* t = new QLineEdit(parent);
-      if (option == 1) {
+      if (option == kDigitsOnly) {
         t->setValidator(new QRegularExpressionValidator(QRegularExpression("[0-9]*"), t));
       }
       connect(t, &QLineEdit::textEdited, this, [this, number] { emit controlEvent(number); });
@@ -51,7 +51,7 @@ QWidget* ControlSet::makeControl(QWidget* parent, int number, int kind, int x, i
     }
     case kKindButton: {
       auto* b = new QPushButton(caption, parent);
-      b->setCheckable(option == 1);
+      b->setCheckable(option == kToggle);
       connect(b, &QPushButton::clicked, this, [this, number] { emit controlEvent(number); });
       wgt = b;
       break;
@@ -79,7 +79,7 @@ QWidget* ControlSet::makeControl(QWidget* parent, int number, int kind, int x, i
     default: {
       auto* b = new QToolButton(parent);
       b->setIcon(icon);
-      b->setCheckable(option == 1);
+      b->setCheckable(option == kToggle);
       b->setAutoRaise(true);
       connect(b, &QToolButton::clicked, this, [this, number] { emit controlEvent(number); });
       wgt = b;
@@ -88,7 +88,7 @@ QWidget* ControlSet::makeControl(QWidget* parent, int number, int kind, int x, i
     }
   }
   wgt->setGeometry(x, y, w, h);
-  wgt->setObjectName(QString("ctl%1").arg(number));
+  wgt->setObjectName(controlObjectName(number));
   if (!tooltip.isEmpty()) wgt->setToolTip(tooltip);
   e.widget = wgt;
   controls_[number] = e;

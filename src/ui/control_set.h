@@ -16,18 +16,26 @@ namespace pw {
 // Kinds of makeControl.
 enum ControlKind : int {
   kKindSpin = 0,      // option = minimum, value = maximum
-  kKindText = 1,      // option 1 = digits only
-  kKindButton = 2,    // option 1 = toggle button
+  kKindText = 1,      // option kDigitsOnly: digits only
+  kKindButton = 2,    // option kToggle: toggle button
   kKindCheck = 3,
   kKindDropDown = 4,  // non-editable
   kKindList = 5,
-  kKindImageButton = 6,  // option 1 = toggle button; shows `icon`
+  kKindImageButton = 6,  // option kToggle: toggle button; shows `icon`
 };
+
+// The option of makeControl for a text field that takes digits only, and for a (image) button
+// that stays pressed until pressed again.
+inline constexpr int kDigitsOnly = 1;
+inline constexpr int kToggle = 1;
 
 // Initial state meaning "leave the control as made".
 inline constexpr int kNoInitialState = -65257;
 // Width of the caption label put before spin and text fields.
 inline constexpr int kCaptionWidth = 35;
+
+// The object name of control `number`, by which the tests find its widget: "ctl" + number.
+inline QString controlObjectName(int number) { return QStringLiteral("ctl%1").arg(number); }
 
 class ControlSet : public QObject {
   Q_OBJECT

@@ -1,7 +1,7 @@
 // Tab "FX" of the shape panel and its preset list.
 #include "core/fx_preset.h"
 #include "ui/panel_context.h"
-#include "ui/style_controls.h"
+#include "ui/control_ids.h"
 #include "ui/style_layout.h"
 
 namespace pw {

@@ -12,6 +12,8 @@
 #include "core/create.h"
 #include "core/history.h"
 #include "core/layer_ops.h"
+#include "ui/control_ids.h"
+#include "ui/control_set.h"
 
 namespace pw {
 
@@ -27,13 +29,11 @@ constexpr int kButtonSize = 20;
 constexpr int kButtonGap = 3;
 const QColor kListBackground(100, 100, 100);
 
-QString ctlName(int number) { return QStringLiteral("ctl%1").arg(number); }
-
 }  // namespace
 
 LayerListSurface::LayerListSurface(LayerPanel& panel, QWidget* parent)
     : QWidget(parent), panel_(panel) {
-  setObjectName(ctlName(27));
+  setObjectName(controlObjectName(kCtlLayerList));
   setAttribute(Qt::WA_OpaquePaintEvent);
 }
 
@@ -63,7 +63,7 @@ LayerPanel::LayerPanel(Editor& ed, const EditorIcons& icons, int panelW, QWidget
   resize(panelW_, kTopMargin + kUsedHeight);
 
   alpha_ = new QSpinBox(this);
-  alpha_->setObjectName(ctlName(44));
+  alpha_->setObjectName(controlObjectName(kCtlLayerAlpha));
   alpha_->setGeometry(kLeft, 10, 50, 20);
   alpha_->setRange(0, 255);
   alpha_->setToolTip(QStringLiteral("Change the alpha of the object (layer)."));
@@ -72,7 +72,7 @@ LayerPanel::LayerPanel(Editor& ed, const EditorIcons& icons, int panelW, QWidget
   });
 
   lock_ = new QToolButton(this);
-  lock_->setObjectName(ctlName(34));
+  lock_->setObjectName(controlObjectName(kCtlLayerLock));
   lock_->setGeometry(kLeft, 33, 20, 25);
   lock_->setCheckable(true);
   lock_->setIcon(icons_.layerIcon(kLayerLock));
@@ -84,7 +84,7 @@ LayerPanel::LayerPanel(Editor& ed, const EditorIcons& icons, int panelW, QWidget
   });
 
   scroll_ = new QScrollArea(this);
-  scroll_->setObjectName(ctlName(26));
+  scroll_->setObjectName(controlObjectName(kCtlLayerScroll));
   scroll_->setGeometry(kLeft, kScrollY, panelW_ - 20, kScrollH);
   scroll_->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
   scroll_->verticalScrollBar()->setSingleStep(kScrollStep);
@@ -99,15 +99,15 @@ LayerPanel::LayerPanel(Editor& ed, const EditorIcons& icons, int panelW, QWidget
     const char* tip;
   };
   constexpr ButtonSpec kButtons[] = {
-      {39, kLayerAdd, "Add a new Object (layer)."},
-      {40, kLayerDelete, "Delete the current Object (Layer)."},
-      {41, kLayerUp, "Move the Object (Layer) up."},
-      {42, kLayerDown, "Move the Object (Layer) down."},
+      {kCtlLayerAdd, kLayerAdd, "Add a new Object (layer)."},
+      {kCtlLayerDelete, kLayerDelete, "Delete the current Object (Layer)."},
+      {kCtlLayerUp, kLayerUp, "Move the Object (Layer) up."},
+      {kCtlLayerDown, kLayerDown, "Move the Object (Layer) down."},
   };
   int x = kLeft;
   for (const ButtonSpec& s : kButtons) {
     auto* b = new QToolButton(this);
-    b->setObjectName(ctlName(s.number));
+    b->setObjectName(controlObjectName(s.number));
     b->setGeometry(x, kButtonsY, kButtonSize, kButtonSize);
     b->setIcon(icons_.layerIcon(s.icon));
     b->setIconSize(QSize(kButtonSize - 4, kButtonSize - 4));
@@ -116,9 +116,9 @@ LayerPanel::LayerPanel(Editor& ed, const EditorIcons& icons, int panelW, QWidget
     const int number = s.number;
     connect(b, &QToolButton::clicked, this, [this, number] {
       switch (number) {
-        case 39: addLayer(); break;
-        case 40: deleteLayer(); break;
-        case 41: moveLayer(1); break;
+        case kCtlLayerAdd: addLayer(); break;
+        case kCtlLayerDelete: deleteLayer(); break;
+        case kCtlLayerUp: moveLayer(1); break;
         default: moveLayer(-1); break;
       }
     });

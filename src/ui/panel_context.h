@@ -6,6 +6,7 @@
 #include <functional>
 
 #include "core/editor.h"
+#include "ui/control_ids.h"
 #include "ui/control_set.h"
 #include "ui/editor_icons.h"
 

@@ -4,30 +4,33 @@
 #include <memory>
 #include <utility>
 
+#include "ui/control_ids.h"
+
 namespace pw {
 
 QMenu* buildPointsMenu(QWidget* parent, std::function<void(int)> dispatch) {
   struct Item {
-    int id;  // 0: separator
+    int id;  // kSeparator: a separator
     const char* text;
   };
+  constexpr int kSeparator = 0;
   static constexpr Item kItems[] = {
-      {66, "Select all the points of the shape"},
-      {0, nullptr},
-      {60, "Delete this point"},
-      {0, nullptr},
-      {61, "Convert to line"},
-      {62, "Convert to curve"},
-      {63, "Convert to complexe shape"},
-      {0, nullptr},
-      {64, "Separate all sub-shape to shape"},
-      {65, "Joint selected shape"},
+      {kCmdSelectAllPoints, "Select all the points of the shape"},
+      {kSeparator, nullptr},
+      {kCmdDeletePoint, "Delete this point"},
+      {kSeparator, nullptr},
+      {kCmdConvertToLine, "Convert to line"},
+      {kCmdConvertToCurve, "Convert to curve"},
+      {kCmdConvertToComplex, "Convert to complexe shape"},
+      {kSeparator, nullptr},
+      {kCmdSeparateSubShapes, "Separate all sub-shape to shape"},
+      {kCmdJoinSelected, "Joint selected shape"},
   };
   auto* menu = new QMenu(parent);
   menu->setObjectName(QStringLiteral("menu3"));
   auto shared = std::make_shared<std::function<void(int)>>(std::move(dispatch));
   for (const Item& it : kItems) {
-    if (it.id == 0) {
+    if (it.id == kSeparator) {
       menu->addSeparator();
       continue;
     }

@@ -14,11 +14,8 @@ namespace pw {
 
 namespace {
 
-constexpr int kFirstSelectionControl = 45;
-constexpr int kLastSelectionControl = 107;
-
 QListWidget* shapeList(PanelContext& ctx) {
-  return qobject_cast<QListWidget*>(ctx.controls.widget(46));
+  return qobject_cast<QListWidget*>(ctx.controls.widget(kCtlShapeList));
 }
 
 // The list holds one row per shape of the current object.
@@ -44,21 +41,22 @@ void showEffect(PanelContext& ctx, Shape& s) {
   f.height = std::max<int64_t>(f.height, 1);
   f.dist = std::max<int64_t>(f.dist, 1);
   // The effect list belongs to this shape (a click on the canvas changes the shape alone).
-  bool fxListMatches = c.itemCount(92) == static_cast<int>(s.fx.size());
+  bool fxListMatches = c.itemCount(kCtlFxList) == static_cast<int>(s.fx.size());
   for (size_t k = 0; fxListMatches && k < s.fx.size(); ++k)
-    fxListMatches = c.itemText(92, static_cast<int>(k)) == QString::fromStdString(s.fx[k].name);
+    fxListMatches =
+        c.itemText(kCtlFxList, static_cast<int>(k)) == QString::fromStdString(s.fx[k].name);
   if (!fxListMatches) refreshFxList(ctx);
-  c.setValue(92, doc.CurrentFx);
-  c.setValue(94, f.active);
-  c.setValue(98, f.alpha);
-  c.setValue(97, f.depth);
-  c.setValue(100, f.type);
-  c.setValue(101, f.width);
-  c.setValue(102, f.height);
-  c.setValue(103, f.dist);
-  c.setValue(95, f.x);
-  c.setValue(96, f.y);
-  c.setValue(104, f.scale);
+  c.setValue(kCtlFxList, doc.CurrentFx);
+  c.setValue(kCtlFxActive, f.active);
+  c.setValue(kCtlFxAlpha, f.alpha);
+  c.setValue(kCtlFxDepth, f.depth);
+  c.setValue(kCtlFxType, f.type);
+  c.setValue(kCtlFxWidth, f.width);
+  c.setValue(kCtlFxHeight, f.height);
+  c.setValue(kCtlFxDist, f.dist);
+  c.setValue(kCtlFxX, f.x);
+  c.setValue(kCtlFxY, f.y);
+  c.setValue(kCtlFxScale, f.scale);
 }
 
 }  // namespace
@@ -120,7 +118,7 @@ void showShapeSelection(PanelContext& ctx) {
 
 void enablePanelControls(PanelContext& ctx, bool enabled) {
   ControlSet& c = ctx.controls;
-  for (int n = kFirstSelectionControl; n <= kLastSelectionControl; ++n)
+  for (int n = kCtlSelectionFirst; n <= kCtlSelectionLast; ++n)
     if (c.exists(n)) c.setEnabled(n, enabled);
   Document& doc = ctx.ed.doc;
   if (doc.CurrentShape <= -1) return;
@@ -130,9 +128,9 @@ void enablePanelControls(PanelContext& ctx, bool enabled) {
   if (doc.CurrentShape < 0) return;
   const uint8_t type = o->shapes[static_cast<size_t>(doc.CurrentShape)].type;
   // Text and font for text shapes, the image group for image shapes, neither for the others.
-  for (int n = 70; n <= 71; ++n)
+  for (int n = kCtlText; n <= kCtlFont; ++n)
     if (c.exists(n)) c.setEnabled(n, enabled && type == kText);
-  for (int n = 72; n <= 77; ++n)
+  for (int n = kCtlImage; n <= kCtlImageH; ++n)
     if (c.exists(n)) c.setEnabled(n, enabled && type == kImage);
 }
 
@@ -144,44 +142,44 @@ void refreshProperties(PanelContext& ctx) {
   if (!o || doc.CurrentShape < 0 || doc.CurrentShape > lastIndex(o->shapes)) return;
   Shape& s = o->shapes[static_cast<size_t>(doc.CurrentShape)];
 
-  c.setValue(44, o->alpha);
-  c.setValue(34, o->locked);
-  c.setValue(30, o->x);
-  c.setValue(31, o->y);
-  c.setValue(37, o->h);
-  c.setValue(36, o->w);
+  c.setValue(kCtlLayerAlpha, o->alpha);
+  c.setValue(kCtlLayerLock, o->locked);
+  c.setValue(kCtlObjectX, o->x);
+  c.setValue(kCtlObjectY, o->y);
+  c.setValue(kCtlObjectH, o->h);
+  c.setValue(kCtlObjectW, o->w);
 
-  c.setText(47, QString::fromStdString(s.name));
-  c.setValue(57, s.alpha);
-  c.setValue(66, s.style);
-  c.setValue(64, s.w);
-  c.setValue(65, s.h);
-  c.setValue(67, s.lineW);
-  c.setValue(68, s.lineH);
-  c.setValue(69, s.lineDist);
-  c.setValue(60, s.cx);
-  c.setValue(61, s.cy);
-  c.setValue(62, s.x);
-  c.setValue(63, s.y);
-  c.setValue(50, s.link);
-  c.setValue(49, s.locked);
-  c.setValue(48, s.hidden);
+  c.setText(kCtlShapeName, QString::fromStdString(s.name));
+  c.setValue(kCtlShapeAlpha, s.alpha);
+  c.setValue(kCtlShapeStyle, s.style);
+  c.setValue(kCtlShapeW, s.w);
+  c.setValue(kCtlShapeH, s.h);
+  c.setValue(kCtlLineWidth, s.lineW);
+  c.setValue(kCtlLineHeight, s.lineH);
+  c.setValue(kCtlLineDist, s.lineDist);
+  c.setValue(kCtlCenterX, s.cx);
+  c.setValue(kCtlCenterY, s.cy);
+  c.setValue(kCtlShapeX, s.x);
+  c.setValue(kCtlShapeY, s.y);
+  c.setValue(kCtlShapeLink, s.link);
+  c.setValue(kCtlShapeLock, s.locked);
+  c.setValue(kCtlShapeHide, s.hidden);
   // The other controls of the shape show what is stored too: a handler that reads them all
   // must never write back another shape's values.
-  c.setValue(51, s.closed);
-  c.setValue(73, s.imageRepeat != 0);
-  c.setValue(74, s.imageX);
-  c.setValue(75, s.imageY);
-  c.setValue(76, s.imageW);
-  c.setValue(77, s.imageH);
+  c.setValue(kCtlShapeClose, s.closed);
+  c.setValue(kCtlImageRepeat, s.imageRepeat != kImageStretched);
+  c.setValue(kCtlImageX, s.imageX);
+  c.setValue(kCtlImageY, s.imageY);
+  c.setValue(kCtlImageW, s.imageW);
+  c.setValue(kCtlImageH, s.imageH);
 
   // Without a current point in this shape the point fields are cleared: left alone they would
   // go on showing a point of the shape selected before.
   const ShapePoint* p = currentPoint(doc);
-  c.setValue(80, p ? p->x : 0);
-  c.setValue(81, p ? p->y : 0);
-  c.setValue(85, p ? p->lockX : 0);
-  c.setValue(86, p ? p->lockY : 0);
+  c.setValue(kCtlPointX, p ? p->x : 0);
+  c.setValue(kCtlPointY, p ? p->y : 0);
+  c.setValue(kCtlPointLockX, p ? p->lockX : 0);
+  c.setValue(kCtlPointLockY, p ? p->lockY : 0);
   showEffect(ctx, s);
   showShapeSelection(ctx);
 }
@@ -193,7 +191,7 @@ void refreshShapeList(PanelContext& ctx) {
   const Object* o = currentObject(doc);
   QStringList names;
   // An object without shapes keeps only its empty placeholder slot: no row for it.
-  if (doc.DocumentState == 1 && o && o->hasShape > 0) {
+  if (doc.DocumentState == kDocumentHasContent && o && o->hasShape > 0) {
     names.reserve(static_cast<qsizetype>(o->shapes.size()));
     for (const Shape& s : o->shapes) names.append(QString::fromStdString(s.name));
   }
@@ -202,7 +200,7 @@ void refreshShapeList(PanelContext& ctx) {
   bool same = list->count() == names.size();
   for (int i = 0; same && i < names.size(); ++i) same = list->item(i)->text() == names[i];
   list->setUpdatesEnabled(false);
-  if (!same) ctx.controls.setItems(46, names);
+  if (!same) ctx.controls.setItems(kCtlShapeList, names);
   showShapeSelection(ctx);
   list->setUpdatesEnabled(true);
 }
@@ -215,8 +213,8 @@ void refreshFxList(PanelContext& ctx) {
   QStringList names;
   names.reserve(static_cast<qsizetype>(s->fx.size()));
   for (const ShapeFx& f : s->fx) names.append(QString::fromStdString(f.name));
-  ctx.controls.setItems(92, names);
-  ctx.controls.setValue(92, doc.CurrentFx);
+  ctx.controls.setItems(kCtlFxList, names);
+  ctx.controls.setValue(kCtlFxList, doc.CurrentFx);
 }
 
 void fillTemplateList(PanelContext& ctx) {
@@ -233,8 +231,8 @@ void fillTemplateList(PanelContext& ctx) {
   std::sort(names.begin(), names.end());
   QStringList items;
   for (const std::string& n : names) items.append(QString::fromStdString(n));
-  ctx.controls.setItems(54, items);
-  ctx.controls.setText(54, QString::fromStdString(ctx.ed.doc.TemplateFileName));
+  ctx.controls.setItems(kCtlTemplateList, items);
+  ctx.controls.setText(kCtlTemplateList, QString::fromStdString(ctx.ed.doc.TemplateFileName));
 }
 
 }  // namespace pw

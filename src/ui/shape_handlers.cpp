@@ -63,13 +63,13 @@ void refreshAfterReshape(PanelContext& ctx) {
 
 void onName(PanelContext& ctx) {
   if (!editedShape(ctx)) return;
-  const std::string name = ctx.controls.text(47).toStdString();
+  const std::string name = ctx.controls.text(kCtlShapeName).toStdString();
   const auto rename = [&name](Shape& s) {
     if (name == s.name) return false;
     s.name = name;
     return true;
   };
-  if (!editShape(ctx, "Rename the shape", 47, rename, false)) return;
+  if (!editShape(ctx, "Rename the shape", kCtlShapeName, rename, false)) return;
   // Only the edited row changes; the list is refilled when it does not match the shapes.
   if (!setShapeListRow(ctx, ctx.ed.doc.CurrentShape, name)) refreshShapeList(ctx);
 }
@@ -98,7 +98,7 @@ bool addTemplateShape(Editor& ed) {
     obj->shapes.emplace_back();
     doc.CurrentShape = lastIndex(obj->shapes);
   }
-  newDocument(ed, 2, 0, 1);
+  newDocument(ed, kInsertTemplate, /*quiet=*/false, /*refresh=*/true);
   obj = currentObject(doc);
   if (!obj || doc.CurrentObject != objIndex) return false;
   if (obj->shapes.empty() || named(*obj) <= namedBefore) {
@@ -110,7 +110,7 @@ bool addTemplateShape(Editor& ed) {
     return false;
   }
   obj->hasShape = 1;
-  doc.DocumentState = 1;
+  doc.DocumentState = kDocumentHasContent;
   doc.CurrentShape = lastIndex(obj->shapes);
   return true;
 }
@@ -139,9 +139,9 @@ void onDelete(PanelContext& ctx) {
 // the selected shapes.
 void onListClick(PanelContext& ctx) {
   Document& doc = ctx.ed.doc;
-  if (doc.DocumentState < 0) return;
+  if (doc.DocumentState <= kDocumentFresh) return;
   Object* obj = currentObject(doc);
-  auto* list = qobject_cast<QListWidget*>(ctx.controls.widget(46));
+  auto* list = qobject_cast<QListWidget*>(ctx.controls.widget(kCtlShapeList));
   if (!obj || !list) return;
   if (list->count() != static_cast<int>(obj->shapes.size())) {
     // The rows no longer match the shapes: show them as they are instead of guessing.
@@ -197,7 +197,7 @@ bool moveShape(Document& doc, int dir) {
 
 void onMove(PanelContext& ctx, int number) {
   Editor& ed = ctx.ed;
-  const int dir = number == 58 ? -1 : 1;
+  const int dir = number == kCtlShapeUp ? -1 : 1;
   if (!ed.execute({dir < 0 ? "Move the shape up" : "Move the shape down",
                    ChangeScope::wholeObject(ed.doc.CurrentObject), number,
                    [dir](Document& d, ChangeScope&) {
@@ -217,36 +217,46 @@ void onFlag(PanelContext& ctx, int number) {
   uint8_t Shape::*field = nullptr;
   const char* what = "";
   switch (number) {
-    case 48: field = &Shape::hidden; what = on ? "Hide the shape" : "Show the shape"; break;
-    case 49: field = &Shape::locked; what = on ? "Lock the shape" : "Unlock the shape"; break;
-    case 50: field = &Shape::link; what = on ? "Link the shape" : "Unlink the shape"; break;
-    default: field = &Shape::closed; what = on ? "Close the path" : "Open the path"; break;
+    case kCtlShapeHide:
+      field = &Shape::hidden, what = on ? "Hide the shape" : "Show the shape";
+      break;
+    case kCtlShapeLock:
+      field = &Shape::locked, what = on ? "Lock the shape" : "Unlock the shape";
+      break;
+    case kCtlShapeLink:
+      field = &Shape::link, what = on ? "Link the shape" : "Unlink the shape";
+      break;
+    default: field = &Shape::closed, what = on ? "Close the path" : "Open the path"; break;
   }
   const auto flip = [field, on](Shape& s) {
     if (s.*field == on) return false;
     s.*field = on;
     return true;
   };
-  editShape(ctx, what, number, flip, number != 49);
+  editShape(ctx, what, number, flip, number != kCtlShapeLock);
 }
 
-// 62/63, 64/65 and 60/61: both fields of the pair are read.
+// The shape's X and Y, W and H, and its center: both fields of the pair are read.
 void onPair(PanelContext& ctx, int number) {
   if (!editedShape(ctx)) return;
+  struct Pair {
+    int first, second;  // the controls of fields a and b
+    int16_t Shape::*a;
+    int16_t Shape::*b;
+    const char* what;
+  };
+  static constexpr Pair kPairs[] = {
+      {kCtlShapeX, kCtlShapeY, &Shape::x, &Shape::y, "Move the shape"},
+      {kCtlShapeW, kCtlShapeH, &Shape::w, &Shape::h, "Resize the shape"},
+      {kCtlCenterX, kCtlCenterY, &Shape::cx, &Shape::cy, "Move the shape center"},
+  };
+  const Pair* pair = &kPairs[2];
+  for (const Pair& p : kPairs)
+    if (number == p.first || number == p.second) pair = &p;
   ControlSet& c = ctx.controls;
-  int16_t Shape::*a = nullptr;
-  int16_t Shape::*b = nullptr;
-  int first = 0;
-  const char* what = "";
-  if (number == 62 || number == 63) {
-    a = &Shape::x, b = &Shape::y, first = 62, what = "Move the shape";
-  } else if (number == 64 || number == 65) {
-    a = &Shape::w, b = &Shape::h, first = 64, what = "Resize the shape";
-  } else {
-    a = &Shape::cx, b = &Shape::cy, first = 60, what = "Move the shape center";
-  }
-  const int16_t va = storeI16(c, first), vb = storeI16(c, first + 1);
-  editShape(ctx, what, number, [a, b, va, vb](Shape& s) {
+  const auto a = pair->a, b = pair->b;
+  const int16_t va = storeI16(c, pair->first), vb = storeI16(c, pair->second);
+  editShape(ctx, pair->what, number, [a, b, va, vb](Shape& s) {
     if (s.*a == va && s.*b == vb) return false;
     s.*a = va;
     s.*b = vb;
@@ -254,35 +264,35 @@ void onPair(PanelContext& ctx, int number) {
   });
 }
 
-// 80, 81, 85, 86: the current point's locks and position, all four read.
+// The point fields: the current point's locks and position, all four read.
 void onPoint(PanelContext& ctx, int number) {
   if (!editedShape(ctx) || !currentPoint(ctx.ed.doc)) return;
   const ControlSet& c = ctx.controls;
-  const auto lockX = static_cast<uint8_t>(c.value(85) != 0);
-  const auto lockY = static_cast<uint8_t>(c.value(86) != 0);
-  const int64_t x = c.value(80), y = c.value(81);
+  const auto lockX = static_cast<uint8_t>(c.value(kCtlPointLockX) != 0);
+  const auto lockY = static_cast<uint8_t>(c.value(kCtlPointLockY) != 0);
+  const int64_t x = c.value(kCtlPointX), y = c.value(kCtlPointY);
   Document& doc = ctx.ed.doc;
-  editShape(ctx, number == 85 || number == 86 ? "Lock the point" : "Move the point", number,
-            [&](Shape&) {
-              ShapePoint* p = currentPoint(doc);
-              if (p->lockX == lockX && p->lockY == lockY && p->x == x && p->y == y) return false;
-              p->lockX = lockX;
-              p->lockY = lockY;
-              p->x = x;
-              p->y = y;
-              return true;
-            });
+  const bool lock = number == kCtlPointLockX || number == kCtlPointLockY;
+  editShape(ctx, lock ? "Lock the point" : "Move the point", number, [&](Shape&) {
+    ShapePoint* p = currentPoint(doc);
+    if (p->lockX == lockX && p->lockY == lockY && p->x == x && p->y == y) return false;
+    p->lockX = lockX;
+    p->lockY = lockY;
+    p->x = x;
+    p->y = y;
+    return true;
+  });
 }
 
 void onPointsMenu(PanelContext& ctx) {
   if (!editedShape(ctx) || !ctx.showPointsMenu) return;
-  const QWidget* b = ctx.controls.widget(82);
+  const QWidget* b = ctx.controls.widget(kCtlPointsMenuButton);
   if (!b) return;
   ctx.showPointsMenu(b->mapTo(b->window(), QPoint(0, 0)).x() + 5);
 }
 
 void onPointKind(PanelContext& ctx, int number) {
-  const bool hard = number == 83;
+  const bool hard = number == kCtlPointHard;
   Document& doc = ctx.ed.doc;
   if (editedShape(ctx) && currentPoint(doc))
     ctx.ed.execute({hard ? "Set the point hard" : "Set the point soft", currentShapeScope(doc),
@@ -293,12 +303,13 @@ void onPointKind(PanelContext& ctx, int number) {
   ctx.ed.redrawCanvas();
 }
 
-// 30/31 and 36/37. With no current shape the panel does not show this object's values, so
+// The object's X/Y and W/H. With no current shape the panel does not show this object's values, so
 // only the field of the control that changed is stored.
 void onObject(PanelContext& ctx, int number) {
   if (!currentObject(ctx.ed.doc)) return;
   ControlSet& c = ctx.controls;
-  const char* what = number == 30 || number == 31 ? "Move the object" : "Resize the object";
+  const bool move = number == kCtlObjectX || number == kCtlObjectY;
+  const char* what = move ? "Move the object" : "Resize the object";
   const auto store = [&c, number](Document& d, ChangeScope&) {
     Object* o = currentObject(d);
     bool changed = false;
@@ -307,10 +318,10 @@ void onObject(PanelContext& ctx, int number) {
       field = v;
     };
     switch (number) {
-      case 30: put(o->x, int64_t{c.value(30)}); break;
-      case 31: put(o->y, int64_t{c.value(31)}); break;
-      case 36: put(o->w, storeI16(c, 36)); break;
-      default: put(o->h, storeI16(c, 37)); break;
+      case kCtlObjectX: put(o->x, int64_t{c.value(kCtlObjectX)}); break;
+      case kCtlObjectY: put(o->y, int64_t{c.value(kCtlObjectY)}); break;
+      case kCtlObjectW: put(o->w, storeI16(c, kCtlObjectW)); break;
+      default: put(o->h, storeI16(c, kCtlObjectH)); break;
     }
     return changed;
   };
@@ -322,21 +333,37 @@ void onObject(PanelContext& ctx, int number) {
 
 bool handleShapesEvent(PanelContext& ctx, int number) {
   switch (number) {
-    case 30: case 31: case 36: case 37: onObject(ctx, number); return true;
-    case 46: onListClick(ctx); return true;
-    case 47: onName(ctx); return true;
-    case 48: case 49: case 50: case 51: onFlag(ctx, number); return true;
-    case 53: onAddComplex(ctx); return true;
-    case 54:
-      if (ctx.controls.value(54) >= 0)
-        ctx.ed.doc.TemplateFileName = ctx.controls.text(54).toStdString();
+    case kCtlObjectX:
+    case kCtlObjectY:
+    case kCtlObjectW:
+    case kCtlObjectH: onObject(ctx, number); return true;
+    case kCtlShapeList: onListClick(ctx); return true;
+    case kCtlShapeName: onName(ctx); return true;
+    case kCtlShapeHide:
+    case kCtlShapeLock:
+    case kCtlShapeLink:
+    case kCtlShapeClose: onFlag(ctx, number); return true;
+    case kCtlShapeAdd: onAddComplex(ctx); return true;
+    case kCtlTemplateList:
+      if (ctx.controls.value(kCtlTemplateList) >= 0)
+        ctx.ed.doc.TemplateFileName = ctx.controls.text(kCtlTemplateList).toStdString();
       return true;
-    case 55: onDelete(ctx); return true;
-    case 58: case 59: onMove(ctx, number); return true;
-    case 60: case 61: case 62: case 63: case 64: case 65: onPair(ctx, number); return true;
-    case 80: case 81: case 85: case 86: onPoint(ctx, number); return true;
-    case 82: onPointsMenu(ctx); return true;
-    case 83: case 84: onPointKind(ctx, number); return true;
+    case kCtlShapeDelete: onDelete(ctx); return true;
+    case kCtlShapeUp:
+    case kCtlShapeDown: onMove(ctx, number); return true;
+    case kCtlCenterX:
+    case kCtlCenterY:
+    case kCtlShapeX:
+    case kCtlShapeY:
+    case kCtlShapeW:
+    case kCtlShapeH: onPair(ctx, number); return true;
+    case kCtlPointX:
+    case kCtlPointY:
+    case kCtlPointLockX:
+    case kCtlPointLockY: onPoint(ctx, number); return true;
+    case kCtlPointsMenuButton: onPointsMenu(ctx); return true;
+    case kCtlPointHard:
+    case kCtlPointSoft: onPointKind(ctx, number); return true;
     default: return false;
   }
 }

@@ -51,72 +51,74 @@ void buildShapesTab(PanelContext& ctx, QWidget* tab) {
   auto* name = new QLabel("Name", tab);
   name->setObjectName("lblName");
   name->setGeometry(m, y + 2, kCaptionWidth, h);
-  c.makeControl(tab, 47, kKindText, m + kCaptionWidth, y, 100, h, "", 0, 0, "");
+  c.makeControl(tab, kCtlShapeName, kKindText, m + kCaptionWidth, y, 100, h, "", 0, 0, "");
 
   y = g.nextRow();
-  c.makeControl(tab, 54, kKindDropDown, m, y, 80, h, "", 0, 0, "Select the shape to add.");
-  c.makeControl(tab, 53, kKindButton, m + 80 + kGap, y, 20, h, "+", 0, 0,
+  c.makeControl(tab, kCtlTemplateList, kKindDropDown, m, y, 80, h, "", 0, 0,
+                "Select the shape to add.");
+  c.makeControl(tab, kCtlShapeAdd, kKindButton, m + 80 + kGap, y, 20, h, "+", 0, 0,
                 "Add a new complexe Shape.");
-  c.makeControl(tab, 55, kKindButton, m + 80 + 20 + 2 * kGap, y, 20, h, "-", 0, 0,
+  c.makeControl(tab, kCtlShapeDelete, kKindButton, m + 80 + 20 + 2 * kGap, y, 20, h, "-", 0, 0,
                 "Delete the selected shape.");
 
   // The list shows every shape; a click toggles its row, so several can be selected.
   auto* list = static_cast<QListWidget*>(
-      c.makeControl(tab, 46, kKindList, m, g.y, kListW, kListH, "", 0, 0, ""));
+      c.makeControl(tab, kCtlShapeList, kKindList, m, g.y, kListW, kListH, "", 0, 0, ""));
   list->setSelectionMode(QAbstractItemView::MultiSelection);
   list->setUniformItemSizes(true);
   g.y += kListH + PanelGrid::kRowGap;
 
   y = g.nextRow();
-  c.makeControl(tab, 58, kKindButton, m, y, 50, h, "Up", 0, 0, "Move the shape up.");
-  c.makeControl(tab, 59, kKindButton, m + 50 + 5, y, 50, h, "Down", 0, 0,
+  c.makeControl(tab, kCtlShapeUp, kKindButton, m, y, 50, h, "Up", 0, 0, "Move the shape up.");
+  c.makeControl(tab, kCtlShapeDown, kKindButton, m + 50 + 5, y, 50, h, "Down", 0, 0,
                 "Move the shape down.");
   y = g.nextRow();
-  c.makeControl(tab, 48, kKindCheck, m, y, 50, h, "Hide ", 0, 0, "Hide the selected shape.");
-  c.makeControl(tab, 49, kKindCheck, m + 50 + 5, y, 50, h, "Lock ", 0, 0,
+  c.makeControl(tab, kCtlShapeHide, kKindCheck, m, y, 50, h, "Hide ", 0, 0,
+                "Hide the selected shape.");
+  c.makeControl(tab, kCtlShapeLock, kKindCheck, m + 50 + 5, y, 50, h, "Lock ", 0, 0,
                 "Lock the selected shape.");
   y = g.nextRow();
-  c.makeControl(tab, 50, kKindCheck, m, y, 50, h, "Link ", 0, 0,
+  c.makeControl(tab, kCtlShapeLink, kKindCheck, m, y, 50, h, "Link ", 0, 0,
                 "To link the shape with the next shape and get 'hole' in shape if intersection "
                 "instead of filled color.");
-  c.makeControl(tab, 51, kKindCheck, m + 50 + 5, y, 50, h, "Close ", 0, 0,
+  c.makeControl(tab, kCtlShapeClose, kKindCheck, m + 50 + 5, y, 50, h, "Close ", 0, 0,
                 "Close the path (line, curve, complexe shape)");
 
-  c.makeControl(tab, 62, kKindSpin, m, g.nextRow(), kSpinW, h, "X ", -kRangeMax, kRangeMax,
+  c.makeControl(tab, kCtlShapeX, kKindSpin, m, g.nextRow(), kSpinW, h, "X ", -kRangeMax, kRangeMax,
                 "Set the X position of the shape.");
-  c.makeControl(tab, 63, kKindSpin, m, g.nextRow(), kSpinW, h, "Y ", -kRangeMax, kRangeMax,
+  c.makeControl(tab, kCtlShapeY, kKindSpin, m, g.nextRow(), kSpinW, h, "Y ", -kRangeMax, kRangeMax,
                 "Set the Y position of the shape.");
-  c.makeControl(tab, 64, kKindSpin, m, g.nextRow(), kSpinW, h, "W ", 0, kSizeMax,
+  c.makeControl(tab, kCtlShapeW, kKindSpin, m, g.nextRow(), kSpinW, h, "W ", 0, kSizeMax,
                 "Set the width of the shape.");
-  c.makeControl(tab, 65, kKindSpin, m, g.nextRow(), kSpinW, h, "H ", 0, kSizeMax,
+  c.makeControl(tab, kCtlShapeH, kKindSpin, m, g.nextRow(), kSpinW, h, "H ", 0, kSizeMax,
                 "Set the height of the shape.");
 
   PanelGrid in;
   QGroupBox* center = openFrame(ctx, tab, "Center", g, in);
-  c.makeControl(center, 60, kKindSpin, kInFrameX, in.nextRow(), kSpinW, h, "CX", -kCenterMax,
-                kCenterMax, "Change the center X (offset)");
-  c.makeControl(center, 61, kKindSpin, kInFrameX, in.nextRow(), kSpinW, h, "Cy", -kCenterMax,
-                kCenterMax, "Change the center Y (offset)");
+  c.makeControl(center, kCtlCenterX, kKindSpin, kInFrameX, in.nextRow(), kSpinW, h, "CX",
+                -kCenterMax, kCenterMax, "Change the center X (offset)");
+  c.makeControl(center, kCtlCenterY, kKindSpin, kInFrameX, in.nextRow(), kSpinW, h, "Cy",
+                -kCenterMax, kCenterMax, "Change the center Y (offset)");
   closeFrame(center, g, in);
 
   QGroupBox* points = openFrame(ctx, tab, "Points", g, in);
   y = in.nextRow();
-  c.makeControl(points, 82, kKindImageButton, kInFrameX, y, 20, 20, "", 0, 0,
+  c.makeControl(points, kCtlPointsMenuButton, kKindImageButton, kInFrameX, y, 20, 20, "", 0, 0,
                 "Open the properties menu for the points", kNoInitialState,
                 ctx.icons.toolIcon(kIconProperties));
-  c.makeControl(points, 83, kKindImageButton, kInFrameX + 20 + kGap, y, 20, 20, "", 0, 0,
+  c.makeControl(points, kCtlPointHard, kKindImageButton, kInFrameX + 20 + kGap, y, 20, 20, "", 0, 0,
                 "Set the point hard", kNoInitialState, ctx.icons.toolIcon(kIconHard));
-  c.makeControl(points, 84, kKindImageButton, kInFrameX + 2 * (20 + kGap), y, 20, 20, "", 0, 0,
-                "Set the point soft", kNoInitialState, ctx.icons.toolIcon(kIconSoft));
+  c.makeControl(points, kCtlPointSoft, kKindImageButton, kInFrameX + 2 * (20 + kGap), y, 20, 20,
+                "", 0, 0, "Set the point soft", kNoInitialState, ctx.icons.toolIcon(kIconSoft));
   const int lockX = kInFrameX + kCaptionWidth + 45 + kGap;
   y = in.nextRow();
-  c.makeControl(points, 80, kKindSpin, kInFrameX, y, 45, h, "X: ", -kRangeMax, kRangeMax,
+  c.makeControl(points, kCtlPointX, kKindSpin, kInFrameX, y, 45, h, "X: ", -kRangeMax, kRangeMax,
                 "Position X of the point (or the shape for box, ellipse, image, text).");
-  c.makeControl(points, 85, kKindCheck, lockX, y, 40, h, "Lock", 0, 0, "Lock X.");
+  c.makeControl(points, kCtlPointLockX, kKindCheck, lockX, y, 40, h, "Lock", 0, 0, "Lock X.");
   y = in.nextRow();
-  c.makeControl(points, 81, kKindSpin, kInFrameX, y, 45, h, "Y: ", -kRangeMax, kRangeMax,
+  c.makeControl(points, kCtlPointY, kKindSpin, kInFrameX, y, 45, h, "Y: ", -kRangeMax, kRangeMax,
                 "Position Y of the point (or the shape for box, ellipse, image, text).");
-  c.makeControl(points, 86, kKindCheck, lockX, y, 40, h, "Lock", 0, 0, "Lock Y.");
+  c.makeControl(points, kCtlPointLockY, kKindCheck, lockX, y, 40, h, "Lock", 0, 0, "Lock Y.");
   closeFrame(points, g, in);
 }
 
@@ -125,13 +127,13 @@ void buildObjectProperties(PanelContext& ctx, QGroupBox* frame) {
   const int h = PanelGrid::kRowH;
   PanelGrid in;
   in.y = PanelGrid::kFrameHeading;
-  c.makeControl(frame, 30, kKindSpin, kInFrameX, in.nextRow(), 80, h, "X ", -10000, 10000,
+  c.makeControl(frame, kCtlObjectX, kKindSpin, kInFrameX, in.nextRow(), 80, h, "X ", -10000, 10000,
                 "Change the X of the objet.");
-  c.makeControl(frame, 31, kKindSpin, kInFrameX, in.nextRow(), 80, h, "Y ", -10000, 10000,
+  c.makeControl(frame, kCtlObjectY, kKindSpin, kInFrameX, in.nextRow(), 80, h, "Y ", -10000, 10000,
                 "Change the Y of the objet.");
-  c.makeControl(frame, 36, kKindSpin, kInFrameX, in.nextRow(), 80, h, "W ", 0, 100000,
+  c.makeControl(frame, kCtlObjectW, kKindSpin, kInFrameX, in.nextRow(), 80, h, "W ", 0, 100000,
                 "Change the width of the objet.");
-  c.makeControl(frame, 37, kKindSpin, kInFrameX, in.nextRow(), 80, h, "H ", 0, 100000,
+  c.makeControl(frame, kCtlObjectH, kKindSpin, kInFrameX, in.nextRow(), 80, h, "H ", 0, 100000,
                 "Change the height of the objet.");
   // The frame is at least as tall as its rows.
   const int need = in.y + 2;

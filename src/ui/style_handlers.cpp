@@ -8,7 +8,7 @@
 #include "core/fx_preset.h"
 #include "core/history.h"
 #include "ui/panel_context.h"
-#include "ui/style_controls.h"
+#include "ui/control_ids.h"
 
 namespace pw {
 
@@ -221,7 +221,9 @@ bool handleShape(PanelContext& ctx, int number, Shape& s) {
       break;
     }
     case kCtlFont: changeFont(ed, s); break;
-    case kCtlImageRepeat: s.imageRepeat = c.value(number) != 0 ? 2 : 0; break;
+    case kCtlImageRepeat:
+      s.imageRepeat = c.value(number) != 0 ? kImageRepeated : kImageStretched;
+      break;
     case kCtlImageX: s.imageX = toI16(c.value(number)); break;
     case kCtlImageY: s.imageY = toI16(c.value(number)); break;
     case kCtlImageW: s.imageW = toI16(c.value(number)); break;

@@ -10,6 +10,8 @@
 #include <cstdint>
 #include <limits>
 
+#include "ui/control_set.h"
+
 namespace pw {
 
 namespace {
@@ -21,22 +23,25 @@ struct ToolButtonSpec {
   const char* tip;
 };
 
-// Left to right; the selected tool is always the button number minus 2.
+// The button of a tool: the selected tool is always the button number minus 2.
+constexpr int buttonOf(Tool tool) { return ToolBar::kFirstButton + tool; }
+
+// Left to right.
 constexpr ToolButtonSpec kToolButtons[] = {
-    {10, 5, kIconComplex, "Add a complex shape."},
-    {11, 31, kIconBox, "Add a box."},
-    {12, 57, kIconRoundBox, "Add a rounded box."},
-    {13, 83, kIconCircle, "Add a circle."},
-    {14, 109, kIconLine, "Add a line."},
-    {15, 135, kIconCurve, "Add a curve."},
-    {16, 161, kIconImage, "Add a image."},
-    {17, 187, kIconText, "Add a text."},
-    {3, 218, kIconSelect, "Select the Shape."},
-    {2, 244, kIconMove, "Move the Shape or the points."},
-    {4, 270, kIconScale, "Scale the shape."},
-    {5, 296, kIconRotate, "Rotate the shape."},
-    {7, 326, kIconAddPoint, "Add a point."},
-    {9, 352, kIconDeletePoint, "Delete a point."},
+    {buttonOf(kToolComplex), 5, kIconComplex, "Add a complex shape."},
+    {buttonOf(kToolBox), 31, kIconBox, "Add a box."},
+    {buttonOf(kToolRoundBox), 57, kIconRoundBox, "Add a rounded box."},
+    {buttonOf(kToolCircle), 83, kIconCircle, "Add a circle."},
+    {buttonOf(kToolLine), 109, kIconLine, "Add a line."},
+    {buttonOf(kToolCurve), 135, kIconCurve, "Add a curve."},
+    {buttonOf(kToolImage), 161, kIconImage, "Add a image."},
+    {buttonOf(kToolText), 187, kIconText, "Add a text."},
+    {buttonOf(kToolSelect), 218, kIconSelect, "Select the Shape."},
+    {buttonOf(kToolMove), 244, kIconMove, "Move the Shape or the points."},
+    {buttonOf(kToolScale), 270, kIconScale, "Scale the shape."},
+    {buttonOf(kToolRotate), 296, kIconRotate, "Rotate the shape."},
+    {buttonOf(kToolAddPoint), 326, kIconAddPoint, "Add a point."},
+    {buttonOf(kToolDeletePoint), 352, kIconDeletePoint, "Delete a point."},
 };
 
 constexpr int kButtonSize = 25;
@@ -50,16 +55,14 @@ int16_t snapStep(int v) {
   return static_cast<int16_t>(std::clamp<int>(v, 1, std::numeric_limits<int16_t>::max()));
 }
 
-QString ctlName(int number) { return QStringLiteral("ctl%1").arg(number); }
-
 }  // namespace
 
 ToolBar::ToolBar(Editor& ed, const EditorIcons& icons, QWidget* parent)
     : QWidget(parent), ed_(ed), icons_(icons) {
-  setObjectName(ctlName(1));
+  setObjectName(controlObjectName(kCtlToolBar));
   for (const ToolButtonSpec& s : kToolButtons) {
     auto* b = new QToolButton(this);
-    b->setObjectName(ctlName(s.number));
+    b->setObjectName(controlObjectName(s.number));
     b->setGeometry(s.x, 0, kButtonSize, kButtonSize);
     b->setCheckable(true);
     b->setAutoRaise(true);
@@ -73,7 +76,7 @@ ToolBar::ToolBar(Editor& ed, const EditorIcons& icons, QWidget* parent)
   }
 
   offset_ = new QComboBox(this);
-  offset_->setObjectName(ctlName(19));
+  offset_->setObjectName(controlObjectName(kCtlOffset));
   offset_->setGeometry(383, kControlY, 80, kControlH);
   offset_->addItems(QString::fromUtf8(kOffsetItems).split(QLatin1Char(',')));
   offset_->setToolTip(QStringLiteral("Choose the offset for transformation."));
@@ -82,7 +85,7 @@ ToolBar::ToolBar(Editor& ed, const EditorIcons& icons, QWidget* parent)
   });
 
   snap_ = new QCheckBox(QStringLiteral("Snap"), this);
-  snap_->setObjectName(ctlName(20));
+  snap_->setObjectName(controlObjectName(kCtlSnap));
   snap_->setGeometry(469, kControlY, 45, kControlH);
   snap_->setToolTip(QStringLiteral("Set the Snap."));
   // The caption fits the box's 45 pixels with a narrower gap after the indicator.
@@ -91,15 +94,15 @@ ToolBar::ToolBar(Editor& ed, const EditorIcons& icons, QWidget* parent)
 
   const auto makeSpin = [this](int number, int x, const char* tip) {
     auto* s = new QSpinBox(this);
-    s->setObjectName(ctlName(number));
+    s->setObjectName(controlObjectName(number));
     s->setGeometry(x, kControlY, 45, kControlH);
     s->setRange(1, kSnapMax);
     s->setToolTip(QString::fromUtf8(tip));
     connect(s, &QSpinBox::valueChanged, this, [this] { snapEdited(); });
     return s;
   };
-  snapX_ = makeSpin(21, 515, "Set the Snap X.");
-  snapY_ = makeSpin(22, 561, "Set the Snap Y.");
+  snapX_ = makeSpin(kCtlSnapX, 515, "Set the Snap X.");
+  snapY_ = makeSpin(kCtlSnapY, 561, "Set the Snap Y.");
 
   buildToolBar(ed_.options.WinW, ed_.options.ToolBarH);
 }

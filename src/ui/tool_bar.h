@@ -6,6 +6,7 @@
 #include <array>
 
 #include "core/editor.h"
+#include "ui/control_ids.h"
 #include "ui/editor_icons.h"
 
 class QCheckBox;
@@ -20,8 +21,8 @@ class ToolBar : public QWidget {
 
  public:
   // Tool buttons are numbered by their tool: button = tool + 2.
-  static constexpr int kFirstButton = 2;
-  static constexpr int kLastButton = 18;
+  static constexpr int kFirstButton = kCtlToolFirst;
+  static constexpr int kLastButton = kCtlToolLast;
   static constexpr int kMinHeight = 20;
 
   // `icons` must outlive the bar.

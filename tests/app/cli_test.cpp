@@ -97,7 +97,7 @@ TEST_F(CliTest, SaveAsWritesTheSceneTextAndAddsTxt) {
 
   // The same file read in-process gives exactly the text that was written.
   test::TestEditor te;
-  ASSERT_TRUE(loadScene(te.ed, kLoadReplace, (dir_ / "examples/shapes-tour.txt").string(), 0));
+  ASSERT_TRUE(loadScene(te.ed, kLoadReplace, (dir_ / "examples/shapes-tour.txt").string(), false));
   const std::string written = readFile(dir_ / "copy.txt");
   EXPECT_EQ(written, sceneText(te.ed.doc));
   EXPECT_NE(written.find("\r\n"), std::string::npos);

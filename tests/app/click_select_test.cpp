@@ -130,7 +130,7 @@ TEST(Press, OnlyTheCurrentObjectIsPicked) {
 
 TEST(Press, NothingIsPickedInAFreshDocument) {
   PressFixture f;
-  f.ed.doc.DocumentState = -1;
+  f.ed.doc.DocumentState = kDocumentFresh;
   f.press(40, 40);
   EXPECT_EQ(f.selection(), (Sel{0, 0, 0}));
   EXPECT_FALSE(f.ed.tools.shapeHit);

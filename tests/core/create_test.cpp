@@ -38,7 +38,7 @@ TEST_F(CreateTest, NewDocumentIsFreshAndForgetsTheFileName) {
   doc.CurrentPoint = 4;
   addObject(ed, 1);
 
-  newDocument(ed, 1, 0, 1);
+  newDocument(ed, kFreshDocument, false, true);
   ASSERT_EQ(doc.Objects.size(), 1u);
   const Object& o = doc.Objects[0];
   EXPECT_EQ(o.name, "Object0");
@@ -50,7 +50,7 @@ TEST_F(CreateTest, NewDocumentIsFreshAndForgetsTheFileName) {
   EXPECT_TRUE(o.shapes[0].name.empty());
   EXPECT_EQ(o.shapes[0].points.size(), 6u);
   EXPECT_EQ(o.shapes[0].fx.size(), 1u);
-  EXPECT_EQ(doc.DocumentState, -1);
+  EXPECT_EQ(doc.DocumentState, kDocumentFresh);
   EXPECT_EQ(doc.CurrentObject, 0);
   EXPECT_EQ(doc.CurrentShape, 0);
   EXPECT_EQ(doc.CurrentFx, 0);
@@ -65,7 +65,7 @@ TEST_F(CreateTest, NewDocumentReleasesImagesOfTheOldOne) {
   ASSERT_EQ(add(kToolImage, 0, 0), 1);
   const int64_t id = shape(0).imageId;
   ASSERT_TRUE(t.res.isImage(id));
-  newDocument(ed, 1, 1, 1);
+  newDocument(ed, kFreshDocument, true, true);
   EXPECT_FALSE(t.res.isImage(id));
 }
 
@@ -73,7 +73,7 @@ TEST_F(CreateTest, FirstShapeTakesOverThePlaceholderThenShapesAppend) {
   ASSERT_EQ(add(kToolBox, 120, 80), 1);
   ASSERT_EQ(doc.Objects[0].shapes.size(), 1u);
   EXPECT_EQ(doc.Objects[0].hasShape, 1);
-  EXPECT_EQ(doc.DocumentState, 1);
+  EXPECT_EQ(doc.DocumentState, kDocumentHasContent);
   const Shape& b = shape(0);
   EXPECT_EQ(b.name, "Box_0");
   EXPECT_EQ(b.type, kBox);
@@ -186,7 +186,7 @@ TEST_F(CreateTest, ImageToolCreatesNothingOnCancelOrBadFile) {
   EXPECT_EQ(t.prompt.messages[0].title, "Error");
   EXPECT_EQ(t.prompt.messages[0].text, "Unable to load the image /pics/broken.png");
   EXPECT_EQ(doc.Objects[0].hasShape, 0);
-  EXPECT_EQ(doc.DocumentState, -1);
+  EXPECT_EQ(doc.DocumentState, kDocumentFresh);
   EXPECT_TRUE(shape(0).name.empty());
 }
 
@@ -195,7 +195,7 @@ TEST_F(CreateTest, RoundBoxAndEditingToolsCreateNothing) {
   EXPECT_EQ(add(kToolMove, 5, 5), 0);
   EXPECT_EQ(doc.Objects[0].shapes.size(), 1u);
   EXPECT_EQ(doc.Objects[0].hasShape, 0);
-  EXPECT_EQ(doc.DocumentState, -1);
+  EXPECT_EQ(doc.DocumentState, kDocumentFresh);
 }
 
 TEST_F(CreateTest, NamesUseTheSlotIndexSoTheyMayRepeatAfterADeletion) {
@@ -356,7 +356,7 @@ TEST_F(TemplateTest, ComplexShapeInAFreshObjectLeavesNoEmptyShape) {
   EXPECT_EQ(o.shapes[0].points.size(), 6u);
   EXPECT_EQ(o.shapes[0].points[2].x, 20);
   EXPECT_EQ(o.hasShape, 1);
-  EXPECT_EQ(doc.DocumentState, 1);
+  EXPECT_EQ(doc.DocumentState, kDocumentHasContent);
   EXPECT_EQ(doc.CurrentShape, 0);
   // The inserted shape gets the default effect.
   EXPECT_EQ(o.shapes[0].fx[0].name, "FX_0");
@@ -392,7 +392,7 @@ TEST_F(TemplateTest, MissingTemplateCreatesNothing) {
   const Object& o = doc.Objects[0];
   ASSERT_EQ(o.shapes.size(), 1u);
   EXPECT_EQ(o.hasShape, 0);
-  EXPECT_EQ(doc.DocumentState, -1);
+  EXPECT_EQ(doc.DocumentState, kDocumentFresh);
 
   add(kToolBox, 0, 0);
   EXPECT_EQ(add(kToolComplex, 0, 0), 0);

@@ -33,7 +33,7 @@ Document makeDoc(int objects, int shapes) {
       s.points[1].x = i + j;
     }
   }
-  d.DocumentState = 1;
+  d.DocumentState = kDocumentHasContent;
   return d;
 }
 
@@ -109,7 +109,7 @@ std::vector<ScopeCase> scopeCases() {
        [](Document& d) {
          d.Objects.push_back(d.Objects[0]);
          d.Objects[0].shapes.clear();
-         d.DocumentState = -1;
+         d.DocumentState = kDocumentFresh;
        },
        [] { return ChangeScope::document(); }},
       // Scopes that do not fit what happened: the history falls back to a wider record.

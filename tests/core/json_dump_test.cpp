@@ -328,7 +328,7 @@ TEST(JsonNumber, WritesValidNumbersOrNull) {
 // the wrong name, or not at all, shows.
 Document distinctDocument() {
   Document doc;
-  doc.DocumentState = 1;
+  doc.DocumentState = kDocumentHasContent;
   doc.CurrentObject = 1;
   doc.CurrentShape = 0;
   doc.CurrentPoint = 901;
@@ -474,7 +474,7 @@ TEST(DocumentJson, ExtremeValuesStayIntegers) {
   s.fontStyle = INT64_MAX;
   s.x = INT16_MIN;
   s.dragScale = std::numeric_limits<double>::quiet_NaN();
-  doc.DocumentState = -1;
+  doc.DocumentState = kDocumentFresh;
   const Json root = parsed(documentJson(doc));
   EXPECT_EQ(intOf(root, "DocumentState"), -1);
   const Json& js = root.get("objects")->items[0].get("shapes")->items[0];

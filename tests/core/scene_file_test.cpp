@@ -23,7 +23,7 @@ using test::crlfLines;
 
 using test::TestEditor;
 
-void freshDocument(TestEditor& t) { newDocument(t.ed, 1, 1, 0); }
+void freshDocument(TestEditor& t) { newDocument(t.ed, kFreshDocument, true, false); }
 
 TEST(SceneWrite, WorkedExampleByteForByte) {
   TestEditor t;
@@ -426,7 +426,7 @@ TEST(SceneModes, ReplaceStartsFromAFreshDocument) {
   ASSERT_EQ(t.ed.doc.Objects.size(), 2u);
   EXPECT_EQ(t.ed.doc.Objects[0].shapes.size(), 1u);
   EXPECT_EQ(t.ed.doc.Objects[1].shapes.size(), 2u);
-  EXPECT_EQ(t.ed.doc.DocumentState, 1);
+  EXPECT_EQ(t.ed.doc.DocumentState, kDocumentHasContent);
   // Reading the text alone neither renames the document nor changes the title.
   EXPECT_EQ(t.ed.doc.DocumentFileName, "keep.txt");
   EXPECT_EQ(t.ed.windowTitle, "title");

@@ -82,19 +82,19 @@ TEST(SceneGuard, WhatCountsAsAScene) {
 
 // A document with content, a name and a title of its own.
 void prepare(TestEditor& t, const Folder& dir) {
-  ASSERT_TRUE(loadScene(t.ed, kLoadReplace, dir.write("mine.txt", kScene), 0));
+  ASSERT_TRUE(loadScene(t.ed, kLoadReplace, dir.write("mine.txt", kScene), false));
   t.prompt.messages.clear();
 }
 
 TEST(SceneGuard, ARefusedFileLeavesTheDocumentAsItWas) {
   Folder dir;
   const std::string garbage = dir.write("garbage.txt", randomBytes(2000, 3));
-  for (const int mode : {kLoadReplace, kLoadMerge, kLoadTemplate}) {
+  for (const LoadMode mode : {kLoadReplace, kLoadMerge, kLoadTemplate}) {
     TestEditor t;
     prepare(t, dir);
     const std::string before = sceneText(t.ed.doc);
     const std::string title = t.ed.windowTitle, name = t.ed.doc.DocumentFileName;
-    EXPECT_FALSE(loadScene(t.ed, mode, garbage, 0)) << mode;
+    EXPECT_FALSE(loadScene(t.ed, mode, garbage, false)) << mode;
     ASSERT_EQ(t.prompt.messages.size(), 1u);
     EXPECT_EQ(t.prompt.messages[0].text,
               "Unable to open the file " + garbage + ": not a Penwick scene");
@@ -131,15 +131,15 @@ TEST(SceneGuard, ReadOutOfMemoryLeavesTheDocumentAndFreesItsImages) {
   const std::string hungry = dir.write(
       "hungry.txt", "gen, ,0.15,\r\nobj,Other,0,0,100,100,0,0,0,255,0,\r\n" + picture +
                         "shape,3,-1,t,255,0,10,5,5,7,12,5,A;Arial;0;,1,1,\r\n");
-  for (const int mode : {kLoadReplace, kLoadMerge}) {
+  for (const LoadMode mode : {kLoadReplace, kLoadMerge}) {
     ScriptedPrompt prompt;
     StarvedResources res(3);  // the mine.txt font is call 1, the image 2, the next font 3
     res.addImageFile(pic, 8, 8);
     Editor ed(prompt, res);
-    ASSERT_TRUE(loadScene(ed, kLoadReplace, scene, 0));
+    ASSERT_TRUE(loadScene(ed, kLoadReplace, scene, false));
     const std::string before = sceneText(ed.doc);
     const std::string title = ed.windowTitle;
-    EXPECT_FALSE(loadScene(ed, mode, hungry, 0)) << mode;
+    EXPECT_FALSE(loadScene(ed, mode, hungry, false)) << mode;
     ASSERT_EQ(prompt.messages.size(), 1u);
     EXPECT_EQ(prompt.messages[0].text, "Unable to open the file " + hungry + ": not enough memory");
     EXPECT_EQ(sceneText(ed.doc), before) << mode;
@@ -157,10 +157,10 @@ TEST(SceneGuard, ASucceedingReadFreesTheImagesItReplaced) {
                          "shape,0,-1,photo,255,0,10,5,5,6,8,8," + pic + ";0;0;0;8;8;0;,0,0,\r\npt,0,0,0,\r\n");
   TestEditor t;
   t.res.addImageFile(pic, 8, 8);
-  ASSERT_TRUE(loadScene(t.ed, kLoadReplace, withPicture, 0));
+  ASSERT_TRUE(loadScene(t.ed, kLoadReplace, withPicture, false));
   const int64_t first = t.ed.doc.Objects.at(0).shapes.at(0).imageId;
   ASSERT_NE(first, 0);
-  ASSERT_TRUE(loadScene(t.ed, kLoadReplace, dir.write("b.txt", kScene), 0));
+  ASSERT_TRUE(loadScene(t.ed, kLoadReplace, dir.write("b.txt", kScene), false));
   EXPECT_EQ(t.res.freed, std::set<int64_t>{first});
   EXPECT_FALSE(t.res.isImage(first));
 }

@@ -71,7 +71,7 @@ TEST(SceneHostile, OutOfRangeIndicesAreSkippedWithTheirLines) {
 
 TEST(SceneHostile, MergeBaseCannotOverflow) {
   TestEditor t;
-  newDocument(t.ed, 1, 1, 0);
+  newDocument(t.ed, kFreshDocument, true, false);
   readSceneText(t.ed, kLoadMerge,
                 "gen, ,0.15,\r\n" + shapeLine(INT64_MAX) + shapeLine(kMaxRecordIndex) +
                     shapeLine(-1) + "pt,0,4,4,\r\n");
@@ -162,7 +162,7 @@ TEST(SceneHostile, MissingFieldsReadAsEmpty) {
 
 TEST(SceneHostile, LineEndsTrailingCommasAndByteOrderMark) {
   TestEditor src;
-  newDocument(src.ed, 1, 1, 0);
+  newDocument(src.ed, kFreshDocument, true, false);
   src.ed.tools.tool = kToolCurve;
   addShape(src.ed, 3, 4);
   const std::string canonical = sceneText(src.ed.doc);
@@ -209,9 +209,9 @@ TEST(SceneHostile, JunkNeverBreaksTheDocument) {
         text += rng() % 3 ? "\r\n" : (rng() % 2 ? "\n" : "\r");
       }
     }
-    const int mode = static_cast<int>(rng() % 3);
+    const auto mode = static_cast<LoadMode>(rng() % 3);
     TestEditor t;
-    newDocument(t.ed, 1, 1, 0);
+    newDocument(t.ed, kFreshDocument, true, false);
     readSceneText(t.ed, mode, text);
     SCOPED_TRACE("round " + std::to_string(round));
     expectWellFormed(t.ed.doc);

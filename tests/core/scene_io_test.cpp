@@ -35,7 +35,7 @@ struct CountingEditor : TestEditor {
     ed.hooks.refreshShapeList = [this] { ++shapeList; };
     ed.hooks.refreshFxList = [this] { ++fxList; };
     ed.hooks.titleChanged = [this](const std::string&) { ++titles; };
-    newDocument(ed, 1, 1, 0);
+    newDocument(ed, kFreshDocument, true, false);
     ed.tools.tool = kToolBox;
     addShape(ed, 10, 20);
     addShape(ed, 30, 40);
@@ -46,16 +46,16 @@ struct CountingEditor : TestEditor {
 TEST(SceneSave, NamesGetOneTxtExtensionAndTheTitleFollows) {
   TempDir dir;
   CountingEditor t;
-  ASSERT_TRUE(saveScene(t.ed, dir.at("scene"), 0));
+  ASSERT_TRUE(saveScene(t.ed, dir.at("scene"), false));
   EXPECT_EQ(readFile(dir.at("scene.txt")), sceneText(t.ed.doc));
   EXPECT_EQ(t.ed.doc.DocumentFileName, dir.at("scene"));  // kept as chosen
   EXPECT_EQ(t.ed.windowTitle, "Penwick Animation 0.15 - scene.txt");
   EXPECT_GE(t.titles, 1);
 
-  ASSERT_TRUE(saveScene(t.ed, dir.at("a.txt.b"), 0));
+  ASSERT_TRUE(saveScene(t.ed, dir.at("a.txt.b"), false));
   EXPECT_TRUE(fs::exists(dir.at("a.b.txt")));
   EXPECT_EQ(t.ed.windowTitle, "Penwick Animation 0.15 - a.b.txt");
-  ASSERT_TRUE(saveScene(t.ed, dir.at("plain.txt"), 0));
+  ASSERT_TRUE(saveScene(t.ed, dir.at("plain.txt"), false));
   EXPECT_EQ(t.ed.doc.DocumentFileName, dir.at("plain.txt"));
   EXPECT_EQ(dir.names(), (std::set<std::string>{"scene.txt", "a.b.txt", "plain.txt"}));
   EXPECT_TRUE(t.prompt.dialogs.empty());
@@ -70,7 +70,7 @@ TEST(SceneSave, EmptyNameAsksAndCancelChangesNothing) {
   CountingEditor t;
   t.ed.doc.DocumentFileName = "old";
   t.ed.setTitle("old title");
-  EXPECT_FALSE(saveScene(t.ed, "", 0));
+  EXPECT_FALSE(saveScene(t.ed, "", false));
   ASSERT_EQ(t.prompt.dialogs.size(), 1u);
   EXPECT_EQ(t.prompt.dialogs[0].kind, "save");
   EXPECT_EQ(t.prompt.dialogs[0].title, "Save");
@@ -81,7 +81,7 @@ TEST(SceneSave, EmptyNameAsksAndCancelChangesNothing) {
   EXPECT_TRUE(dir.names().empty());
 
   t.prompt.answerFile(dir.at("copy"));
-  EXPECT_TRUE(saveScene(t.ed, "", 0));
+  EXPECT_TRUE(saveScene(t.ed, "", false));
   EXPECT_TRUE(fs::exists(dir.at("copy.txt")));
   EXPECT_EQ(t.ed.doc.DocumentFileName, dir.at("copy"));
 }
@@ -92,7 +92,7 @@ TEST(SceneSave, AutosaveKeepsNameAndTitle) {
   t.ed.doc.DocumentFileName = "mine.txt";
   t.ed.setTitle("mine");
   t.resetCounts();
-  ASSERT_TRUE(saveScene(t.ed, dir.at("auto_1"), 1));
+  ASSERT_TRUE(saveScene(t.ed, dir.at("auto_1"), true));
   EXPECT_EQ(readFile(dir.at("auto_1.txt")), sceneText(t.ed.doc));
   EXPECT_EQ(t.ed.doc.DocumentFileName, "mine.txt");
   EXPECT_EQ(t.ed.windowTitle, "mine");
@@ -107,7 +107,7 @@ TEST(SceneSave, FailureShowsTheBoxAndKeepsNameAndTitle) {
   // A folder that cannot exist: one of its parents is a regular file.
   writeFile(dir.at("file"), "x");
   const std::string target = dir.at("file/scene");
-  EXPECT_FALSE(saveScene(t.ed, target, 0));
+  EXPECT_FALSE(saveScene(t.ed, target, false));
   ASSERT_EQ(t.prompt.messages.size(), 1u);
   EXPECT_EQ(t.prompt.messages[0].title, "Error");
   // The reason follows the message.
@@ -117,7 +117,7 @@ TEST(SceneSave, FailureShowsTheBoxAndKeepsNameAndTitle) {
   EXPECT_EQ(t.ed.windowTitle, "mine");
 
   // An autosave failure is a warning, not a box.
-  EXPECT_FALSE(saveScene(t.ed, target, 1));
+  EXPECT_FALSE(saveScene(t.ed, target, true));
   EXPECT_EQ(t.prompt.messages.size(), 1u);
   ASSERT_EQ(t.prompt.warnings.size(), 1u);
   EXPECT_EQ(t.prompt.warnings[0], t.prompt.messages[0].text);
@@ -130,14 +130,14 @@ TEST(SceneSave, OverwritingLeavesNoTraceAndNoTemporaryFile) {
   std::string longer;
   for (int i = 0; i < 2000; ++i) longer += "pt," + std::to_string(i) + ",1,1,\r\n";
   writeFile(path, longer);
-  ASSERT_TRUE(saveScene(t.ed, path, 0));
+  ASSERT_TRUE(saveScene(t.ed, path, false));
   EXPECT_EQ(readFile(path), sceneText(t.ed.doc));
   EXPECT_EQ(dir.names(), std::set<std::string>{"scene.txt"});
 
   // A save that fails at the last step (a folder stands where the file goes) leaves the folder
   // as it was and no temporary file beside it.
   fs::create_directory(dir.at("busy.txt"));
-  EXPECT_FALSE(saveScene(t.ed, dir.at("busy"), 0));
+  EXPECT_FALSE(saveScene(t.ed, dir.at("busy"), false));
   EXPECT_EQ(t.prompt.messages.size(), 1u);
   EXPECT_TRUE(fs::is_directory(dir.at("busy.txt")));
   EXPECT_EQ(dir.names(), (std::set<std::string>{"scene.txt", "busy.txt"}));
@@ -147,18 +147,18 @@ TEST(SceneLoad, ReplaceSetsNameTitleAndRefreshes) {
   TempDir dir;
   CountingEditor src;
   src.ed.doc.Objects[0].name = "Loaded";
-  ASSERT_TRUE(saveScene(src.ed, dir.at("scene"), 1));
+  ASSERT_TRUE(saveScene(src.ed, dir.at("scene"), true));
   const std::string path = dir.at("scene.txt");
   const std::string before = readFile(path);
 
   CountingEditor t;
   t.ed.doc.CurrentShape = 1;
   t.resetCounts();
-  ASSERT_TRUE(loadScene(t.ed, kLoadReplace, path, 0));
+  ASSERT_TRUE(loadScene(t.ed, kLoadReplace, path, false));
   EXPECT_EQ(t.ed.doc.Objects[0].name, "Loaded");
   EXPECT_EQ(t.ed.doc.DocumentFileName, path);
   EXPECT_EQ(t.ed.windowTitle, "Penwick Animation 0.15 - scene.txt");
-  EXPECT_EQ(t.ed.doc.DocumentState, 1);
+  EXPECT_EQ(t.ed.doc.DocumentState, kDocumentHasContent);
   EXPECT_EQ(t.ed.doc.CurrentShape, 0);
   EXPECT_GE(t.properties, 1);
   EXPECT_GE(t.layers, 1);
@@ -169,20 +169,20 @@ TEST(SceneLoad, ReplaceSetsNameTitleAndRefreshes) {
   EXPECT_EQ(readFile(path), before);  // reading never writes
 
   t.resetCounts();
-  ASSERT_TRUE(loadScene(t.ed, kLoadReplace, path, 1));
+  ASSERT_TRUE(loadScene(t.ed, kLoadReplace, path, true));
   EXPECT_EQ(t.canvas, 1);
 }
 
 TEST(SceneLoad, MergeAndTemplateKeepTheDocumentsNameAndTitle) {
   TempDir dir;
   CountingEditor src;
-  ASSERT_TRUE(saveScene(src.ed, dir.at("part"), 1));
-  for (const int mode : {kLoadMerge, kLoadTemplate}) {
+  ASSERT_TRUE(saveScene(src.ed, dir.at("part"), true));
+  for (const LoadMode mode : {kLoadMerge, kLoadTemplate}) {
     CountingEditor t;
     t.ed.doc.DocumentFileName = "mine.txt";
     t.ed.setTitle("mine");
     const size_t before = t.ed.doc.Objects[0].shapes.size();
-    ASSERT_TRUE(loadScene(t.ed, mode, dir.at("part.txt"), 0));
+    ASSERT_TRUE(loadScene(t.ed, mode, dir.at("part.txt"), false));
     EXPECT_EQ(t.ed.doc.DocumentFileName, "mine.txt") << mode;
     EXPECT_EQ(t.ed.windowTitle, "mine") << mode;
     EXPECT_EQ(t.ed.doc.Objects.size(), mode == kLoadMerge ? 2u : 1u);
@@ -198,7 +198,7 @@ TEST(SceneLoad, MissingFileShowsTheBoxAndCreatesNothing) {
   const std::string before = sceneText(t.ed.doc);
   t.resetCounts();
   const std::string path = dir.at("missing.txt");
-  EXPECT_FALSE(loadScene(t.ed, kLoadReplace, path, 1));
+  EXPECT_FALSE(loadScene(t.ed, kLoadReplace, path, true));
   ASSERT_EQ(t.prompt.messages.size(), 1u);
   EXPECT_EQ(t.prompt.messages[0].title, "Error");
   EXPECT_EQ(t.prompt.messages[0].text,
@@ -212,7 +212,7 @@ TEST(SceneLoad, MissingFileShowsTheBoxAndCreatesNothing) {
   EXPECT_EQ(t.canvas, 0);
 
   // A folder is not a scene either.
-  EXPECT_FALSE(loadScene(t.ed, kLoadMerge, dir.path(), 0));
+  EXPECT_FALSE(loadScene(t.ed, kLoadMerge, dir.path(), false));
   EXPECT_EQ(t.prompt.messages.size(), 2u);
 }
 
@@ -222,7 +222,7 @@ TEST(SceneLoad, EmptyNameAsksInTheExamplesFolder) {
   t.ed.root = dir.path();
   t.ed.doc.CurrentShape = 1;
   const std::string before = sceneText(t.ed.doc);
-  EXPECT_FALSE(loadScene(t.ed, kLoadReplace, "", 1));
+  EXPECT_FALSE(loadScene(t.ed, kLoadReplace, "", true));
   ASSERT_EQ(t.prompt.dialogs.size(), 1u);
   EXPECT_EQ(t.prompt.dialogs[0].kind, "open");
   EXPECT_EQ(t.prompt.dialogs[0].title, "Save");
@@ -234,7 +234,7 @@ TEST(SceneLoad, EmptyNameAsksInTheExamplesFolder) {
 
   writeFile(dir.at("picked.txt"), "obj,Picked,0,0,100,100,0,0,0,255,0,\n");
   t.prompt.answerFile(dir.at("picked.txt"));
-  EXPECT_TRUE(loadScene(t.ed, kLoadReplace, "", 1));
+  EXPECT_TRUE(loadScene(t.ed, kLoadReplace, "", true));
   EXPECT_EQ(t.ed.doc.Objects[0].name, "Picked");
   EXPECT_EQ(t.ed.doc.DocumentFileName, dir.at("picked.txt"));
 }
@@ -244,8 +244,8 @@ TEST(SceneLoad, FileWithoutObjectLinesStillEndsWithContent) {
   writeFile(dir.at("bare.txt"), "gen, ,0.15,\r\n");
   CountingEditor t;
   t.ed.doc.CurrentShape = 1;
-  ASSERT_TRUE(loadScene(t.ed, kLoadReplace, dir.at("bare.txt"), 0));
-  EXPECT_EQ(t.ed.doc.DocumentState, 1);
+  ASSERT_TRUE(loadScene(t.ed, kLoadReplace, dir.at("bare.txt"), false));
+  EXPECT_EQ(t.ed.doc.DocumentState, kDocumentHasContent);
   EXPECT_EQ(t.ed.doc.CurrentShape, 0);
   EXPECT_EQ(t.ed.doc.Objects.size(), 1u);
   EXPECT_EQ(t.ed.doc.Objects[0].shapes.size(), 1u);
@@ -264,7 +264,7 @@ TEST(SceneLoad, MissingImagesAreReportedOncePerPath) {
   writeFile(dir.at("images.txt"), text);
   CountingEditor t;
   t.res.addImageFile(here, 8, 8);
-  ASSERT_TRUE(loadScene(t.ed, kLoadReplace, dir.at("images.txt"), 0));
+  ASSERT_TRUE(loadScene(t.ed, kLoadReplace, dir.at("images.txt"), false));
   ASSERT_EQ(t.prompt.messages.size(), 1u);
   EXPECT_EQ(t.prompt.messages[0].text, "The Image file doesn't exists :  " + gone);
   const auto& shapes = t.ed.doc.Objects[0].shapes;
@@ -293,7 +293,7 @@ TEST(SceneLoad, ManyMissingImagesShowAFewBoxesThenWarnings) {
   writeFile(dir.at("many.txt"), text);
   CountingEditor t;
   t.res.addImageFile(here, 8, 8);
-  ASSERT_TRUE(loadScene(t.ed, kLoadReplace, dir.at("many.txt"), 0));
+  ASSERT_TRUE(loadScene(t.ed, kLoadReplace, dir.at("many.txt"), false));
   EXPECT_GE(t.prompt.messages.size(), 1u);
   EXPECT_LE(t.prompt.messages.size(), 10u);
   // Every missing picture is reported once, in a box or as a warning.
@@ -314,7 +314,7 @@ TEST(SceneLoad, RepeatedImageIndexFreesTheEarlierImage) {
   writeFile(dir.at("twice.txt"), "gen, ,0.15,\r\nobj,o,0,0,100,100,0,0,0,255,0,\r\n" + line + line);
   CountingEditor t;
   t.res.addImageFile(pic, 8, 8);
-  ASSERT_TRUE(loadScene(t.ed, kLoadReplace, dir.at("twice.txt"), 0));
+  ASSERT_TRUE(loadScene(t.ed, kLoadReplace, dir.at("twice.txt"), false));
   const int64_t kept = t.ed.doc.Objects[0].shapes[0].imageId;
   EXPECT_NE(kept, 0);
   EXPECT_TRUE(t.res.isImage(kept));

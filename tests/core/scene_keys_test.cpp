@@ -64,7 +64,7 @@ void expectSameKeys(const std::vector<ObjectKey>& a, const std::vector<ObjectKey
 
 // Two objects with boxes; the first is animated with one key of each kind.
 void buildAnimated(TestEditor& t) {
-  newDocument(t.ed, 1, 1, 0);
+  newDocument(t.ed, kFreshDocument, true, false);
   t.ed.tools.tool = kToolBox;
   addShape(t.ed, 10, 20);
   addShape(t.ed, 30, 40);
@@ -131,16 +131,16 @@ TEST(SceneKeys, AFileRoundTripThroughLoadAndSave) {
   const char* dir = ::mkdtemp(tmpl);
   ASSERT_NE(dir, nullptr);
   const std::string path = std::string(dir) + "/anim.txt";
-  ASSERT_TRUE(saveScene(t.ed, path, 1));
+  ASSERT_TRUE(saveScene(t.ed, path, true));
   TestEditor r;
   r.ed.doc.MaxFrame = 5;
-  ASSERT_TRUE(loadScene(r.ed, kLoadReplace, path, 0));
+  ASSERT_TRUE(loadScene(r.ed, kLoadReplace, path, false));
   expectSameKeys(r.ed.doc.Objects.at(0).keys, t.ed.doc.Objects[0].keys);
   EXPECT_EQ(r.ed.doc.MaxFrame, 120);
   EXPECT_EQ(r.ed.doc.Fps, 30);
   // A file without keys brings the default timeline, not the one of the scene it replaces.
   std::ofstream(path, std::ios::binary) << kHead << kBox;
-  ASSERT_TRUE(loadScene(r.ed, kLoadReplace, path, 0));
+  ASSERT_TRUE(loadScene(r.ed, kLoadReplace, path, false));
   EXPECT_TRUE(r.ed.doc.Objects.at(0).keys.empty());
   EXPECT_EQ(r.ed.doc.MaxFrame, kDefaultMaxFrame);
   EXPECT_EQ(r.ed.doc.Fps, kDefaultFps);
@@ -175,7 +175,7 @@ TEST(SceneKeys, MergeKeepsTheMergedKeysAndTheOpenTimeline) {
   const std::string merged = sceneText(src.ed.doc);  // anim 120, 30
 
   TestEditor t;
-  newDocument(t.ed, 1, 1, 0);
+  newDocument(t.ed, kFreshDocument, true, false);
   t.ed.tools.tool = kToolBox;
   addShape(t.ed, 1, 1);
   setKey(t.ed.doc.Objects[0], 3, kKeyHold);
@@ -192,7 +192,7 @@ TEST(SceneKeys, MergeKeepsTheMergedKeysAndTheOpenTimeline) {
 
   // Merging into a fresh document fills its placeholder object with the file's object and keys.
   TestEditor f;
-  newDocument(f.ed, 1, 1, 0);
+  newDocument(f.ed, kFreshDocument, true, false);
   setKey(f.ed.doc.Objects[0], 99, kKeyLinear);
   readSceneText(f.ed, kLoadMerge, merged);
   ASSERT_EQ(f.ed.doc.Objects.size(), 2u);
@@ -201,7 +201,7 @@ TEST(SceneKeys, MergeKeepsTheMergedKeysAndTheOpenTimeline) {
 
 TEST(SceneKeys, TemplateLoadsIgnoreKeysAndTimeline) {
   TestEditor t;
-  newDocument(t.ed, 1, 1, 0);
+  newDocument(t.ed, kFreshDocument, true, false);
   t.ed.tools.tool = kToolBox;
   addShape(t.ed, 1, 1);
   setKey(t.ed.doc.Objects[0], 8, kKeyLinear);
@@ -218,7 +218,7 @@ TEST(SceneKeys, TemplateLoadsIgnoreKeysAndTimeline) {
 TEST(SceneKeys, NewResetsKeysAndTimeline) {
   TestEditor t;
   buildAnimated(t);
-  newDocument(t.ed, 1, 1, 0);
+  newDocument(t.ed, kFreshDocument, true, false);
   EXPECT_FALSE(hasKeys(t.ed.doc));
   EXPECT_EQ(t.ed.doc.MaxFrame, kDefaultMaxFrame);
   EXPECT_EQ(t.ed.doc.Fps, kDefaultFps);
@@ -302,7 +302,7 @@ TEST(SceneKeysHostile, KeysBeforeTheFilesFirstObjectAreSkipped) {
 
   // A merged file's stray keys never reach the open scene's objects.
   TestEditor m;
-  newDocument(m.ed, 1, 1, 0);
+  newDocument(m.ed, kFreshDocument, true, false);
   m.ed.tools.tool = kToolBox;
   addShape(m.ed, 1, 1);
   setKey(m.ed.doc.Objects[0], 2, kKeyLinear);

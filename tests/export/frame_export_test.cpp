@@ -69,7 +69,7 @@ class FrameExportTest : public ::testing::Test {
   void load(const std::string& text) {
     const fs::path scene = dir_ / "scene.txt";
     ASSERT_TRUE(writeFileAtomic(scene.string(), text));
-    ASSERT_TRUE(loadScene(ed_, kLoadReplace, scene.string(), 0));
+    ASSERT_TRUE(loadScene(ed_, kLoadReplace, scene.string(), false));
   }
   AnimExport job(int64_t from, int64_t to, int threads = 2) {
     return AnimExport{ed_.doc, ed_.options, store_, from, to, threads, {}, {}};
@@ -191,7 +191,8 @@ TEST_F(FrameExportTest, TheFilesAreTheSameWhateverTheThreadCount) {
     SCOPED_TRACE(c.example);
     ed_.root = test::sourceDir();
     ASSERT_TRUE(loadScene(ed_, kLoadReplace,
-                          std::string(test::sourceDir()) + "/examples/" + c.example + ".txt", 0));
+                          std::string(test::sourceDir()) + "/examples/" + c.example + ".txt",
+                          false));
     if (c.keys) c.keys(ed_.doc);
     ed_.options.CameraX = c.x;
     ed_.options.CameraY = c.y;

@@ -89,7 +89,7 @@ class ImageExport : public ::testing::Test {
     o.w = 100;
     o.h = 100;
     o.shapes.clear();
-    ed.doc.DocumentState = 1;
+    ed.doc.DocumentState = kDocumentHasContent;
   }
   void TearDown() override {
     std::error_code ec;
@@ -116,12 +116,13 @@ class ImageExport : public ::testing::Test {
     s.h = static_cast<int16_t>(h);
     s.color = color;
     s.alpha = 255;
-    s.style = 0;
+    s.style = kStyleFilled;
     o.shapes.push_back(s);
     return o.shapes.back();
   }
 
-  bool run(const std::string& answer, int canvasW = 1000, int canvasH = 700, int mode = 0) {
+  bool run(const std::string& answer, int canvasW = 1000, int canvasH = 700,
+           int mode = kExportContent) {
     prompt.answerFile(answer);
     return exportImage(ed, store, canvasW, canvasH, mode);
   }
@@ -196,7 +197,7 @@ TEST_F(ImageExport, CameraModeCutsTheCameraRectangle) {
   addBox(10, 10, 50, 20);
   addBox(790, 590, 50, 20);  // reaches past the camera
   addBox(900, 650, 50, 20);  // wholly outside it
-  ASSERT_TRUE(run(file("scene.png"), 1000, 700, 1));
+  ASSERT_TRUE(run(file("scene.png"), 1000, 700, kExportCamera));
   const QImage img = load(file("scene.png"));
   ASSERT_EQ(img.size(), QSize(800, 600));
   EXPECT_EQ(qAlpha(img.pixel(10, 10)), 255);
@@ -213,7 +214,7 @@ TEST_F(ImageExport, CameraLargerThanTheCanvasOrPartlyOutside) {
   ed.options.CameraW = 1200;
   ed.options.CameraH = 900;
   addBox(1100, 800, 20, 20);
-  ASSERT_TRUE(run(file("big.png"), 640, 480, 1));
+  ASSERT_TRUE(run(file("big.png"), 640, 480, kExportCamera));
   QImage img = load(file("big.png"));
   ASSERT_EQ(img.size(), QSize(1200, 900));
   EXPECT_EQ(naiveBounds(img), QRect(1100, 800, 20, 20));
@@ -226,7 +227,7 @@ TEST_F(ImageExport, CameraLargerThanTheCanvasOrPartlyOutside) {
   ed.options.CameraH = 600;
   ed.doc.Objects[0].shapes.clear();
   addBox(10, 10, 50, 20);
-  ASSERT_TRUE(run(file("shifted.png"), 1000, 700, 1));
+  ASSERT_TRUE(run(file("shifted.png"), 1000, 700, kExportCamera));
   img = load(file("shifted.png"));
   ASSERT_EQ(img.size(), QSize(800, 600));
   EXPECT_EQ(naiveBounds(img), QRect(110, 60, 50, 20));
@@ -234,7 +235,7 @@ TEST_F(ImageExport, CameraLargerThanTheCanvasOrPartlyOutside) {
   // A camera clear of the render holds nothing.
   ed.options.CameraX = 3000;
   ed.options.CameraY = 0;
-  EXPECT_FALSE(run(file("away.png"), 1000, 700, 1));
+  EXPECT_FALSE(run(file("away.png"), 1000, 700, kExportCamera));
   ASSERT_EQ(prompt.messages.size(), 1u);
   EXPECT_EQ(prompt.messages[0].title, "Save image");
   EXPECT_EQ(prompt.messages[0].text, "Nothing to export");
@@ -257,7 +258,7 @@ TEST_F(ImageExport, ViewZoomAndObjectTransformAreIgnored) {
   addBox(10, 10, 50, 20);
   ASSERT_TRUE(run(file("plain.png")));
   EXPECT_EQ(load(file("plain.png")).size(), QSize(50, 20));
-  ASSERT_TRUE(run(file("placed.png"), 1000, 700, 1));
+  ASSERT_TRUE(run(file("placed.png"), 1000, 700, kExportCamera));
   EXPECT_EQ(naiveBounds(load(file("placed.png"))), QRect(10, 10, 50, 20));
   EXPECT_EQ(ed.pan.x, 123);
   EXPECT_EQ(ed.pan.y, 45);
@@ -335,7 +336,7 @@ TEST_F(ImageExport, EmptySceneIsReportedNotSaved) {
   Editor fresh{p2, s2};
   fresh.pan.x = -3;
   p2.answerFile(file("empty.png"));
-  EXPECT_FALSE(exportImage(fresh, s2, 1000, 700, 0));
+  EXPECT_FALSE(exportImage(fresh, s2, 1000, 700, kExportContent));
   ASSERT_EQ(p2.messages.size(), 1u);
   EXPECT_EQ(p2.messages[0].title, "Save image");
   EXPECT_EQ(p2.messages[0].text, "Nothing to export");
@@ -346,7 +347,7 @@ TEST_F(ImageExport, EmptySceneIsReportedNotSaved) {
   fresh.options.CameraW = 64;
   fresh.options.CameraH = 48;
   p2.answerFile(file("blank.png"));
-  ASSERT_TRUE(exportImage(fresh, s2, 100, 100, 1));
+  ASSERT_TRUE(exportImage(fresh, s2, 100, 100, kExportCamera));
   const QImage img = load(file("blank.png"));
   EXPECT_EQ(img.size(), QSize(64, 48));
   EXPECT_TRUE(naiveBounds(img).isNull());

@@ -42,7 +42,7 @@ TEST(BandDraw, ShippedExamplesDrawTheSameInBands) {
     test::RenderFixture f(640, 480);
     f.ed.root = test::sourceDir();
     ASSERT_TRUE(loadScene(f.ed, kLoadReplace,
-                          std::string(test::sourceDir()) + "/examples/" + name + ".txt", 0));
+                          std::string(test::sourceDir()) + "/examples/" + name + ".txt", false));
     f.ed.options.BgColor = packRGBA(250, 250, 240, 255);
     f.ed.options.ShowCameraBorder = 1;
     f.ed.options.ShowGrid = 1;

@@ -107,7 +107,7 @@ struct Tiny {
   Tiny() {
     pw::test::ensureGuiApp();
     ed.doc.Objects[0].alpha = 255;
-    ed.doc.DocumentState = 1;
+    ed.doc.DocumentState = pw::kDocumentHasContent;
     pw::Shape& box = add(pw::kBox, 10, 10, 50, 20);
     box.alpha = 128;
     box.fx[0] = pw::ShapeFx{};

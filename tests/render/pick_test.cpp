@@ -58,7 +58,7 @@ TEST(Pick, ShippedExamplesAnswerAsTheDrawingDid) {
     test::RenderFixture f(800, 600);
     f.ed.root = test::sourceDir();
     const std::string path = std::string(test::sourceDir()) + "/examples/" + name + ".txt";
-    ASSERT_TRUE(loadScene(f.ed, kLoadReplace, path, 0));
+    ASSERT_TRUE(loadScene(f.ed, kLoadReplace, path, false));
     f.ed.options.Zoom = 100;
     EXPECT_GT(compareEverywhere(f.ed, f.store, 800, 600, 67), 0);
   }

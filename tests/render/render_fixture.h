@@ -127,7 +127,7 @@ struct RenderFixture {
     s.fx.assign(1, ShapeFx{});
     if (type != kComplex && type != kCurve) s.points.resize(type == kLine ? 2 : 1);
     for (ShapePoint& p : s.points) p = ShapePoint{};
-    ed.doc.DocumentState = 1;
+    ed.doc.DocumentState = kDocumentHasContent;
     return s;
   }
   Shape& addBox(int64_t obj, int x, int y, int w, int h, int64_t color = kShapeColor) {

@@ -141,7 +141,7 @@ TEST(SceneLoop, HiddenObjectsAndShapesAreSkipped) {
 TEST(SceneLoop, FreshDocumentDrawsNoShapesButMarksAndOverlays) {
   RenderFixture f(120, 120);
   f.addBox(0, 20, 20, 40, 40, kRed);
-  f.ed.doc.DocumentState = -1;
+  f.ed.doc.DocumentState = kDocumentFresh;
   f.ed.doc.CurrentShape = 0;
   f.ed.options.HideAncre = 0;
   f.ed.options.ShowCameraBorder = 1;
@@ -180,7 +180,7 @@ TEST(SceneLoop, HitTestRunsAfterTheOutlineIsBuiltForEveryDrawnShape) {
   EXPECT_TRUE(linkedSeen);
 
   calls.clear();
-  f.ed.doc.DocumentState = -1;
+  f.ed.doc.DocumentState = kDocumentFresh;
   drawScene(rc, [&](int64_t i, int64_t j) { calls.emplace_back(i, j, false); });
   EXPECT_TRUE(calls.empty());
   vg.endDrawing();

@@ -166,9 +166,9 @@ class UpdateCheckServer : public ::testing::Test {
   }
 
   // One check on a worker thread, waited out; returns the flag the worker left.
-  uint8_t check(const std::string& path, UpdateCheck& uc) {
+  bool check(const std::string& path, UpdateCheck& uc) {
     cfg_.url = path.rfind("http", 0) == 0 ? path : url(path);
-    std::atomic<uint8_t> flag{0};
+    std::atomic<bool> flag{false};
     uc.start(cfg_, flag);
     uc.wait();
     return flag.load(std::memory_order_acquire);
@@ -199,9 +199,9 @@ TEST_F(UpdateCheckServer, AnnouncesOnlyANewerVersion) {
   };
   for (const auto& c : cases) {
     UpdateCheck uc;
-    const uint8_t flag = check(c.path, uc);
+    const bool flag = check(c.path, uc);
     EXPECT_EQ(uc.outcome(), c.outcome) << c.path;
-    EXPECT_EQ(flag, c.shown ? 1 : 0) << c.path;
+    EXPECT_EQ(flag, c.shown != nullptr) << c.path;
     if (c.shown) {
       EXPECT_EQ(versionText(uc.version()), c.shown) << c.path;
       EXPECT_EQ(uc.notes(), c.notes) << c.path;
@@ -252,12 +252,12 @@ TEST_F(UpdateCheckServer, ASilentServerTimesOut) {
 TEST_F(UpdateCheckServer, StoppingAbortsARunningCheck) {
   // Full time-outs: only the abort can end this transfer before half a minute.
   cfg_.url = url("/silent");
-  std::atomic<uint8_t> flag{0};
+  std::atomic<bool> flag{false};
   UpdateCheck uc;
   uc.start(cfg_, flag);
   uc.stop();
   EXPECT_EQ(uc.outcome(), UpdateOutcome::kAborted);
-  EXPECT_EQ(flag.load(), 0);
+  EXPECT_FALSE(flag.load());
 }
 
 }  // namespace

@@ -83,7 +83,7 @@ struct PanelFixture {
     s.depth = lastIndex(o.shapes);
     s.lineW = s.lineH = s.lineDist = 1;
     ed.doc.CurrentShape = lastIndex(o.shapes);
-    ed.doc.DocumentState = 1;
+    ed.doc.DocumentState = kDocumentHasContent;
     refreshShapeList(ctx);
     refreshFxList(ctx);
     refreshProperties(ctx);

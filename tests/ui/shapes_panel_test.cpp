@@ -399,7 +399,7 @@ TEST(ShapesPanel, ListClicksToggleRowsAndSelectTheClickedShape) {
   EXPECT_EQ(l->currentRow(), 1);
 
   // Clicks are ignored while the document is not drawing (state -1).
-  f.ed.doc.DocumentState = -1;
+  f.ed.doc.DocumentState = kDocumentFresh;
   click(2);
   EXPECT_EQ(f.ed.doc.CurrentShape, 1);
 }

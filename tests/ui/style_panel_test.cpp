@@ -14,7 +14,7 @@
 #include "core/fx_preset.h"
 #include "fileio/atomic_file.h"
 #include "panel_fixture.h"
-#include "ui/style_controls.h"
+#include "ui/control_ids.h"
 
 namespace pw {
 namespace {

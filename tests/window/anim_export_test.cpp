@@ -39,7 +39,8 @@ void keyedBox(Editor& ed) {
   b.x = 100;
   o.keys = {a, b};
   o.hasShape = 1;
-  ed.doc.DocumentState = 1;  // the box is content, not the fresh document's placeholder
+  // The box is content, not the fresh document's placeholder.
+  ed.doc.DocumentState = kDocumentHasContent;
   ed.doc.MaxFrame = 4;
   ed.doc.Fps = 25;
   ed.options.CameraX = 0;

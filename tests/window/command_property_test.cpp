@@ -12,7 +12,7 @@
 #include "core/scene_file.h"
 #include "core/tool_state.h"
 #include "ui/layer_panel.h"
-#include "ui/style_controls.h"
+#include "ui/control_ids.h"
 #include "window_fixture.h"
 
 namespace pwtest {
@@ -41,7 +41,7 @@ class CommandRun : public WindowTest, public ::testing::WithParamInterface<unsig
   // A control edited as the user would: its new value, then its event.
   void edit(int number, int64_t value) {
     // The layer list's alpha field is its own widget.
-    if (number == 44) return win->findChild<QSpinBox*>("ctl44")->setValue(static_cast<int>(value));
+    if (number == kCtlLayerAlpha) return win->findChild<QSpinBox*>("ctl44")->setValue(static_cast<int>(value));
     win->controls().setValue(number, value);
     emit win->controls().controlEvent(number);
   }
@@ -88,23 +88,23 @@ class CommandRun : public WindowTest, public ::testing::WithParamInterface<unsig
         {"shape",
          [](CommandRun& r) { r.menu(r.pick(0, 1) ? kCmdShapeToOrigin : kCmdOriginToShape); }},
         {"shape", [](CommandRun& r) { r.menu(kCmdDeleteShape); }},
-        {"shape", [](CommandRun& r) { r.edit(r.pick(0, 1) ? 62 : 64, r.pick(-50, 300)); }},
-        {"shape", [](CommandRun& r) { r.edit(r.pick(48, 51), r.pick(0, 1)); }},
+        {"shape", [](CommandRun& r) { r.edit(r.pick(0, 1) ? kCtlShapeX : kCtlShapeW, r.pick(-50, 300)); }},
+        {"shape", [](CommandRun& r) { r.edit(r.pick(kCtlShapeHide, kCtlShapeClose), r.pick(0, 1)); }},
         {"shape", [](CommandRun& r) { r.edit(kCtlShapeAlpha, r.pick(0, 255)); }},
         {"shape", [](CommandRun& r) { r.edit(kCtlLineWidth, r.pick(1, 12)); }},
-        {"shape", [](CommandRun& r) { r.press(r.pick(58, 59)); }},
+        {"shape", [](CommandRun& r) { r.press(r.pick(kCtlShapeUp, kCtlShapeDown)); }},
         {"point", [](CommandRun& r) { r.menu(kCmdDeletePoint); }},
-        {"point", [](CommandRun& r) { r.edit(r.pick(80, 81), r.pick(-40, 200)); }},
-        {"point", [](CommandRun& r) { r.press(r.pick(83, 84)); }},
+        {"point", [](CommandRun& r) { r.edit(r.pick(kCtlPointX, kCtlPointY), r.pick(-40, 200)); }},
+        {"point", [](CommandRun& r) { r.press(r.pick(kCtlPointHard, kCtlPointSoft)); }},
         {"effect", [](CommandRun& r) { r.press(kCtlFxAdd); }},
         {"effect", [](CommandRun& r) { r.edit(kCtlFxX, r.pick(-20, 20)); }},
         {"effect", [](CommandRun& r) { r.edit(kCtlFxAlpha, r.pick(0, 255)); }},
         {"object", [](CommandRun& r) { r.menu(kCmdAddObject); }},
         {"object", [](CommandRun& r) { r.menu(kCmdDeleteObject); }},
-        {"object", [](CommandRun& r) { r.press(r.pick(0, 1) ? 39 : 34); }},
-        {"object", [](CommandRun& r) { r.press(r.pick(41, 42)); }},
-        {"object", [](CommandRun& r) { r.edit(44, r.pick(0, 255)); }},
-        {"object", [](CommandRun& r) { r.edit(r.pick(30, 31), r.pick(-100, 100)); }},
+        {"object", [](CommandRun& r) { r.press(r.pick(0, 1) ? kCtlLayerAdd : kCtlLayerLock); }},
+        {"object", [](CommandRun& r) { r.press(r.pick(kCtlLayerUp, kCtlLayerDown)); }},
+        {"object", [](CommandRun& r) { r.edit(kCtlLayerAlpha, r.pick(0, 255)); }},
+        {"object", [](CommandRun& r) { r.edit(r.pick(kCtlObjectX, kCtlObjectY), r.pick(-100, 100)); }},
         {"object",
          [](CommandRun& r) {
            const int row = r.pick(0, static_cast<int>(r.ed->doc.Objects.size()) - 1);
@@ -161,18 +161,18 @@ TEST_F(CommandRun, BurstsOfOneControlMerge) {
   struct Burst {
     int control;
     int64_t first;
-  } bursts[] = {{62, 10}, {kCtlShapeAlpha, 40}, {44, 20}, {kCtlFps, 12}, {80, 5}};
+  } bursts[] = {{kCtlShapeX, 10}, {kCtlShapeAlpha, 40}, {kCtlLayerAlpha, 20}, {kCtlFps, 12}, {kCtlPointX, 5}};
   for (const Burst& b : bursts) {
     SCOPED_TRACE(b.control);
     const size_t steps = app.history.stepCount();
     for (int k = 0; k < 4; ++k) edit(b.control, b.first + k);
     EXPECT_EQ(app.history.stepCount(), steps + 1);
   }
-  edit(62, 100);
+  edit(kCtlShapeX, 100);
   win->dispatch(kCmdUndo);
   const size_t afterUndo = app.history.position();
-  edit(62, 101);
-  edit(62, 102);
+  edit(kCtlShapeX, 101);
+  edit(kCtlShapeX, 102);
   EXPECT_EQ(app.history.position(), afterUndo + 1);
 }
 

@@ -203,7 +203,7 @@ TEST_F(WindowTest, ASceneNamedAtStartIsOpenedOrReported) {
                                              (dir / "missing.txt").string() +
                                              ": No such file or directory");
   EXPECT_EQ(ed->doc.Objects.size(), 1u);
-  EXPECT_EQ(ed->doc.DocumentState, -1);
+  EXPECT_EQ(ed->doc.DocumentState, kDocumentFresh);
 }
 
 TEST_F(WindowTest, DeleteRemovesTheShapeOnlyWhenTheCanvasHasFocus) {

@@ -53,7 +53,7 @@ struct EditorFixture {
     applyShapeDefaults(s, type);
     s.name = "S" + std::to_string(o.shapes.size() - 1);
     s.points.assign(1, ShapePoint{});
-    ed.doc.DocumentState = 1;
+    ed.doc.DocumentState = kDocumentHasContent;
     ed.doc.CurrentShape = lastIndex(o.shapes);
     return s;
   }

@@ -139,7 +139,7 @@ TEST_F(WindowTest, EveryToggleFlipsItsFieldAndCheckMark) {
   }
   // Lock selection starts unchecked and flips; "Scene" stays checked and changes nothing.
   w.action(kCmdLockSelection)->trigger();
-  EXPECT_EQ(app.lockSelection, 1);
+  EXPECT_TRUE(app.lockSelection);
   EXPECT_TRUE(w.action(kCmdLockSelection)->isChecked());
   w.action(kCmdWindowScene)->trigger();
   EXPECT_TRUE(w.action(kCmdWindowScene)->isChecked());

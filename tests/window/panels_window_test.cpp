@@ -40,7 +40,7 @@ class PanelsWindow : public WindowTest {
       s.lineW = s.lineH = s.lineDist = 5;
       s.points.assign(1, ShapePoint{});
     }
-    ed->doc.DocumentState = 1;
+    ed->doc.DocumentState = kDocumentHasContent;
     ed->doc.CurrentShape = 0;
     win->selectionChanged();
     win->redrawCanvas();
@@ -139,14 +139,14 @@ TEST_F(PanelsWindow, WhilePlayingOnlyPlayReachesItsHandler) {
     return mine;
   };
   auto& controls = win->controls();
-  app.playing = 1;
+  app.playing = true;
   controls.setValue(62, 5);
   emit controls.controlEvent(62);
   emit controls.controlEvent(110);
   emit controls.controlEvent(109);
   EXPECT_EQ(shape(0).x, 100);
   EXPECT_EQ(timeline, std::vector<int>{109});
-  app.playing = 0;
+  app.playing = false;
   emit controls.controlEvent(62);
   emit controls.controlEvent(111);
   EXPECT_EQ(shape(0).x, 5);

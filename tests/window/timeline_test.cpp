@@ -106,7 +106,7 @@ struct TimelineFixture {
     s.points.resize(1);
     object().shapes.assign(1, s);
     object().hasShape = 1;
-    ed.doc.DocumentState = 1;
+    ed.doc.DocumentState = kDocumentHasContent;
     app.history.reset(ed.doc);
   }
   // Keys of object 0: x 0 at frame 0 and x 100 at frame 10, both linear.
@@ -223,7 +223,7 @@ TEST(TimelineTest, PlayTextTimerAndCanvasFollowPlaying) {
   f.click(kCtlPlay);
   EXPECT_EQ(f.controls.text(kCtlPlay), "stop");
   EXPECT_TRUE(f.tl->playing());
-  EXPECT_EQ(f.app.playing, 1);
+  EXPECT_TRUE(f.app.playing);
   EXPECT_TRUE(f.tl->timer().isActive());
   EXPECT_EQ(f.tl->timer().interval(), 42);
   EXPECT_TRUE(f.canvas.inputBlocked());
@@ -404,7 +404,7 @@ TEST(TimelineTest, PlaybackPicturesMatchAFreshDrawAtEveryFrame) {
     ed.doc.Objects = {box(20, 10, 100, 60, packRGBA(0, 0, 200, 255)),
                       box(0, 20, 30, 30, kRed),
                       box(60, 0, 40, 90, packRGBA(0, 160, 0, 128))};
-    ed.doc.DocumentState = 1;
+    ed.doc.DocumentState = kDocumentHasContent;
     Object& moving = ed.doc.Objects[1];
     moving.x = -20;
     setKey(moving, 0, kKeyLinear);

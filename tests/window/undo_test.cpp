@@ -274,7 +274,7 @@ TEST_F(UndoTest, FontChangeUndoReloadsTheReleasedFont) {
   s.fontId = store.loadFont(s.fontName, 20, s.fontStyle);
   const int64_t oldId = s.fontId;
   ed->doc.CurrentShape = 0;
-  ed->doc.DocumentState = 1;
+  ed->doc.DocumentState = kDocumentHasContent;
   app.history.reset(ed->doc, true);
   w.selectionChanged();
 
