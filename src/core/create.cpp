@@ -53,7 +53,7 @@ int addComplexShape(Editor& ed) {
     obj->shapes.emplace_back();
     doc.CurrentShape = lastIndex(obj->shapes);
   }
-  newDocument(ed, 2, 0, 0);
+  newDocument(ed, kInsertTemplate, /*quiet=*/false, /*refresh=*/false);
   obj = currentObject(doc);
   if (!obj) return 0;
   if (obj->shapes.empty() || countNamed(*obj) == namedBefore) {
@@ -65,7 +65,7 @@ int addComplexShape(Editor& ed) {
     ed.refreshShapeList();
     return 0;
   }
-  doc.DocumentState = 1;
+  doc.DocumentState = kDocumentHasContent;
   doc.CurrentShape = lastIndex(obj->shapes);
   obj->hasShape = 1;
   return 1;
@@ -91,15 +91,15 @@ std::string imageShapeName(const std::string& path) {
   return out;
 }
 
-void newDocument(Editor& ed, int kind, int quiet, int refresh) {
+void newDocument(Editor& ed, NewDocumentKind kind, bool quiet, bool refresh) {
   Document& doc = ed.doc;
-  if (kind == 1) {
+  if (kind == kFreshDocument) {
     freeShapeImages(ed);
     doc.Objects.assign(1, freshObject());  // no keys
     // The timeline belongs to the scene: a new one starts with the default length and rate.
     doc.MaxFrame = kDefaultMaxFrame;
     doc.Fps = kDefaultFps;
-    doc.DocumentState = -1;
+    doc.DocumentState = kDocumentFresh;
     doc.CurrentFx = 0;
     doc.CurrentShape = 0;
     doc.CurrentObject = 0;
@@ -110,7 +110,7 @@ void newDocument(Editor& ed, int kind, int quiet, int refresh) {
     ed.setTitle(kAppTitle);
   }
   doc.CurrentPoint = 0;
-  if (quiet == 0 && kind == 2) {
+  if (!quiet && kind == kInsertTemplate) {
     if (doc.TemplateFileName.empty()) doc.TemplateFileName = "1-defaut.txt";
     // Empty slots left by this insertion are removed afterwards: the caller's placeholder (the
     // last shape, when it has no name) and whatever the template adds. Earlier shapes are the
@@ -133,7 +133,7 @@ void newDocument(Editor& ed, int kind, int quiet, int refresh) {
     }
     ed.refreshShapeList();
     addFx(ed, 0);
-    if (refresh == 1) ed.redrawCanvas();
+    if (refresh) ed.redrawCanvas();
   }
   ed.refreshLayerList();
   ed.refreshShapeList();
@@ -209,7 +209,7 @@ int addShape(Editor& ed, int64_t x, int64_t y) {
   const int64_t n = lastIndex(obj->shapes);
   Shape& s = obj->shapes[static_cast<size_t>(n)];
   s.name.clear();
-  doc.DocumentState = 1;
+  doc.DocumentState = kDocumentHasContent;
   doc.CurrentShape = n;
 
   applyShapeDefaults(s, static_cast<uint8_t>(tool - 8));

@@ -18,14 +18,9 @@ enum NewDocumentKind : int {
   kInsertTemplate = 2,
 };
 
-// The body of newDocument below, with the kind and both flags as numbers (flags 0 or 1). Call
-// the typed one.
-void newDocument(Editor& ed, int kind, int quiet, int refresh);
 // Starts the document anew as `kind` says. `quiet` leaves the template out of a
 // kInsertTemplate; `refresh` redraws the canvas after the template was read.
-inline void newDocument(Editor& ed, NewDocumentKind kind, bool quiet, bool refresh) {
-  newDocument(ed, static_cast<int>(kind), quiet ? 1 : 0, refresh ? 1 : 0);
-}
+void newDocument(Editor& ed, NewDocumentKind kind, bool quiet, bool refresh);
 // Re-initialises (offset 0) or appends (offset 1) an object and makes it current; false when
 // there is no such index.
 bool appendObject(Document& doc, int64_t offset);

@@ -272,10 +272,10 @@ TEST(Refresh, NullCanvasChangesNothing) {
 
 TEST(Refresh, SetAllShapesSelectedGuardsTheCurrentObject) {
   PressFixture f;
-  setAllShapesSelected(f.ed, 1);
+  setAllShapesSelected(f.ed, true);
   EXPECT_EQ(f.selection(), (Sel{1, 1, 1}));
   f.ed.doc.CurrentObject = 5;
-  setAllShapesSelected(f.ed, 0);
+  setAllShapesSelected(f.ed, false);
   f.ed.doc.CurrentObject = 0;
   EXPECT_EQ(f.selection(), (Sel{1, 1, 1}));
   f.ed.doc.CurrentObject = -1;

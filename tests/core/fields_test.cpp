@@ -58,7 +58,7 @@ Document createdScene(int tool) {
   test::TestEditor t;
   t.res.addImageFile(kPhoto, 8, 6);
   t.prompt.answerFile(kPhoto);
-  newDocument(t.ed, 1, 1, 0);
+  newDocument(t.ed, kFreshDocument, /*quiet=*/true, /*refresh=*/false);
   t.ed.tools.tool = tool;
   EXPECT_EQ(addShape(t.ed, 30, 40), 1);
   setKey(t.ed.doc.Objects.at(0), 5, kKeyLinear);

@@ -9,7 +9,7 @@ namespace pw {
 namespace {
 
 bool selectionFrozen(const Editor& ed) {
-  return ed.doc.DocumentState < 1 || ed.tools.revertTool;
+  return ed.doc.DocumentState < kDocumentHasContent || ed.tools.revertTool;
 }
 
 // The verdict on shape j of the current object: `inside` when (x, y) lies in the path holding
@@ -27,7 +27,7 @@ void testShape(Editor& ed, const CanvasTool& tool, int64_t j, bool inside, int64
   };
   if (dragFree && inside) {
     if (!ts.multiSelect) {
-      setAllShapesSelected(ed, 0);
+      setAllShapesSelected(ed, false);
       picked = true;
       ed.doc.CurrentShape = j;
       ed.refreshProperties();
@@ -80,10 +80,10 @@ void settleSelection(Editor& ed, const CanvasTool& tool, int64_t x, int64_t y) {
   settle(ed, tool, x, y, false);
 }
 
-void setAllShapesSelected(Editor& ed, uint8_t value) {
+void setAllShapesSelected(Editor& ed, bool selected) {
   Object* o = currentObject(ed.doc);
   if (!o) return;
-  for (Shape& s : o->shapes) s.selected = value;
+  for (Shape& s : o->shapes) s.selected = selected ? 1 : 0;
 }
 
 }  // namespace pw

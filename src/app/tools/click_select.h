@@ -29,6 +29,6 @@ void clickSelect(Editor& ed, const CanvasTool& tool, ImageStore& store, QSize ca
 void settleSelection(Editor& ed, const CanvasTool& tool, int64_t x, int64_t y);
 
 // Sets `selected` of every shape of the current object.
-void setAllShapesSelected(Editor& ed, uint8_t value);
+void setAllShapesSelected(Editor& ed, bool selected);
 
 }  // namespace pw

@@ -18,7 +18,7 @@ class PointPickTool : public EditingTool {
 
 class SelectTool final : public PointPickTool {
  public:
-  void pickedNothing(Editor& ed) const override { setAllShapesSelected(ed, 0); }
+  void pickedNothing(Editor& ed) const override { setAllShapesSelected(ed, false); }
 };
 
 }  // namespace
