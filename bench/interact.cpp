@@ -97,8 +97,11 @@ class Window : public pw::Shell {
       if (panels.eventDepth == 0) ed.refreshProperties();
       state.history.record(ed.doc, c.name, c.scope, c.mergeKey);
     });
-    // As the window: a zoom or pan shows the old picture moved, the sharp one drawn meanwhile.
+    // As the window: a zoom or pan shows the old picture moved, the sharp one drawn meanwhile;
+    // the canvas hears from the history which shapes changed.
     canvas.sharpReady = [] {};
+    canvas.tracksChanges = true;
+    state.history.onChanged = [this] { canvas.touch(state.history.lastChange()); };
     panels.shapePanel.show();
     panels.objectPanel.show();
     grab = pressPoint(ed.doc, Pick::kTop);  // the top object is the current one
