@@ -254,6 +254,31 @@ TEST(Marks, SelectedPointIsRedAndOtherAnchorsCyan) {
   EXPECT_TRUE(hueOf(f.px(100, 44), kSelectedMark));
 }
 
+// An export or playback picture has no selection and so no marks; the canvas's has the editor's.
+TEST(Marks, DrawnOnlyForASelection) {
+  RenderFixture f(200, 200);
+  f.addPointShape(0, kLine, {{20, 50}, {60, 50}, {100, 50}});
+  f.ed.options.HideAncre = 0;
+  f.ed.sel.shape = 0;
+  const View view = canvasView(f.ed.sel, f.ed.options, f.ed.pan);
+  const struct {
+    const char* name;
+    const Selection* sel;
+    bool marked;
+  } cases[] = {{"none", nullptr, false}, {"the editor's", &f.ed.sel, true}};
+  for (const auto& c : cases) {
+    QImage img(200, 200, QImage::Format_ARGB32_Premultiplied);
+    img.fill(Qt::transparent);
+    VectorCanvas vg(f.store);
+    ASSERT_TRUE(vg.beginDrawing(img));
+    RenderCtx rc(f.ed.doc, f.ed.options, view, vg, c.sel);
+    applyViewTransform(rc);
+    drawMarks(rc);
+    vg.endDrawing();
+    EXPECT_EQ(sameRGBA(img.pixelColor(22, 52), kAnchor), c.marked) << c.name;
+  }
+}
+
 TEST(Marks, ComplexShapeHasSquaresAtAnchorsAndDotsWithHandles) {
   RenderFixture f(200, 200);
   Shape& s = f.addPointShape(
