@@ -36,7 +36,7 @@ enum class Pick { kTop, kMiddle };
 
 // Where to press: the centre of the box or circle nearest below the last shape of the last
 // object, or the middle shape of the middle object. Makes that object current.
-inline QPointF pressPoint(pw::Document& doc, Pick pick) {
+inline QPointF pressPoint(pw::Document& doc, pw::Selection& sel, Pick pick) {
   const int64_t oi = pick == Pick::kTop ? pw::lastIndex(doc.Objects)
                                         : pw::lastIndex(doc.Objects) / 2;
   const auto& shapes = doc.Objects[static_cast<size_t>(oi)].shapes;
@@ -47,9 +47,9 @@ inline QPointF pressPoint(pw::Document& doc, Pick pick) {
         (s.type == pw::kBox || s.type == pw::kCircle))
       break;
   }
-  doc.CurrentObject = oi;
-  doc.CurrentShape = -1;
-  doc.CurrentPoint = -1;
+  sel.object = oi;
+  sel.shape = -1;
+  sel.point = -1;
   const pw::Shape& s = shapes[static_cast<size_t>(j)];
   const double cx = s.type == pw::kBox ? s.x + s.w / 2.0 : s.x;
   const double cy = s.type == pw::kBox ? s.y + s.h / 2.0 : s.y;

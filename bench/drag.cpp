@@ -31,7 +31,7 @@ constexpr int kMoves = 200;
 void drag(benchmark::State& state, int shapes, Pick pick) {
   EditorScene sc(shapes);
   pw::Editor& ed = sc.ed;
-  const QPointF at = pressPoint(ed.doc, pick);
+  const QPointF at = pressPoint(ed.doc, ed.sel, pick);
   pw::CanvasSurface canvas = makeCanvas(sc.store);
   pw::CanvasTools tools(ed, canvas, {});
 
@@ -61,12 +61,13 @@ void drag(benchmark::State& state, int shapes, Pick pick) {
       }
     }
     redraws = canvas.scene.partialUpdates();
-    if (const pw::Shape* s = pw::currentShape(ed.doc)) movedTo = s->x;
+    if (const pw::Shape* s = pw::currentShape(ed.doc, ed.sel)) movedTo = s->x;
     state.SetIterationTime(statsOf(times).median / 1000.0);
 
     // The same state drawn in full on a fresh canvas.
     EditorScene ref(shapes);
     ref.ed.doc = ed.doc;
+    ref.ed.sel = ed.sel;
     ref.ed.options = ed.options;
     ref.ed.tools = ed.tools;
     ref.ed.pan = ed.pan;
@@ -86,8 +87,8 @@ void drag(benchmark::State& state, int shapes, Pick pick) {
   state.counters["updates_per_s"] = 1000.0 / st.median;
   state.counters["press_ms"] = pressMs;
   state.counters["partial_moves"] = redraws;
-  state.counters["picked_object"] = static_cast<double>(ed.doc.CurrentObject);
-  state.counters["picked_shape"] = static_cast<double>(ed.doc.CurrentShape);
+  state.counters["picked_object"] = static_cast<double>(ed.sel.object);
+  state.counters["picked_shape"] = static_cast<double>(ed.sel.shape);
   state.counters["identical"] = identical ? 1 : 0;
   state.counters["final_x"] = static_cast<double>(movedTo);
   state.counters["dirty_px_avg"] = dirtyPx / kMoves;

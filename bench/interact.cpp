@@ -95,7 +95,7 @@ class Window : public pw::Shell {
     ed.hooks.redrawCanvas = [this] { redrawCanvas(); };
     ed.observe([this](const pw::Change& c) {
       if (panels.eventDepth == 0) ed.refreshProperties();
-      state.history.record(ed.doc, c.name, c.scope, c.mergeKey);
+      state.history.record(ed.doc, ed.sel, c.name, c.scope, c.mergeKey);
     });
     // As the window: a zoom or pan shows the old picture moved, the sharp one drawn meanwhile;
     // the canvas hears from the history which shapes changed.
@@ -104,8 +104,8 @@ class Window : public pw::Shell {
     state.history.onChanged = [this] { canvas.touch(state.history.lastChange()); };
     panels.shapePanel.show();
     panels.objectPanel.show();
-    grab = pressPoint(ed.doc, Pick::kTop);  // the top object is the current one
-    state.history.reset(ed.doc);
+    grab = pressPoint(ed.doc, ed.sel, Pick::kTop);  // the top object is the current one
+    state.history.reset(ed.doc, ed.sel);
     selectionChanged();
     redrawCanvas();
   }
@@ -145,10 +145,12 @@ class Window : public pw::Shell {
   // mouse of the last refresh. A refresh settles the selection: the state is put back after.
   bool matchesFullRefresh(int mode) {
     const pw::Document doc = ed.doc;
+    const pw::Selection sel = ed.sel;
     const pw::ToolState ts = ed.tools;
     pw::CanvasSurface fresh = makeCanvas(scene.store);
     pw::CanvasTools(ed, fresh, {}).refresh(ts.sceneMouseX, ts.sceneMouseY, mode == 1);
     ed.doc = doc;
+    ed.sel = sel;
     ed.tools = ts;
     return sameImage(fresh.image, canvas.image);
   }
@@ -246,9 +248,10 @@ std::pair<QPointF, int> emptyPoint(const pw::Document& doc) {
 
 // Boxes and circles of the current object to press on: their centres and indices, up to
 // `count` of them spread over the object.
-std::vector<std::pair<QPointF, int64_t>> pressTargets(const pw::Document& doc, int count) {
+std::vector<std::pair<QPointF, int64_t>> pressTargets(const pw::Document& doc,
+                                                     const pw::Selection& sel, int count) {
   std::vector<std::pair<QPointF, int64_t>> all;
-  const auto& shapes = pw::currentObject(doc)->shapes;
+  const auto& shapes = pw::currentObject(doc, sel)->shapes;
   for (int64_t j = 0; j <= pw::lastIndex(shapes); ++j) {
     const pw::Shape& s = shapes[static_cast<size_t>(j)];
     if (s.link != 0 || s.hidden != 0 || s.w <= 4 || s.h <= 4) continue;
@@ -267,7 +270,7 @@ void clickCase(benchmark::State& state, int shapes) {
   Window w(shapes);
   // One shape after another: a second press on the circle just picked would grab its centre
   // point instead.
-  const auto targets = pressTargets(w.ed.doc, kEvents + 1);
+  const auto targets = pressTargets(w.ed.doc, w.ed.sel, kEvents + 1);
   if (targets.size() < 2) {
     state.SkipWithError("no box or circle to press on in the top object");
     return;
@@ -282,7 +285,7 @@ void clickCase(benchmark::State& state, int shapes) {
                       w.send(CanvasInput::kLeftDown, at);
                       // The click test picks the last shape of the object under the press.
                       picked += k > 0 && w.ed.tools.dragState == pw::DragState::kShapes &&
-                                w.ed.doc.CurrentShape >= j;
+                                w.ed.sel.shape >= j;
                       w.send(CanvasInput::kLeftUp);
                     },
                     [&](int k) {
@@ -331,7 +334,7 @@ void dragCase(benchmark::State& state, int shapes) {
   }
   report(state, "drag_move", t[0]);
   state.counters["press_ms"] = pressMs;
-  state.counters["picked_shape"] = static_cast<double>(w.ed.doc.CurrentShape);
+  state.counters["picked_shape"] = static_cast<double>(w.ed.sel.shape);
   state.counters["identical"] = identical;
 }
 
@@ -341,8 +344,8 @@ void editCase(benchmark::State& state, int shapes) {
   w.send(CanvasInput::kLeftUp);
   auto* xField = static_cast<QSpinBox*>(w.panels.controls.widget(62));
   auto* yField = static_cast<QSpinBox*>(w.panels.controls.widget(63));
-  const pw::Shape* s = pw::currentShape(w.ed.doc);
-  const int64_t shape = w.ed.doc.CurrentShape;
+  const pw::Shape* s = pw::currentShape(w.ed.doc, w.ed.sel);
+  const int64_t shape = w.ed.sel.shape;
   int applied = 0;
   std::vector<Times> edit, undo;
   for (auto _ : state) {

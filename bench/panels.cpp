@@ -44,7 +44,7 @@ struct Panels {
     }
     o.hasShape = 1;
     ed.doc.DocumentState = pw::kDocumentHasContent;
-    ed.doc.CurrentShape = 0;
+    ed.sel.shape = 0;
     rig.shapePanel.show();
     pw::refreshShapeList(ctx);
   }
@@ -65,7 +65,7 @@ void selectionRefresh(benchmark::State& state) {
   for (auto _ : state) {
     times.clear();
     for (int r = 0; r < kRounds; ++r) {
-      p.ed.doc.CurrentShape = static_cast<int64_t>(rng() % kShapes);
+      p.ed.sel.shape = static_cast<int64_t>(rng() % kShapes);
       const auto t0 = Clock::now();
       pw::refreshShapeList(p.ctx);
       pw::refreshFxList(p.ctx);
@@ -99,7 +99,7 @@ void listClick(benchmark::State& state) {
   const Stats s = statsOf(times);
   state.counters["med_ms"] = s.median;
   state.counters["p95_ms"] = s.p95;
-  state.counters["current"] = static_cast<double>(p.ed.doc.CurrentShape);
+  state.counters["current"] = static_cast<double>(p.ed.sel.shape);
 }
 
 }  // namespace

@@ -284,10 +284,7 @@ inline void generateScene(pw::Editor& ed, pw::ImageStore& store, const GenParams
     }
   }
   doc.DocumentState = pw::kDocumentHasContent;
-  doc.CurrentObject = 0;
-  doc.CurrentShape = 0;
-  doc.CurrentPoint = -1;
-  doc.CurrentFx = 0;
+  ed.sel = pw::Selection{0, 0, -1, 0};
 }
 
 // View options for the benchmarks: the camera is the canvas, and the editing marks and

@@ -55,25 +55,26 @@ double msOf(const std::function<void()>& f) {
 // One kind of edit: `change` makes it on the document and returns its scope.
 struct Edit {
   int perObject;
-  std::function<ChangeScope(Document&, int round)> change;
+  std::function<ChangeScope(Document&, Selection&, int round)> change;
 };
 
 // Times record, undo and redo of the edit; the iteration time is the record.
 void runEdit(benchmark::State& state, const Edit& e) {
   const int n = static_cast<int>(state.range(0));
   Document doc = boxes(n, e.perObject);
+  Selection sel;
   History h;
-  h.reset(doc);
+  h.reset(doc, sel);
   double rec = 0, undo = 0, redo = 0;
   int round = 0;
   for (auto _ : state) {
-    const ChangeScope scope = e.change(doc, round++);
-    const double r = msOf([&] { h.record(doc, "Edit", scope); });
+    const ChangeScope scope = e.change(doc, sel, round++);
+    const double r = msOf([&] { h.record(doc, sel, "Edit", scope); });
     state.SetIterationTime(r / 1000.0);
     rec += r;
-    undo += msOf([&] { h.undo(doc); });
-    redo += msOf([&] { h.redo(doc); });
-    h.undo(doc);  // the next round starts from the same document
+    undo += msOf([&] { h.undo(doc, sel); });
+    redo += msOf([&] { h.redo(doc, sel); });
+    h.undo(doc, sel);  // the next round starts from the same document
   }
   const double k = static_cast<double>(state.iterations());
   state.counters["record_ms"] = rec / k;
@@ -83,7 +84,7 @@ void runEdit(benchmark::State& state, const Edit& e) {
 }
 
 void BM_MoveOneShape(benchmark::State& state) {
-  runEdit(state, {kPerObject, [](Document& d, int round) {
+  runEdit(state, {kPerObject, [](Document& d, Selection&, int round) {
                     const size_t o = d.Objects.size() / 2;
                     d.Objects[o].shapes[7].x = static_cast<int16_t>(round);
                     return ChangeScope::shapesOf(static_cast<int64_t>(o), {7});
@@ -91,11 +92,11 @@ void BM_MoveOneShape(benchmark::State& state) {
 }
 
 void BM_DeleteObjectOf100(benchmark::State& state) {
-  runEdit(state, {kPerObject, [](Document& d, int) {
+  runEdit(state, {kPerObject, [](Document& d, Selection& sel, int) {
                     const size_t count = d.Objects.size();
                     const int64_t o = static_cast<int64_t>(count / 2);
                     d.Objects.erase(d.Objects.begin() + o);
-                    d.CurrentObject = 0;
+                    sel.object = 0;
                     return ChangeScope::objectRemoved(o, count);
                   }});
 }
@@ -128,14 +129,15 @@ void BM_Memory200Moves(benchmark::State& state) {
   size_t bytes = 0;
   for (auto _ : state) {
     Document doc = boxes(n, kPerObject);
+    const Selection sel;
     History h;
-    h.reset(doc);
+    h.reset(doc, sel);
     for (int i = 0; i < 200; ++i) {
       const size_t o = static_cast<size_t>(i) % doc.Objects.size();
       const size_t s = static_cast<size_t>(i / 7) % doc.Objects[o].shapes.size();
       doc.Objects[o].shapes[s].x += 3;
-      h.record(doc, "Move shape", ChangeScope::shapesOf(static_cast<int64_t>(o),
-                                                       {static_cast<int64_t>(s)}));
+      h.record(doc, sel, "Move shape",
+               ChangeScope::shapesOf(static_cast<int64_t>(o), {static_cast<int64_t>(s)}));
     }
     bytes = h.bytes();
     benchmark::DoNotOptimize(bytes);

@@ -15,7 +15,7 @@ SceneMouse sceneMouseOf(const Editor& ed, double px, double py) {
   double zoom = static_cast<double>(ed.options.Zoom) * 0.01;
   if (!(zoom > 0) || !std::isfinite(zoom)) zoom = 1;
   double ox = 0, oy = 0;
-  if (const Object* o = currentObject(ed.doc)) {
+  if (const Object* o = currentObject(ed.doc, ed.sel)) {
     ox = static_cast<double>(o->x);
     oy = static_cast<double>(o->y);
   }

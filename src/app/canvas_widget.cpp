@@ -76,7 +76,7 @@ QPointF CanvasWidget::pixelOf(double mx, double my) const {
   double zoom = static_cast<double>(ed_.options.Zoom) * 0.01;
   if (!(zoom > 0)) zoom = 1;
   double ox = 0, oy = 0;
-  if (const Object* o = currentObject(ed_.doc)) {
+  if (const Object* o = currentObject(ed_.doc, ed_.sel)) {
     ox = static_cast<double>(o->x);
     oy = static_cast<double>(o->y);
   }

@@ -179,7 +179,7 @@ int runHeadless(const CommandLine& cl, const char* argv0) {
       return 0;
 
     case CliCommand::kDumpJson:
-      return printOut(documentJson(ed.doc) + "\n");
+      return printOut(documentJson(ed.doc, ed.sel) + "\n");
 
     case CliCommand::kExportPng: {
       std::string error;
@@ -206,7 +206,7 @@ int runHeadless(const CommandLine& cl, const char* argv0) {
     }
 
     case CliCommand::kExportPb: {
-      const int64_t obj = cl.object >= 0 ? cl.object : ed.doc.CurrentObject;
+      const int64_t obj = cl.object >= 0 ? cl.object : ed.sel.object;
       if (obj > lastIndex(ed.doc.Objects))
         return fail("--object " + std::to_string(obj) + ": the scene has only " +
                     std::to_string(ed.doc.Objects.size()) + " objects");

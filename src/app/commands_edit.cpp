@@ -15,7 +15,7 @@ void step(Shell& shell, bool undo) {
   Editor& ed = shell.editor();
   if (ed.tools.dragStarted) return;
   History& h = shell.app().history;
-  if (!(undo ? h.undo(ed.doc) : h.redo(ed.doc))) return;
+  if (!(undo ? h.undo(ed.doc, ed.sel) : h.redo(ed.doc, ed.sel))) return;
   reloadReleasedResources(ed);
   ed.tools.dragState = DragState::kNone;
   ed.tools.shapeHit = false;

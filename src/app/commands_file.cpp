@@ -23,7 +23,7 @@ void documentReplaced(Shell& shell) {
   ed.tools.dragStarted = false;
   ed.tools.shapeHit = false;
   // A new history starts with the new document.
-  shell.app().history.reset(ed.doc, !ed.modified);
+  shell.app().history.reset(ed.doc, ed.sel, !ed.modified);
   ed.refreshLayerList();
   shell.documentRestored();
   shell.selectionChanged();
@@ -43,7 +43,7 @@ void cmdLoad(Shell& shell) {
 
 void cmdMerge(Shell& shell) {
   Editor& ed = shell.editor();
-  if (!ed.execute({"Merge", {}, 0, [&ed](Document&, ChangeScope&) {
+  if (!ed.execute({"Merge", {}, 0, [&ed](Document&, Selection&, ChangeScope&) {
                      return loadScene(ed, kLoadMerge, "", /*refresh=*/true);
                    }}))
     return;

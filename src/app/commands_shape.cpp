@@ -17,8 +17,10 @@ namespace {
 // Runs `edit` as the step `what`; true when it changed something.
 template <class Edit>
 bool run(Shell& shell, const char* what, ChangeScope scope, Edit edit) {
-  return shell.editor().execute(
-      {what, std::move(scope), 0, [&edit](Document& d, ChangeScope&) { return edit(d); }});
+  return shell.editor().execute({what, std::move(scope), 0,
+                                 [&edit](Document& d, Selection& sel, ChangeScope&) {
+                                   return edit(d, sel);
+                                 }});
 }
 
 // After a change: the panels and the canvas show it.
@@ -29,12 +31,12 @@ void changed(Shell& shell) {
 
 // The current shape of the current object alone changed.
 ChangeScope currentShapeScope(const Editor& ed) {
-  return ChangeScope::shapesOf(ed.doc.CurrentObject, {ed.doc.CurrentShape});
+  return ChangeScope::shapesOf(ed.sel.object, {ed.sel.shape});
 }
 
 void cmdSelectAll(Shell& shell) {
   Editor& ed = shell.editor();
-  Object* o = currentObject(ed.doc);
+  Object* o = currentObject(ed.doc, ed.sel);
   if (!o) return;
   // Every shape is grabbed at the mouse as a press of the current tool would grab it.
   const CanvasTool& tool = canvasTool(ed.tools.tool);
@@ -48,17 +50,17 @@ void cmdSelectAll(Shell& shell) {
 
 void cmdDeselectAll(Shell& shell) {
   Editor& ed = shell.editor();
-  if (Object* o = currentObject(ed.doc))
+  if (Object* o = currentObject(ed.doc, ed.sel))
     for (Shape& s : o->shapes) s.selected = 0;
-  ed.doc.CurrentShape = -1;
+  ed.sel.shape = -1;
   shell.selectionChanged();
   shell.redrawCanvas();
 }
 
 void cmdCopy(Shell& shell) {
   Editor& ed = shell.editor();
-  const Shape* s = currentShape(ed.doc);
-  const Object* o = currentObject(ed.doc);
+  const Shape* s = currentShape(ed.doc, ed.sel);
+  const Object* o = currentObject(ed.doc, ed.sel);
   if (!s || !o) return;
   AppState& app = shell.app();
   app.copyBuffer = *s;
@@ -69,7 +71,7 @@ void cmdCopy(Shell& shell) {
 void cmdPaste(Shell& shell) {
   Editor& ed = shell.editor();
   AppState& app = shell.app();
-  Object* o = currentObject(ed.doc);
+  Object* o = currentObject(ed.doc, ed.sel);
   // Nothing copied yet: there is nothing to paste.
   if (!o || !app.hasCopy) return;
   int mx = 0, my = 0;
@@ -79,14 +81,14 @@ void cmdPaste(Shell& shell) {
   int64_t top = 0;
   for (const Shape& s : o->shapes) top = std::max(top, s.depth);
   const Shape& copy = app.copyBuffer;
-  run(shell, "Paste", ChangeScope::wholeObject(ed.doc.CurrentObject), [&](Document& doc) {
+  run(shell, "Paste", ChangeScope::wholeObject(ed.sel.object), [&](Document& doc, Selection& sel) {
     // An object that holds only its empty placeholder gets the paste in that slot, as a newly
     // drawn shape would.
-    Object* obj = currentObject(doc);
+    Object* obj = currentObject(doc, sel);
     if (obj->hasShape > 0) obj->shapes.emplace_back();
     obj->hasShape = 1;
     doc.DocumentState = kDocumentHasContent;
-    doc.CurrentShape = lastIndex(obj->shapes);
+    sel.shape = lastIndex(obj->shapes);
     newDocument(ed, kKeepDocument, /*quiet=*/true, /*refresh=*/true);
     Shape& s = obj->shapes.back();
     s = copy;
@@ -102,9 +104,9 @@ void cmdPaste(Shell& shell) {
 
 void cmdPasteToShape(Shell& shell) {
   Editor& ed = shell.editor();
-  if (!currentShape(ed.doc) || !shell.app().hasCopy) return;
-  if (run(shell, "Paste to shape", currentShapeScope(ed), [&shell](Document& d) {
-        *currentShape(d) = shell.app().copyBuffer;
+  if (!currentShape(ed.doc, ed.sel) || !shell.app().hasCopy) return;
+  if (run(shell, "Paste to shape", currentShapeScope(ed), [&shell](Document& d, Selection& sel) {
+        *currentShape(d, sel) = shell.app().copyBuffer;
         return true;
       }))
     changed(shell);
@@ -127,8 +129,8 @@ void cmdDeleteShape(Shell& shell) {
 
 void cmdShapeToBottom(Shell& shell) {
   Editor& ed = shell.editor();
-  if (!run(shell, "Set Shape to bottom", ChangeScope::wholeObject(ed.doc.CurrentObject),
-           [](Document& d) { return shapeToBottom(d); }))
+  if (!run(shell, "Set Shape to bottom", ChangeScope::wholeObject(ed.sel.object),
+           [](Document& d, Selection& sel) { return shapeToBottom(d, sel); }))
     return;
   ed.refreshShapeList();
   changed(shell);
@@ -136,8 +138,8 @@ void cmdShapeToBottom(Shell& shell) {
 
 void cmdShapeToTop(Shell& shell) {
   Editor& ed = shell.editor();
-  if (!run(shell, "Set Shape to top", ChangeScope::wholeObject(ed.doc.CurrentObject),
-           [](Document& d) { return shapeToTop(d); }))
+  if (!run(shell, "Set Shape to top", ChangeScope::wholeObject(ed.sel.object),
+           [](Document& d, Selection& sel) { return shapeToTop(d, sel); }))
     return;
   ed.refreshShapeList();
   changed(shell);
@@ -145,30 +147,30 @@ void cmdShapeToTop(Shell& shell) {
 
 void cmdShapeToOrigin(Shell& shell) {
   Editor& ed = shell.editor();
-  if (!currentShape(ed.doc)) return;
+  if (!currentShape(ed.doc, ed.sel)) return;
   if (run(shell, "Set shape to origin", currentShapeScope(ed),
-          [](Document& d) { return shapeToOrigin(*currentShape(d)); }))
+          [](Document& d, Selection& sel) { return shapeToOrigin(*currentShape(d, sel)); }))
     changed(shell);
 }
 
 void cmdOriginToShape(Shell& shell) {
   Editor& ed = shell.editor();
-  if (!currentShape(ed.doc)) return;
+  if (!currentShape(ed.doc, ed.sel)) return;
   if (run(shell, "Set origin to shape", currentShapeScope(ed),
-          [](Document& d) { return originToShape(*currentShape(d)); }))
+          [](Document& d, Selection& sel) { return originToShape(*currentShape(d, sel)); }))
     changed(shell);
 }
 
 void cmdDeletePoint(Shell& shell) {
   Editor& ed = shell.editor();
   if (run(shell, "Delete this point", currentShapeScope(ed),
-          [&ed](Document& d) { return deletePoint(ed, d.CurrentPoint); }))
+          [&ed](Document&, Selection& sel) { return deletePoint(ed, sel.point); }))
     changed(shell);
 }
 
 void cmdSelectAllPoints(Shell& shell) {
   Editor& ed = shell.editor();
-  Shape* s = currentShape(ed.doc);
+  Shape* s = currentShape(ed.doc, ed.sel);
   if (!s) return;
   for (ShapePoint& p : s->points) p.selected = 1;
   ed.tools.multiSelect = true;

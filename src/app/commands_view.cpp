@@ -71,7 +71,7 @@ void cmdShowOnlySel(Shell& s) { toggle(s, kCmdShowOnlySelected, s.editor().optio
 void cmdDeleteObject(Shell& shell) {
   Editor& ed = shell.editor();
   deleteCurrentObject(ed);  // announces the change when an object went
-  ed.doc.CurrentObject = 0;
+  ed.sel.object = 0;
   ed.refreshLayerList();
   shell.selectionChanged();
   shell.redrawCanvas();

@@ -52,7 +52,7 @@ void KeyStrip::paintEvent(QPaintEvent*) {
   p.fillRect(rect(), QColor(70, 70, 70));
   p.setPen(QColor(110, 110, 110));
   p.drawLine(kInset, h / 2, w - 1 - kInset, h / 2);
-  if (const Object* o = currentObject(ed_.doc)) {
+  if (const Object* o = currentObject(ed_.doc, ed_.sel)) {
     p.setPen(QColor(255, 200, 0));
     for (const ObjectKey& k : o->keys) {
       const int x = static_cast<int>(std::lround(xOfFrame(k.frame)));

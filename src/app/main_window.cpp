@@ -111,7 +111,7 @@ MainWindow::MainWindow(Editor& ed, ImageStore& store, AppState& app, WindowConfi
     // the controls at once, so that no control keeps a value the model no longer has. The
     // panels settle the current shape and effect first, so the step records them settled.
     if (panelEventDepth_ == 0) ed_.refreshProperties();
-    app_.history.record(ed_.doc, c.name, c.scope, c.mergeKey);
+    app_.history.record(ed_.doc, ed_.sel, c.name, c.scope, c.mergeKey);
   });
   ed_.hooks.documentSaved = [this] { app_.history.markSaved(); };
   // Every change of the document passes through the history (recorded, undone, redone or
@@ -121,7 +121,7 @@ MainWindow::MainWindow(Editor& ed, ImageStore& store, AppState& app, WindowConfi
     canvas_->surface().touch(app_.history.lastChange());
     updateEditMenu();
   };
-  app_.history.reset(ed_.doc, !ed_.modified);
+  app_.history.reset(ed_.doc, ed_.sel, !ed_.modified);
   ed_.hooks.redrawCanvas = [this] { redrawCanvas(); };
   ed_.hooks.refreshLayerList = [this] {
     if (layerPanel_) layerPanel_->drawLayerList(false);
@@ -262,7 +262,7 @@ void MainWindow::start(const std::string& scene) {
   }
 
   // The history starts from the document the run begins with (a recovered scene is unsaved).
-  app_.history.reset(ed_.doc, !ed_.modified);
+  app_.history.reset(ed_.doc, ed_.sel, !ed_.modified);
   documentRestored();
 
   tips_ = startupTips();

@@ -29,8 +29,8 @@ bool isTimelineControl(int n) {
 
 // The frame rate and the last frame are document fields outside the objects; a step that
 // names the current object's header carries them (the history keeps them with every step).
-ChangeScope docFieldScope(const Document& doc) {
-  return currentObject(doc) ? ChangeScope::header(doc.CurrentObject) : ChangeScope{};
+ChangeScope docFieldScope(const Document& doc, const Selection& sel) {
+  return currentObject(doc, sel) ? ChangeScope::header(sel.object) : ChangeScope{};
 }
 
 }  // namespace
@@ -105,7 +105,8 @@ bool Timeline::handleEvent(int n) {
       const auto v = static_cast<int16_t>(
           std::clamp<int>(controls_.value(kCtlFps), kMinFps, kMaxFps));
       if (v == ed_.doc.Fps) break;
-      ed_.execute({"Frame rate", docFieldScope(ed_.doc), kCtlFps, [v](Document& d, ChangeScope&) {
+      ed_.execute({"Frame rate", docFieldScope(ed_.doc, ed_.sel), kCtlFps,
+                   [v](Document& d, Selection&, ChangeScope&) {
                      d.Fps = v;
                      return true;
                    }});
@@ -134,7 +135,8 @@ void Timeline::setMaxFrame(int64_t m) {
   // The field shows what is kept (a number beyond the last key frame is cut to it).
   if (controls_.value(kCtlMaxFrame) != m) controls_.setValue(kCtlMaxFrame, m);
   if (m == ed_.doc.MaxFrame) return;
-  ed_.execute({"Max frame", docFieldScope(ed_.doc), kCtlMaxFrame, [m](Document& d, ChangeScope&) {
+  ed_.execute({"Max frame", docFieldScope(ed_.doc, ed_.sel), kCtlMaxFrame,
+               [m](Document& d, Selection&, ChangeScope&) {
                  d.MaxFrame = m;
                  return true;
                }});
@@ -167,30 +169,30 @@ void Timeline::goToFrame(int64_t frame) {
 }
 
 void Timeline::setKey() {
-  Object* o = currentObject(ed_.doc);
+  Object* o = currentObject(ed_.doc, ed_.sel);
   if (!o) return;
   const int frame = static_cast<int>(std::clamp<int64_t>(current_, 0, kMaxKeyFrame));
   // The kind shown beside the button: the key's own when the frame has one.
   const int kind = std::clamp(controls_.value(kCtlKeyKind), kKeyLinear, kKeyEase);
-  ed_.execute({"Set key", ChangeScope::header(ed_.doc.CurrentObject), 0,
-               [frame, kind](Document& d, ChangeScope&) {
-                 pw::setKey(*currentObject(d), frame, kind);
+  ed_.execute({"Set key", ChangeScope::header(ed_.sel.object), 0,
+               [frame, kind](Document& d, Selection& sel, ChangeScope&) {
+                 pw::setKey(*currentObject(d, sel), frame, kind);
                  return true;
                }});
   if (strip_) strip_->update();
 }
 
 void Timeline::deleteKey() {
-  if (!currentObject(ed_.doc)) return;
+  if (!currentObject(ed_.doc, ed_.sel)) return;
   const int frame = static_cast<int>(std::clamp<int64_t>(current_, 0, kMaxKeyFrame));
   bool moved = false;
-  const auto remove = [this, frame, &moved](Document& d, ChangeScope&) {
-    if (!pw::deleteKey(*currentObject(d), frame)) return false;
+  const auto remove = [this, frame, &moved](Document& d, Selection& sel, ChangeScope&) {
+    if (!pw::deleteKey(*currentObject(d, sel), frame)) return false;
     // The object now takes its pose from the keys that are left; the step holds both.
     moved = applyFrame(d, current_);
     return true;
   };
-  if (!ed_.execute({"Delete key", ChangeScope::header(ed_.doc.CurrentObject), 0, remove})) return;
+  if (!ed_.execute({"Delete key", ChangeScope::header(ed_.sel.object), 0, remove})) return;
   if (strip_) strip_->update();
   if (moved) {
     if (canvas_) canvas_->redraw();
@@ -295,7 +297,7 @@ void Timeline::selectionChanged() {
 }
 
 const ObjectKey* Timeline::keyHere() const {
-  const Object* o = currentObject(static_cast<const Document&>(ed_.doc));
+  const Object* o = currentObject(static_cast<const Document&>(ed_.doc), ed_.sel);
   if (!o) return nullptr;
   for (const ObjectKey& k : o->keys) {
     if (k.frame == current_) return &k;
@@ -312,9 +314,9 @@ void Timeline::setKeyKind() {
   const int kind = std::clamp(controls_.value(kCtlKeyKind), kKeyLinear, kKeyEase);
   const ObjectKey* k = keyHere();
   if (!k || k->kind == kind) return;
-  ed_.execute({"Key kind", ChangeScope::header(ed_.doc.CurrentObject), kCtlKeyKind,
-               [this, kind](Document& d, ChangeScope&) {
-                 for (ObjectKey& key : currentObject(d)->keys) {
+  ed_.execute({"Key kind", ChangeScope::header(ed_.sel.object), kCtlKeyKind,
+               [this, kind](Document& d, Selection& sel, ChangeScope&) {
+                 for (ObjectKey& key : currentObject(d, sel)->keys) {
                    if (key.frame == current_) key.kind = static_cast<uint8_t>(kind);
                  }
                  return true;

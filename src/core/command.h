@@ -11,6 +11,7 @@
 
 #include "core/change_scope.h"
 #include "core/model.h"
+#include "core/selection.h"
 
 namespace pw {
 
@@ -21,10 +22,11 @@ struct Command {
   ChangeScope scope;
   // Nonzero: a burst of commands with the same key (edits of one control) makes one undo step.
   int mergeKey = 0;
-  // Makes the change and returns whether anything changed (nothing is announced otherwise).
-  // Empty for a gesture that has already changed the document live (a canvas drag): the command
-  // then only announces it.
-  std::function<bool(Document&, ChangeScope&)> apply;
+  // Makes the change and returns whether anything changed (nothing is announced otherwise). It
+  // may move the selection along (a new shape becomes the current one); the history records the
+  // selection with the step. Empty for a gesture that has already changed the document live (a
+  // canvas drag): the command then only announces it.
+  std::function<bool(Document&, Selection&, ChangeScope&)> apply;
 };
 
 // What observers hear after a command changed the document.

@@ -42,31 +42,31 @@ int64_t countNamed(const Object& o) {
 // Complex shapes are copied in from the template scene.
 int addComplexShape(Editor& ed) {
   Document& doc = ed.doc;
-  Object* obj = currentObject(doc);
+  Object* obj = currentObject(doc, ed.sel);
   if (!obj) return 0;
   const uint8_t hadShape = obj->hasShape;
   const int64_t namedBefore = countNamed(*obj);
   if (obj->hasShape == 0) {
-    doc.CurrentShape = 0;
+    ed.sel.shape = 0;
     obj->shapes[0].name.clear();
   } else {
     obj->shapes.emplace_back();
-    doc.CurrentShape = lastIndex(obj->shapes);
+    ed.sel.shape = lastIndex(obj->shapes);
   }
   newDocument(ed, kInsertTemplate, /*quiet=*/false, /*refresh=*/false);
-  obj = currentObject(doc);
+  obj = currentObject(doc, ed.sel);
   if (!obj) return 0;
   if (obj->shapes.empty() || countNamed(*obj) == namedBefore) {
     // The template gave nothing (missing or empty file): keep the object as it was, with its
     // placeholder when it had no shape yet.
     if (obj->shapes.empty()) obj->shapes.emplace_back();
     obj->hasShape = hadShape;
-    doc.CurrentShape = hadShape ? lastIndex(obj->shapes) : 0;
+    ed.sel.shape = hadShape ? lastIndex(obj->shapes) : 0;
     ed.refreshShapeList();
     return 0;
   }
   doc.DocumentState = kDocumentHasContent;
-  doc.CurrentShape = lastIndex(obj->shapes);
+  ed.sel.shape = lastIndex(obj->shapes);
   obj->hasShape = 1;
   return 1;
 }
@@ -100,28 +100,28 @@ void newDocument(Editor& ed, NewDocumentKind kind, bool quiet, bool refresh) {
     doc.MaxFrame = kDefaultMaxFrame;
     doc.Fps = kDefaultFps;
     doc.DocumentState = kDocumentFresh;
-    doc.CurrentFx = 0;
-    doc.CurrentShape = 0;
-    doc.CurrentObject = 0;
+    ed.sel.fx = 0;
+    ed.sel.shape = 0;
+    ed.sel.object = 0;
     // A new document is not saved anywhere yet: "Save" must ask for a name rather than overwrite
     // the previous scene with an empty one.
     doc.DocumentFileName.clear();
     ed.modified = false;
     ed.setTitle(kAppTitle);
   }
-  doc.CurrentPoint = 0;
+  ed.sel.point = 0;
   if (!quiet && kind == kInsertTemplate) {
     if (doc.TemplateFileName.empty()) doc.TemplateFileName = "1-defaut.txt";
     // Empty slots left by this insertion are removed afterwards: the caller's placeholder (the
     // last shape, when it has no name) and whatever the template adds. Earlier shapes are the
     // user's and stay, whatever their names.
     size_t firstNew = 0;
-    if (const Object* obj = currentObject(doc)) {
+    if (const Object* obj = currentObject(doc, ed.sel)) {
       firstNew = obj->shapes.size();
       if (firstNew > 0 && obj->shapes.back().name.empty()) --firstNew;
     }
     loadScene(ed, kLoadTemplate, ed.rootPath("data/shapes/") + doc.TemplateFileName, refresh);
-    if (Object* obj = currentObject(doc)) {
+    if (Object* obj = currentObject(doc, ed.sel)) {
       auto& shapes = obj->shapes;
       firstNew = std::min(firstNew, shapes.size());
       shapes.erase(std::remove_if(shapes.begin() + static_cast<std::ptrdiff_t>(firstNew),
@@ -129,7 +129,7 @@ void newDocument(Editor& ed, NewDocumentKind kind, bool quiet, bool refresh) {
                    shapes.end());
       // The inserted shape is the new current one and gets the default effect (never an
       // existing shape's first effect).
-      doc.CurrentShape = lastIndex(shapes);
+      ed.sel.shape = lastIndex(shapes);
     }
     ed.refreshShapeList();
     addFx(ed, 0);
@@ -139,7 +139,7 @@ void newDocument(Editor& ed, NewDocumentKind kind, bool quiet, bool refresh) {
   ed.refreshShapeList();
 }
 
-bool appendObject(Document& doc, int64_t offset) {
+bool appendObject(Document& doc, Selection& sel, int64_t offset) {
   const int64_t i = lastIndex(doc.Objects) + offset;
   if (i < 0) return false;
   growTo(doc.Objects, i + 1);
@@ -149,14 +149,14 @@ bool appendObject(Document& doc, int64_t offset) {
   o.w = 100;
   o.h = 100;
   o.name = "Object" + std::to_string(i);
-  doc.CurrentObject = i;
+  sel.object = i;
   std::stable_sort(doc.Objects.begin(), doc.Objects.end(),
                    [](const Object& a, const Object& b) { return a.depth < b.depth; });
   return true;
 }
 
 void addObject(Editor& ed, int64_t offset) {
-  if (appendObject(ed.doc, offset)) refreshViews(ed);
+  if (appendObject(ed.doc, ed.sel, offset)) refreshViews(ed);
 }
 
 void refreshViews(Editor& ed) {
@@ -170,7 +170,7 @@ void refreshViews(Editor& ed) {
 int addShape(Editor& ed, int64_t x, int64_t y) {
   Document& doc = ed.doc;
   const int tool = ed.tools.tool;
-  doc.CurrentPoint = 0;
+  ed.sel.point = 0;
   if (tool == kToolComplex) return addComplexShape(ed);
 
   std::string prefix;
@@ -196,7 +196,7 @@ int addShape(Editor& ed, int64_t x, int64_t y) {
     default:  // the round-box tool and the editing tools create nothing
       return 0;
   }
-  Object* obj = currentObject(doc);
+  Object* obj = currentObject(doc, ed.sel);
   if (!obj) {
     freeImageIfValid(ed, image);
     return 0;
@@ -210,7 +210,7 @@ int addShape(Editor& ed, int64_t x, int64_t y) {
   Shape& s = obj->shapes[static_cast<size_t>(n)];
   s.name.clear();
   doc.DocumentState = kDocumentHasContent;
-  doc.CurrentShape = n;
+  ed.sel.shape = n;
 
   applyShapeDefaults(s, static_cast<uint8_t>(tool - 8));
   s.points.resize(1);
@@ -286,7 +286,7 @@ void applyFxDefaults(ShapeFx& f, int64_t n) {
 }
 
 void addFx(Editor& ed, int64_t n) {
-  Shape* s = currentShape(ed.doc);
+  Shape* s = currentShape(ed.doc, ed.sel);
   if (!s || n < 0 || n > lastIndex(s->fx)) return;
   applyFxDefaults(s->fx[static_cast<size_t>(n)], n);
   ed.refreshFxList();
@@ -294,7 +294,7 @@ void addFx(Editor& ed, int64_t n) {
 }
 
 void changeShapeImage(Editor& ed) {
-  if (!currentShape(ed.doc)) return;
+  if (!currentShape(ed.doc, ed.sel)) return;
   const std::string path = ed.prompt.openFile("Change Image", "", kChangeImageFilter);
   if (path.empty()) return;
   const int64_t image = ed.resources.loadImage(path);
@@ -302,7 +302,7 @@ void changeShapeImage(Editor& ed) {
     ed.prompt.message("Error", "Unable to load the image " + path);
     return;
   }
-  Shape* s = currentShape(ed.doc);
+  Shape* s = currentShape(ed.doc, ed.sel);
   freeImageIfValid(ed, s->imageId);
   s->name = imageShapeName(path);
   int iw = 0, ih = 0;

@@ -23,7 +23,7 @@ enum NewDocumentKind : int {
 void newDocument(Editor& ed, NewDocumentKind kind, bool quiet, bool refresh);
 // Re-initialises (offset 0) or appends (offset 1) an object and makes it current; false when
 // there is no such index.
-bool appendObject(Document& doc, int64_t offset);
+bool appendObject(Document& doc, Selection& sel, int64_t offset);
 // The same, then the lists, the panels and the canvas show it (not an undo step).
 void addObject(Editor& ed, int64_t offset);
 // The layer, shape and effect lists, the properties and the canvas show the document anew.

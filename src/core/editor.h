@@ -1,5 +1,5 @@
-// The editor context: one document with its options, tool state, window title and the services
-// it talks through. The application owns one; a test can build as many as it likes.
+// The editor context: one document with its selection, options, tool state, window title and the
+// services it talks through. The application owns one; a test can build as many as it likes.
 #pragma once
 
 #include <functional>
@@ -12,6 +12,7 @@
 #include "core/model.h"
 #include "core/prompt.h"
 #include "core/resources.h"
+#include "core/selection.h"
 #include "core/tool_state.h"
 #include "core/view.h"
 #include "settings/options.h"
@@ -39,6 +40,8 @@ struct Editor {
   Editor& operator=(const Editor&) = delete;
 
   Document doc;
+  // What is current in `doc`: it lives beside the document, not in it (no scene file holds it).
+  Selection sel;
   sVdOptions options;
   ToolState tools;
   Pan pan;
@@ -69,7 +72,7 @@ struct Editor {
   // something, marks the document modified and tells every observer once. Returns whether it
   // changed anything.
   bool execute(Command cmd) {
-    if (cmd.apply && !cmd.apply(doc, cmd.scope)) return false;
+    if (cmd.apply && !cmd.apply(doc, sel, cmd.scope)) return false;
     setModified(true);
     const Change change{cmd.name, cmd.scope, cmd.mergeKey};
     // An observer may add or remove observers; those take effect from the next change.

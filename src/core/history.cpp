@@ -66,16 +66,12 @@ ChangeScope appendedObjectScope(const Document& doc) {
   return depthSortRemap(depths, doc.Objects.size());
 }
 
-DocState docStateOf(const Document& doc) {
-  return {doc.CurrentObject, doc.CurrentShape, doc.CurrentPoint, doc.CurrentFx,
-          doc.DocumentState, doc.MaxFrame, doc.Fps};
+DocState docStateOf(const Document& doc, const Selection& sel) {
+  return {sel, doc.DocumentState, doc.MaxFrame, doc.Fps};
 }
 
-void applyDocState(Document& doc, const DocState& s) {
-  doc.CurrentObject = s.object;
-  doc.CurrentShape = s.shape;
-  doc.CurrentPoint = s.point;
-  doc.CurrentFx = s.fx;
+void applyDocState(Document& doc, Selection& sel, const DocState& s) {
+  sel = s.selection;
   doc.DocumentState = s.documentState;
   doc.MaxFrame = s.maxFrame;
   doc.Fps = s.fps;
@@ -102,7 +98,7 @@ bool sameObject(const Object& a, const Object& b, bool withShapes) {
   return withShapes ? a == b : sameHeader(a, b);
 }
 
-void History::reset(const Document& doc, bool saved) {
+void History::reset(const Document& doc, const Selection& sel, bool saved) {
   steps_.clear();
   pos_ = 0;
   bytes_ = 0;
@@ -111,7 +107,7 @@ void History::reset(const Document& doc, bool saved) {
   lastChange_ = ChangeScope::document();
   shadow_ = Document{};
   shadow_.Objects = doc.Objects;
-  applyDocState(shadow_, docStateOf(doc));
+  applyDocState(shadow_, shadowSel_, docStateOf(doc, sel));
   changed();
 }
 
@@ -142,13 +138,13 @@ ChangeScope::Kind History::fitKind(const Document& doc, const ChangeScope& scope
   return K::kShapes;
 }
 
-History::Step History::makeStep(const Document& doc, ChangeScope::Kind kind,
+History::Step History::makeStep(const Document& doc, const Selection& sel, ChangeScope::Kind kind,
                                 const ChangeScope& scope) {
   Step s;
   s.kind = kind;
   s.object = scope.object;
-  s.stateBefore = docStateOf(shadow_);
-  s.stateAfter = docStateOf(doc);
+  s.stateBefore = docStateOf(shadow_, shadowSel_);
+  s.stateAfter = docStateOf(doc, sel);
   std::vector<Object>& was = shadow_.Objects;
   const std::vector<Object>& now = doc.Objects;
   switch (kind) {
@@ -219,7 +215,7 @@ History::Step History::makeStep(const Document& doc, ChangeScope::Kind kind,
       break;
     }
   }
-  applyDocState(shadow_, s.stateAfter);
+  applyDocState(shadow_, shadowSel_, s.stateAfter);
   return s;
 }
 
@@ -231,8 +227,8 @@ bool History::mergeable(const Step& next, int mergeKey) const {
          last.index == next.index && next.kind != ChangeScope::kObjectsRemap;
 }
 
-void History::record(const Document& doc, const std::string& name, const ChangeScope& scope,
-                     int mergeKey) {
+void History::record(const Document& doc, const Selection& sel, const std::string& name,
+                     const ChangeScope& scope, int mergeKey) {
   // A new change ends what could have been redone.
   while (steps_.size() > pos_) {
     bytes_ -= steps_.back().bytes;
@@ -240,7 +236,7 @@ void History::record(const Document& doc, const std::string& name, const ChangeS
   }
   if (saved_ != kNoSave && saved_ > pos_) saved_ = kNoSave;
 
-  Step s = makeStep(doc, fitKind(doc, scope), scope);
+  Step s = makeStep(doc, sel, fitKind(doc, scope), scope);
   lastChange_ = scopeOf(s);
   s.name = name;
   s.mergeKey = mergeKey;
@@ -350,7 +346,7 @@ void History::apply(const Step& s, bool undo, std::vector<Object>& objects) {
   }
 }
 
-void History::applyBoth(const Step& s, bool undo, Document& doc) {
+void History::applyBoth(const Step& s, bool undo, Document& doc, Selection& sel) {
   // The document should be the shadow's twin; if something changed it behind the history's
   // back so that the step no longer fits, it gets the shadow's state whole.
   const bool docFits = fitsArray(s, undo, doc.Objects);
@@ -361,8 +357,8 @@ void History::applyBoth(const Step& s, bool undo, Document& doc) {
     doc.Objects = shadow_.Objects;
   }
   const DocState& st = undo ? s.stateBefore : s.stateAfter;
-  applyDocState(shadow_, st);
-  applyDocState(doc, st);
+  applyDocState(shadow_, shadowSel_, st);
+  applyDocState(doc, sel, st);
 }
 
 ChangeScope History::scopeOf(const Step& s) {
@@ -373,19 +369,19 @@ ChangeScope History::scopeOf(const Step& s) {
   }
 }
 
-bool History::undo(Document& doc) {
+bool History::undo(Document& doc, Selection& sel) {
   if (!canUndo()) return false;
   --pos_;
-  applyBoth(steps_[pos_], true, doc);
+  applyBoth(steps_[pos_], true, doc, sel);
   lastChange_ = scopeOf(steps_[pos_]);
   mergeOpen_ = false;
   changed();
   return true;
 }
 
-bool History::redo(Document& doc) {
+bool History::redo(Document& doc, Selection& sel) {
   if (!canRedo()) return false;
-  applyBoth(steps_[pos_], false, doc);
+  applyBoth(steps_[pos_], false, doc, sel);
   lastChange_ = scopeOf(steps_[pos_]);
   ++pos_;
   mergeOpen_ = false;
@@ -403,8 +399,8 @@ void History::syncObjectHeader(const Document& doc, int64_t obj) {
   copyHeader(shadow_.Objects[static_cast<size_t>(obj)], doc.Objects[static_cast<size_t>(obj)]);
 }
 
-bool History::matches(const Document& doc) const {
-  if (docStateOf(doc) != docStateOf(shadow_)) return false;
+bool History::matches(const Document& doc, const Selection& sel) const {
+  if (docStateOf(doc, sel) != docStateOf(shadow_, shadowSel_)) return false;
   if (doc.Objects.size() != shadow_.Objects.size()) return false;
   for (size_t i = 0; i < doc.Objects.size(); ++i)
     if (!sameObject(doc.Objects[i], shadow_.Objects[i])) return false;

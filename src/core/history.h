@@ -14,20 +14,21 @@
 
 #include "core/change_scope.h"
 #include "core/model.h"
+#include "core/selection.h"
 
 namespace pw {
 
-// The document fields besides the objects that a step restores: the current indices, the
+// What a step restores besides the objects: the selection's current indices, and the document's
 // drawing state and the timeline's length and rate.
 struct DocState {
-  int64_t object = 0, shape = 0, point = 0, fx = 0;
+  Selection selection;
   int8_t documentState = -1;
   int64_t maxFrame = kDefaultMaxFrame;
   int16_t fps = kDefaultFps;
   bool operator==(const DocState&) const = default;
 };
-DocState docStateOf(const Document& doc);
-void applyDocState(Document& doc, const DocState& s);
+DocState docStateOf(const Document& doc, const Selection& sel);
+void applyDocState(Document& doc, Selection& sel, const DocState& s);
 
 // Estimated heap and record bytes of a shape or an object (with its shapes).
 size_t shapeBytes(const Shape& s);
@@ -51,24 +52,26 @@ class History {
   History() = default;
   explicit History(Limits limits) : limits_(limits) {}
 
-  // Starts over from `doc` (New, Load, opening a scene). `saved`: the document is the saved one.
-  void reset(const Document& doc, bool saved = true);
+  // Starts over from `doc` and its selection (New, Load, opening a scene). `saved`: the document
+  // is the saved one.
+  void reset(const Document& doc, const Selection& sel, bool saved = true);
 
-  // Records the change just made to `doc`, described by `scope`. A scope that does not fit the
+  // Records the change just made to `doc` (and `sel`, which the step restores with it),
+  // described by `scope`. A scope that does not fit the
   // previous state (counts differ, index out of range) is recorded as a whole-document step.
   // A nonzero mergeKey equal to the previous step's extends that step when nothing happened in
   // between (no undo, redo or save).
-  void record(const Document& doc, const std::string& name, const ChangeScope& scope = {},
-              int mergeKey = 0);
+  void record(const Document& doc, const Selection& sel, const std::string& name,
+              const ChangeScope& scope = {}, int mergeKey = 0);
 
   bool canUndo() const { return pos_ > 0; }
   bool canRedo() const { return pos_ < steps_.size(); }
   // Names of the step undo / redo would apply; empty when there is none.
   std::string undoName() const;
   std::string redoName() const;
-  // Applies the step to `doc`. False when there is nothing to undo / redo.
-  bool undo(Document& doc);
-  bool redo(Document& doc);
+  // Applies the step to `doc` and `sel`. False when there is nothing to undo / redo.
+  bool undo(Document& doc, Selection& sel);
+  bool redo(Document& doc, Selection& sel);
 
   // The document as it is now is the saved one; isAtSaved() tells whether undo / redo are back
   // at that state.
@@ -85,8 +88,8 @@ class History {
   // next step's "before" is what the document held just before it.
   void syncObjectHeader(const Document& doc, int64_t obj);
 
-  // Debug check: the shadow equals `doc` (scene text, every field, the current indices).
-  bool matches(const Document& doc) const;
+  // Debug check: the shadow equals `doc` (scene text, every field) and `sel`.
+  bool matches(const Document& doc, const Selection& sel) const;
 
   // Called after every record, undo, redo and reset (the Edit menu follows it).
   std::function<void()> onChanged;
@@ -116,11 +119,12 @@ class History {
   static size_t stepBytes(const Step& s);
   static ChangeScope scopeOf(const Step& s);
   ChangeScope::Kind fitKind(const Document& doc, const ChangeScope& scope) const;
-  Step makeStep(const Document& doc, ChangeScope::Kind kind, const ChangeScope& scope);
+  Step makeStep(const Document& doc, const Selection& sel, ChangeScope::Kind kind,
+                const ChangeScope& scope);
   bool mergeable(const Step& next, int mergeKey) const;
   static void apply(const Step& s, bool undo, std::vector<Object>& objects);
   static bool fitsArray(const Step& s, bool undo, const std::vector<Object>& objects);
-  void applyBoth(const Step& s, bool undo, Document& doc);
+  void applyBoth(const Step& s, bool undo, Document& doc, Selection& sel);
   void enforceLimits();
   void dropFront();
   void changed() {
@@ -132,6 +136,7 @@ class History {
   Limits limits_;
   ChangeScope lastChange_;
   Document shadow_;
+  Selection shadowSel_;
   std::deque<Step> steps_;
   size_t pos_ = 0;      // steps before pos_ are done; from pos_ on they can be redone
   size_t saved_ = 0;    // position of the saved state, kNoSave when no position holds it

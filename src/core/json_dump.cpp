@@ -171,12 +171,12 @@ std::string jsonNumber(double v) {
   return std::string(buf, res.ptr);
 }
 
-std::string documentJson(const Document& doc) {
+std::string documentJson(const Document& doc, const Selection& sel) {
   JsonWriter w;
   w.open('{');
   w.member("DocumentState", int64_t{doc.DocumentState});
-  w.member("CurrentObject", doc.CurrentObject);
-  w.member("CurrentShape", doc.CurrentShape);
+  w.member("CurrentObject", sel.object);
+  w.member("CurrentShape", sel.shape);
   w.member("MaxFrame", doc.MaxFrame);
   w.member("Fps", int64_t{doc.Fps});
   w.key("objects");

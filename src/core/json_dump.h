@@ -6,14 +6,16 @@
 #include <string_view>
 
 #include "core/model.h"
+#include "core/selection.h"
 
 namespace pw {
 
 // {"DocumentState":…, "CurrentObject":…, "CurrentShape":…, "MaxFrame":…, "Fps":…,
-// "objects":[…]} on one line; each object lists its keys under "keys".
+// "objects":[…]} on one line; each object lists its keys under "keys". The current object and
+// shape are the selection's.
 // Runtime handles (fontId, imageId) are left out; points carry only x and y: the fields flagged
 // kDumped in core/fields.h, in the order the records declare them.
-std::string documentJson(const Document& doc);
+std::string documentJson(const Document& doc, const Selection& sel);
 
 // s as a JSON string literal with its quotes. Quotes, backslashes and control characters are
 // escaped; bytes that are not valid UTF-8 become U+FFFD, so the result is always valid JSON.

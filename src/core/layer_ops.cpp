@@ -26,11 +26,11 @@ int64_t layerRowObject(const Document& doc, int64_t row) {
 
 bool layerListPress(Editor& ed, int x, int y) {
   Document& doc = ed.doc;
-  doc.CurrentShape = 0;
+  ed.sel.shape = 0;
   if (doc.Objects.empty() || y < 0) return false;
   const int64_t index = layerRowObject(doc, y / kLayerRowHeight);
   if (x > kLayerEyeColumn) {
-    doc.CurrentObject = index;
+    ed.sel.object = index;
     return false;
   }
   if (x < kLayerEyeColumn) return toggleObjectHidden(ed, index);
@@ -42,7 +42,7 @@ bool toggleObjectHidden(Editor& ed, int64_t index) {
   if (index < 0 || index > lastIndex(doc.Objects)) return false;
   const bool hide = doc.Objects[static_cast<size_t>(index)].hidden == 0;
   return ed.execute({hide ? "Hide the object" : "Show the object", ChangeScope::header(index), 0,
-                     [index, hide](Document& d, ChangeScope&) {
+                     [index, hide](Document& d, Selection&, ChangeScope&) {
                        d.Objects[static_cast<size_t>(index)].hidden = hide ? 1 : 0;
                        return true;
                      }});
@@ -50,28 +50,28 @@ bool toggleObjectHidden(Editor& ed, int64_t index) {
 
 bool deleteCurrentObject(Editor& ed) {
   Document& doc = ed.doc;
-  const int64_t cur = doc.CurrentObject;
+  const int64_t cur = ed.sel.object;
   if (doc.Objects.size() <= 1 || cur < 0 || cur > lastIndex(doc.Objects)) {
-    doc.CurrentObject = 0;
+    ed.sel.object = 0;
     return false;
   }
   return ed.execute({"Delete the current object", ChangeScope::objectRemoved(cur, doc.Objects.size()),
-                     0, [cur](Document& d, ChangeScope&) {
+                     0, [cur](Document& d, Selection& sel, ChangeScope&) {
                        d.Objects.erase(d.Objects.begin() + cur);
-                       d.CurrentObject = 0;
+                       sel.object = 0;
                        return true;
                      }});
 }
 
 bool moveCurrentObject(Editor& ed, int dir) {
   Document& doc = ed.doc;
-  const int64_t cur = doc.CurrentObject;
+  const int64_t cur = ed.sel.object;
   const int64_t other = dir > 0 ? cur + 1 : cur - 1;
   if (dir == 0 || cur < 0 || cur > lastIndex(doc.Objects) || other < 0 ||
       other > lastIndex(doc.Objects))
     return false;
   return ed.execute({dir > 0 ? "Move the object up" : "Move the object down", {}, 0,
-                     [cur, other](Document& d, ChangeScope& scope) {
+                     [cur, other](Document& d, Selection& sel, ChangeScope& scope) {
     Object& a = d.Objects[static_cast<size_t>(cur)];
     Object& b = d.Objects[static_cast<size_t>(other)];
     if (a.depth == b.depth) {
@@ -91,29 +91,31 @@ bool moveCurrentObject(Editor& ed, int dir) {
     // The moved object stays current wherever the sort put it, so that a second press moves the
     // same object again (the row under the highlight now holds its neighbour).
     const auto moved = std::find(scope.remap.begin(), scope.remap.end(), cur);
-    if (moved != scope.remap.end()) d.CurrentObject = moved - scope.remap.begin();
+    if (moved != scope.remap.end()) sel.object = moved - scope.remap.begin();
     return true;
   }});
 }
 
 bool addNewObject(Editor& ed) {
   return ed.execute({"Add a new object", appendedObjectScope(ed.doc), 0,
-                     [](Document& d, ChangeScope&) { return appendObject(d, 1); }});
+                     [](Document& d, Selection& sel, ChangeScope&) {
+                       return appendObject(d, sel, 1);
+                     }});
 }
 
 bool renameCurrentObject(Editor& ed, const std::string& answer) {
-  Object* o = currentObject(ed.doc);
+  Object* o = currentObject(ed.doc, ed.sel);
   const std::string name = utf8Prefix(answer, kObjectNameMax);
   if (!o || name.empty() || name == o->name) return false;
-  return ed.execute({"Rename the object", ChangeScope::header(ed.doc.CurrentObject), 0,
-                     [name](Document& d, ChangeScope&) {
-                       currentObject(d)->name = name;
+  return ed.execute({"Rename the object", ChangeScope::header(ed.sel.object), 0,
+                     [name](Document& d, Selection& sel, ChangeScope&) {
+                       currentObject(d, sel)->name = name;
                        return true;
                      }});
 }
 
 bool askRenameCurrentObject(Editor& ed) {
-  const Object* o = currentObject(ed.doc);
+  const Object* o = currentObject(ed.doc, ed.sel);
   if (!o) return false;
   std::string answer = o->name;
   if (!ed.prompt.inputText("New Name", "Set the name for this object", answer)) return false;
@@ -121,24 +123,25 @@ bool askRenameCurrentObject(Editor& ed) {
 }
 
 bool setCurrentObjectLocked(Editor& ed, bool locked) {
-  Object* o = currentObject(ed.doc);
+  Object* o = currentObject(ed.doc, ed.sel);
   const uint8_t v = locked ? 1 : 0;
   if (!o || o->locked == v) return false;
   return ed.execute({locked ? "Lock the object" : "Unlock the object",
-                     ChangeScope::header(ed.doc.CurrentObject), 0, [v](Document& d, ChangeScope&) {
-                       currentObject(d)->locked = v;
+                     ChangeScope::header(ed.sel.object), 0,
+                     [v](Document& d, Selection& sel, ChangeScope&) {
+                       currentObject(d, sel)->locked = v;
                        return true;
                      }});
 }
 
 bool setCurrentObjectAlpha(Editor& ed, int64_t alpha) {
-  Object* o = currentObject(ed.doc);
+  Object* o = currentObject(ed.doc, ed.sel);
   const auto v = static_cast<uint8_t>(std::clamp<int64_t>(alpha, 0, 255));
   if (!o || o->alpha == v) return false;
   // A burst of edits on the alpha control (44) is one step.
-  return ed.execute({"Change the object alpha", ChangeScope::header(ed.doc.CurrentObject), 44,
-                     [v](Document& d, ChangeScope&) {
-                       currentObject(d)->alpha = v;
+  return ed.execute({"Change the object alpha", ChangeScope::header(ed.sel.object), 44,
+                     [v](Document& d, Selection& sel, ChangeScope&) {
+                       currentObject(d, sel)->alpha = v;
                        return true;
                      }});
 }

@@ -9,45 +9,43 @@ bool inRange(int64_t i, const std::vector<T>& v) {
 }
 }  // namespace
 
-Object* currentObject(Document& doc) {
-  return inRange(doc.CurrentObject, doc.Objects) ? &doc.Objects[static_cast<size_t>(doc.CurrentObject)]
-                                                 : nullptr;
+Object* currentObject(Document& doc, const Selection& sel) {
+  return inRange(sel.object, doc.Objects) ? &doc.Objects[static_cast<size_t>(sel.object)] : nullptr;
 }
 
-const Object* currentObject(const Document& doc) {
-  return inRange(doc.CurrentObject, doc.Objects) ? &doc.Objects[static_cast<size_t>(doc.CurrentObject)]
-                                                 : nullptr;
+const Object* currentObject(const Document& doc, const Selection& sel) {
+  return inRange(sel.object, doc.Objects) ? &doc.Objects[static_cast<size_t>(sel.object)] : nullptr;
 }
 
-Shape* currentShape(Document& doc) {
-  Object* o = currentObject(doc);
-  if (!o || !inRange(doc.CurrentShape, o->shapes)) return nullptr;
-  return &o->shapes[static_cast<size_t>(doc.CurrentShape)];
+Shape* currentShape(Document& doc, const Selection& sel) {
+  Object* o = currentObject(doc, sel);
+  if (!o || !inRange(sel.shape, o->shapes)) return nullptr;
+  return &o->shapes[static_cast<size_t>(sel.shape)];
 }
 
-const Shape* currentShape(const Document& doc) {
-  const Object* o = currentObject(doc);
-  if (!o || !inRange(doc.CurrentShape, o->shapes)) return nullptr;
-  return &o->shapes[static_cast<size_t>(doc.CurrentShape)];
+const Shape* currentShape(const Document& doc, const Selection& sel) {
+  const Object* o = currentObject(doc, sel);
+  if (!o || !inRange(sel.shape, o->shapes)) return nullptr;
+  return &o->shapes[static_cast<size_t>(sel.shape)];
 }
 
-ShapePoint* currentPoint(Document& doc) {
-  Shape* s = currentShape(doc);
-  if (!s || !inRange(doc.CurrentPoint, s->points)) return nullptr;
-  return &s->points[static_cast<size_t>(doc.CurrentPoint)];
+ShapePoint* currentPoint(Document& doc, const Selection& sel) {
+  Shape* s = currentShape(doc, sel);
+  if (!s || !inRange(sel.point, s->points)) return nullptr;
+  return &s->points[static_cast<size_t>(sel.point)];
 }
 
-ShapeFx* currentFx(Document& doc) {
-  Shape* s = currentShape(doc);
-  if (!s || !inRange(doc.CurrentFx, s->fx)) return nullptr;
-  return &s->fx[static_cast<size_t>(doc.CurrentFx)];
+ShapeFx* currentFx(Document& doc, const Selection& sel) {
+  Shape* s = currentShape(doc, sel);
+  if (!s || !inRange(sel.fx, s->fx)) return nullptr;
+  return &s->fx[static_cast<size_t>(sel.fx)];
 }
 
-void setPointKind(Document& doc, bool hard) {
-  Shape* s = currentShape(doc);
-  if (!s || !currentPoint(doc)) return;
+void setPointKind(Document& doc, const Selection& sel, bool hard) {
+  Shape* s = currentShape(doc, sel);
+  if (!s || !currentPoint(doc, sel)) return;
   const int64_t last = lastIndex(s->points);
-  const int64_t i = doc.CurrentPoint;
+  const int64_t i = sel.point;
   const int64_t prev = i == 0 ? last : i - 1;
   const int64_t next = i == last ? 0 : i + 1;
   const ShapePoint& p = s->points[static_cast<size_t>(i)];

@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "core/selection.h"
+
 namespace pw {
 
 inline constexpr const char* kVersionText = "0.15";
@@ -176,10 +178,6 @@ inline constexpr int8_t kDocumentHasContent = 1;
 
 struct Document {
   std::vector<Object> Objects = std::vector<Object>(1);
-  int64_t CurrentObject = 0;
-  int64_t CurrentShape = 0;
-  int64_t CurrentPoint = 0;
-  int64_t CurrentFx = 0;
   std::string DocumentFileName;
   std::string TemplateFileName = "1-defaut.txt";
   int8_t DocumentState = kDocumentFresh;
@@ -200,17 +198,17 @@ void growTo(std::vector<T>& v, int64_t n) {
   if (n > static_cast<int64_t>(v.size())) v.resize(static_cast<size_t>(n));
 }
 
-// Guarded access through the current indices; nullptr when an index is out of range.
-Object* currentObject(Document& doc);
-Shape* currentShape(Document& doc);
-ShapePoint* currentPoint(Document& doc);
-ShapeFx* currentFx(Document& doc);
-const Object* currentObject(const Document& doc);
-const Shape* currentShape(const Document& doc);
+// Guarded access through the selection's indices; nullptr when an index is out of range.
+Object* currentObject(Document& doc, const Selection& sel);
+Shape* currentShape(Document& doc, const Selection& sel);
+ShapePoint* currentPoint(Document& doc, const Selection& sel);
+ShapeFx* currentFx(Document& doc, const Selection& sel);
+const Object* currentObject(const Document& doc, const Selection& sel);
+const Shape* currentShape(const Document& doc, const Selection& sel);
 
 // Makes the current point hard (both neighbours collapse onto it) or soft (previous neighbour
 // at (x + 20, y), next at (x - 20, y)). Neighbours wrap around the point array.
-void setPointKind(Document& doc, bool hard);
+void setPointKind(Document& doc, const Selection& sel, bool hard);
 
 // Narrowing stores keep the low-order bits, as a 16-bit or 8-bit field does.
 constexpr int16_t toI16(int64_t v) { return static_cast<int16_t>(static_cast<uint16_t>(v)); }

@@ -51,6 +51,7 @@ bool readStaged(Editor& ed, LoadMode mode, std::string_view text) {
     scratch.options = ed.options;
     scratch.windowTitle = ed.windowTitle;
     scratch.doc = mode == kLoadReplace ? documentShell(ed.doc) : ed.doc;
+    scratch.sel = ed.sel;
     filled = true;
     readSceneText(scratch, mode, text);
     const std::unordered_set<int64_t> kept = imagesOf(scratch.doc);
@@ -66,6 +67,7 @@ bool readStaged(Editor& ed, LoadMode mode, std::string_view text) {
     return false;
   }
   ed.doc = std::move(scratch.doc);
+  ed.sel = scratch.sel;
   return true;
 }
 
@@ -99,7 +101,7 @@ bool loadScene(Editor& ed, LoadMode mode, const std::string& fileName, bool refr
     }
   }
   ed.refreshShapeList();
-  doc.CurrentShape = 0;
+  ed.sel.shape = 0;
   if (read && refresh) ed.redrawCanvas();
   return read;
 }

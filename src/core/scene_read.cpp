@@ -209,7 +209,7 @@ std::string indexedName(std::string_view prefix, int64_t i) {
 class SceneReader {
  public:
   SceneReader(Editor& ed, LoadMode mode, size_t textBytes)
-      : ed_(ed), doc_(ed.doc), mode_(mode), budget_(sceneReadBudget(textBytes)) {
+      : ed_(ed), doc_(ed.doc), sel_(ed.sel), mode_(mode), budget_(sceneReadBudget(textBytes)) {
     i_ = lastIndex(doc_.Objects);
   }
 
@@ -271,7 +271,7 @@ class SceneReader {
     if (!o || k_ < 0 || k_ > lastIndex(o->shapes)) return nullptr;
     return &o->shapes[static_cast<size_t>(k_)];
   }
-  Object* objectInUse() { return objectSkipped_ ? nullptr : currentObject(doc_); }
+  Object* objectInUse() { return objectSkipped_ ? nullptr : currentObject(doc_, sel_); }
 
   // Images are owned by their shapes; one loaded earlier in this read and now overwritten by a
   // repeated index is freed rather than leaked.
@@ -283,7 +283,7 @@ class SceneReader {
   }
 
   void onGen(const Fields& f) {
-    Object* cur = currentObject(doc_);
+    Object* cur = currentObject(doc_, sel_);
     if (cur) {
       if (mode_ == kLoadReplace) {
         for (size_t s = 1; s < cur->shapes.size(); ++s) dropImageLoadedHere(cur->shapes[s]);
@@ -316,8 +316,8 @@ class SceneReader {
     }
     if (mode_ == kLoadTemplate) {
       // The template's objects are not created: their shapes follow the current object's own.
-      i_ = doc_.CurrentObject;
-      if (const Object* cur = currentObject(doc_)) base_ = lastIndex(cur->shapes) + 1;
+      i_ = sel_.object;
+      if (const Object* cur = currentObject(doc_, sel_)) base_ = lastIndex(cur->shapes) + 1;
       return;
     }
     if (i_ < 0 || !growWithin(doc_.Objects, i_ + 1, kObjectExtra)) {
@@ -326,7 +326,7 @@ class SceneReader {
     }
     objectSkipped_ = false;
     objectRead_ = true;
-    doc_.CurrentObject = i_;
+    sel_.object = i_;
     Object& o = doc_.Objects[static_cast<size_t>(i_)];
     // The file's keys, if any, follow; keys the filled object held before would override the
     // fields just read.
@@ -482,7 +482,7 @@ class SceneReader {
     // Clamped, not wrapped: an alpha of 300 is opaque, not nearly transparent.
     slot->alpha = static_cast<uint8_t>(
         std::clamp<int64_t>(num(f[columnOf(&ObjectKey::alpha)]), 0, 255));
-    keyObject_ = doc_.CurrentObject;
+    keyObject_ = sel_.object;
     // Out-of-order lines are sorted when the object is done; a long run of them is settled
     // early, so one object never holds more than twice the keys it can keep.
     if (!keysInOrder_ && keys.size() > 2 * static_cast<size_t>(kMaxKeyFrame + 1)) settleKeys();
@@ -506,6 +506,7 @@ class SceneReader {
 
   Editor& ed_;
   Document& doc_;
+  Selection& sel_;  // its current object is where the lines go
   const LoadMode mode_;
   int64_t i_ = 0;     // object the "obj" lines fill
   int64_t base_ = 0;  // offset added to shape indices (merges and templates)

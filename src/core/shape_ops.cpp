@@ -18,22 +18,22 @@ bool anyObjectHasShapes(const Document& doc) {
                      [](const Object& o) { return o.hasShape > 0; });
 }
 
-bool deleteCurrentShape(Document& doc) {
-  Object* obj = currentObject(doc);
+bool deleteCurrentShape(Document& doc, Selection& sel) {
+  Object* obj = currentObject(doc, sel);
   if (!obj || obj->hasShape <= 0) return false;
-  const int64_t cur = doc.CurrentShape;
+  const int64_t cur = sel.shape;
   if (cur < 0 || cur > lastIndex(obj->shapes)) return false;
   if (obj->shapes.size() > 1) {
     obj->shapes.erase(obj->shapes.begin() + cur);
-    doc.CurrentShape = 0;
+    sel.shape = 0;
     return true;
   }
   // The slot that stays is a fresh placeholder: the deleted shape must not come back the next
   // time the object is drawn or saved.
   obj->shapes.assign(1, Shape{});
   obj->hasShape = 0;
-  doc.CurrentShape = -1;
-  doc.CurrentPoint = -1;
+  sel.shape = -1;
+  sel.point = -1;
   // Other layers keep their shapes on the canvas: only a document with no shape left anywhere
   // goes back to the fresh state.
   if (!anyObjectHasShapes(doc)) doc.DocumentState = kDocumentFresh;
@@ -41,31 +41,33 @@ bool deleteCurrentShape(Document& doc) {
 }
 
 bool deleteShapeStep(Editor& ed) {
-  return ed.execute({"Delete the current shape", ChangeScope::wholeObject(ed.doc.CurrentObject), 0,
-                     [](Document& d, ChangeScope&) { return deleteCurrentShape(d); }});
+  return ed.execute({"Delete the current shape", ChangeScope::wholeObject(ed.sel.object), 0,
+                     [](Document& d, Selection& sel, ChangeScope&) {
+                       return deleteCurrentShape(d, sel);
+                     }});
 }
 
-bool shapeToBottom(Document& doc) {
-  Object* obj = currentObject(doc);
+bool shapeToBottom(Document& doc, Selection& sel) {
+  Object* obj = currentObject(doc, sel);
   if (!obj) return false;
-  const int64_t cur = doc.CurrentShape;
+  const int64_t cur = sel.shape;
   if (cur <= 0 || cur > lastIndex(obj->shapes)) return false;
   obj->shapes[static_cast<size_t>(cur)].depth = -1;
   for (Shape& s : obj->shapes) ++s.depth;
-  doc.CurrentShape = 0;
+  sel.shape = 0;
   sortByDepth(obj->shapes);
   return true;
 }
 
-bool shapeToTop(Document& doc) {
-  Object* obj = currentObject(doc);
+bool shapeToTop(Document& doc, Selection& sel) {
+  Object* obj = currentObject(doc, sel);
   if (!obj) return false;
-  const int64_t cur = doc.CurrentShape;
+  const int64_t cur = sel.shape;
   if (cur < 0 || cur >= lastIndex(obj->shapes)) return false;
   int64_t top = obj->shapes.front().depth;
   for (const Shape& s : obj->shapes) top = std::max(top, s.depth);
   obj->shapes[static_cast<size_t>(cur)].depth = top + 1;
-  doc.CurrentShape = lastIndex(obj->shapes);
+  sel.shape = lastIndex(obj->shapes);
   sortByDepth(obj->shapes);
   return true;
 }

@@ -9,14 +9,14 @@ namespace pw {
 
 // Removes the current shape. The last shape of an object leaves an empty placeholder slot
 // (current shape -1). Returns true when a shape was removed.
-bool deleteCurrentShape(Document& doc);
+bool deleteCurrentShape(Document& doc, Selection& sel);
 // The same as the step "Delete the current shape", for the menu and the shape panel alike.
 bool deleteShapeStep(Editor& ed);
 
 // The current shape goes first (bottom) or last (top) in the object's depth order; the others
 // keep their order. The moved shape stays current. Returns true when the order changed.
-bool shapeToBottom(Document& doc);
-bool shapeToTop(Document& doc);
+bool shapeToBottom(Document& doc, Selection& sel);
+bool shapeToTop(Document& doc, Selection& sel);
 
 // Moves every point so that point 0 sits at (0, 0); the shape's position stays, so the drawing
 // moves. Returns false for a shape without points.

@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "core/model.h"
+#include "core/selection.h"
 #include "settings/options.h"
 
 namespace pw {
@@ -26,13 +27,13 @@ struct Pan {
   bool operator==(const Pan&) const = default;
 };
 
-// The canvas: the window's zoom and pan, and "Show only selected".
-inline View canvasView(const Document& doc, const sVdOptions& o, const Pan& pan) {
+// The canvas: the window's zoom and pan, and "Show only selected" (the selection's current shape).
+inline View canvasView(const Selection& sel, const sVdOptions& o, const Pan& pan) {
   View v;
   v.zoom = static_cast<double>(o.Zoom) * 0.01;
   v.originX = pan.x;
   v.originY = pan.y;
-  if (o.ShowOnlySel != 0) v.onlyShape = doc.CurrentShape < 0 ? INT64_MAX : doc.CurrentShape;
+  if (o.ShowOnlySel != 0) v.onlyShape = sel.shape < 0 ? INT64_MAX : sel.shape;
   return v;
 }
 

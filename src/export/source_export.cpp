@@ -222,13 +222,13 @@ bool writeSourceCode(const Document& doc, int64_t objectIndex, const std::string
 }
 
 bool exportSourceCode(Editor& ed) {
-  if (!currentObject(ed.doc)) return false;
+  if (!currentObject(ed.doc, ed.sel)) return false;
   const std::string chosen = ed.prompt.saveFile("Save Purebasic Command...", "",
                                                 "Pb files (.pb)|*.pb|All Files|*.*");
   if (chosen.empty()) return false;
   const std::string name = sourceFileName(chosen);
   std::string err;
-  if (writeSourceCode(ed.doc, ed.doc.CurrentObject, name, &err)) return true;
+  if (writeSourceCode(ed.doc, ed.sel.object, name, &err)) return true;
   ed.prompt.message("Error", "Cannot save " + name + (err.empty() ? "" : " (" + err + ")"));
   return false;
 }

@@ -19,7 +19,7 @@ struct Start {
 
 Start pathStart(const Editor& ed) {
   const auto& objects = ed.doc.Objects;
-  for (int64_t i = ed.doc.CurrentObject - 1; i >= 0; --i) {
+  for (int64_t i = ed.sel.object - 1; i >= 0; --i) {
     const Object& o = objects[static_cast<size_t>(i)];
     for (int64_t j = lastIndex(o.shapes); j >= 0; --j) {
       if (shapeDrawn(ed, i, j) && shapeClearsPath(o, j)) {
@@ -35,8 +35,9 @@ Start pathStart(const Editor& ed) {
 std::vector<PickEntry> pickShapes(const Editor& ed, ImageStore& store, QSize canvas, double x,
                                   double y) {
   std::vector<PickEntry> found;
-  const int64_t current = ed.doc.CurrentObject;
-  if (ed.doc.DocumentState < kDocumentHasContent || !currentObject(ed.doc) || canvas.isEmpty())
+  const int64_t current = ed.sel.object;
+  if (ed.doc.DocumentState < kDocumentHasContent || !currentObject(ed.doc, ed.sel) ||
+      canvas.isEmpty())
     return found;
   // Nothing is painted on it; its size is what the outlines are laid out for.
   QImage target(canvas, QImage::Format_ARGB32_Premultiplied);

@@ -65,7 +65,7 @@ void drawPreview(const Editor& ed, CanvasSurface& canvas, const QTransform& move
 // A sharp picture drawn in the background from a copy of what it shows.
 struct SharpDraw {
   SharpDraw(const Editor& ed, ImageStore& s, const PictureLayout& l, int b)
-      : doc(ed.doc), options(ed.options), view(canvasView(ed.doc, ed.options, ed.pan)), store(s),
+      : doc(ed.doc), options(ed.options), view(canvasView(ed.sel, ed.options, ed.pan)), store(s),
         layout(l), bands(b) {}
   Document doc;
   sVdOptions options;
@@ -140,12 +140,12 @@ namespace {
 // The shapes a gesture or a panel changes in place, without a change being told until it ends:
 // the current shape and the selected ones, now and at the last refresh (a press readies the
 // shapes selected before it, in whatever object becomes current, then may select others).
-void touchLiveShapes(const Document& doc, CanvasSurface& canvas) {
+void touchLiveShapes(const Document& doc, const Selection& sel, CanvasSurface& canvas) {
   TouchedShapes& t = canvas.touched;
   std::vector<std::pair<int64_t, int64_t>>& live = canvas.lastLive;
   if (!t.all) t.shapes.insert(t.shapes.end(), live.begin(), live.end());
   live.clear();
-  live.emplace_back(doc.CurrentObject, doc.CurrentShape);
+  live.emplace_back(sel.object, sel.shape);
   for (size_t i = 0; i < doc.Objects.size(); ++i) {
     const auto& shapes = doc.Objects[i].shapes;
     for (size_t j = 0; j < shapes.size(); ++j) {
@@ -170,11 +170,11 @@ void waitForSharp(CanvasSurface& canvas) {
 void drawCanvas(const Editor& state, CanvasSurface& canvas) {
   if (canvas.image.isNull()) return;
   const PictureLayout layout = PictureLayout::of(canvas.image);
-  const View view = canvasView(state.doc, state.options, state.pan);
+  const View view = canvasView(state.sel, state.options, state.pan);
   adoptSharp(state, view, canvas, layout);
   const TouchedShapes* touched = nullptr;
   if (canvas.tracksChanges) {
-    touchLiveShapes(state.doc, canvas);
+    touchLiveShapes(state.doc, state.sel, canvas);
     touched = &canvas.touched;
   }
   QTransform move;

@@ -47,8 +47,8 @@ void addComplexChain(VectorCanvas& vg, const Positions& p) {
   }
 }
 
-bool pointMarked(const Document& doc, const Shape& s, size_t i) {
-  return static_cast<int64_t>(i) == doc.CurrentPoint || s.points[i].selected == 1;
+bool pointMarked(const Selection& sel, const Shape& s, size_t i) {
+  return static_cast<int64_t>(i) == sel.point || s.points[i].selected == 1;
 }
 
 void addSquare(VectorCanvas& vg, double x, double y) {
@@ -57,10 +57,10 @@ void addSquare(VectorCanvas& vg, double x, double y) {
 
 // Anchor squares of a shape other than a complex one: marked points in the selected-point
 // colour (square and circle together), the rest in the anchor colour.
-void drawPlainAnchors(VectorCanvas& vg, const Document& doc, const Shape& s, const Positions& p) {
+void drawPlainAnchors(VectorCanvas& vg, const Selection& sel, const Shape& s, const Positions& p) {
   const size_t n = s.points.size();
   for (size_t i = 0; i < n; ++i) {
-    if (!pointMarked(doc, s, i)) continue;
+    if (!pointMarked(sel, s, i)) continue;
     addSquare(vg, p.x(i), p.y(i));
     vg.addCircle(p.x(i), p.y(i), kSelectedRadius);
     vg.setSourceColor(kSelectedPointColor);
@@ -68,7 +68,7 @@ void drawPlainAnchors(VectorCanvas& vg, const Document& doc, const Shape& s, con
   }
   bool any = false;
   for (size_t i = 0; i < n; ++i) {
-    if (pointMarked(doc, s, i)) continue;
+    if (pointMarked(sel, s, i)) continue;
     addSquare(vg, p.x(i), p.y(i));
     any = true;
   }
@@ -80,7 +80,7 @@ void drawPlainAnchors(VectorCanvas& vg, const Document& doc, const Shape& s, con
 
 // Anchors (every third point) as squares; control points as dots with a handle line to the
 // anchor they belong to.
-void drawComplexAnchors(VectorCanvas& vg, const Document& doc, const Shape& s,
+void drawComplexAnchors(VectorCanvas& vg, const Selection& sel, const Shape& s,
                         const Positions& p) {
   const size_t n = s.points.size();
   const size_t last = n - 1;
@@ -102,7 +102,7 @@ void drawComplexAnchors(VectorCanvas& vg, const Document& doc, const Shape& s,
       vg.setSourceColor(kControlDotColor);
       vg.fill();
     }
-    if (pointMarked(doc, s, i)) {
+    if (pointMarked(sel, s, i)) {
       vg.addCircle(p.x(i), p.y(i), kSelectedRadius);
       vg.setSourceColor(kSelectedPointColor);
       vg.fill();
@@ -120,14 +120,13 @@ void drawCentreMarker(VectorCanvas& vg, const Shape& s, const Positions& p) {
 }
 
 // Outlines of the selected shapes and of the current one, stroked dashed in one go.
-void drawSelectionOutlines(RenderCtx& rc, int64_t oi) {
+void drawSelectionOutlines(RenderCtx& rc, const Selection& sel, int64_t oi) {
   VectorCanvas& vg = rc.vg;
-  const Document& doc = rc.doc;
-  const Object& o = doc.Objects[static_cast<size_t>(oi)];
+  const Object& o = rc.doc.Objects[static_cast<size_t>(oi)];
   bool any = false;
   for (size_t k = 0; k < o.shapes.size(); ++k) {
     const Shape& s = o.shapes[k];
-    if (s.selected != 1 && static_cast<int64_t>(k) != doc.CurrentShape) continue;
+    if (s.selected != 1 && static_cast<int64_t>(k) != sel.shape) continue;
     if (s.points.empty()) continue;
     const Positions p = positionsOf(rc.view, s);
     vg.moveTo(p.x(0), p.y(0));
@@ -225,27 +224,29 @@ void drawMarks(RenderCtx& rc) {
   VectorCanvas& vg = rc.vg;
   // Outlines left unpainted by the scene (a custom style at the very end) are not marks.
   vg.clearPath();
-  const int64_t oi = doc.CurrentObject;
+  if (!rc.sel) return;
+  const Selection& sel = *rc.sel;
+  const int64_t oi = sel.object;
   if (oi < 0 || oi > lastIndex(doc.Objects)) return;
   const Object& o = doc.Objects[static_cast<size_t>(oi)];
   if (o.hidden != 0 || !objectTransformUsable(rc, oi)) return;
   applyViewTransform(rc);
   applyObjectTransform(rc, oi);
 
-  const int64_t si = doc.CurrentShape;
+  const int64_t si = sel.shape;
   if (opt.HideAncre == 0 && si >= 0 && si <= lastIndex(o.shapes)) {
     const Shape& s = o.shapes[static_cast<size_t>(si)];
     const Positions p = positionsOf(rc.view, s);
     if (!s.points.empty()) {
       if (s.type == kComplex) {
-        drawComplexAnchors(vg, doc, s, p);
+        drawComplexAnchors(vg, sel, s, p);
       } else {
-        drawPlainAnchors(vg, doc, s, p);
+        drawPlainAnchors(vg, sel, s, p);
       }
     }
     drawCentreMarker(vg, s, p);
   }
-  if (opt.ShowSelection != 0) drawSelectionOutlines(rc, oi);
+  if (opt.ShowSelection != 0) drawSelectionOutlines(rc, sel, oi);
 }
 
 }  // namespace pw

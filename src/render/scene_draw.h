@@ -26,7 +26,8 @@ using ShapeFilter = std::function<bool(int64_t i, int64_t j)>;
 
 // The shape loop (only while DocumentState >= kDocumentHasContent).
 void drawScene(RenderCtx& rc, const HitTest& hitTest, const ShapeFilter& filter = {});
-// Anchors, centre marker and selection outlines of the current object.
+// Anchors, centre marker and selection outlines of the current object of `rc.sel`; nothing
+// without a selection.
 void drawMarks(RenderCtx& rc);
 
 }  // namespace pw

@@ -82,7 +82,7 @@ bool shapeDrawn(const Editor& ed, int64_t i, int64_t j) {
   if (!objectDrawn(ed, i)) return false;
   const Object& o = ed.doc.Objects[static_cast<size_t>(i)];
   if (j < 0 || j > lastIndex(o.shapes)) return false;
-  if (ed.options.ShowOnlySel != 0 && j != ed.doc.CurrentShape) return false;
+  if (ed.options.ShowOnlySel != 0 && j != ed.sel.shape) return false;
   const Shape& s = o.shapes[static_cast<size_t>(j)];
   return s.hidden != 1 && !s.points.empty();
 }

@@ -129,7 +129,7 @@ LayerPanel::LayerPanel(Editor& ed, const EditorIcons& icons, int panelW, QWidget
 }
 
 void LayerPanel::showObjectControls() {
-  const Object* o = currentObject(ed_.doc);
+  const Object* o = currentObject(ed_.doc, ed_.sel);
   if (!o) return;
   const QSignalBlocker b1(alpha_), b2(lock_);
   alpha_->setValue(o->alpha);
@@ -149,7 +149,7 @@ void LayerPanel::paintList(QImage& img) const {
   for (int64_t row = 0; row <= last; ++row) {
     const Object& o = doc.Objects[static_cast<size_t>(last - row)];
     const int y = static_cast<int>(row) * kLayerRowHeight;
-    const bool current = last - row == doc.CurrentObject;
+    const bool current = last - row == ed_.sel.object;
     p.drawImage(0, y, icons_.layerIcons[current ? kLayerRowSelected : kLayerRow]);
     if (o.hidden == 0) p.drawImage(5, y + 8, icons_.layerIcons[kLayerEye]);
     const QString name = QString::fromStdString(utf8Prefix(o.name, kLayerListNameShown));

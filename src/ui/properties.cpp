@@ -32,11 +32,11 @@ bool endsWithTxt(const std::string& name) {
 }
 
 void showEffect(PanelContext& ctx, Shape& s) {
-  Document& doc = ctx.ed.doc;
+  Selection& sel = ctx.ed.sel;
   ControlSet& c = ctx.controls;
   if (s.fx.empty()) return;
-  if (doc.CurrentFx > lastIndex(s.fx) || doc.CurrentFx < 0) doc.CurrentFx = 0;
-  ShapeFx& f = s.fx[static_cast<size_t>(doc.CurrentFx)];
+  if (sel.fx > lastIndex(s.fx) || sel.fx < 0) sel.fx = 0;
+  ShapeFx& f = s.fx[static_cast<size_t>(sel.fx)];
   f.width = std::max<int64_t>(f.width, 1);
   f.height = std::max<int64_t>(f.height, 1);
   f.dist = std::max<int64_t>(f.dist, 1);
@@ -46,7 +46,7 @@ void showEffect(PanelContext& ctx, Shape& s) {
     fxListMatches =
         c.itemText(kCtlFxList, static_cast<int>(k)) == QString::fromStdString(s.fx[k].name);
   if (!fxListMatches) refreshFxList(ctx);
-  c.setValue(kCtlFxList, doc.CurrentFx);
+  c.setValue(kCtlFxList, sel.fx);
   c.setValue(kCtlFxActive, f.active);
   c.setValue(kCtlFxAlpha, f.alpha);
   c.setValue(kCtlFxDepth, f.depth);
@@ -63,7 +63,7 @@ void showEffect(PanelContext& ctx, Shape& s) {
 
 bool setShapeListRow(PanelContext& ctx, int64_t row, const std::string& text) {
   QListWidget* list = shapeList(ctx);
-  if (!listMatches(list, currentObject(ctx.ed.doc)) || row < 0 || row >= list->count())
+  if (!listMatches(list, currentObject(ctx.ed.doc, ctx.ed.sel)) || row < 0 || row >= list->count())
     return false;
   const QSignalBlocker block(list);
   list->item(static_cast<int>(row))->setText(QString::fromStdString(text));
@@ -85,7 +85,8 @@ std::vector<uint8_t> selectedShapeRows(PanelContext& ctx) {
 void showShapeSelection(PanelContext& ctx) {
   QListWidget* list = shapeList(ctx);
   const Document& doc = ctx.ed.doc;
-  const Object* o = currentObject(doc);
+  const Selection& sel = ctx.ed.sel;
+  const Object* o = currentObject(doc, sel);
   if (!listMatches(list, o)) return;
   QAbstractItemModel* model = list->model();
   const int n = list->count();
@@ -94,7 +95,7 @@ void showShapeSelection(PanelContext& ctx) {
   bool differs = false;
   for (int j = 0; j < n && !differs; ++j)
     differs = shown[static_cast<size_t>(j)] != (o->shapes[static_cast<size_t>(j)].selected != 0);
-  QItemSelection sel;
+  QItemSelection rows;
   for (int j = 0; differs && j < n;) {
     if (!o->shapes[static_cast<size_t>(j)].selected) {
       ++j;
@@ -102,13 +103,12 @@ void showShapeSelection(PanelContext& ctx) {
     }
     const int first = j;
     while (j < n && o->shapes[static_cast<size_t>(j)].selected) ++j;
-    sel.select(model->index(first, 0), model->index(j - 1, 0));
+    rows.select(model->index(first, 0), model->index(j - 1, 0));
   }
   const QSignalBlocker block(list);
   QItemSelectionModel* sm = list->selectionModel();
-  if (differs) sm->select(sel, QItemSelectionModel::ClearAndSelect);
-  const int cur = doc.CurrentShape >= 0 && doc.CurrentShape < n
-                      ? static_cast<int>(doc.CurrentShape) : -1;
+  if (differs) sm->select(rows, QItemSelectionModel::ClearAndSelect);
+  const int cur = sel.shape >= 0 && sel.shape < n ? static_cast<int>(sel.shape) : -1;
   if (list->currentRow() != cur) {
     sm->setCurrentIndex(cur >= 0 ? model->index(cur, 0) : QModelIndex(),
                         QItemSelectionModel::NoUpdate);
@@ -121,12 +121,13 @@ void enablePanelControls(PanelContext& ctx, bool enabled) {
   for (int n = kCtlSelectionFirst; n <= kCtlSelectionLast; ++n)
     if (c.exists(n)) c.setEnabled(n, enabled);
   Document& doc = ctx.ed.doc;
-  if (doc.CurrentShape <= -1) return;
-  const Object* o = currentObject(doc);
+  Selection& sel = ctx.ed.sel;
+  if (sel.shape <= -1) return;
+  const Object* o = currentObject(doc, sel);
   if (!o) return;
-  if (doc.CurrentShape > lastIndex(o->shapes)) doc.CurrentShape = lastIndex(o->shapes);
-  if (doc.CurrentShape < 0) return;
-  const uint8_t type = o->shapes[static_cast<size_t>(doc.CurrentShape)].type;
+  if (sel.shape > lastIndex(o->shapes)) sel.shape = lastIndex(o->shapes);
+  if (sel.shape < 0) return;
+  const uint8_t type = o->shapes[static_cast<size_t>(sel.shape)].type;
   // Text and font for text shapes, the image group for image shapes, neither for the others.
   for (int n = kCtlText; n <= kCtlFont; ++n)
     if (c.exists(n)) c.setEnabled(n, enabled && type == kText);
@@ -137,10 +138,11 @@ void enablePanelControls(PanelContext& ctx, bool enabled) {
 void refreshProperties(PanelContext& ctx) {
   enablePanelControls(ctx, true);
   Document& doc = ctx.ed.doc;
+  Selection& sel = ctx.ed.sel;
   ControlSet& c = ctx.controls;
-  Object* o = currentObject(doc);
-  if (!o || doc.CurrentShape < 0 || doc.CurrentShape > lastIndex(o->shapes)) return;
-  Shape& s = o->shapes[static_cast<size_t>(doc.CurrentShape)];
+  Object* o = currentObject(doc, sel);
+  if (!o || sel.shape < 0 || sel.shape > lastIndex(o->shapes)) return;
+  Shape& s = o->shapes[static_cast<size_t>(sel.shape)];
 
   c.setValue(kCtlLayerAlpha, o->alpha);
   c.setValue(kCtlLayerLock, o->locked);
@@ -175,7 +177,7 @@ void refreshProperties(PanelContext& ctx) {
 
   // Without a current point in this shape the point fields are cleared: left alone they would
   // go on showing a point of the shape selected before.
-  const ShapePoint* p = currentPoint(doc);
+  const ShapePoint* p = currentPoint(doc, sel);
   c.setValue(kCtlPointX, p ? p->x : 0);
   c.setValue(kCtlPointY, p ? p->y : 0);
   c.setValue(kCtlPointLockX, p ? p->lockX : 0);
@@ -188,7 +190,8 @@ void refreshShapeList(PanelContext& ctx) {
   QListWidget* list = shapeList(ctx);
   if (!list) return;
   const Document& doc = ctx.ed.doc;
-  const Object* o = currentObject(doc);
+  const Selection& sel = ctx.ed.sel;
+  const Object* o = currentObject(doc, sel);
   QStringList names;
   // An object without shapes keeps only its empty placeholder slot: no row for it.
   if (doc.DocumentState == kDocumentHasContent && o && o->hasShape > 0) {
@@ -207,14 +210,15 @@ void refreshShapeList(PanelContext& ctx) {
 
 void refreshFxList(PanelContext& ctx) {
   const Document& doc = ctx.ed.doc;
-  if (doc.CurrentShape < 0) return;
-  const Shape* s = currentShape(doc);
+  const Selection& sel = ctx.ed.sel;
+  if (sel.shape < 0) return;
+  const Shape* s = currentShape(doc, sel);
   if (!s) return;
   QStringList names;
   names.reserve(static_cast<qsizetype>(s->fx.size()));
   for (const ShapeFx& f : s->fx) names.append(QString::fromStdString(f.name));
   ctx.controls.setItems(kCtlFxList, names);
-  ctx.controls.setValue(kCtlFxList, doc.CurrentFx);
+  ctx.controls.setValue(kCtlFxList, sel.fx);
 }
 
 void fillTemplateList(PanelContext& ctx) {

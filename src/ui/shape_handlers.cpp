@@ -25,8 +25,8 @@ int16_t storeI16(ControlSet& c, int number) {
   return s;
 }
 
-ChangeScope currentShapeScope(const Document& doc) {
-  return ChangeScope::shapesOf(doc.CurrentObject, {doc.CurrentShape});
+ChangeScope currentShapeScope(const Selection& sel) {
+  return ChangeScope::shapesOf(sel.object, {sel.shape});
 }
 
 // Runs `edit` on the current shape as the step `what` (a burst on control `number` is one step)
@@ -34,8 +34,9 @@ ChangeScope currentShapeScope(const Document& doc) {
 template <class Edit>
 bool editShape(PanelContext& ctx, const char* what, int number, Edit edit, bool redraw = true) {
   Editor& ed = ctx.ed;
-  if (!ed.execute({what, currentShapeScope(ed.doc), number, [&edit](Document& d, ChangeScope&) {
-                     Shape* s = currentShape(d);
+  if (!ed.execute({what, currentShapeScope(ed.sel), number,
+                   [&edit](Document& d, Selection& sel, ChangeScope&) {
+                     Shape* s = currentShape(d, sel);
                      return s && edit(*s);
                    }}))
     return false;
@@ -45,8 +46,8 @@ bool editShape(PanelContext& ctx, const char* what, int number, Edit edit, bool 
 
 // The current shape, or null while no shape is current (then the control does nothing).
 Shape* editedShape(PanelContext& ctx) {
-  if (ctx.ed.doc.CurrentShape < 0) return nullptr;
-  return currentShape(ctx.ed.doc);
+  if (ctx.ed.sel.shape < 0) return nullptr;
+  return currentShape(ctx.ed.doc, ctx.ed.sel);
 }
 
 void focusCanvas(PanelContext& ctx) {
@@ -71,7 +72,7 @@ void onName(PanelContext& ctx) {
   };
   if (!editShape(ctx, "Rename the shape", kCtlShapeName, rename, false)) return;
   // Only the edited row changes; the list is refilled when it does not match the shapes.
-  if (!setShapeListRow(ctx, ctx.ed.doc.CurrentShape, name)) refreshShapeList(ctx);
+  if (!setShapeListRow(ctx, ctx.ed.sel.shape, name)) refreshShapeList(ctx);
 }
 
 // A complex shape from the chosen template, in the object's placeholder slot when it has no
@@ -79,11 +80,9 @@ void onName(PanelContext& ctx) {
 // was.
 bool addTemplateShape(Editor& ed) {
   Document& doc = ed.doc;
-  Object* obj = currentObject(doc);
+  Object* obj = currentObject(doc, ed.sel);
   const Object before = *obj;
-  const int64_t objIndex = doc.CurrentObject;
-  const int64_t shapeBefore = doc.CurrentShape, pointBefore = doc.CurrentPoint;
-  const int64_t fxBefore = doc.CurrentFx;
+  const Selection selBefore = ed.sel;
   const int8_t stateBefore = doc.DocumentState;
   auto named = [](const Object& o) {
     return std::count_if(o.shapes.begin(), o.shapes.end(),
@@ -93,34 +92,32 @@ bool addTemplateShape(Editor& ed) {
   if (obj->hasShape == 0) {
     obj->shapes.resize(1);
     obj->shapes[0].name.clear();
-    doc.CurrentShape = 0;
+    ed.sel.shape = 0;
   } else {
     obj->shapes.emplace_back();
-    doc.CurrentShape = lastIndex(obj->shapes);
+    ed.sel.shape = lastIndex(obj->shapes);
   }
   newDocument(ed, kInsertTemplate, /*quiet=*/false, /*refresh=*/true);
-  obj = currentObject(doc);
-  if (!obj || doc.CurrentObject != objIndex) return false;
+  obj = currentObject(doc, ed.sel);
+  if (!obj || ed.sel.object != selBefore.object) return false;
   if (obj->shapes.empty() || named(*obj) <= namedBefore) {
     *obj = before;
-    doc.CurrentShape = shapeBefore;
-    doc.CurrentPoint = pointBefore;
-    doc.CurrentFx = fxBefore;
+    ed.sel = selBefore;
     doc.DocumentState = stateBefore;
     return false;
   }
   obj->hasShape = 1;
   doc.DocumentState = kDocumentHasContent;
-  doc.CurrentShape = lastIndex(obj->shapes);
+  ed.sel.shape = lastIndex(obj->shapes);
   return true;
 }
 
 void onAddComplex(PanelContext& ctx) {
   Editor& ed = ctx.ed;
-  if (!currentObject(ed.doc)) return;
+  if (!currentObject(ed.doc, ed.sel)) return;
   const bool added =
-      ed.execute({"Add a complex shape", ChangeScope::wholeObject(ed.doc.CurrentObject), 0,
-                  [&ed](Document&, ChangeScope&) { return addTemplateShape(ed); }});
+      ed.execute({"Add a complex shape", ChangeScope::wholeObject(ed.sel.object), 0,
+                  [&ed](Document&, Selection&, ChangeScope&) { return addTemplateShape(ed); }});
   refreshAfterReshape(ctx);
   ed.redrawCanvas();
   if (added) focusCanvas(ctx);
@@ -140,7 +137,7 @@ void onDelete(PanelContext& ctx) {
 void onListClick(PanelContext& ctx) {
   Document& doc = ctx.ed.doc;
   if (doc.DocumentState <= kDocumentFresh) return;
-  Object* obj = currentObject(doc);
+  Object* obj = currentObject(doc, ctx.ed.sel);
   auto* list = qobject_cast<QListWidget*>(ctx.controls.widget(kCtlShapeList));
   if (!obj || !list) return;
   if (list->count() != static_cast<int>(obj->shapes.size())) {
@@ -148,12 +145,12 @@ void onListClick(PanelContext& ctx) {
     refreshShapeList(ctx);
     return;
   }
-  doc.CurrentShape = list->currentRow();
-  doc.CurrentFx = 0;
+  ctx.ed.sel.shape = list->currentRow();
+  ctx.ed.sel.fx = 0;
   const std::vector<uint8_t> rows = selectedShapeRows(ctx);
   for (size_t j = 0; j < obj->shapes.size(); ++j) obj->shapes[j].selected = rows[j];
   ctx.ed.redrawCanvas();
-  if (doc.CurrentShape >= 0) {
+  if (ctx.ed.sel.shape >= 0) {
     refreshFxList(ctx);
     refreshProperties(ctx);
   }
@@ -162,11 +159,11 @@ void onListClick(PanelContext& ctx) {
 // Moves the current shape one place down (dir -1, "Up") or up (dir 1, "Down") in the object's
 // order. The two shapes exchange their depths and their places, so the move happens whatever
 // the depth values are (equal or far apart); the array stays sorted by depth.
-bool moveShape(Document& doc, int dir) {
-  Object* obj = currentObject(doc);
+bool moveShape(Document& doc, Selection& sel, int dir) {
+  Object* obj = currentObject(doc, sel);
   if (!obj) return false;
   auto& shapes = obj->shapes;
-  const int64_t cur = doc.CurrentShape, other = cur + dir;
+  const int64_t cur = sel.shape, other = cur + dir;
   if (obj->hasShape <= 0 || cur < 0 || other < 0 || cur > lastIndex(shapes) ||
       other > lastIndex(shapes))
     return false;
@@ -191,7 +188,7 @@ bool moveShape(Document& doc, int dir) {
     for (int64_t k : order) re.push_back(std::move(shapes[static_cast<size_t>(k)]));
     shapes = std::move(re);
   }
-  doc.CurrentShape = moved;
+  sel.shape = moved;
   return true;
 }
 
@@ -199,11 +196,11 @@ void onMove(PanelContext& ctx, int number) {
   Editor& ed = ctx.ed;
   const int dir = number == kCtlShapeUp ? -1 : 1;
   if (!ed.execute({dir < 0 ? "Move the shape up" : "Move the shape down",
-                   ChangeScope::wholeObject(ed.doc.CurrentObject), number,
-                   [dir](Document& d, ChangeScope&) {
-                     if (!moveShape(d, dir)) return false;
+                   ChangeScope::wholeObject(ed.sel.object), number,
+                   [dir](Document& d, Selection& sel, ChangeScope&) {
+                     if (!moveShape(d, sel, dir)) return false;
                      // The moved shape is selected, and the list shows it so.
-                     if (Shape* s = currentShape(d)) s->selected = 1;
+                     if (Shape* s = currentShape(d, sel)) s->selected = 1;
                      return true;
                    }}))
     return;
@@ -266,7 +263,7 @@ void onPair(PanelContext& ctx, int number) {
 
 // The point fields: the current point's locks and position, all four read.
 void onPoint(PanelContext& ctx, int number) {
-  if (!editedShape(ctx) || !currentPoint(ctx.ed.doc)) return;
+  if (!editedShape(ctx) || !currentPoint(ctx.ed.doc, ctx.ed.sel)) return;
   const ControlSet& c = ctx.controls;
   const auto lockX = static_cast<uint8_t>(c.value(kCtlPointLockX) != 0);
   const auto lockY = static_cast<uint8_t>(c.value(kCtlPointLockY) != 0);
@@ -274,7 +271,7 @@ void onPoint(PanelContext& ctx, int number) {
   Document& doc = ctx.ed.doc;
   const bool lock = number == kCtlPointLockX || number == kCtlPointLockY;
   editShape(ctx, lock ? "Lock the point" : "Move the point", number, [&](Shape&) {
-    ShapePoint* p = currentPoint(doc);
+    ShapePoint* p = currentPoint(doc, ctx.ed.sel);
     if (p->lockX == lockX && p->lockY == lockY && p->x == x && p->y == y) return false;
     p->lockX = lockX;
     p->lockY = lockY;
@@ -293,11 +290,11 @@ void onPointsMenu(PanelContext& ctx) {
 
 void onPointKind(PanelContext& ctx, int number) {
   const bool hard = number == kCtlPointHard;
-  Document& doc = ctx.ed.doc;
-  if (editedShape(ctx) && currentPoint(doc))
-    ctx.ed.execute({hard ? "Set the point hard" : "Set the point soft", currentShapeScope(doc),
-                    number, [hard](Document& d, ChangeScope&) {
-                      setPointKind(d, hard);
+  if (editedShape(ctx) && currentPoint(ctx.ed.doc, ctx.ed.sel))
+    ctx.ed.execute({hard ? "Set the point hard" : "Set the point soft",
+                    currentShapeScope(ctx.ed.sel), number,
+                    [hard](Document& d, Selection& sel, ChangeScope&) {
+                      setPointKind(d, sel, hard);
                       return true;
                     }});
   ctx.ed.redrawCanvas();
@@ -306,12 +303,12 @@ void onPointKind(PanelContext& ctx, int number) {
 // The object's X/Y and W/H. With no current shape the panel does not show this object's values, so
 // only the field of the control that changed is stored.
 void onObject(PanelContext& ctx, int number) {
-  if (!currentObject(ctx.ed.doc)) return;
+  if (!currentObject(ctx.ed.doc, ctx.ed.sel)) return;
   ControlSet& c = ctx.controls;
   const bool move = number == kCtlObjectX || number == kCtlObjectY;
   const char* what = move ? "Move the object" : "Resize the object";
-  const auto store = [&c, number](Document& d, ChangeScope&) {
-    Object* o = currentObject(d);
+  const auto store = [&c, number](Document& d, Selection& sel, ChangeScope&) {
+    Object* o = currentObject(d, sel);
     bool changed = false;
     auto put = [&changed](auto& field, auto v) {
       if (field != v) changed = true;
@@ -325,7 +322,7 @@ void onObject(PanelContext& ctx, int number) {
     }
     return changed;
   };
-  if (ctx.ed.execute({what, ChangeScope::header(ctx.ed.doc.CurrentObject), number, store}))
+  if (ctx.ed.execute({what, ChangeScope::header(ctx.ed.sel.object), number, store}))
     ctx.ed.redrawCanvas();
 }
 

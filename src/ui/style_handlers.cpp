@@ -94,7 +94,7 @@ void changeFont(Editor& ed, Shape& s) {
 // only once the file is written.
 void savePreset(PanelContext& ctx) {
   Editor& ed = ctx.ed;
-  ShapeFx* fx = currentFx(ed.doc);
+  ShapeFx* fx = currentFx(ed.doc, ed.sel);
   if (!fx) return;
   std::string answer;
   if (!ed.prompt.inputText("Name", "Set the name for the layer FX", answer) || answer.empty())
@@ -105,7 +105,7 @@ void savePreset(PanelContext& ctx) {
     return;
   }
   const std::string path = presetPath(ed.rootPath(kPresetFolder), name);
-  if (!savePresetFile(path, name, ed.doc.CurrentFx, *fx)) {
+  if (!savePresetFile(path, name, ed.sel.fx, *fx)) {
     ed.prompt.message("Error", "Unable to save the preset " + path);
     return;
   }
@@ -119,7 +119,7 @@ void savePreset(PanelContext& ctx) {
 // changes nothing and says why.
 void loadPreset(PanelContext& ctx, const std::string& name) {
   Editor& ed = ctx.ed;
-  ShapeFx* fx = currentFx(ed.doc);
+  ShapeFx* fx = currentFx(ed.doc, ed.sel);
   if (!fx || name.empty()) return;
   if (!isValidPresetName(name)) {
     ed.prompt.message("Error", "Invalid preset name");
@@ -132,7 +132,7 @@ void loadPreset(PanelContext& ctx, const std::string& name) {
     ed.prompt.message("Error", "Unable to load the preset " + path + ": " + why);
     return;
   }
-  applyPreset(p, ed.doc.CurrentFx, *fx);
+  applyPreset(p, ed.sel.fx, *fx);
   ed.refreshFxList();
   ed.refreshProperties();
 }
@@ -157,8 +157,8 @@ void handleOptions(PanelContext& ctx, int number) {
 bool handleFx(PanelContext& ctx, int number, Shape& s) {
   Editor& ed = ctx.ed;
   ControlSet& c = ctx.controls;
-  if (number == kCtlFxColor && ed.doc.CurrentFx > lastIndex(s.fx)) ed.doc.CurrentFx = 0;
-  ShapeFx* fx = currentFx(ed.doc);
+  if (number == kCtlFxColor && ed.sel.fx > lastIndex(s.fx)) ed.sel.fx = 0;
+  ShapeFx* fx = currentFx(ed.doc, ed.sel);
   if (!fx) return false;
   switch (number) {
     case kCtlFxActive: fx->active = c.value(number) != 0 ? 1 : 0; break;
@@ -232,8 +232,8 @@ bool handleShape(PanelContext& ctx, int number, Shape& s) {
     case kCtlPresetSave: savePreset(ctx); return false;
     case kCtlFxAdd:
       s.fx.emplace_back();
-      ed.doc.CurrentFx = lastIndex(s.fx);
-      addFx(ed, ed.doc.CurrentFx);
+      ed.sel.fx = lastIndex(s.fx);
+      addFx(ed, ed.sel.fx);
       break;
     default: return handleFx(ctx, number, s);
   }
@@ -253,28 +253,28 @@ bool handleStyleEvent(PanelContext& ctx, int number) {
   if (number == kCtlFxList) {
     const int row = ctx.controls.value(kCtlFxList);
     if (row >= 0) {
-      ed.doc.CurrentFx = row;
+      ed.sel.fx = row;
       ed.refreshProperties();
     }
     return true;
   }
-  Shape* s = currentShape(ed.doc);
+  Shape* s = currentShape(ed.doc, ed.sel);
   if (!s) return true;
   const Shape before = *s;
   bool redraw = true;
   // The control writes into the shape; the step holds whatever that changed.
-  const auto edit = [&](Document& d, ChangeScope&) {
+  const auto edit = [&](Document& d, Selection& sel, ChangeScope&) {
     if (number == kCtlImage) {
       changeShapeImage(ed);  // redraws when it changed the image
       redraw = false;
     } else {
-      redraw = handleShape(ctx, number, *currentShape(d));
+      redraw = handleShape(ctx, number, *currentShape(d, sel));
     }
-    const Shape* after = currentShape(d);
+    const Shape* after = currentShape(d, sel);
     return after && !sameShape(before, *after);
   };
   ed.execute({stepName(number),
-              ChangeScope::shapesOf(ed.doc.CurrentObject, {ed.doc.CurrentShape}), number, edit});
+              ChangeScope::shapesOf(ed.sel.object, {ed.sel.shape}), number, edit});
   if (redraw) ed.redrawCanvas();
   return true;
 }

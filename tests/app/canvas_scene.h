@@ -22,7 +22,7 @@ inline constexpr int kW = 480, kH = 270;
 
 // What a refresh leaves besides pixels: selection, grab offsets and the interaction state.
 inline bool sameOutcome(const Editor& a, const Editor& b) {
-  if (a.doc.CurrentShape != b.doc.CurrentShape || a.tools.shapeHit != b.tools.shapeHit ||
+  if (a.sel.shape != b.sel.shape || a.tools.shapeHit != b.tools.shapeHit ||
       a.tools.dragState != b.tools.dragState || a.doc.Objects.size() != b.doc.Objects.size())
     return false;
   for (size_t i = 0; i < a.doc.Objects.size(); ++i) {
@@ -93,6 +93,7 @@ struct DragScene {
   template <class Step>
   void checked(Step step) {
     ref.doc = ed.doc;
+    ref.sel = ed.sel;
     ref.options = ed.options;
     ref.tools = ed.tools;
     ref.pan = ed.pan;
@@ -156,13 +157,13 @@ struct DragScene {
     return s;
   }
   void focus(int64_t oi, int64_t shape) {
-    ed.doc.CurrentObject = oi;
-    ed.doc.CurrentShape = shape;
-    ed.doc.CurrentPoint = -1;
+    ed.sel.object = oi;
+    ed.sel.shape = shape;
+    ed.sel.point = -1;
   }
   // Device pixel of a scene position of the current object (no object transform).
   QPointF device(int64_t sx, int64_t sy) const {
-    const Object& o = ed.doc.Objects[static_cast<size_t>(ed.doc.CurrentObject)];
+    const Object& o = ed.doc.Objects[static_cast<size_t>(ed.sel.object)];
     const double z = static_cast<double>(ed.options.Zoom) * 0.01;
     return {(static_cast<double>(ed.pan.x) + sx) * z + static_cast<double>(o.x),
             (static_cast<double>(ed.pan.y) + sy) * z + static_cast<double>(o.y)};

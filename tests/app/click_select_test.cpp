@@ -26,7 +26,7 @@ struct PressFixture : RenderFixture {
   Shape& c() { return shape(0, 2); }
   std::vector<int> selection() {
     std::vector<int> v;
-    for (const Shape& s : object(ed.doc.CurrentObject).shapes) v.push_back(s.selected);
+    for (const Shape& s : object(ed.sel.object).shapes) v.push_back(s.selected);
     return v;
   }
   // The refresh after a mouse event at (x, y), and the one any other change asks for.
@@ -51,7 +51,7 @@ TEST(Press, LastShapeUnderThePointBecomesCurrent) {
   PressFixture f;
   f.c().selected = 1;
   f.press(40, 40);
-  EXPECT_EQ(f.ed.doc.CurrentShape, 1);
+  EXPECT_EQ(f.ed.sel.shape, 1);
   EXPECT_EQ(f.selection(), (Sel{0, 1, 0}));
   EXPECT_TRUE(f.ed.tools.shapeHit);
   EXPECT_EQ(f.ed.tools.dragState, DragState::kShapes);
@@ -61,7 +61,7 @@ TEST(Press, LastShapeUnderThePointBecomesCurrent) {
   PressFixture g;
   g.ed.options.BgImg = 1;
   g.press(40, 40);
-  EXPECT_EQ(g.ed.doc.CurrentShape, 1);
+  EXPECT_EQ(g.ed.sel.shape, 1);
   EXPECT_EQ(g.selection(), (Sel{0, 1, 0}));
 }
 
@@ -72,7 +72,7 @@ TEST(Press, PointIsTakenInTheObjectsCoordinates) {
   EXPECT_FALSE(f.ed.tools.shapeHit);
   EXPECT_EQ(f.selection(), (Sel{0, 0, 0}));
   f.press(20, 20);
-  EXPECT_EQ(f.ed.doc.CurrentShape, 0);
+  EXPECT_EQ(f.ed.sel.shape, 0);
   EXPECT_EQ(f.selection(), (Sel{1, 0, 0}));
 
   PressFixture g;
@@ -80,17 +80,17 @@ TEST(Press, PointIsTakenInTheObjectsCoordinates) {
   g.object(0).rotY = 60;
   g.object(0).angle = 180;
   g.press(110, 20);  // C, drawn turned over at 40..60, 90..110
-  EXPECT_EQ(g.ed.doc.CurrentShape, 2);
+  EXPECT_EQ(g.ed.sel.shape, 2);
 }
 
 TEST(Press, MultiSelectAddsEveryShapeUnderThePoint) {
   PressFixture f;
   f.ed.tools.multiSelect = true;
   f.c().selected = 1;
-  f.ed.doc.CurrentShape = 2;
+  f.ed.sel.shape = 2;
   f.press(40, 40);
   EXPECT_EQ(f.selection(), (Sel{1, 1, 1}));
-  EXPECT_EQ(f.ed.doc.CurrentShape, 2);
+  EXPECT_EQ(f.ed.sel.shape, 2);
   EXPECT_EQ(f.ed.tools.dragState, DragState::kShapes);
   EXPECT_TRUE(f.ed.tools.shapeHit);
 }
@@ -99,10 +99,10 @@ TEST(Press, EmptyPressClearsTheSelectionUnlessMultiSelect) {
   PressFixture f;
   f.a().selected = 1;
   f.b().selected = 1;
-  f.ed.doc.CurrentShape = 1;
+  f.ed.sel.shape = 1;
   f.press(150, 110);
   EXPECT_EQ(f.selection(), (Sel{0, 0, 0}));
-  EXPECT_EQ(f.ed.doc.CurrentShape, 1);
+  EXPECT_EQ(f.ed.sel.shape, 1);
   EXPECT_FALSE(f.ed.tools.shapeHit);
   EXPECT_EQ(f.ed.tools.dragState, DragState::kNone);
   EXPECT_EQ(f.propertiesRefreshed, 0);
@@ -120,12 +120,12 @@ TEST(Press, OnlyTheCurrentObjectIsPicked) {
   f.press(140, 100);  // only the other object's box is here
   EXPECT_FALSE(f.ed.tools.shapeHit);
   EXPECT_EQ(f.shape(o1, 0).selected, 0);
-  EXPECT_EQ(f.ed.doc.CurrentShape, -1);
+  EXPECT_EQ(f.ed.sel.shape, -1);
 
-  f.ed.doc.CurrentObject = o1;
+  f.ed.sel.object = o1;
   f.press(140, 100);
   EXPECT_EQ(f.shape(o1, 0).selected, 1);
-  EXPECT_EQ(f.ed.doc.CurrentShape, 0);
+  EXPECT_EQ(f.ed.sel.shape, 0);
 }
 
 TEST(Press, NothingIsPickedInAFreshDocument) {
@@ -134,7 +134,7 @@ TEST(Press, NothingIsPickedInAFreshDocument) {
   f.press(40, 40);
   EXPECT_EQ(f.selection(), (Sel{0, 0, 0}));
   EXPECT_FALSE(f.ed.tools.shapeHit);
-  EXPECT_EQ(f.ed.doc.CurrentShape, -1);
+  EXPECT_EQ(f.ed.sel.shape, -1);
   f.ed.tools.tool = kToolSelect;
   f.a().selected = 1;
   f.redraw();
@@ -187,7 +187,7 @@ TEST(Press, GrabOffsetsFollowTheTool) {
     f.c().points[0].x = 3;
     f.c().points[0].y = 4;
     f.press(110, 20);
-    EXPECT_EQ(f.ed.doc.CurrentShape, 2);
+    EXPECT_EQ(f.ed.sel.shape, 2);
     EXPECT_EQ(f.c().startX, 110);
     EXPECT_EQ(f.c().points[0].dragX, 3);
     EXPECT_EQ(f.b().points[0].dragX, 0);  // shapes not picked are left alone
@@ -205,12 +205,12 @@ TEST(Press, GrabOffsetsFollowTheTool) {
 TEST(Press, ADragInProgressKeepsItsShape) {
   PressFixture f;
   f.a().selected = 1;
-  f.ed.doc.CurrentShape = 0;
+  f.ed.sel.shape = 0;
   f.ed.tools.shapeHit = true;
   f.ed.tools.dragState = DragState::kShapes;
   f.press(110, 20);
   EXPECT_EQ(f.selection(), (Sel{1, 0, 0}));
-  EXPECT_EQ(f.ed.doc.CurrentShape, 0);
+  EXPECT_EQ(f.ed.sel.shape, 0);
   EXPECT_EQ(f.a().startX, 110 - 10);  // offsets follow the new position
 
   // Right after a creating press nothing is tested or settled.
@@ -228,11 +228,11 @@ TEST(Press, LinkedOutlinesAreTestedTogether) {
   f.a().link = 1;
   // In the overlap, A alone contains the point, A and B together do not.
   f.press(40, 40);
-  EXPECT_EQ(f.ed.doc.CurrentShape, 0);
+  EXPECT_EQ(f.ed.sel.shape, 0);
   EXPECT_EQ(f.selection(), (Sel{1, 0, 0}));
   f.release();
   f.press(60, 60);
-  EXPECT_EQ(f.ed.doc.CurrentShape, 1);
+  EXPECT_EQ(f.ed.sel.shape, 1);
 }
 
 TEST(Press, SingularObjectIsNeverPicked) {
@@ -241,7 +241,7 @@ TEST(Press, SingularObjectIsNeverPicked) {
   f.press(20, 20);
   f.press(0, 0);
   EXPECT_FALSE(f.ed.tools.shapeHit);
-  EXPECT_EQ(f.ed.doc.CurrentShape, -1);
+  EXPECT_EQ(f.ed.sel.shape, -1);
   f.object(0).w = 100;
   f.object(0).h = 0;
   f.press(20, 0);
@@ -266,7 +266,7 @@ TEST(Refresh, NullCanvasChangesNothing) {
   f.press(110, 20);
   EXPECT_EQ(f.selection(), (Sel{1, 0, 0}));
   EXPECT_FALSE(f.ed.tools.shapeHit);
-  EXPECT_EQ(f.ed.doc.CurrentShape, -1);
+  EXPECT_EQ(f.ed.sel.shape, -1);
   EXPECT_EQ(f.propertiesRefreshed, 0);
 }
 
@@ -274,13 +274,13 @@ TEST(Refresh, SetAllShapesSelectedGuardsTheCurrentObject) {
   PressFixture f;
   setAllShapesSelected(f.ed, true);
   EXPECT_EQ(f.selection(), (Sel{1, 1, 1}));
-  f.ed.doc.CurrentObject = 5;
+  f.ed.sel.object = 5;
   setAllShapesSelected(f.ed, false);
-  f.ed.doc.CurrentObject = 0;
+  f.ed.sel.object = 0;
   EXPECT_EQ(f.selection(), (Sel{1, 1, 1}));
-  f.ed.doc.CurrentObject = -1;
+  f.ed.sel.object = -1;
   f.press(40, 40);  // no current object: draws, picks nothing
-  f.ed.doc.CurrentObject = 0;
+  f.ed.sel.object = 0;
   EXPECT_EQ(f.selection(), (Sel{1, 1, 1}));
 }
 

@@ -26,11 +26,13 @@ struct RefreshRun {
   std::mt19937 g;
 
   explicit RefreshRun(uint32_t seed) : d(60, seed), g(seed) {
-    d.ed.observe([this](const Change& c) { history.record(d.ed.doc, c.name, c.scope, c.mergeKey); });
+    d.ed.observe([this](const Change& c) {
+      history.record(d.ed.doc, d.ed.sel, c.name, c.scope, c.mergeKey);
+    });
     // As the window: the canvas hears from the history which shapes changed.
     d.canvas.tracksChanges = true;
     history.onChanged = [this] { d.canvas.touch(history.lastChange()); };
-    history.reset(d.ed.doc);
+    history.reset(d.ed.doc, d.ed.sel);
   }
   int below(int n) { return static_cast<int>(g() % static_cast<uint32_t>(n)); }
   int within(int lo, int hi) { return lo + below(hi - lo + 1); }
@@ -54,12 +56,12 @@ struct RefreshRun {
     d.ed.execute({what, ChangeScope::shapesOf(i, {j}), 0, nullptr});
   }
   // Runs op on shape (i, j) made current and announces the object as changed.
-  void objectOp(const char* what, bool (*op)(Document&)) {
+  void objectOp(const char* what, bool (*op)(Document&, Selection&)) {
     int64_t i = 0, j = 0;
     if (!pickShape(i, j)) return;
     d.focus(i, j);
     d.ed.execute({what, ChangeScope::wholeObject(i), 0,
-                  [op](Document& doc, ChangeScope&) { return op(doc); }});
+                  [op](Document& doc, Selection& sel, ChangeScope&) { return op(doc, sel); }});
   }
   // A press on a shape of a random object (or anywhere), a few moves and the release.
   void drag(uint8_t tool, bool panning) {
@@ -123,10 +125,10 @@ const Step kSteps[] = {
        const int64_t i = r.anyObject();
        const Object& o = r.d.object(i);
        r.d.focus(i, o.hasShape ? r.below(static_cast<int>(o.shapes.size()) + 1) - 1 : -1);
-       r.d.ed.doc.CurrentPoint = r.within(-1, 2);
+       r.d.ed.sel.point = r.within(-1, 2);
      }},
     {"selection flags", 4, [](RefreshRun& r) {
-       for (Shape& s : r.d.object(r.d.ed.doc.CurrentObject).shapes) s.selected ^= r.below(4) == 0;
+       for (Shape& s : r.d.object(r.d.ed.sel.object).shapes) s.selected ^= r.below(4) == 0;
      }},
     {"hide object", 1, [](RefreshRun& r) { toggleObjectHidden(r.d.ed, r.anyObject()); }},
     {"zoom", 2, [](RefreshRun& r) { r.d.ed.options.Zoom = r.within(50, 200); }},
@@ -147,8 +149,8 @@ const Step kSteps[] = {
        r.drag(tools[r.below(6)], false);
      }},
     {"pan drag", 1, [](RefreshRun& r) { r.drag(kToolMove, true); }},
-    {"undo", 3, [](RefreshRun& r) { r.history.undo(r.d.ed.doc); }},
-    {"redo", 1, [](RefreshRun& r) { r.history.redo(r.d.ed.doc); }},
+    {"undo", 3, [](RefreshRun& r) { r.history.undo(r.d.ed.doc, r.d.ed.sel); }},
+    {"redo", 1, [](RefreshRun& r) { r.history.redo(r.d.ed.doc, r.d.ed.sel); }},
 };
 
 class RefreshProperty : public ::testing::TestWithParam<uint32_t> {};

@@ -21,8 +21,9 @@ class CreateTest : public ::testing::Test {
   test::TestEditor t;
   Editor& ed = t.ed;
   Document& doc = t.ed.doc;
+  Selection& sel = t.ed.sel;
 
-  Shape& shape(int64_t j) { return doc.Objects[static_cast<size_t>(doc.CurrentObject)].shapes[j]; }
+  Shape& shape(int64_t j) { return doc.Objects[static_cast<size_t>(sel.object)].shapes[j]; }
   int add(int tool, int64_t x, int64_t y) {
     ed.tools.tool = static_cast<uint8_t>(tool);
     return addShape(ed, x, y);
@@ -33,9 +34,9 @@ TEST_F(CreateTest, NewDocumentIsFreshAndForgetsTheFileName) {
   add(kToolBox, 1, 1);
   doc.DocumentFileName = "/tmp/old.txt";
   ed.setTitle("Penwick Animation 0.15 - old.txt");
-  doc.CurrentShape = 3;
-  doc.CurrentFx = 2;
-  doc.CurrentPoint = 4;
+  sel.shape = 3;
+  sel.fx = 2;
+  sel.point = 4;
   addObject(ed, 1);
 
   newDocument(ed, kFreshDocument, false, true);
@@ -51,10 +52,10 @@ TEST_F(CreateTest, NewDocumentIsFreshAndForgetsTheFileName) {
   EXPECT_EQ(o.shapes[0].points.size(), 6u);
   EXPECT_EQ(o.shapes[0].fx.size(), 1u);
   EXPECT_EQ(doc.DocumentState, kDocumentFresh);
-  EXPECT_EQ(doc.CurrentObject, 0);
-  EXPECT_EQ(doc.CurrentShape, 0);
-  EXPECT_EQ(doc.CurrentFx, 0);
-  EXPECT_EQ(doc.CurrentPoint, 0);
+  EXPECT_EQ(sel.object, 0);
+  EXPECT_EQ(sel.shape, 0);
+  EXPECT_EQ(sel.fx, 0);
+  EXPECT_EQ(sel.point, 0);
   EXPECT_TRUE(doc.DocumentFileName.empty());
   EXPECT_EQ(ed.windowTitle, "Penwick Animation 0.15");
 }
@@ -106,7 +107,7 @@ TEST_F(CreateTest, FirstShapeTakesOverThePlaceholderThenShapesAppend) {
 
   ASSERT_EQ(add(kToolCircle, -3, 7), 1);
   ASSERT_EQ(doc.Objects[0].shapes.size(), 2u);
-  EXPECT_EQ(doc.CurrentShape, 1);
+  EXPECT_EQ(sel.shape, 1);
   EXPECT_EQ(shape(1).name, "Circle_1");
   EXPECT_EQ(shape(1).type, kCircle);
   EXPECT_EQ(shape(1).x, -3);
@@ -228,7 +229,7 @@ TEST_F(CreateTest, AddObjectReinitialisesOrAppends) {
 
   addObject(ed, 1);
   ASSERT_EQ(doc.Objects.size(), 2u);
-  EXPECT_EQ(doc.CurrentObject, 1);
+  EXPECT_EQ(sel.object, 1);
   EXPECT_EQ(doc.Objects[1].name, "Object1");
   EXPECT_EQ(doc.Objects[1].depth, 1);
   EXPECT_EQ(doc.Objects[1].h, 100);
@@ -262,7 +263,7 @@ TEST_F(CreateTest, AddFxFillsOnlyAnExistingEffect) {
   addFx(ed, 3);  // beyond the array: nothing
   addFx(ed, -1);
   EXPECT_EQ(s.fx.size(), 3u);
-  doc.CurrentShape = 7;
+  sel.shape = 7;
   addFx(ed, 0);  // no current shape: nothing
 }
 
@@ -357,7 +358,7 @@ TEST_F(TemplateTest, ComplexShapeInAFreshObjectLeavesNoEmptyShape) {
   EXPECT_EQ(o.shapes[0].points[2].x, 20);
   EXPECT_EQ(o.hasShape, 1);
   EXPECT_EQ(doc.DocumentState, kDocumentHasContent);
-  EXPECT_EQ(doc.CurrentShape, 0);
+  EXPECT_EQ(sel.shape, 0);
   // The inserted shape gets the default effect.
   EXPECT_EQ(o.shapes[0].fx[0].name, "FX_0");
   EXPECT_EQ(o.shapes[0].fx[0].color, kFxColor);
@@ -381,7 +382,7 @@ TEST_F(TemplateTest, SecondComplexShapeAppendsAndLeavesEarlierShapesAlone) {
   EXPECT_EQ(o.shapes[0].fx[0].color, packRGBA(1, 2, 3, 4));
   EXPECT_EQ(o.shapes[0].fx[0].scale, 42);
   EXPECT_EQ(o.shapes[1].name, "Blob");
-  EXPECT_EQ(doc.CurrentShape, 1);
+  EXPECT_EQ(sel.shape, 1);
   for (size_t j = 1; j < o.shapes.size(); ++j) EXPECT_FALSE(o.shapes[j].name.empty());
 }
 

@@ -74,7 +74,7 @@ bool sameField(const D& d, Document& a, Document& b) {
 
 TEST(FieldTables, EveryFieldReachesTheHistoryAndTheDumpAsFlagged) {
   const Document base = createdScene(kToolBox);
-  const std::string json = documentJson(base);
+  const std::string json = documentJson(base, Selection{});
   forEachRecordField([&](const auto& d) {
     using R = test::RecordOf<decltype(d)>;
     SCOPED_TRACE(fieldLabel(d));
@@ -84,18 +84,20 @@ TEST(FieldTables, EveryFieldReachesTheHistoryAndTheDumpAsFlagged) {
                           !std::is_same_v<FieldType<decltype(d)>, std::vector<Shape>>;
     EXPECT_FALSE(sameObject(base.Objects[0], changed.Objects[0]));
     EXPECT_EQ(sameObject(base.Objects[0], changed.Objects[0], false), !ownField);
-    EXPECT_EQ(documentJson(changed) != json, d.has(kDumped));
+    EXPECT_EQ(documentJson(changed, Selection{}) != json, d.has(kDumped));
 
     // The step recorded under the narrowest scope that holds the change undoes and redoes it.
     History h;
-    h.reset(base);
-    h.record(changed, "change", ownField ? ChangeScope::header(0) : ChangeScope::shapesOf(0, {0}));
+    Selection sel;
+    h.reset(base, sel);
+    h.record(changed, sel, "change",
+             ownField ? ChangeScope::header(0) : ChangeScope::shapesOf(0, {0}));
     Document doc = changed;
-    ASSERT_TRUE(h.undo(doc));
+    ASSERT_TRUE(h.undo(doc, sel));
     EXPECT_TRUE(doc.Objects == base.Objects);
-    ASSERT_TRUE(h.redo(doc));
+    ASSERT_TRUE(h.redo(doc, sel));
     EXPECT_TRUE(doc.Objects == changed.Objects);
-    EXPECT_TRUE(h.matches(doc));
+    EXPECT_TRUE(h.matches(doc, sel));
   });
 }
 

@@ -329,10 +329,6 @@ TEST(JsonNumber, WritesValidNumbersOrNull) {
 Document distinctDocument() {
   Document doc;
   doc.DocumentState = kDocumentHasContent;
-  doc.CurrentObject = 1;
-  doc.CurrentShape = 0;
-  doc.CurrentPoint = 901;
-  doc.CurrentFx = 902;
   doc.Objects.resize(2);
   Object& o = doc.Objects[1];
   o.name = "Layer \"one\"";
@@ -379,9 +375,12 @@ std::string strOf(const Json& parent, const std::string& key) {
   return v->str;
 }
 
+// Its selection: the point and the effect are not dumped.
+constexpr Selection kDistinctSelection{1, 0, 901, 902};
+
 TEST(DocumentJson, WritesEveryFieldUnderItsName) {
   const Document doc = distinctDocument();
-  const std::string text = documentJson(doc);
+  const std::string text = documentJson(doc, kDistinctSelection);
   EXPECT_EQ(text.find('\n'), std::string::npos) << "one line";
   const Json root = parsed(text);
   ASSERT_EQ(root.kind, Json::kObject);
@@ -475,7 +474,7 @@ TEST(DocumentJson, ExtremeValuesStayIntegers) {
   s.x = INT16_MIN;
   s.dragScale = std::numeric_limits<double>::quiet_NaN();
   doc.DocumentState = kDocumentFresh;
-  const Json root = parsed(documentJson(doc));
+  const Json root = parsed(documentJson(doc, Selection{}));
   EXPECT_EQ(intOf(root, "DocumentState"), -1);
   const Json& js = root.get("objects")->items[0].get("shapes")->items[0];
   EXPECT_EQ(js.get("color")->raw, "-9223372036854775808");
@@ -496,7 +495,7 @@ TEST(DocumentJson, ArbitraryBytesInEveryStringStillGiveValidJson) {
   s.fontName = std::string(all.rbegin(), all.rend());
   s.imageFile = "\xF0\x9F";  // cut inside a sequence at the very end
   s.fx[0].name = all;
-  const Json root = parsed(documentJson(doc));
+  const Json root = parsed(documentJson(doc, Selection{}));
   ASSERT_EQ(root.kind, Json::kObject);
   const Json& js = root.get("objects")->items[0].get("shapes")->items[0];
   // ASCII survives unchanged; every byte above 0x7F stands alone here, so each is replaced.

@@ -34,6 +34,7 @@ class LayerOpsEditorTest : public ::testing::Test {
   test::TestEditor t;
   Editor& ed = t.ed;
   Document& doc = t.ed.doc;
+  Selection& sel = t.ed.sel;
   std::vector<std::string> changes;
 
   void SetUp() override {
@@ -46,15 +47,15 @@ class LayerOpsEditorTest : public ::testing::Test {
 
 TEST_F(LayerOpsEditorTest, OutOfRangeCurrentObjectChangesNothing) {
   for (int64_t bad : {-1, 3, 99}) {
-    doc.CurrentObject = bad;
+    sel.object = bad;
     EXPECT_FALSE(moveCurrentObject(ed, 1));
     EXPECT_FALSE(renameCurrentObject(ed, "x"));
     EXPECT_FALSE(setCurrentObjectLocked(ed, true));
     EXPECT_FALSE(setCurrentObjectAlpha(ed, 3));
     EXPECT_FALSE(askRenameCurrentObject(ed));
-    doc.CurrentObject = bad;
+    sel.object = bad;
     EXPECT_FALSE(deleteCurrentObject(ed));
-    EXPECT_EQ(doc.CurrentObject, 0);
+    EXPECT_EQ(sel.object, 0);
   }
   EXPECT_EQ(doc.Objects.size(), 3u);
   EXPECT_TRUE(changes.empty());
@@ -62,12 +63,12 @@ TEST_F(LayerOpsEditorTest, OutOfRangeCurrentObjectChangesNothing) {
 }
 
 TEST_F(LayerOpsEditorTest, DeleteMovesLaterObjectsDown) {
-  doc.CurrentObject = 1;
+  sel.object = 1;
   EXPECT_TRUE(deleteCurrentObject(ed));
   ASSERT_EQ(doc.Objects.size(), 2u);
   EXPECT_EQ(doc.Objects[0].name, "Object0");
   EXPECT_EQ(doc.Objects[1].name, "Object2");
-  EXPECT_EQ(doc.CurrentObject, 0);
+  EXPECT_EQ(sel.object, 0);
   EXPECT_TRUE(deleteCurrentObject(ed));
   EXPECT_FALSE(deleteCurrentObject(ed));
   EXPECT_EQ(doc.Objects.size(), 1u);
@@ -75,7 +76,7 @@ TEST_F(LayerOpsEditorTest, DeleteMovesLaterObjectsDown) {
 }
 
 TEST_F(LayerOpsEditorTest, AlphaLockAndRenameAnnounceRealChangesOnly) {
-  doc.CurrentObject = 2;
+  sel.object = 2;
   EXPECT_FALSE(setCurrentObjectAlpha(ed, 255));  // already 255
   EXPECT_FALSE(setCurrentObjectAlpha(ed, 300));  // limited to 255: no change
   EXPECT_EQ(doc.Objects[2].alpha, 255);

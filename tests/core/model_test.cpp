@@ -37,30 +37,32 @@ TEST(Model, NewElementsAreZeroedWithNestedArrays) {
 
 TEST(Model, CurrentIndicesAreRangeChecked) {
   Document doc;
-  EXPECT_NE(currentShape(doc), nullptr);
-  doc.CurrentShape = 1;
-  EXPECT_EQ(currentShape(doc), nullptr);
-  doc.CurrentShape = -1;
-  EXPECT_EQ(currentShape(doc), nullptr);
-  doc.CurrentShape = 0;
-  doc.CurrentObject = 1;
-  EXPECT_EQ(currentObject(doc), nullptr);
-  EXPECT_EQ(currentShape(doc), nullptr);
-  doc.CurrentObject = 0;
-  doc.CurrentPoint = 6;
-  EXPECT_EQ(currentPoint(doc), nullptr);
-  doc.CurrentPoint = 5;
-  EXPECT_NE(currentPoint(doc), nullptr);
-  doc.CurrentFx = 1;
-  EXPECT_EQ(currentFx(doc), nullptr);
+  Selection sel;
+  EXPECT_NE(currentShape(doc, sel), nullptr);
+  sel.shape = 1;
+  EXPECT_EQ(currentShape(doc, sel), nullptr);
+  sel.shape = -1;
+  EXPECT_EQ(currentShape(doc, sel), nullptr);
+  sel.shape = 0;
+  sel.object = 1;
+  EXPECT_EQ(currentObject(doc, sel), nullptr);
+  EXPECT_EQ(currentShape(doc, sel), nullptr);
+  sel.object = 0;
+  sel.point = 6;
+  EXPECT_EQ(currentPoint(doc, sel), nullptr);
+  sel.point = 5;
+  EXPECT_NE(currentPoint(doc, sel), nullptr);
+  sel.fx = 1;
+  EXPECT_EQ(currentFx(doc, sel), nullptr);
 }
 
 TEST(Model, HardAndSoftPointsMoveTheWrappedNeighbours) {
   Document doc;
+  Selection sel;
   Shape& s = doc.Objects[0].shapes[0];
   for (int i = 0; i < 6; ++i) s.points[i] = ShapePoint{i * 10, i * 7};
-  doc.CurrentPoint = 0;  // neighbours 5 and 1
-  setPointKind(doc, true);
+  sel.point = 0;  // neighbours 5 and 1
+  setPointKind(doc, sel, true);
   EXPECT_EQ(s.points[5].x, 0);
   EXPECT_EQ(s.points[5].y, 0);
   EXPECT_EQ(s.points[1].x, 0);
@@ -68,17 +70,17 @@ TEST(Model, HardAndSoftPointsMoveTheWrappedNeighbours) {
   EXPECT_EQ(s.points[1].hard, 1);
   EXPECT_EQ(s.points[2].x, 20);  // untouched
 
-  doc.CurrentPoint = 5;  // neighbours 4 and 0
+  sel.point = 5;  // neighbours 4 and 0
   s.points[5] = ShapePoint{100, 50};
-  setPointKind(doc, false);
+  setPointKind(doc, sel, false);
   EXPECT_EQ(s.points[4].x, 120);
   EXPECT_EQ(s.points[4].y, 50);
   EXPECT_EQ(s.points[0].x, 80);
   EXPECT_EQ(s.points[0].y, 50);
   EXPECT_EQ(s.points[0].hard, 0);
 
-  doc.CurrentPoint = 9;  // out of range: nothing happens
-  setPointKind(doc, true);
+  sel.point = 9;  // out of range: nothing happens
+  setPointKind(doc, sel, true);
   EXPECT_EQ(s.points[0].x, 80);
 }
 

@@ -30,7 +30,7 @@ TEST(SceneWrite, WorkedExampleByteForByte) {
   freshDocument(t);
   t.ed.tools.tool = kToolBox;
   ASSERT_EQ(addShape(t.ed, 120, 80), 1);
-  Shape* box = currentShape(t.ed.doc);
+  Shape* box = currentShape(t.ed.doc, t.ed.sel);
   ASSERT_NE(box, nullptr);
   box->w = 60;
   box->h = 40;
@@ -370,7 +370,7 @@ TEST(SceneModes, MergeIntoFreshDocumentFillsThePlaceholder) {
   ASSERT_EQ(objs[1].shapes.size(), 2u);
   EXPECT_EQ(objs[1].shapes[1].name, "Circle_1");
   EXPECT_EQ(objs[1].shapes[1].x, 5);
-  EXPECT_EQ(t.ed.doc.CurrentObject, 1);
+  EXPECT_EQ(t.ed.sel.object, 1);
 }
 
 TEST(SceneModes, MergeIntoDocumentWithContentAppendsObjects) {
@@ -401,11 +401,11 @@ TEST(SceneModes, TemplatePutsEveryShapeIntoTheCurrentObject) {
   addShape(t.ed, 9, 9);
   addObject(t.ed, 1);
   addShape(t.ed, 4, 4);
-  const int64_t current = t.ed.doc.CurrentObject;
+  const int64_t current = t.ed.sel.object;
   readSceneText(t.ed, kLoadTemplate, twoObjectScene());
   const auto& objs = t.ed.doc.Objects;
   ASSERT_EQ(objs.size(), 2u);
-  EXPECT_EQ(t.ed.doc.CurrentObject, current);
+  EXPECT_EQ(t.ed.sel.object, current);
   const auto& shapes = objs[static_cast<size_t>(current)].shapes;
   ASSERT_EQ(shapes.size(), 5u);  // own, gen's empty one, then the file's three
   EXPECT_EQ(shapes[0].x, 4);

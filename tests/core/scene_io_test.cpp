@@ -152,14 +152,14 @@ TEST(SceneLoad, ReplaceSetsNameTitleAndRefreshes) {
   const std::string before = readFile(path);
 
   CountingEditor t;
-  t.ed.doc.CurrentShape = 1;
+  t.ed.sel.shape = 1;
   t.resetCounts();
   ASSERT_TRUE(loadScene(t.ed, kLoadReplace, path, false));
   EXPECT_EQ(t.ed.doc.Objects[0].name, "Loaded");
   EXPECT_EQ(t.ed.doc.DocumentFileName, path);
   EXPECT_EQ(t.ed.windowTitle, "Penwick Animation 0.15 - scene.txt");
   EXPECT_EQ(t.ed.doc.DocumentState, kDocumentHasContent);
-  EXPECT_EQ(t.ed.doc.CurrentShape, 0);
+  EXPECT_EQ(t.ed.sel.shape, 0);
   EXPECT_GE(t.properties, 1);
   EXPECT_GE(t.layers, 1);
   EXPECT_GE(t.shapeList, 1);
@@ -194,7 +194,7 @@ TEST(SceneLoad, MissingFileShowsTheBoxAndCreatesNothing) {
   TempDir dir;
   CountingEditor t;
   t.ed.doc.DocumentFileName = "mine.txt";
-  t.ed.doc.CurrentShape = 1;
+  t.ed.sel.shape = 1;
   const std::string before = sceneText(t.ed.doc);
   t.resetCounts();
   const std::string path = dir.at("missing.txt");
@@ -207,7 +207,7 @@ TEST(SceneLoad, MissingFileShowsTheBoxAndCreatesNothing) {
   EXPECT_TRUE(dir.names().empty());
   EXPECT_EQ(sceneText(t.ed.doc), before);
   EXPECT_EQ(t.ed.doc.DocumentFileName, "mine.txt");
-  EXPECT_EQ(t.ed.doc.CurrentShape, 0);
+  EXPECT_EQ(t.ed.sel.shape, 0);
   EXPECT_EQ(t.shapeList, 1);
   EXPECT_EQ(t.canvas, 0);
 
@@ -220,7 +220,7 @@ TEST(SceneLoad, EmptyNameAsksInTheExamplesFolder) {
   TempDir dir;
   CountingEditor t;
   t.ed.root = dir.path();
-  t.ed.doc.CurrentShape = 1;
+  t.ed.sel.shape = 1;
   const std::string before = sceneText(t.ed.doc);
   EXPECT_FALSE(loadScene(t.ed, kLoadReplace, "", true));
   ASSERT_EQ(t.prompt.dialogs.size(), 1u);
@@ -230,7 +230,7 @@ TEST(SceneLoad, EmptyNameAsksInTheExamplesFolder) {
   EXPECT_EQ(t.prompt.dialogs[0].filter, "txt|*.txt");
   EXPECT_TRUE(t.prompt.messages.empty());
   EXPECT_EQ(sceneText(t.ed.doc), before);
-  EXPECT_EQ(t.ed.doc.CurrentShape, 0);
+  EXPECT_EQ(t.ed.sel.shape, 0);
 
   writeFile(dir.at("picked.txt"), "obj,Picked,0,0,100,100,0,0,0,255,0,\n");
   t.prompt.answerFile(dir.at("picked.txt"));
@@ -243,10 +243,10 @@ TEST(SceneLoad, FileWithoutObjectLinesStillEndsWithContent) {
   TempDir dir;
   writeFile(dir.at("bare.txt"), "gen, ,0.15,\r\n");
   CountingEditor t;
-  t.ed.doc.CurrentShape = 1;
+  t.ed.sel.shape = 1;
   ASSERT_TRUE(loadScene(t.ed, kLoadReplace, dir.at("bare.txt"), false));
   EXPECT_EQ(t.ed.doc.DocumentState, kDocumentHasContent);
-  EXPECT_EQ(t.ed.doc.CurrentShape, 0);
+  EXPECT_EQ(t.ed.sel.shape, 0);
   EXPECT_EQ(t.ed.doc.Objects.size(), 1u);
   EXPECT_EQ(t.ed.doc.Objects[0].shapes.size(), 1u);
 }

@@ -227,7 +227,7 @@ TEST(SceneKeys, NewResetsKeysAndTimeline) {
 TEST(SceneKeys, JsonDumpListsKeysAndTimeline) {
   TestEditor t;
   buildAnimated(t);
-  const std::string json = documentJson(t.ed.doc);
+  const std::string json = documentJson(t.ed.doc, t.ed.sel);
   EXPECT_NE(json.find("\"MaxFrame\":120,\"Fps\":30"), std::string::npos) << json.substr(0, 120);
   EXPECT_NE(json.find("\"keys\":[{\"frame\":0,\"kind\":2,\"x\":-5,\"y\":7,\"w\":100,\"h\":100,"
                       "\"rotX\":0,\"rotY\":0,\"angle\":0,\"alpha\":255},{\"frame\":12,"),

@@ -135,7 +135,7 @@ TEST_F(FrameExportTest, FramesAndPlaybackDrawTheSceneAsTheCanvasDoes) {
   ed_.options.CameraY = 5;
   ed_.options.ShowOnlySel = 1;
   ed_.options.BgColor = 0;  // clear, as the frames are
-  ed_.doc.CurrentShape = 1;
+  ed_.sel.shape = 1;
   FrameRenderer r(ed_.doc, ed_.options, store_);
   const QImage frame = r.render(0);
   // Scene x 2 * x - 10 for the box at 10 .. 30 (the scale doubles x), y - 5.

@@ -272,7 +272,7 @@ TEST_F(ImageExport, HiddenShapesAndObjectsAreNotDrawn) {
   addBox(300, 300, 10, 10, packRGBA(0, 255, 0, 255), 1);
   ed.doc.Objects[1].hidden = 1;
   ed.options.ShowOnlySel = 1;
-  ed.doc.CurrentShape = 5;
+  ed.sel.shape = 5;
   ASSERT_TRUE(run(file("hidden.png")));
   EXPECT_EQ(load(file("hidden.png")).size(), QSize(30, 20));
 

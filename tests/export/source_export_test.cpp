@@ -363,7 +363,7 @@ class SourceExportCommand : public ::testing::Test {
     dir_ = tmpl;
     ed_.doc.Objects = {objectOf({makeShape(kBox, 10, 20, 30, 40)}, "First"),
                        objectOf({makeShape(kCircle, 50, 50, 5, 5)}, "Second")};
-    ed_.doc.CurrentObject = 1;
+    ed_.sel.object = 1;
   }
   void TearDown() override { fs::remove_all(dir_); }
 
@@ -401,7 +401,7 @@ TEST_F(SourceExportCommand, AFileThatCannotBeWrittenIsReported) {
 }
 
 TEST_F(SourceExportCommand, NoCurrentObjectAsksNothing) {
-  ed_.doc.CurrentObject = 5;
+  ed_.sel.object = 5;
   EXPECT_FALSE(exportSourceCode(ed_));
   EXPECT_TRUE(prompt_.dialogs.empty());
   std::string err;

@@ -212,7 +212,7 @@ TEST(Camera, ZeroZoomLeavesOnlyTheBackground) {
   f.ed.options.ShowSelection = 1;
   f.ed.options.Zoom = 0;
   f.addBox(0, 0, 0, 10, 10, kRed).selected = 1;
-  f.ed.doc.CurrentShape = 0;
+  f.ed.sel.shape = 0;
   f.refresh();
   int notWhite = 0;
   for (int y = 0; y < 150; ++y)

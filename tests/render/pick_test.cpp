@@ -26,7 +26,7 @@ std::vector<PickEntry> whileDrawing(Editor& ed, ImageStore& store, QImage& canva
   EXPECT_TRUE(vg.beginDrawing(canvas));
   RenderCtx rc(ed, vg);
   drawScene(rc, [&](int64_t i, int64_t j) {
-    if (i == ed.doc.CurrentObject) seen.push_back({j, vg.pathContains(x, y)});
+    if (i == ed.sel.object) seen.push_back({j, vg.pathContains(x, y)});
   });
   vg.endDrawing();
   return seen;
@@ -38,7 +38,7 @@ int compareEverywhere(Editor& ed, ImageStore& store, int w, int h, int step) {
   QImage canvas(w, h, QImage::Format_ARGB32_Premultiplied);
   int insides = 0;
   for (int64_t i = 0; i <= lastIndex(ed.doc.Objects); ++i) {
-    ed.doc.CurrentObject = i;
+    ed.sel.object = i;
     for (int y = -20; y < h + 20; y += step + 7) {
       for (int x = -20; x < w + 20; x += step) {
         const auto want = whileDrawing(ed, store, canvas, x, y);
@@ -73,7 +73,7 @@ TEST(Pick, AnOutlineWaitingFromTheObjectBeforeCountsForTheFirstShapes) {
   f.addBox(0, 0, 0, 180, 90).style = 4;
   f.addBox(1, 100, 40, 20, 20);
   f.addBox(1, 150, 40, 20, 20);
-  f.ed.doc.CurrentObject = 1;
+  f.ed.sel.object = 1;
   const std::vector<PickEntry> got = pickShapes(f.ed, f.store, {200, 100}, 30, 50);
   EXPECT_EQ(got, (std::vector<PickEntry>{{0, true}, {1, false}}));
   EXPECT_GT(compareEverywhere(f.ed, f.store, 200, 100, 11), 0);
@@ -113,7 +113,7 @@ TEST(Pick, GeneratedScenesWithWaitingOutlinesAnswerAsTheDrawingDid) {
     ed.options.Zoom = c.zoom;
     ed.pan.x = 7;
     ed.options.ShowOnlySel = c.onlySelected ? 1 : 0;
-    ed.doc.CurrentShape = 2;
+    ed.sel.shape = 2;
     insides += compareEverywhere(ed, store, 320, 240, 37);
   }
   EXPECT_GT(insides, 0);

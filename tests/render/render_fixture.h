@@ -91,9 +91,9 @@ struct RenderFixture {
     o.HideAncre = 1;
     ed.doc.Objects.clear();
     addObject();
-    ed.doc.CurrentObject = 0;
-    ed.doc.CurrentShape = -1;
-    ed.doc.CurrentPoint = -1;
+    ed.sel.object = 0;
+    ed.sel.shape = -1;
+    ed.sel.point = -1;
     ed.hooks.refreshProperties = [this] { ++propertiesRefreshed; };
   }
 

@@ -63,7 +63,7 @@ TEST(SceneLoop, ZoomScalesStrokeWidthsAndMarks) {
   box.hidden = 1;
   box.pivotX = 60;  // centre marker at (80, 20)
   f.ed.options.HideAncre = 0;
-  f.ed.doc.CurrentShape = 1;
+  f.ed.sel.shape = 1;
 
   f.refresh();
   EXPECT_EQ(columnCount(f.canvas.image, 35, 128), 10);
@@ -116,7 +116,7 @@ TEST(SceneLoop, ShowOnlySelectedComparesIndicesInEveryObject) {
     for (int j = 0; j < 4; ++j) f.addBox(o, 10 + 40 * j, 10 + 40 * i, 20, 20, kRed);
   }
   f.ed.options.ShowOnlySel = 1;
-  f.ed.doc.CurrentShape = 2;
+  f.ed.sel.shape = 2;
   f.refresh();
   for (int i = 0; i < 3; ++i) {
     for (int j = 0; j < 4; ++j) {
@@ -142,7 +142,7 @@ TEST(SceneLoop, FreshDocumentDrawsNoShapesButMarksAndOverlays) {
   RenderFixture f(120, 120);
   f.addBox(0, 20, 20, 40, 40, kRed);
   f.ed.doc.DocumentState = kDocumentFresh;
-  f.ed.doc.CurrentShape = 0;
+  f.ed.sel.shape = 0;
   f.ed.options.HideAncre = 0;
   f.ed.options.ShowCameraBorder = 1;
   f.ed.options.CameraW = 100;
@@ -193,7 +193,7 @@ TEST(SceneLoop, SingularObjectTransformDrawsNothing) {
   f.addBox(o1, 60, 10, 30, 30, kBlue);
   f.ed.options.HideAncre = 0;
   f.ed.options.ShowSelection = 1;
-  f.ed.doc.CurrentShape = 0;
+  f.ed.sel.shape = 0;
   for (auto [w, h] : {std::pair{0, 100}, std::pair{100, 0}}) {
     f.object(0).w = toI16(w);
     f.object(0).h = toI16(h);
@@ -239,7 +239,7 @@ TEST(Marks, SelectedPointIsRedAndOtherAnchorsCyan) {
   s.pivotY = 150;
   s.points[1].selected = 1;
   f.ed.options.HideAncre = 0;
-  f.ed.doc.CurrentShape = 0;
+  f.ed.sel.shape = 0;
   f.refresh();
   EXPECT_TRUE(sameRGBA(f.px(22, 52), kAnchor));
   EXPECT_TRUE(sameRGBA(f.px(102, 52), kAnchor));
@@ -248,10 +248,35 @@ TEST(Marks, SelectedPointIsRedAndOtherAnchorsCyan) {
 
   // The current point is marked the same way.
   f.shape(0, 0).points[1].selected = 0;
-  f.ed.doc.CurrentPoint = 2;
+  f.ed.sel.point = 2;
   f.refresh();
   EXPECT_TRUE(sameRGBA(f.px(62, 52), kAnchor));
   EXPECT_TRUE(hueOf(f.px(100, 44), kSelectedMark));
+}
+
+// An export or playback picture has no selection and so no marks; the canvas's has the editor's.
+TEST(Marks, DrawnOnlyForASelection) {
+  RenderFixture f(200, 200);
+  f.addPointShape(0, kLine, {{20, 50}, {60, 50}, {100, 50}});
+  f.ed.options.HideAncre = 0;
+  f.ed.sel.shape = 0;
+  const View view = canvasView(f.ed.sel, f.ed.options, f.ed.pan);
+  const struct {
+    const char* name;
+    const Selection* sel;
+    bool marked;
+  } cases[] = {{"none", nullptr, false}, {"the editor's", &f.ed.sel, true}};
+  for (const auto& c : cases) {
+    QImage img(200, 200, QImage::Format_ARGB32_Premultiplied);
+    img.fill(Qt::transparent);
+    VectorCanvas vg(f.store);
+    ASSERT_TRUE(vg.beginDrawing(img));
+    RenderCtx rc(f.ed.doc, f.ed.options, view, vg, c.sel);
+    applyViewTransform(rc);
+    drawMarks(rc);
+    vg.endDrawing();
+    EXPECT_EQ(sameRGBA(img.pixelColor(22, 52), kAnchor), c.marked) << c.name;
+  }
 }
 
 TEST(Marks, ComplexShapeHasSquaresAtAnchorsAndDotsWithHandles) {
@@ -262,7 +287,7 @@ TEST(Marks, ComplexShapeHasSquaresAtAnchorsAndDotsWithHandles) {
   s.pivotX = 150;
   s.pivotY = 150;
   f.ed.options.HideAncre = 0;
-  f.ed.doc.CurrentShape = 0;
+  f.ed.sel.shape = 0;
   f.refresh();
   EXPECT_TRUE(sameRGBA(f.px(22, 62), kAnchor));
   EXPECT_TRUE(sameRGBA(f.px(102, 62), kAnchor));
@@ -299,7 +324,7 @@ TEST(Marks, CentreMarkerSitsAtPivotPlusCentreOffset) {
   s.cy = -10;
   f.ed.pan.x = 5;
   f.ed.options.HideAncre = 0;
-  f.ed.doc.CurrentShape = 0;
+  f.ed.sel.shape = 0;
   f.refresh();
   EXPECT_TRUE(sameRGBA(f.px(165, 130), kAnchor));
   EXPECT_TRUE(isClear(f.px(145, 145)));
@@ -312,7 +337,7 @@ TEST(Marks, HideAnchorKeepsSelectionOutlines) {
   s.selected = 1;
   s.pivotX = 30;
   s.pivotY = 30;
-  f.ed.doc.CurrentShape = 0;
+  f.ed.sel.shape = 0;
   f.ed.options.ShowSelection = 1;
   f.ed.options.HideAncre = 0;
   f.refresh();
@@ -333,7 +358,7 @@ TEST(Marks, OutlinesOnSelectedAndCurrentShapesOnly) {
   f.addBox(0, 60, 10, 30, 30);
   f.addBox(0, 110, 10, 30, 30);
   for (Shape& s : f.object(0).shapes) s.hidden = 1;
-  f.ed.doc.CurrentShape = 1;
+  f.ed.sel.shape = 1;
   f.ed.options.ShowSelection = 1;
   f.refresh();
   EXPECT_TRUE(hueOf(f.px(12, 9), kOutline));
@@ -354,7 +379,7 @@ TEST(Marks, TextOutlineTakesTheTextExtentInItsFont) {
   s.w = 24;
   s.text = "Hello";
   s.hidden = 1;
-  f.ed.doc.CurrentShape = 0;
+  f.ed.sel.shape = 0;
   f.ed.options.ShowSelection = 1;
 
   QImage scratch(10, 10, QImage::Format_ARGB32_Premultiplied);

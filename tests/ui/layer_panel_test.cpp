@@ -20,6 +20,7 @@ class LayerPanelTest : public ::testing::Test {
   uitest::UiEditor u;
   Editor& ed = u.ed;
   Document& doc = u.ed.doc;
+  Selection& sel = u.ed.sel;
   EditorIcons icons = uitest::plainIcons();
 
   // Objects 0 to n - 1 named "Object0"... with depths 0 to n - 1, as the window makes them.
@@ -95,12 +96,12 @@ TEST_F(LayerPanelTest, ClickRowArithmeticWithThreeObjects) {
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::Message() << c.x << "," << c.y);
     for (Object& o : doc.Objects) o.hidden = 0;
-    doc.CurrentObject = 1;
-    doc.CurrentShape = 3;
+    sel.object = 1;
+    sel.shape = 3;
     u.changes.clear();
     QTest::mouseClick(p.surface(), Qt::LeftButton, {}, QPoint(c.x, c.y));
-    EXPECT_EQ(doc.CurrentObject, c.current);
-    EXPECT_EQ(doc.CurrentShape, 0);
+    EXPECT_EQ(sel.object, c.current);
+    EXPECT_EQ(sel.shape, 0);
     for (int i = 0; i < 3; ++i) EXPECT_EQ(doc.Objects[i].hidden, i == c.hiddenFlip ? 1 : 0) << i;
     // Only a hide is a change of the document; selecting a layer is not.
     EXPECT_EQ(u.changes.size(), c.hiddenFlip >= 0 ? 1u : 0u);
@@ -142,7 +143,7 @@ TEST_F(LayerPanelTest, ManyObjectsStayReachable) {
   LayerPanel p(ed, icons, 150);
   EXPECT_GE(p.surface()->height(), 20 * 25);
   QTest::mouseClick(p.surface(), Qt::LeftButton, {}, QPoint(40, 19 * 25 + 5));
-  EXPECT_EQ(doc.CurrentObject, 0);
+  EXPECT_EQ(sel.object, 0);
 }
 
 TEST_F(LayerPanelTest, RenameOnDoubleClick) {
@@ -165,7 +166,7 @@ TEST_F(LayerPanelTest, RenameOnDoubleClick) {
     u.prompt.answerInput(c.answer);
     const std::string before = doc.Objects[1].name;
     QTest::mouseDClick(p.surface(), Qt::LeftButton, {}, QPoint(40, 35));
-    EXPECT_EQ(doc.CurrentObject, 1);
+    EXPECT_EQ(sel.object, 1);
     EXPECT_EQ(doc.Objects[1].name, c.expected);
     ASSERT_EQ(u.prompt.count("input"), ++dialogs);
     const ScriptedPrompt::Dialog& d = u.prompt.dialogs.back();
@@ -197,21 +198,21 @@ TEST_F(LayerPanelTest, ListShowsTwelveCharactersOfTheName) {
 TEST_F(LayerPanelTest, UpDownExchangeAndTheMovedObjectStaysCurrent) {
   makeObjects(3);
   LayerPanel p(ed, icons, 150);
-  doc.CurrentObject = 1;
+  sel.object = 1;
   click(p, 41);
   EXPECT_EQ(names(), "Object0,Object2,Object1,");
-  EXPECT_EQ(doc.CurrentObject, 2);
+  EXPECT_EQ(sel.object, 2);
   EXPECT_EQ(doc.Objects[2].depth, 2);
-  doc.CurrentObject = 1;
+  sel.object = 1;
   click(p, 42);
   EXPECT_EQ(names(), "Object2,Object0,Object1,");
-  EXPECT_EQ(doc.CurrentObject, 0);
+  EXPECT_EQ(sel.object, 0);
   EXPECT_EQ(u.changes, (std::vector<std::string>{"Move the object up", "Move the object down"}));
 
   // At the ends nothing moves and nothing is announced.
-  doc.CurrentObject = 2;
+  sel.object = 2;
   click(p, 41);
-  doc.CurrentObject = 0;
+  sel.object = 0;
   click(p, 42);
   EXPECT_EQ(names(), "Object2,Object0,Object1,");
   EXPECT_EQ(u.changes.size(), 2u);
@@ -220,7 +221,7 @@ TEST_F(LayerPanelTest, UpDownExchangeAndTheMovedObjectStaysCurrent) {
   doc.Objects[0].depth = doc.Objects[1].depth = 5;
   click(p, 41);
   EXPECT_EQ(names(), "Object0,Object2,Object1,");
-  EXPECT_EQ(doc.CurrentObject, 1);
+  EXPECT_EQ(sel.object, 1);
 }
 
 // A second press of Up or Down moves the same object on, and the highlight follows it.
@@ -249,11 +250,11 @@ TEST_F(LayerPanelTest, TwoPressesMoveTheSameObjectTwice) {
       for (Object& o : doc.Objects) o.depth = 7;
     LayerPanel p(ed, icons, 150);
     p.show();
-    doc.CurrentObject = c.start;
+    sel.object = c.start;
     click(p, c.button);
     click(p, c.button);
     EXPECT_EQ(names(), c.order);
-    EXPECT_EQ(doc.CurrentObject, c.current);
+    EXPECT_EQ(sel.object, c.current);
     EXPECT_EQ(u.changes.size(), c.moves);
     // The highlighted row is the moved object's: row r shows object 3 - r.
     for (int row = 0; row < 4; ++row)
@@ -269,13 +270,13 @@ TEST_F(LayerPanelTest, AddAndDeleteKeepAtLeastOneObject) {
   p.show();
   click(p, 39);
   ASSERT_EQ(doc.Objects.size(), 2u);
-  EXPECT_EQ(doc.CurrentObject, 1);
+  EXPECT_EQ(sel.object, 1);
   EXPECT_EQ(pixel(p, 1, 1), uitest::kRowSelColor);  // the new object is on top and current
   EXPECT_EQ(pixel(p, 1, 26), uitest::kRowColor);
   click(p, 40);
   ASSERT_EQ(doc.Objects.size(), 1u);
   EXPECT_EQ(doc.Objects[0].name, "Object0");
-  EXPECT_EQ(doc.CurrentObject, 0);
+  EXPECT_EQ(sel.object, 0);
   EXPECT_EQ(pixel(p, 1, 26), QColor(100, 100, 100));
   click(p, 40);
   EXPECT_EQ(doc.Objects.size(), 1u);
@@ -299,7 +300,7 @@ TEST_F(LayerPanelTest, AlphaAndFullRedraw) {
 
   // Selecting another layer shows its alpha without changing anything.
   QTest::mouseClick(p.surface(), Qt::LeftButton, {}, QPoint(40, 30));
-  EXPECT_EQ(doc.CurrentObject, 0);
+  EXPECT_EQ(sel.object, 0);
   EXPECT_EQ(alpha->value(), 255);
   EXPECT_EQ(doc.Objects[1].alpha, 100);
   EXPECT_EQ(u.changes.size(), 1u);

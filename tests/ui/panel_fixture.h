@@ -64,7 +64,7 @@ struct PanelFixture {
     enablePanelControls(ctx, false);
   }
 
-  Object& object() { return ed.doc.Objects[static_cast<size_t>(ed.doc.CurrentObject)]; }
+  Object& object() { return ed.doc.Objects[static_cast<size_t>(ed.sel.object)]; }
   Shape& shape(int64_t j) { return object().shapes[static_cast<size_t>(j)]; }
 
   // Puts a shape of `type` into the current object (taking over the placeholder of an empty
@@ -82,7 +82,7 @@ struct PanelFixture {
     s.name = name;
     s.depth = lastIndex(o.shapes);
     s.lineW = s.lineH = s.lineDist = 1;
-    ed.doc.CurrentShape = lastIndex(o.shapes);
+    ed.sel.shape = lastIndex(o.shapes);
     ed.doc.DocumentState = kDocumentHasContent;
     refreshShapeList(ctx);
     refreshFxList(ctx);

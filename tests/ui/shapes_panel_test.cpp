@@ -38,7 +38,7 @@ struct ShapesPanel : PanelFixture {
   // Three boxes "a", "b", "c"; "b" current.
   void threeShapes() {
     for (const char* n : {"a", "b", "c"}) putShape(kBox, n);
-    ed.doc.CurrentShape = 1;
+    ed.sel.shape = 1;
     refreshProperties(ctx);
     recorded.clear();
     changes.clear();
@@ -95,8 +95,8 @@ TEST(ShapesPanel, RefreshCopiesObjectShapePointAndEffect) {
   s.fx[1].height = 8;
   s.fx[1].scale = 150;
   s.fx[1].active = 1;
-  f.ed.doc.CurrentPoint = 2;
-  f.ed.doc.CurrentFx = 1;
+  f.ed.sel.point = 2;
+  f.ed.sel.fx = 1;
   refreshFxList(f.ctx);
   refreshProperties(f.ctx);
   const std::vector<std::pair<int, int>> want = {
@@ -110,9 +110,9 @@ TEST(ShapesPanel, RefreshCopiesObjectShapePointAndEffect) {
   EXPECT_EQ(s.fx[1].dist, 1);
 
   // An effect index beyond the shape's effects goes back to the first.
-  f.ed.doc.CurrentFx = 5;
+  f.ed.sel.fx = 5;
   refreshProperties(f.ctx);
-  EXPECT_EQ(f.ed.doc.CurrentFx, 0);
+  EXPECT_EQ(f.ed.sel.fx, 0);
   EXPECT_EQ(f.controls.value(92), 0);
 }
 
@@ -124,7 +124,7 @@ TEST(ShapesPanel, RefreshWithoutACurrentShapeTouchesNoValueButEnablesAll) {
   for (const auto& [n, v] : marks) f.controls.setValue(n, v);
   f.object().x = 1000;
   enablePanelControls(f.ctx, false);
-  f.ed.doc.CurrentShape = -1;
+  f.ed.sel.shape = -1;
   refreshProperties(f.ctx);
   for (const auto& [n, v] : marks) EXPECT_EQ(f.controls.value(n), v) << n;
   EXPECT_EQ(f.controls.text(47), "kept");
@@ -168,7 +168,7 @@ TEST(ShapesPanel, EachControlStoresItsFieldAndAnnouncesOneChangeKeyedByIt) {
 TEST(ShapesPanel, ShapeControlsDoNothingWithoutACurrentShape) {
   ShapesPanel f;
   f.threeShapes();
-  f.ed.doc.CurrentShape = -1;
+  f.ed.sel.shape = -1;
   for (int n : {62, 64, 60, 48, 80, 86}) f.userSets(n, 1);
   f.userTypes(47, "x");
   f.userPresses(83);
@@ -227,7 +227,7 @@ TEST(ShapesPanel, NameEditRenamesTheRowAndIsAnUndoStepWithoutRedraw) {
 TEST(ShapesPanel, PointFieldsStoreBothLocksAndBothCoordinates) {
   ShapesPanel f;
   f.threeShapes();
-  f.ed.doc.CurrentPoint = 3;
+  f.ed.sel.point = 3;
   refreshProperties(f.ctx);
   f.controls.setValue(80, 11);
   f.controls.setValue(81, 12);
@@ -240,12 +240,12 @@ TEST(ShapesPanel, PointFieldsStoreBothLocksAndBothCoordinates) {
   EXPECT_EQ(f.recorded[0].key, 86);
 
   // No current point: nothing is stored.
-  f.ed.doc.CurrentPoint = 6;
+  f.ed.sel.point = 6;
   f.userSets(80, 50);
   EXPECT_EQ(f.recorded.size(), 1u);
   // Selecting another point shows its own locks, so a click never copies the old ones.
   f.shape(1).points[4].lockX = 0;
-  f.ed.doc.CurrentPoint = 4;
+  f.ed.sel.point = 4;
   refreshProperties(f.ctx);
   EXPECT_EQ(f.controls.value(85), 0);
   EXPECT_EQ(f.controls.value(86), 0);
@@ -285,21 +285,21 @@ TEST(ShapesPanel, PointFieldsFollowTheShapeSelectedInTheList) {
       QTest::mouseClick(l->viewport(), Qt::LeftButton, Qt::NoModifier,
                         l->visualItemRect(l->item(row)).center());
     };
-    f.ed.doc.CurrentPoint = c.point;
+    f.ed.sel.point = c.point;
     click(c.from);
-    ASSERT_EQ(f.ed.doc.CurrentShape, c.from);
-    const ShapePoint* before = currentPoint(f.ed.doc);
+    ASSERT_EQ(f.ed.sel.shape, c.from);
+    const ShapePoint* before = currentPoint(f.ed.doc, f.ed.sel);
     if (before) {
       EXPECT_EQ(f.controls.value(80), before->x);
     }
     click(c.to);
-    ASSERT_EQ(f.ed.doc.CurrentShape, c.to);
+    ASSERT_EQ(f.ed.sel.shape, c.to);
     EXPECT_EQ(std::vector<int64_t>({f.controls.value(80), f.controls.value(81),
                                     f.controls.value(85), f.controls.value(86)}),
               c.x);
     // A field edited now changes nothing when there is no point to store it in.
     f.userSets(80, 99);
-    EXPECT_EQ(f.recorded.size(), currentPoint(f.ed.doc) ? 1u : 0u);
+    EXPECT_EQ(f.recorded.size(), currentPoint(f.ed.doc, f.ed.sel) ? 1u : 0u);
   }
 }
 
@@ -308,7 +308,7 @@ TEST(ShapesPanel, HardAndSoftMoveTheNeighboursOfThePoint) {
   f.threeShapes();
   auto& pts = f.shape(1).points;
   pts[0].x = 100, pts[0].y = 50;
-  f.ed.doc.CurrentPoint = 0;
+  f.ed.sel.point = 0;
   f.userPresses(84);  // soft: previous (the last) at x + 20, next at x - 20
   EXPECT_EQ(std::vector<int64_t>({pts[5].x, pts[5].y, pts[1].x, pts[1].y}),
             std::vector<int64_t>({120, 50, 80, 50}));
@@ -321,16 +321,16 @@ TEST(ShapesPanel, HardAndSoftMoveTheNeighboursOfThePoint) {
 TEST(ShapesPanel, UpAndDownReorderAndStopAtTheEnds) {
   ShapesPanel f;
   f.threeShapes();
-  f.ed.doc.CurrentShape = 0;
+  f.ed.sel.shape = 0;
   f.userPresses(58);  // Up on the first
-  f.ed.doc.CurrentShape = 2;
+  f.ed.sel.shape = 2;
   f.userPresses(59);  // Down on the last
   EXPECT_TRUE(f.recorded.empty());
   EXPECT_EQ(f.names(), (std::vector<std::string>{"a", "b", "c"}));
 
   f.userPresses(58);
   EXPECT_EQ(f.names(), (std::vector<std::string>{"a", "c", "b"}));
-  EXPECT_EQ(f.ed.doc.CurrentShape, 1);
+  EXPECT_EQ(f.ed.sel.shape, 1);
   EXPECT_EQ(f.rows(), (QStringList{"a", "c", "b"}));
   EXPECT_EQ(f.list()->currentRow(), 1);
   EXPECT_TRUE(f.list()->item(1)->isSelected());
@@ -339,7 +339,7 @@ TEST(ShapesPanel, UpAndDownReorderAndStopAtTheEnds) {
   f.userPresses(59);
   f.userPresses(59);
   EXPECT_EQ(f.names(), (std::vector<std::string>{"a", "b", "c"}));
-  EXPECT_EQ(f.ed.doc.CurrentShape, 2);
+  EXPECT_EQ(f.ed.sel.shape, 2);
   for (int64_t j = 0; j < 3; ++j) EXPECT_EQ(f.shape(j).depth, j);
   ASSERT_EQ(f.recorded.size(), 4u);
   EXPECT_EQ(f.recorded[0].scope.kind, ChangeScope::kObject);
@@ -358,11 +358,11 @@ TEST(ShapesPanel, UpAndDownMoveTheShapeWhateverTheDepthValues) {
     ShapesPanel f;
     f.threeShapes();
     for (int64_t j = 0; j < 3; ++j) f.shape(j).depth = c.depths[static_cast<size_t>(j)];
-    f.ed.doc.CurrentShape = c.current;
+    f.ed.sel.shape = c.current;
     const std::string moved = f.shape(c.current).name;
     f.userPresses(c.control);
     const int64_t now = c.current + (c.control == 58 ? -1 : 1);
-    EXPECT_EQ(f.ed.doc.CurrentShape, now);
+    EXPECT_EQ(f.ed.sel.shape, now);
     EXPECT_EQ(f.shape(now).name, moved);
     for (int64_t j = 1; j < 3; ++j) EXPECT_LE(f.shape(j - 1).depth, f.shape(j).depth);
   }
@@ -371,7 +371,7 @@ TEST(ShapesPanel, UpAndDownMoveTheShapeWhateverTheDepthValues) {
 TEST(ShapesPanel, ListClicksToggleRowsAndSelectTheClickedShape) {
   ShapesPanel f;
   f.threeShapes();
-  f.ed.doc.CurrentFx = 3;
+  f.ed.sel.fx = 3;
   f.shapePanel->show();
   QListWidget* l = f.list();
   auto click = [l](int row) {
@@ -380,8 +380,8 @@ TEST(ShapesPanel, ListClicksToggleRowsAndSelectTheClickedShape) {
   };
   click(0);
   click(2);
-  EXPECT_EQ(f.ed.doc.CurrentShape, 2);
-  EXPECT_EQ(f.ed.doc.CurrentFx, 0);
+  EXPECT_EQ(f.ed.sel.shape, 2);
+  EXPECT_EQ(f.ed.sel.fx, 0);
   EXPECT_EQ(std::vector<int>({f.shape(0).selected, f.shape(1).selected, f.shape(2).selected}),
             std::vector<int>({1, 0, 1}));
   EXPECT_EQ(f.controls.text(47), "c");
@@ -393,7 +393,7 @@ TEST(ShapesPanel, ListClicksToggleRowsAndSelectTheClickedShape) {
   // The list follows a selection made elsewhere (the canvas).
   f.shape(1).selected = 1;
   f.shape(2).selected = 0;
-  f.ed.doc.CurrentShape = 1;
+  f.ed.sel.shape = 1;
   refreshProperties(f.ctx);
   EXPECT_EQ(f.controls.selectedRows(46), std::vector<int>{1});
   EXPECT_EQ(l->currentRow(), 1);
@@ -401,7 +401,7 @@ TEST(ShapesPanel, ListClicksToggleRowsAndSelectTheClickedShape) {
   // Clicks are ignored while the document is not drawing (state -1).
   f.ed.doc.DocumentState = kDocumentFresh;
   click(2);
-  EXPECT_EQ(f.ed.doc.CurrentShape, 1);
+  EXPECT_EQ(f.ed.sel.shape, 1);
 }
 
 TEST(ShapesPanel, DeletingKeepsListPropertiesAndSelectionOnExistingShapes) {
@@ -410,7 +410,7 @@ TEST(ShapesPanel, DeletingKeepsListPropertiesAndSelectionOnExistingShapes) {
   f.userPresses(55);
   EXPECT_EQ(f.names(), (std::vector<std::string>{"a", "c"}));
   EXPECT_EQ(f.rows(), (QStringList{"a", "c"}));
-  EXPECT_EQ(f.ed.doc.CurrentShape, 0);
+  EXPECT_EQ(f.ed.sel.shape, 0);
   EXPECT_EQ(f.controls.text(47), "a");
   EXPECT_EQ(f.list()->currentRow(), 0);
   EXPECT_EQ(f.canvasFocus, 1);
@@ -420,7 +420,7 @@ TEST(ShapesPanel, DeletingKeepsListPropertiesAndSelectionOnExistingShapes) {
   f.userPresses(55);
   // The last one leaves an empty list and no current shape.
   EXPECT_EQ(f.list()->count(), 0);
-  EXPECT_EQ(f.ed.doc.CurrentShape, -1);
+  EXPECT_EQ(f.ed.sel.shape, -1);
   EXPECT_EQ(f.object().hasShape, 0);
   EXPECT_EQ(f.recorded.size(), 3u);
   f.userPresses(55);  // nothing left to delete
@@ -431,7 +431,7 @@ TEST(ShapesPanel, DeletingKeepsListPropertiesAndSelectionOnExistingShapes) {
   f.userPresses(53);
   ASSERT_EQ(f.object().shapes.size(), 1u);
   EXPECT_EQ(f.object().hasShape, 1);
-  EXPECT_EQ(f.ed.doc.CurrentShape, 0);
+  EXPECT_EQ(f.ed.sel.shape, 0);
   EXPECT_FALSE(f.shape(0).name.empty());
   EXPECT_EQ(f.rows(), QStringList{QString::fromStdString(f.shape(0).name)});
   EXPECT_EQ(f.recorded.back().name, "Add a complex shape");
@@ -446,7 +446,7 @@ TEST(ShapesPanel, PlusAppendsTheChosenTemplateAndAMissingOneChangesNothing) {
   EXPECT_EQ(f.ed.doc.TemplateFileName, f.controls.itemText(54, star).toStdString());
   f.userPresses(53);
   ASSERT_EQ(f.object().shapes.size(), 4u);
-  EXPECT_EQ(f.ed.doc.CurrentShape, 3);
+  EXPECT_EQ(f.ed.sel.shape, 3);
   EXPECT_EQ(f.rows().size(), 4);
   EXPECT_EQ(f.shape(3).fx.size(), 1u);
   EXPECT_EQ(f.shape(3).fx[0].name, "FX_0");
@@ -459,7 +459,7 @@ TEST(ShapesPanel, PlusAppendsTheChosenTemplateAndAMissingOneChangesNothing) {
   EXPECT_EQ(f.names(), (std::vector<std::string>{before.shapes[0].name, before.shapes[1].name,
                                                  before.shapes[2].name, before.shapes[3].name}));
   EXPECT_EQ(f.shape(3).fx[0].name, "mine");
-  EXPECT_EQ(f.ed.doc.CurrentShape, 3);
+  EXPECT_EQ(f.ed.sel.shape, 3);
   EXPECT_TRUE(f.recorded.empty());
 }
 

@@ -48,8 +48,8 @@ struct StylePanel : ::testing::Test {
   void expectOneShapeStep(int key) {
     ASSERT_EQ(recorded.size(), 1u);
     EXPECT_EQ(recorded[0].scope.kind, ChangeScope::kShapes);
-    EXPECT_EQ(recorded[0].scope.object, f->ed.doc.CurrentObject);
-    EXPECT_EQ(recorded[0].scope.shapes, std::vector<int64_t>{f->ed.doc.CurrentShape});
+    EXPECT_EQ(recorded[0].scope.object, f->ed.sel.object);
+    EXPECT_EQ(recorded[0].scope.shapes, std::vector<int64_t>{f->ed.sel.shape});
     EXPECT_EQ(recorded[0].key, key);
     EXPECT_TRUE(f->ed.modified);
   }
@@ -135,7 +135,7 @@ TEST_F(StylePanel, EachControlStoresIntoItsField) {
   s.color = packRGBA(1, 2, 3, 255);
   s.fx[0].color = packRGBA(4, 5, 6, 255);
   s.fx[0].width = s.fx[0].height = s.fx[0].dist = 1;
-  f->ed.doc.CurrentFx = 0;
+  f->ed.sel.fx = 0;
   for (const Case& c : cases) {
     SCOPED_TRACE(c.control);
     resetRecords();
@@ -194,7 +194,7 @@ TEST_F(StylePanel, ColourDialogsKeepTheColourWhenCancelled) {
     SCOPED_TRACE(c.control);
     const int64_t start = packRGBA(11, 22, 33, c.alpha);
     c.color(*f) = start;
-    f->ed.doc.CurrentFx = 5;  // beyond the last effect: the effect colour button starts over at 0
+    f->ed.sel.fx = 5;  // beyond the last effect: the effect colour button starts over at 0
     resetRecords();
     f->prompt.answerColor(std::nullopt);
     f->userPresses(c.control);
@@ -308,7 +308,7 @@ TEST_F(StylePanel, EffectsAreAddedSelectedAndIgnoredWithoutAShape) {
   f->putShape(kBox);
   f->userPresses(kCtlFxAdd);
   ASSERT_EQ(f->shape(0).fx.size(), 2u);
-  EXPECT_EQ(f->ed.doc.CurrentFx, 1);
+  EXPECT_EQ(f->ed.sel.fx, 1);
   EXPECT_EQ(f->shape(0).fx[1].name, "FX_1");
   EXPECT_EQ(f->shape(0).fx[1].scale, 100);
   expectOneShapeStep(kCtlFxAdd);
@@ -316,10 +316,10 @@ TEST_F(StylePanel, EffectsAreAddedSelectedAndIgnoredWithoutAShape) {
   f->controls.setItems(kCtlFxList, {"FX_0", "FX_1"});
   resetRecords();
   f->userSets(kCtlFxList, 0);
-  EXPECT_EQ(f->ed.doc.CurrentFx, 0);
+  EXPECT_EQ(f->ed.sel.fx, 0);
   EXPECT_TRUE(recorded.empty());  // choosing an effect edits nothing
 
-  f->ed.doc.CurrentShape = -1;
+  f->ed.sel.shape = -1;
   for (int n : {kCtlFxAdd, kCtlShapeAlpha, kCtlFxColor, kCtlText, kCtlPresetSave}) {
     SCOPED_TRACE(n);
     f->userSets(n, 5);
@@ -334,9 +334,9 @@ TEST_F(StylePanel, EffectIndexBeyondTheLastShowsEffectZero) {
   f->userPresses(kCtlFxAdd);
   f->shape(0).fx[0].alpha = 33;
   f->shape(0).fx[1].alpha = 44;
-  f->ed.doc.CurrentFx = 9;
+  f->ed.sel.fx = 9;
   f->ed.refreshProperties();
-  EXPECT_EQ(f->ed.doc.CurrentFx, 0);
+  EXPECT_EQ(f->ed.sel.fx, 0);
   EXPECT_EQ(f->controls.value(kCtlFxList), 0);
   EXPECT_EQ(f->controls.value(kCtlFxAlpha), 33);
   // The next edit goes to effect 0, not past the end.

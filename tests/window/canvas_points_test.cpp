@@ -30,9 +30,9 @@ TEST(CanvasPoints, PickingUsesASquareOfThreeOrADistanceOfSix) {
     SCOPED_TRACE(testing::Message() << c.dx << "," << c.dy);
     CanvasFixture f;
     f.putPoints(kLine, {{200, 200}, {400, 200}});
-    f.ed.doc.CurrentPoint = 1;
+    f.ed.sel.point = 1;
     f.press(200 + c.dx, 200 + c.dy);
-    EXPECT_EQ(f.ed.doc.CurrentPoint, c.hit ? 0 : -1);
+    EXPECT_EQ(f.ed.sel.point, c.hit ? 0 : -1);
     EXPECT_EQ(f.current().points[0].selected, c.hit ? 1 : 0);
     EXPECT_EQ(f.ed.tools.dragState, c.hit ? DragState::kPoint : DragState::kNone);
     f.release(200 + c.dx, 200 + c.dy);
@@ -110,7 +110,7 @@ TEST(DeletePoint, RemovesNoMorePointsThanTheShapeHasAndKeepsOne) {
     EXPECT_EQ(left, c.left);
   }
   EditorFixture none;
-  none.ed.doc.CurrentShape = -1;
+  none.ed.sel.shape = -1;
   EXPECT_FALSE(deletePoint(none.ed, 0));
 }
 
@@ -190,7 +190,7 @@ TEST(CanvasPoints, ShiftKeepsEarlierPointSelections) {
     EXPECT_FALSE(f.ed.tools.multiSelect);
     f.click(180, 300);  // point 2 alone
     EXPECT_EQ(selected(f.current()), (std::vector<int>{2}));
-    EXPECT_EQ(f.ed.doc.CurrentPoint, 2);
+    EXPECT_EQ(f.ed.sel.point, 2);
   }
   {  // Shift held on the mouse press alone counts too
     CanvasFixture f;
@@ -252,9 +252,9 @@ TEST(CanvasShapes, ImageIsPickedByItsPressRectangleWithoutACurrentShape) {
     img.y = 200;
     img.w = 0;  // no outline of its own: only the press rectangle picks it
     img.h = 0;
-    f.ed.doc.CurrentShape = -1;
+    f.ed.sel.shape = -1;
     f.press(c.px, c.py);
-    EXPECT_EQ(f.ed.doc.CurrentShape, c.picked ? 1 : -1);
+    EXPECT_EQ(f.ed.sel.shape, c.picked ? 1 : -1);
     EXPECT_EQ(f.shape(1).selected, c.picked ? 1 : 0);
     f.move(c.px + 7, c.py + 3);
     f.release(c.px + 7, c.py + 3);
@@ -275,10 +275,10 @@ TEST(CanvasTools, ValuesWithoutAButtonDoWhatTheirUnitsSay) {
     {
       CanvasFixture f;
       f.putPoints(kLine, {{200, 200}, {400, 200}});
-      f.ed.doc.CurrentPoint = 1;
+      f.ed.sel.point = 1;
       f.setTool(c.tool);
       f.click(202, 201);
-      EXPECT_EQ(f.ed.doc.CurrentPoint, c.picksPoint ? 0 : 1);
+      EXPECT_EQ(f.ed.sel.point, c.picksPoint ? 0 : 1);
       EXPECT_EQ(f.current().points[0].selected, c.picksPoint ? 1 : 0);
     }
     CanvasFixture f;
@@ -287,10 +287,10 @@ TEST(CanvasTools, ValuesWithoutAButtonDoWhatTheirUnitsSay) {
     img.y = 200;
     img.w = 0;  // no outline of its own: only the press rectangle picks it
     img.h = 0;
-    f.ed.doc.CurrentShape = -1;
+    f.ed.sel.shape = -1;
     f.setTool(c.tool);
     f.click(205, 203);
-    EXPECT_EQ(f.ed.doc.CurrentShape, c.picksImage ? 0 : -1);
+    EXPECT_EQ(f.ed.sel.shape, c.picksImage ? 0 : -1);
     EXPECT_TRUE(f.changes.empty());
   }
 }

@@ -194,10 +194,10 @@ TEST(CanvasShapes, RotatingAShapeThePressPicksTurnsItsOwnPoints) {
   CanvasFixture f;
   f.putSquare(400, 100, 450, 150);
   f.putSquare(100, 100, 200, 200);
-  f.ed.doc.CurrentShape = 0;
+  f.ed.sel.shape = 0;
   f.setTool(kToolRotate);
   f.drag(150, 150, 1050, 150);
-  EXPECT_EQ(f.ed.doc.CurrentShape, 1);
+  EXPECT_EQ(f.ed.sel.shape, 1);
   const Pts pts = f.points(f.shape(1));
   EXPECT_EQ((Pts{pts[0], pts[3], pts[6], pts[9]}),
             (Pts{{200, 100}, {200, 200}, {100, 200}, {100, 100}}));

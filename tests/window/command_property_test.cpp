@@ -57,12 +57,12 @@ class CommandRun : public WindowTest, public ::testing::WithParamInterface<unsig
   }
   // Another shape, point or effect of the current object becomes current.
   void choose() {
-    const Object* o = currentObject(ed->doc);
+    const Object* o = currentObject(ed->doc, ed->sel);
     if (!o || o->shapes.empty()) return;
-    ed->doc.CurrentShape = pick(0, static_cast<int>(o->shapes.size()) - 1);
-    const Shape& s = o->shapes[static_cast<size_t>(ed->doc.CurrentShape)];
-    ed->doc.CurrentPoint = s.points.empty() ? 0 : pick(0, static_cast<int>(s.points.size()) - 1);
-    ed->doc.CurrentFx = s.fx.empty() ? 0 : pick(0, static_cast<int>(s.fx.size()) - 1);
+    ed->sel.shape = pick(0, static_cast<int>(o->shapes.size()) - 1);
+    const Shape& s = o->shapes[static_cast<size_t>(ed->sel.shape)];
+    ed->sel.point = s.points.empty() ? 0 : pick(0, static_cast<int>(s.points.size()) - 1);
+    ed->sel.fx = s.fx.empty() ? 0 : pick(0, static_cast<int>(s.fx.size()) - 1);
     ed->refreshProperties();
   }
   void menu(int command) {

@@ -209,7 +209,7 @@ TEST_F(WindowTest, ASceneNamedAtStartIsOpenedOrReported) {
 TEST_F(WindowTest, DeleteRemovesTheShapeOnlyWhenTheCanvasHasFocus) {
   MainWindow& w = open();
   addBoxes(*ed);
-  ed->doc.CurrentShape = 1;
+  ed->sel.shape = 1;
   w.findChild<QWidget*>("ctl22")->setFocus();  // a spin field of the tool bar
   key(Qt::Key_Delete);
   EXPECT_EQ(ed->doc.Objects[0].shapes.size(), 3u);
@@ -230,15 +230,15 @@ TEST_F(WindowTest, DepthOriginCopyAndPasteCommands) {
   MainWindow& w = open();
   addBoxes(*ed);
   Object& o = ed->doc.Objects[0];
-  ed->doc.CurrentShape = 1;
+  ed->sel.shape = 1;
   w.dispatch(kCmdShapeToTop);
   EXPECT_EQ(names(o), (std::vector<std::string>{"Box_0", "Box_2", "Box_1"}));
-  EXPECT_EQ(ed->doc.CurrentShape, 2);
+  EXPECT_EQ(ed->sel.shape, 2);
   w.dispatch(kCmdShapeToTop);  // already on top: nothing
   EXPECT_EQ(names(o), (std::vector<std::string>{"Box_0", "Box_2", "Box_1"}));
   w.dispatch(kCmdShapeToBottom);
   EXPECT_EQ(names(o), (std::vector<std::string>{"Box_1", "Box_0", "Box_2"}));
-  EXPECT_EQ(ed->doc.CurrentShape, 0);
+  EXPECT_EQ(ed->sel.shape, 0);
   w.dispatch(kCmdShapeToBottom);  // already first: nothing
   EXPECT_EQ(names(o)[0], "Box_1");
 
@@ -272,7 +272,7 @@ TEST_F(WindowTest, DepthOriginCopyAndPasteCommands) {
   ASSERT_EQ(ed->doc.Objects[0].shapes.size(), 4u);
   const Shape& pasted = ed->doc.Objects[0].shapes[3];
   EXPECT_EQ(pasted.name, "Shape_3");
-  EXPECT_EQ(ed->doc.CurrentShape, 3);
+  EXPECT_EQ(ed->sel.shape, 3);
   int mx = 0, my = 0;
   w.mouseInWindow(mx, my);
   EXPECT_EQ(pasted.x, mx - 150);
@@ -284,13 +284,13 @@ TEST_F(WindowTest, ObjectCommandsKeepOneObject) {
   w.dispatch(kCmdAddObject);
   w.dispatch(kCmdAddObject);
   ASSERT_EQ(ed->doc.Objects.size(), 3u);
-  EXPECT_EQ(ed->doc.CurrentObject, 2);
+  EXPECT_EQ(ed->sel.object, 2);
   EXPECT_EQ(ed->doc.Objects[2].name, "Object2");
-  ed->doc.CurrentObject = 1;
+  ed->sel.object = 1;
   w.dispatch(kCmdDeleteObject);
   ASSERT_EQ(ed->doc.Objects.size(), 2u);
   EXPECT_EQ(ed->doc.Objects[1].name, "Object2");
-  EXPECT_EQ(ed->doc.CurrentObject, 0);
+  EXPECT_EQ(ed->sel.object, 0);
   w.dispatch(kCmdDeleteObject);
   w.dispatch(kCmdDeleteObject);
   EXPECT_EQ(ed->doc.Objects.size(), 1u);
@@ -324,7 +324,7 @@ TEST_F(WindowTest, SelectAllSetsTheGrabOffsetsOfTheTool) {
   }
   EXPECT_TRUE(ed->tools.multiSelect);
   w.dispatch(kCmdDeselectAll);
-  EXPECT_EQ(ed->doc.CurrentShape, -1);
+  EXPECT_EQ(ed->sel.shape, -1);
   EXPECT_EQ(ed->doc.Objects[0].shapes[0].selected, 0);
   EXPECT_FALSE(ed->modified);  // selection alone is no change
 }

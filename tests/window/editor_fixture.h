@@ -35,9 +35,9 @@ struct EditorFixture {
     addObject(ed, 0);
   }
 
-  Object& object() { return ed.doc.Objects[static_cast<size_t>(ed.doc.CurrentObject)]; }
+  Object& object() { return ed.doc.Objects[static_cast<size_t>(ed.sel.object)]; }
   Shape& shape(int64_t j) { return object().shapes[static_cast<size_t>(j)]; }
-  Shape& current() { return shape(ed.doc.CurrentShape); }
+  Shape& current() { return shape(ed.sel.shape); }
 
   // Puts a shape of `type` into the current object (taking over the placeholder of an empty
   // object) with the creation defaults, and makes it current.
@@ -54,7 +54,7 @@ struct EditorFixture {
     s.name = "S" + std::to_string(o.shapes.size() - 1);
     s.points.assign(1, ShapePoint{});
     ed.doc.DocumentState = kDocumentHasContent;
-    ed.doc.CurrentShape = lastIndex(o.shapes);
+    ed.sel.shape = lastIndex(o.shapes);
     return s;
   }
   Shape& putBox(int x, int y, int w, int h) {

@@ -19,7 +19,7 @@ class PanelsWindow : public WindowTest {
  protected:
   QWidget* ctl(int n) { return win->findChild<QWidget*>(QString("ctl%1").arg(n)); }
   int spin(int n) { return static_cast<QSpinBox*>(ctl(n))->value(); }
-  Object& object() { return ed->doc.Objects[static_cast<size_t>(ed->doc.CurrentObject)]; }
+  Object& object() { return ed->doc.Objects[static_cast<size_t>(ed->sel.object)]; }
   Shape& shape(int64_t j) { return object().shapes[static_cast<size_t>(j)]; }
 
   // Two boxes, "B0" at (100, 100) and "B1" at (300, 100), 40 x 40; B0 current.
@@ -41,7 +41,7 @@ class PanelsWindow : public WindowTest {
       s.points.assign(1, ShapePoint{});
     }
     ed->doc.DocumentState = kDocumentHasContent;
-    ed->doc.CurrentShape = 0;
+    ed->sel.shape = 0;
     win->selectionChanged();
     win->redrawCanvas();
   }
@@ -94,7 +94,7 @@ TEST_F(PanelsWindow, SelectingAShapeOnTheCanvasFillsThePanels) {
   EXPECT_EQ(spin(62), 100);
 
   QTest::mouseClick(&canvas(), Qt::LeftButton, Qt::NoModifier, QPoint(320, 120));
-  EXPECT_EQ(ed->doc.CurrentShape, 1);
+  EXPECT_EQ(ed->sel.shape, 1);
   EXPECT_EQ(win->controls().text(47), "B1");
   EXPECT_EQ(spin(62), 300);
   EXPECT_EQ(spin(64), 40);

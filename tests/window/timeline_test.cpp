@@ -57,13 +57,13 @@ struct TimelineFixture {
     obj.alpha = 255;
     obj.w = obj.h = 100;
     ed.doc.Objects.assign(1, obj);
-    ed.doc.CurrentShape = -1;
+    ed.sel.shape = -1;
     ed.observe([this](const Change& c) {
       changes.push_back(c.name);
-      app.history.record(ed.doc, c.name, c.scope, c.mergeKey);
+      app.history.record(ed.doc, ed.sel, c.name, c.scope, c.mergeKey);
     });
     ed.hooks.refreshProperties = [this] { ++panelRefreshes; };
-    app.history.reset(ed.doc);
+    app.history.reset(ed.doc, ed.sel);
     tab.resize(150, 120);
     canvas.resize(300, 200);
     tl = std::make_unique<Timeline>(ed, app, controls, &tab, &canvas, 0, [this] { return now; });
@@ -107,7 +107,7 @@ struct TimelineFixture {
     object().shapes.assign(1, s);
     object().hasShape = 1;
     ed.doc.DocumentState = kDocumentHasContent;
-    app.history.reset(ed.doc);
+    app.history.reset(ed.doc, ed.sel);
   }
   // Keys of object 0: x 0 at frame 0 and x 100 at frame 10, both linear.
   void keyBox() {
@@ -116,7 +116,7 @@ struct TimelineFixture {
     object().x = 100;
     setKey(object(), 10, kKeyLinear);
     object().x = 0;
-    app.history.reset(ed.doc);
+    app.history.reset(ed.doc, ed.sel);
   }
   QColor canvasPixel(int x, int y) const { return canvas.image().pixelColor(x, y); }
 };
@@ -196,7 +196,7 @@ TEST(TimelineTest, MaxFrameBelowCurrentFrameResetsIt) {
   // Undo gives the last frame back.
   TimelineFixture f;
   f.typeInto(kCtlMaxFrame, "40");
-  ASSERT_TRUE(f.app.history.undo(f.ed.doc));
+  ASSERT_TRUE(f.app.history.undo(f.ed.doc, f.ed.sel));
   EXPECT_EQ(f.ed.doc.MaxFrame, 300);
 }
 
@@ -298,7 +298,7 @@ TEST(TimelineTest, ControlsAndCanvasAreIgnoredWhilePlaying) {
   EXPECT_TRUE(f.changes.empty());
   // A press on the canvas selects nothing while playing.
   QTest::mouseClick(&f.canvas, Qt::LeftButton, {}, QPoint(20, 20));
-  EXPECT_EQ(f.ed.doc.CurrentShape, -1);
+  EXPECT_EQ(f.ed.sel.shape, -1);
   // Stopping shows the timeline as it is, not what was typed meanwhile.
   f.click(kCtlPlay);
   EXPECT_EQ(f.controls.value(kCtlMaxFrame), 300);
@@ -364,7 +364,7 @@ TEST(TimelineTest, PlaybackDrawsTheAnimatedSceneInsideTheCamera) {
   EXPECT_TRUE(isColor(f.canvasPixel(20, 27), kBg));
   // Frames advance through the history's copy without making steps.
   EXPECT_EQ(f.app.history.stepCount(), steps);
-  EXPECT_TRUE(f.app.history.matches(f.ed.doc));
+  EXPECT_TRUE(f.app.history.matches(f.ed.doc, f.ed.sel));
   // The camera corner moves the picture: the camera starting at x 40 shows the box at 20..40.
   f.ed.options.CameraX = 40;
   f.tl->sceneChanged();
@@ -422,6 +422,7 @@ TEST(TimelineTest, PlaybackPicturesMatchAFreshDrawAtEveryFrame) {
       Editor still(prompt, store);
       still.options = ed.options;
       still.doc = ed.doc;
+      still.sel = ed.sel;
       for (Object& o : still.doc.Objects) o.keys.clear();
       PlaybackPainter fresh;
       QImage b(200, 120, QImage::Format_ARGB32_Premultiplied);
@@ -472,10 +473,10 @@ TEST(TimelineTest, KeyAndDelKeyButtonsAreUndoSteps) {
   EXPECT_EQ(f.app.history.stepCount(), steps);
 
   // Undo brings the key and the pose back.
-  ASSERT_TRUE(f.app.history.undo(f.ed.doc));
+  ASSERT_TRUE(f.app.history.undo(f.ed.doc, f.ed.sel));
   EXPECT_EQ(f.object().keys.size(), 2u);
   EXPECT_EQ(f.object().x, 0);
-  ASSERT_TRUE(f.app.history.undo(f.ed.doc));
+  ASSERT_TRUE(f.app.history.undo(f.ed.doc, f.ed.sel));
   EXPECT_EQ(f.object().keys.size(), 1u);
 }
 
@@ -509,7 +510,7 @@ TEST(TimelineTest, KeyKindIsChosenShownAndChanged) {
   EXPECT_EQ(f.changes.back(), "Key kind");
   f.typeFrame("5");
   EXPECT_EQ(f.object().x, 50);
-  ASSERT_TRUE(f.app.history.undo(f.ed.doc));
+  ASSERT_TRUE(f.app.history.undo(f.ed.doc, f.ed.sel));
   EXPECT_EQ(f.object().keys[0].kind, kKeyHold);
   // On a frame without a key, choosing a kind changes no key and makes no step.
   const size_t steps = f.app.history.stepCount();
@@ -543,7 +544,7 @@ TEST(TimelineTest, TypingAFrameMovesThereClampedAndShowsThePose) {
     if (c.x >= 30) {
       EXPECT_TRUE(isColor(f.canvasPixel(20, 20), kBg));
     }
-    EXPECT_TRUE(f.app.history.matches(f.ed.doc));
+    EXPECT_TRUE(f.app.history.matches(f.ed.doc, f.ed.sel));
     EXPECT_TRUE(f.changes.empty());
   }
 }

@@ -23,7 +23,7 @@ struct State {
 
 class UndoTest : public WindowTest {
  protected:
-  State state() const { return {sceneText(ed->doc), docStateOf(ed->doc)}; }
+  State state() const { return {sceneText(ed->doc), docStateOf(ed->doc, ed->sel)}; }
   QAction* undoItem() { return win->findChild<QAction*>("cmdUndo"); }
   QAction* redoItem() { return win->findChild<QAction*>("cmdRedo"); }
   // A box drawn with the box tool from (x, y) to (x + w, y + h) in canvas pixels.
@@ -49,10 +49,10 @@ class UndoTest : public WindowTest {
     ASSERT_NE(before, after) << what;
     undoKey();
     EXPECT_EQ(state(), before) << what;
-    EXPECT_TRUE(app.history.matches(ed->doc)) << what;
+    EXPECT_TRUE(app.history.matches(ed->doc, ed->sel)) << what;
     redoKey();
     EXPECT_EQ(state(), after) << what;
-    EXPECT_TRUE(app.history.matches(ed->doc)) << what;
+    EXPECT_TRUE(app.history.matches(ed->doc, ed->sel)) << what;
   }
 };
 
@@ -107,7 +107,7 @@ TEST_F(UndoTest, DragOfFiftyMovesUndoesInOneStep) {
   undoKey();
   undoKey();
   EXPECT_EQ(ed->doc.Objects[0].hasShape, 0);
-  EXPECT_TRUE(app.history.matches(ed->doc));
+  EXPECT_TRUE(app.history.matches(ed->doc, ed->sel));
 }
 
 TEST_F(UndoTest, LayerActionsAreSteps) {
@@ -151,7 +151,7 @@ TEST_F(UndoTest, ObjectAddDeleteAndMoveUndo) {
   drawBox(200, 100, 30, 30);  // into the new object
 
   before = state();
-  ed->doc.CurrentObject = 0;
+  ed->sel.object = 0;
   w.findChild<QAbstractButton*>("ctl41")->click();  // move up
   expectUndoRedo(before, "move up");
 
@@ -175,7 +175,7 @@ TEST_F(UndoTest, ShapeCommandsUndo) {
   MainWindow& w = open();
   drawBox(100, 100, 40, 40);
   drawBox(200, 120, 30, 20);
-  ed->doc.CurrentShape = 0;
+  ed->sel.shape = 0;
   w.dispatch(kCmdCopyShape);  // not a step
   struct Case {
     const char* name;
@@ -185,7 +185,7 @@ TEST_F(UndoTest, ShapeCommandsUndo) {
                {"Set shape to origin", kCmdShapeToOrigin},
                {"Paste to shape", kCmdPasteToShape}};
   for (const Case& c : cases) {
-    ed->doc.CurrentShape = 0;
+    ed->sel.shape = 0;
     ed->doc.Objects[0].shapes[0].points[0].x = 3;  // something for "to origin" to move
     ed->execute({"setup", ChangeScope::shapesOf(0, {0}), 0, nullptr});
     const State before = state();
@@ -242,7 +242,7 @@ TEST_F(UndoTest, NewAndLoadStartAFreshHistory) {
   w.dispatch(kCmdLoad);
   ASSERT_EQ(ed->doc.Objects[0].shapes.size(), 1u);
   EXPECT_FALSE(undoItem()->isEnabled());
-  EXPECT_TRUE(app.history.matches(ed->doc));
+  EXPECT_TRUE(app.history.matches(ed->doc, ed->sel));
 }
 
 TEST_F(UndoTest, NoUndoInTheMiddleOfADrag) {
@@ -256,7 +256,7 @@ TEST_F(UndoTest, NoUndoInTheMiddleOfADrag) {
   QTest::mouseRelease(c, Qt::LeftButton, Qt::NoModifier, QPoint(120, 120));
   w.dispatch(kCmdUndo);
   EXPECT_EQ(ed->doc.Objects[0].hasShape, 0);
-  EXPECT_TRUE(app.history.matches(ed->doc));
+  EXPECT_TRUE(app.history.matches(ed->doc, ed->sel));
 }
 
 // A font replaced from the panel is released; undo brings the old font back as a loaded font,
@@ -273,9 +273,9 @@ TEST_F(UndoTest, FontChangeUndoReloadsTheReleasedFont) {
   s.fontStyle = 256;
   s.fontId = store.loadFont(s.fontName, 20, s.fontStyle);
   const int64_t oldId = s.fontId;
-  ed->doc.CurrentShape = 0;
+  ed->sel.shape = 0;
   ed->doc.DocumentState = kDocumentHasContent;
-  app.history.reset(ed->doc, true);
+  app.history.reset(ed->doc, ed->sel, true);
   w.selectionChanged();
 
   prompt.answerFont(Prompt::FontChoice{"arial", 20, 512});

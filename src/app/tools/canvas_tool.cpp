@@ -18,23 +18,22 @@ class InertTool final : public CanvasTool {
 
 // The current shape and the selected shapes of the current object: what an edit of a drag
 // that adds no shape may have touched.
-ChangeScope touchedShapes(const Document& doc) {
-  const Object* o = currentObject(doc);
+ChangeScope touchedShapes(const Document& doc, const Selection& sel) {
+  const Object* o = currentObject(doc, sel);
   if (!o) return {};
   std::vector<int64_t> touched;
-  if (doc.CurrentShape >= 0 && doc.CurrentShape <= lastIndex(o->shapes))
-    touched.push_back(doc.CurrentShape);
+  if (sel.shape >= 0 && sel.shape <= lastIndex(o->shapes)) touched.push_back(sel.shape);
   for (int64_t j = 0; j <= lastIndex(o->shapes); ++j)
-    if (o->shapes[static_cast<size_t>(j)].selected && j != doc.CurrentShape) touched.push_back(j);
-  return ChangeScope::shapesOf(doc.CurrentObject, std::move(touched));
+    if (o->shapes[static_cast<size_t>(j)].selected && j != sel.shape) touched.push_back(j);
+  return ChangeScope::shapesOf(sel.object, std::move(touched));
 }
 
 }  // namespace
 
 Shape* ToolContext::editableShape() const {
-  Object* o = currentObject(ed.doc);
+  Object* o = currentObject(ed.doc, ed.sel);
   if (!o || o->hasShape == 0) return nullptr;
-  return currentShape(ed.doc);
+  return currentShape(ed.doc, ed.sel);
 }
 
 void ToolContext::noteChange(const std::string& name) {
@@ -54,7 +53,7 @@ void ToolContext::noteShapeAdded(const std::string& name) {
 bool ToolContext::takeChange(std::string& name, ChangeScope& scope) {
   if (!changed_) return false;
   name = std::move(changeName_);
-  scope = shapeAdded_ ? ChangeScope::wholeObject(ed.doc.CurrentObject) : touchedShapes(ed.doc);
+  scope = shapeAdded_ ? ChangeScope::wholeObject(ed.sel.object) : touchedShapes(ed.doc, ed.sel);
   changeName_.clear();
   changed_ = false;
   shapeAdded_ = false;

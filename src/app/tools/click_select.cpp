@@ -21,7 +21,7 @@ void testShape(Editor& ed, const CanvasTool& tool, int64_t j, bool inside, int64
   ToolState& ts = ed.tools;
   // Looked up afresh after each call out to the panels.
   auto shape = [&ed, j]() -> Shape* {
-    Object* o = currentObject(ed.doc);
+    Object* o = currentObject(ed.doc, ed.sel);
     if (!o || j < 0 || j > lastIndex(o->shapes)) return nullptr;
     return &o->shapes[static_cast<size_t>(j)];
   };
@@ -29,7 +29,7 @@ void testShape(Editor& ed, const CanvasTool& tool, int64_t j, bool inside, int64
     if (!ts.multiSelect) {
       setAllShapesSelected(ed, false);
       picked = true;
-      ed.doc.CurrentShape = j;
+      ed.sel.shape = j;
       ed.refreshProperties();
       Shape* s = shape();
       if (!s) return;
@@ -49,7 +49,7 @@ void settle(Editor& ed, const CanvasTool& tool, int64_t x, int64_t y, bool picke
     ts.shapeHit = true;
     ts.dragState = DragState::kShapes;
     ed.refreshProperties();
-    if (Object* o = currentObject(ed.doc)) tool.hold(*o, x, y, picked);
+    if (Object* o = currentObject(ed.doc, ed.sel)) tool.hold(*o, x, y, picked);
   } else if (!ts.shapeHit) {
     tool.pickedNothing(ed);
   }
@@ -61,13 +61,13 @@ void clickSelect(Editor& ed, const CanvasTool& tool, ImageStore& store, QSize ca
                  int64_t y) {
   if (selectionFrozen(ed)) return;
   bool picked = false;
-  if (currentObject(ed.doc) && !ed.tools.shapeHit) {
+  if (currentObject(ed.doc, ed.sel) && !ed.tools.shapeHit) {
     const bool dragFree = ed.tools.dragState == DragState::kNone;
     const std::vector<PickEntry> picks =
         pickShapes(ed, store, canvas, static_cast<double>(x), static_cast<double>(y));
     for (const PickEntry& e : picks) {
       // The panels the test calls out to may have shrunk the object meanwhile.
-      const Object* o = currentObject(ed.doc);
+      const Object* o = currentObject(ed.doc, ed.sel);
       if (!o || e.shape > lastIndex(o->shapes)) break;
       testShape(ed, tool, e.shape, e.inside, x, y, dragFree, picked);
     }
@@ -81,7 +81,7 @@ void settleSelection(Editor& ed, const CanvasTool& tool, int64_t x, int64_t y) {
 }
 
 void setAllShapesSelected(Editor& ed, bool selected) {
-  Object* o = currentObject(ed.doc);
+  Object* o = currentObject(ed.doc, ed.sel);
   if (!o) return;
   for (Shape& s : o->shapes) s.selected = selected ? 1 : 0;
 }

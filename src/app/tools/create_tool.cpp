@@ -61,7 +61,7 @@ class CreateTool final : public CanvasTool {
     ToolState& ts = c.ed.tools;
     // A cancelled image dialog or a missing template creates nothing and leaves the tool chosen.
     if (!row_.creates || addShape(c.ed, e.lx, e.ly) != 1) return;
-    const Shape* s = currentShape(c.ed.doc);
+    const Shape* s = currentShape(c.ed.doc, c.ed.sel);
     if (!s) return;
     const Creation* made = creationOf(s->type);
     ts.creationPoint = lastIndex(s->points) - (made ? made->creationPointBack : 0);

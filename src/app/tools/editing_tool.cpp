@@ -30,13 +30,13 @@ int64_t snapTo(int64_t v, int64_t step) {
 // Image shapes are picked by their press rectangle, (x, y) to (x + lineW, y + lineH) borders
 // included: the first one, from index 0.
 Shape* pickImage(Editor& ed, const ToolEvent& e) {
-  Object* o = currentObject(ed.doc);
+  Object* o = currentObject(ed.doc, ed.sel);
   if (!o || o->hasShape == 0) return nullptr;
   for (int64_t j = 0; j <= lastIndex(o->shapes); ++j) {
     Shape& s = o->shapes[static_cast<size_t>(j)];
     if (s.type != kImage) continue;
     if (e.lx < s.x || e.lx > s.x + s.lineW || e.ly < s.y || e.ly > s.y + s.lineH) continue;
-    ed.doc.CurrentShape = j;
+    ed.sel.shape = j;
     s.selected = 1;
     ed.tools.shapeHit = true;
     return &s;
@@ -71,11 +71,11 @@ void EditingTool::move(ToolContext& c, const ToolEvent& e) const {
 }
 
 void forEachCurrentOrSelected(Editor& ed, const std::function<void(Shape&)>& fn) {
-  Object* o = currentObject(ed.doc);
+  Object* o = currentObject(ed.doc, ed.sel);
   if (!o) return;
   for (int64_t j = 0; j <= lastIndex(o->shapes); ++j) {
     Shape& s = o->shapes[static_cast<size_t>(j)];
-    if (j == ed.doc.CurrentShape || s.selected != 0) fn(s);
+    if (j == ed.sel.shape || s.selected != 0) fn(s);
   }
 }
 
@@ -86,11 +86,10 @@ void forEachDragged(Editor& ed, const std::function<void(Shape&)>& fn) {
 }
 
 int64_t pickPoint(ToolContext& c, const ToolEvent& e) {
-  Document& doc = c.ed.doc;
   Shape* s = c.editableShape();
   if (!s) return kNoPoint;
   if (!c.ed.tools.multiSelect) {
-    doc.CurrentPoint = -1;
+    c.ed.sel.point = -1;
     for (ShapePoint& p : s->points) p.selected = 0;
   } else {
     for (ShapePoint& p : s->points)
@@ -102,7 +101,7 @@ int64_t pickPoint(ToolContext& c, const ToolEvent& e) {
   for (int64_t k = 0; k <= lastIndex(s->points); ++k) {
     ShapePoint& p = pointAt(*s, k);
     if (!pointHit(e.lx, e.ly, addS(p.x, s->x), addS(p.y, s->y))) continue;
-    doc.CurrentPoint = k;
+    c.ed.sel.point = k;
     p.selected = 1;
     c.ed.refreshProperties();
     s = c.editableShape();
@@ -115,7 +114,7 @@ int64_t pickPoint(ToolContext& c, const ToolEvent& e) {
 }
 
 bool deletePoint(Editor& ed, int64_t k) {
-  Shape* s = currentShape(ed.doc);
+  Shape* s = currentShape(ed.doc, ed.sel);
   if (!s || k < 0 || k > lastIndex(s->points)) return false;
   const int64_t last = lastIndex(s->points);
   // The point goes first, then its neighbours, as long as more than one point is left.

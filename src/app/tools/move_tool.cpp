@@ -82,12 +82,12 @@ class MoveTool final : public EditingTool {
 
   static void dragPoint(ToolContext& c, int64_t lx, int64_t ly) {
     Shape& s = *c.editableShape();
-    const int64_t k = c.ed.doc.CurrentPoint;
+    const int64_t k = c.ed.sel.point;
     const int64_t last = lastIndex(s.points);
     if (s.locked || k < 0 || k > last) return;
     const char* name = "Move point";
     if (!isPointShape(s.type)) {
-      const Object* o = currentObject(c.ed.doc);
+      const Object* o = currentObject(c.ed.doc, c.ed.sel);
       ShapePoint& p = pointAt(s, k);
       c.store(p.x, subS(lx - s.x, o->x), name);
       c.store(p.y, subS(ly - s.y, o->y), name);
