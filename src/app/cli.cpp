@@ -6,6 +6,7 @@
 #include <QString>
 #include <QThreadPool>
 #include <QtGlobal>
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -26,6 +27,7 @@
 #include "core/json_dump.h"
 #include "core/scene_file.h"
 #include "export/image_export.h"
+#include "export/svg_export.h"
 #include "fileio/atomic_file.h"
 #include "render/image_store.h"
 #include "settings/options.h"
@@ -153,7 +155,8 @@ int reportFailure(const HeadlessPrompt& prompt, const std::string& fallback) {
 }
 
 bool drawsPictures(CliCommand c) {
-  return c == CliCommand::kExportPng || c == CliCommand::kExportFrames || c == CliCommand::kExportWebp;
+  return c == CliCommand::kExportPng || c == CliCommand::kExportFrames ||
+         c == CliCommand::kExportWebp || c == CliCommand::kExportSvg;
 }
 
 int runHeadless(const CommandLine& cl, const char* argv0) {
@@ -203,6 +206,17 @@ int runHeadless(const CommandLine& cl, const char* argv0) {
       std::optional<HeadlessApp> app;
       if (drawsText(ed.doc)) app.emplace(argv0);
       return runAnimationExport(cl, ed, store, *interrupt);
+    }
+
+    case CliCommand::kExportSvg: {
+      std::string error;
+      if (!loadExportSettings(cl, ed, prompt, error)) return fail(error);
+      std::optional<HeadlessApp> app;
+      if (drawsText(ed.doc)) app.emplace(argv0);
+      if (!exportSvg(ed.doc, ed.options, store, std::max<int64_t>(cl.frame, 0),
+                     svgFileName(cl.output), &error))
+        return fail(error);
+      return 0;
     }
 
     case CliCommand::kExportPb: {

@@ -117,8 +117,8 @@ bool storeCanvas(CommandLine& cl, const std::string&, const std::string& value,
   return true;
 }
 
-constexpr Commands kDrawingCommands =
-    only(CliCommand::kExportPng, CliCommand::kExportFrames, CliCommand::kExportWebp);
+constexpr Commands kDrawingCommands = only(CliCommand::kExportPng, CliCommand::kExportFrames,
+                                           CliCommand::kExportWebp, CliCommand::kExportSvg);
 constexpr Commands kAnimationCommands = only(CliCommand::kExportFrames, CliCommand::kExportWebp);
 
 // Every flag, in the order of the help.
@@ -149,6 +149,15 @@ constexpr Flag kFlags[] = {
     {.name = "--object", .value = "an object number", .store = storeObject, .once = true,
      .appliesTo = only(CliCommand::kExportPb), .reportedFirst = true, .helpName = "--object N",
      .help = "the object to export, from 0 (default: the current one)"},
+    {.name = "--export-svg", .command = CliCommand::kExportSvg, .value = "an output file name",
+     .store = storeOutput, .needsScene = true,
+     .synopsis = "--export-svg OUT [--frame N] [--settings FILE] SCENE",
+     .helpName = "--export-svg OUT",
+     .help = "write the camera rectangle of a frame as a static SVG image\n"
+             "(\".svg\" is added when missing)"},
+    {.name = "--frame", .value = "a frame number", .store = storeFrame<&CommandLine::frame>,
+     .once = true, .appliesTo = only(CliCommand::kExportSvg), .helpName = "--frame N",
+     .help = "the frame to export, 0 to 32767 (default: 0)"},
     {.name = "--export-frames", .command = CliCommand::kExportFrames, .value = "a folder name",
      .store = storeOutput, .needsScene = true,
      .synopsis = "--export-frames DIR [--from A] [--to B] [--settings FILE] SCENE",

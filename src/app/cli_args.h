@@ -13,7 +13,7 @@ namespace pw {
 struct CommandLine {
   enum class Command {
     kEditor, kVersion, kHelp, kSaveAs, kDumpJson, kExportPng, kExportPb, kShowCrashReport,
-    kExportFrames, kExportWebp
+    kExportFrames, kExportWebp, kExportSvg
   };
   Command command = Command::kEditor;
   std::string scene;      // the scene file (positional)
@@ -26,6 +26,8 @@ struct CommandLine {
   // --from A / --to B of --export-frames and --export-webp; -1 when not given (0 and the
   // scene's max frame).
   int64_t from = -1, to = -1;
+  // --frame N of --export-svg; -1 when not given (frame 0).
+  int64_t frame = -1;
 };
 
 // Largest canvas side --canvas accepts.

@@ -11,6 +11,7 @@
 #include "core/scene_file.h"
 #include "export/image_export.h"
 #include "export/source_export.h"
+#include "export/svg_export.h"
 
 namespace pw {
 
@@ -71,6 +72,8 @@ void cmdExportWebp(Shell& shell) {
   exportAnimation(shell.editor(), shell.images(), true, QApplication::activeWindow());
 }
 
+void cmdExportSvg(Shell& shell) { exportSvgCommand(shell.editor(), shell.images()); }
+
 void cmdExportSource(Shell& shell) { exportSourceCode(shell.editor()); }
 
 void cmdQuit(Shell& shell) {
@@ -88,6 +91,7 @@ const std::array kFileCommands = {
     CommandDef{kCmdExportSceneImage, "Export Scene (image)", cmdExportScene},
     CommandDef{kCmdExportFrames, "Export animation (frames)", cmdExportFrames},
     CommandDef{kCmdExportWebp, "Export animation (WebP)", cmdExportWebp},
+    CommandDef{kCmdExportSvg, "Export Scene (SVG)", cmdExportSvg},
     CommandDef{kCmdExportSource, "Export in purebasic", cmdExportSource},
     CommandDef{kCmdQuit, "Quit", cmdQuit},
 };

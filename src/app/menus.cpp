@@ -87,7 +87,8 @@ MenuSet buildMenus(QMenuBar* bar, QWidget* window, const sVdOptions& o,
             {"Export the object as image\tCtrl+E", kCmdExportObjectImage},
             {"Export Scene (image)", kCmdExportSceneImage},
             {"Export animation (frames)", kCmdExportFrames},
-            {"Export animation (WebP)", kCmdExportWebp}, sep,
+            {"Export animation (WebP)", kCmdExportWebp},
+            {"Export Scene (SVG)", kCmdExportSvg}, sep,
             {"Export in purebasic", kCmdExportSource}, sep, {"Quit", kCmdQuit}},
            dispatch);
 

@@ -63,7 +63,7 @@ VectorCanvas::~VectorCanvas() {
 }
 
 bool VectorCanvas::beginDrawing(QImage& target) {
-  if (painter_.isActive()) endDrawing();
+  if (drawing()) endDrawing();
   if (target.isNull()) return false;
   if (!painter_.begin(&target)) return false;
   target_ = &target;
@@ -80,9 +80,27 @@ bool VectorCanvas::beginDrawing(QImage& target) {
   return true;
 }
 
+bool VectorCanvas::beginRecording(PaintSink& sink, int width, int height) {
+  endDrawing();
+  if (width <= 0 || height <= 0) return false;
+  sink_ = &sink;
+  sinkW_ = width;
+  sinkH_ = height;
+  xf_.reset();
+  band_ = QRect();
+  changedTransform();
+  watch_ = PaintWatch{};
+  clearPath();
+  source_ = Source::Color;
+  color_ = Qt::black;
+  return true;
+}
+
 void VectorCanvas::endDrawing() {
   if (painter_.isActive()) painter_.end();
   target_ = nullptr;
+  sink_ = nullptr;
+  sinkW_ = sinkH_ = 0;
   clearPath();
 }
 
@@ -92,8 +110,8 @@ void VectorCanvas::setBand(int top, int bottom) {
   painter_.setClipRect(band_);
 }
 
-int VectorCanvas::outputWidth() const { return target_ ? target_->width() : 0; }
-int VectorCanvas::outputHeight() const { return target_ ? target_->height() : 0; }
+int VectorCanvas::outputWidth() const { return target_ ? target_->width() : sinkW_; }
+int VectorCanvas::outputHeight() const { return target_ ? target_->height() : sinkH_; }
 
 // --- Coordinate system ---------------------------------------------------------------------
 
@@ -233,16 +251,15 @@ void VectorCanvas::appendAtCursor(const QPainterPath& src) {
 }
 
 double VectorCanvas::textReach() {
-  if (!target_) return -1;
+  if (!drawing()) return -1;
   const double stretch = minStretchOf(xf_);
   if (!(stretch > 0) || !std::isfinite(stretch)) return -1;
   preparePath(false);
   const QPointF c = path_.currentPosition();
   const QPointF origin = pathUser_ ? pathXf_.map(c) : c;
   double far = 0;
-  for (const QPointF corner : {QPointF(0, 0), QPointF(target_->width(), 0),
-                               QPointF(0, target_->height()),
-                               QPointF(target_->width(), target_->height())})
+  const double w = outputWidth(), h = outputHeight();
+  for (const QPointF corner : {QPointF(0, 0), QPointF(w, 0), QPointF(0, h), QPointF(w, h)})
     far = std::max(far, std::hypot(corner.x() - origin.x(), corner.y() - origin.y()));
   return far / stretch;
 }
@@ -311,7 +328,7 @@ void VectorCanvas::setSourceImage(int64_t imageId, int alpha, double tileW, doub
 
 void VectorCanvas::drawImage(int64_t imageId, int alpha, double w, double h) {
   const QImage* img = store_.image(imageId);
-  if (!painter_.isActive() || !img || img->width() <= 0 || img->height() <= 0) return;
+  if (!drawing() || !img || img->width() <= 0 || img->height() <= 0) return;
   // The cursor in output coordinates; the image's axes follow the system in force.
   const QPointF c = pathUser_ && !pathFresh_ ? pathXf_.map(path_.currentPosition())
                     : pathFresh_         ? xf_.map(QPointF(0, 0))
@@ -324,6 +341,7 @@ void VectorCanvas::drawImage(int64_t imageId, int alpha, double w, double h) {
     if (!watchPaint(outputRectOf(r))) return;
   }
   if (watch_.allow && !watch_.allow()) return;
+  if (sink_) return sink_->paintImage(imageId, *img, m, std::clamp(alpha, 0, 255) / 255.0);
   // A band skips what cannot reach its rows.
   const QRect area = outputRectOf(m.mapRect(QRectF(0, 0, img->width(), img->height())));
   if (!band_.isEmpty() && !area.intersects(band_)) return;
@@ -434,7 +452,7 @@ bool VectorCanvas::watchPaint(const QRect& r) {
 }
 
 void VectorCanvas::paintPath(const QPen* pen) {
-  if (!painter_.isActive() || pathFresh_ || path_.isEmpty() || !xf_.isInvertible()) {
+  if (!drawing() || pathFresh_ || path_.isEmpty() || !xf_.isInvertible()) {
     clearPath();
     return;
   }
@@ -480,6 +498,11 @@ void VectorCanvas::paintPath(const QPen* pen) {
   }
   // A band skips what cannot reach its rows.
   if (!band_.isEmpty() && !painted.intersects(band_)) {
+    clearPath();
+    return;
+  }
+  if (sink_) {
+    sink_->paintPath(*p, xf_, pen, paintSource());
     clearPath();
     return;
   }
@@ -542,14 +565,14 @@ void VectorCanvas::strokeDotted(double width, double distance, bool roundEnds) {
 }
 
 bool VectorCanvas::tooManyDashes(double width, double period) const {
-  if (!target_ || pathFresh_ || path_.isEmpty()) return false;
+  if (!drawing() || pathFresh_ || path_.isEmpty()) return false;
   const double scale = scaleOf(xf_);
   if (!(scale > 0) || !std::isfinite(scale)) return false;
   const double widthPx = width * scale, periodPx = period * scale;
   // Only the dashes that can reach the image count: those within half a pen width of it.
   const double reach = widthPx / 2 + 1;
   const QRectF around =
-      QRectF(0, 0, target_->width(), target_->height()).adjusted(-reach, -reach, reach, reach);
+      QRectF(0, 0, outputWidth(), outputHeight()).adjusted(-reach, -reach, reach, reach);
   const double dashes = visibleLength(path(), around) / periodPx;
   return dashes * widthPx > kMaxDashSpan;
 }

@@ -18,6 +18,7 @@
 namespace pw {
 
 class ImageStore;
+class PaintSink;
 struct PaintReach;
 
 class VectorCanvas {
@@ -29,8 +30,11 @@ class VectorCanvas {
 
   // Opens an image (32-bit with alpha) for drawing; false when it cannot be opened (null image).
   bool beginDrawing(QImage& target);
+  // Opens a width x height output whose paintings go to `sink` instead of pixels (a vector
+  // file); everything else runs as when drawing an image of that size.
+  bool beginRecording(PaintSink& sink, int width, int height);
   void endDrawing();
-  bool drawing() const { return painter_.isActive(); }
+  bool drawing() const { return painter_.isActive() || sink_; }
   // Writes only rows top ... bottom - 1 of the open image; everything is drawn as on the whole
   // image. Several canvases may draw different bands of images that share their pixels at once.
   // Call right after beginDrawing.
@@ -147,6 +151,8 @@ class VectorCanvas {
   ImageStore& store_;
   QPainter painter_;
   QImage* target_ = nullptr;
+  PaintSink* sink_ = nullptr;  // beginRecording
+  int sinkW_ = 0, sinkH_ = 0;
   QTransform xf_;
   QRect band_;  // setBand; empty: the whole image
   bool outlinedStrokes_ = false;
@@ -170,6 +176,19 @@ class VectorCanvas {
   // Text.
   int64_t fontId_ = 0;
   double fontSize_ = 10;
+};
+
+// What a recording canvas paints. Paths come in the user system in force at paint time (`xf`
+// maps them to output coordinates), filled with the odd-even rule (pen null) or stroked with
+// `pen` (width, caps, joins and dash pattern in user units), cut down to what can reach the
+// output as for pixels; images come with the mapping of their pixels to output coordinates.
+class PaintSink {
+ public:
+  virtual ~PaintSink() = default;
+  virtual void paintPath(const QPainterPath& path, const QTransform& xf, const QPen* pen,
+                         const VectorCanvas::PaintSource& source) = 0;
+  virtual void paintImage(int64_t imageId, const QImage& image, const QTransform& xf,
+                          double opacity) = 0;
 };
 
 }  // namespace pw

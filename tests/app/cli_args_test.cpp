@@ -58,6 +58,7 @@ struct Want {
   int canvasW = 0, canvasH = 0;
   std::string settings{};
   int64_t from = -1, to = -1;
+  int64_t frame = -1;
 };
 
 TEST(CommandLineParse, AcceptedLinesFillTheRecord) {
@@ -89,6 +90,9 @@ TEST(CommandLineParse, AcceptedLinesFillTheRecord) {
        {.command = CliCommand::kExportWebp, .scene = "s", .output = "o", .to = 0}},
       {{"--export-webp", "o", "--from", "7", "--to", "7", "s"},
        {.command = CliCommand::kExportWebp, .scene = "s", .output = "o", .from = 7, .to = 7}},
+      {{"--export-svg", "o", "--frame=32767", "--settings", "p", "s"},
+       {.command = CliCommand::kExportSvg, .scene = "s", .output = "o", .settings = "p",
+        .frame = 32767}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(joined(c.args));
@@ -108,6 +112,7 @@ TEST(CommandLineParse, AcceptedLinesFillTheRecord) {
     EXPECT_EQ(cl.settings, w.settings);
     EXPECT_EQ(cl.from, w.from);
     EXPECT_EQ(cl.to, w.to);
+    EXPECT_EQ(cl.frame, w.frame);
   }
 }
 
@@ -209,7 +214,7 @@ TEST(CommandLineParse, EveryRefusalHasItsExactReason) {
       {{"--camera", "s"}, "--camera applies only to --export-png"},
       {{"--export-frames", "d", "--canvas", "1x1", "s"}, "--canvas applies only to --export-png"},
       {{"--save-as", "o", "--settings", "p", "s"},
-       "--settings applies only to --export-png, --export-frames and --export-webp"},
+       "--settings applies only to --export-png, --export-svg, --export-frames and --export-webp"},
       {{"--export-png", "o", "--to", "3", "s"}, "--to applies only to --export-frames and --export-webp"},
       {{"--dump-json", "--to", "1", "--from", "2", "s"},
        "--from applies only to --export-frames and --export-webp"},
@@ -218,7 +223,7 @@ TEST(CommandLineParse, EveryRefusalHasItsExactReason) {
       {{"--dump-json", "--settings", "x", "--canvas", "1x1", "s"},
        "--canvas applies only to --export-png"},
       {{"--export-pb", "o", "--from", "1", "--settings", "x", "s"},
-       "--settings applies only to --export-png, --export-frames and --export-webp"},
+       "--settings applies only to --export-png, --export-svg, --export-frames and --export-webp"},
       {{"--dump-json", "--camera"}, "--camera applies only to --export-png"},
       {{"--dump-json", "--from", "9", "--to", "3", "s"},
        "--from applies only to --export-frames and --export-webp"},
@@ -230,6 +235,11 @@ TEST(CommandLineParse, EveryRefusalHasItsExactReason) {
       {{"--export-pb", "o"}, "--export-pb needs a scene file"},
       {{"--export-frames", "d"}, "--export-frames needs a scene file"},
       {{"--export-webp", "o"}, "--export-webp needs a scene file"},
+      {{"--export-svg", "o"}, "--export-svg needs a scene file"},
+      {{"--frame", "-1"}, "--frame wants a frame from 0 to 32767, not -1"},
+      {{"--export-svg", "o", "--frame", "1", "--frame", "2", "s"}, "--frame given twice"},
+      {{"--export-png", "o", "--frame", "1", "s"}, "--frame applies only to --export-svg"},
+      {{"--export-svg", "o", "--camera", "s"}, "--camera applies only to --export-png"},
       {{"--version", "s"}, "--version takes no scene file"},
       {{"s", "-h"}, "--help takes no scene file"},
       {{"--show-crash-report", "r", "s"}, "--show-crash-report takes no scene file"},
@@ -250,6 +260,7 @@ TEST(CommandLineParse, HelpTextIsUnchanged) {
             "       penwick --save-as OUT SCENE\n"
             "       penwick --export-png OUT [--camera] [--canvas WxH] [--settings FILE] SCENE\n"
             "       penwick --export-pb OUT [--object N] SCENE\n"
+            "       penwick --export-svg OUT [--frame N] [--settings FILE] SCENE\n"
             "       penwick --export-frames DIR [--from A] [--to B] [--settings FILE] SCENE\n"
             "       penwick --export-webp OUT [--from A] [--to B] [--settings FILE] SCENE\n"
             "\n"
@@ -262,6 +273,9 @@ TEST(CommandLineParse, HelpTextIsUnchanged) {
             "  --settings FILE      settings to use (default: Preferences.ini when present)\n"
             "  --export-pb OUT      write an object's shapes as PureBasic source (\".pb\" rule)\n"
             "  --object N           the object to export, from 0 (default: the current one)\n"
+            "  --export-svg OUT     write the camera rectangle of a frame as a static SVG image\n"
+            "                       (\".svg\" is added when missing)\n"
+            "  --frame N            the frame to export, 0 to 32767 (default: 0)\n"
             "  --export-frames DIR  write the camera rectangle of each frame as\n"
             "                       DIR/frame_00000.png ... (DIR is created when missing)\n"
             "  --export-webp OUT    write the frames as one looping, lossless animated WebP at "

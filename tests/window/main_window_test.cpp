@@ -78,7 +78,7 @@ TEST_F(WindowTest, MenusCarryTheExactItemsInOrder) {
       {"Files",
        {"-", "New \tCtrl+N", "Load Object\tCtrl+O", "Merge", "-", "Save\tCtrl+S", "Save a copy",
         "-", "Export the object as image\tCtrl+E", "Export Scene (image)", "Export animation (frames)",
-        "Export animation (WebP)", "-",
+        "Export animation (WebP)", "Export Scene (SVG)", "-",
         "Export in purebasic", "-", "Quit"}},
       {"View",
        {"> Zoom", "-", "View Center\tCtrl+Pad4", "View Reset\tCtrl+Pad0", "-",
