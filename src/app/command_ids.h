@@ -57,6 +57,9 @@ inline constexpr int kCmdRedo = 201;
 // Files menu: the animation exports.
 inline constexpr int kCmdExportFrames = 202;
 inline constexpr int kCmdExportWebp = 203;
+inline constexpr int kCmdExportGif = 204;
+inline constexpr int kCmdExportApng = 205;
+inline constexpr int kCmdExportVideo = 206;
 
 // Windows, menus and the status bar; the controls are in ui/control_ids.h.
 inline constexpr int kWinMain = 2;

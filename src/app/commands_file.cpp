@@ -3,6 +3,7 @@
 #include <array>
 #include <vector>
 
+#include "app/anim_encode_command.h"
 #include "app/anim_export_command.h"
 #include "app/command_ids.h"
 #include "app/command_table.h"
@@ -71,6 +72,13 @@ void cmdExportWebp(Shell& shell) {
   exportAnimation(shell.editor(), shell.images(), true, QApplication::activeWindow());
 }
 
+void exportEncodedItem(Shell& shell, EncodedMenuItem item) {
+  exportEncodedAnimation(shell.editor(), shell.images(), item, QApplication::activeWindow());
+}
+void cmdExportGif(Shell& shell) { exportEncodedItem(shell, EncodedMenuItem::kGif); }
+void cmdExportApng(Shell& shell) { exportEncodedItem(shell, EncodedMenuItem::kApng); }
+void cmdExportVideo(Shell& shell) { exportEncodedItem(shell, EncodedMenuItem::kVideo); }
+
 void cmdExportSource(Shell& shell) { exportSourceCode(shell.editor()); }
 
 void cmdQuit(Shell& shell) {
@@ -88,6 +96,9 @@ const std::array kFileCommands = {
     CommandDef{kCmdExportSceneImage, "Export Scene (image)", cmdExportScene},
     CommandDef{kCmdExportFrames, "Export animation (frames)", cmdExportFrames},
     CommandDef{kCmdExportWebp, "Export animation (WebP)", cmdExportWebp},
+    CommandDef{kCmdExportGif, "Export animation (GIF)", cmdExportGif},
+    CommandDef{kCmdExportApng, "Export animation (APNG)", cmdExportApng},
+    CommandDef{kCmdExportVideo, "Export animation (video)", cmdExportVideo},
     CommandDef{kCmdExportSource, "Export in purebasic", cmdExportSource},
     CommandDef{kCmdQuit, "Quit", cmdQuit},
 };

@@ -87,7 +87,10 @@ MenuSet buildMenus(QMenuBar* bar, QWidget* window, const sVdOptions& o,
             {"Export the object as image\tCtrl+E", kCmdExportObjectImage},
             {"Export Scene (image)", kCmdExportSceneImage},
             {"Export animation (frames)", kCmdExportFrames},
-            {"Export animation (WebP)", kCmdExportWebp}, sep,
+            {"Export animation (WebP)", kCmdExportWebp},
+            {"Export animation (GIF)", kCmdExportGif},
+            {"Export animation (APNG)", kCmdExportApng},
+            {"Export animation (video)", kCmdExportVideo}, sep,
             {"Export in purebasic", kCmdExportSource}, sep, {"Quit", kCmdQuit}},
            dispatch);
 
