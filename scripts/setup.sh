@@ -6,6 +6,7 @@
 set -euo pipefail
 kind=${1:-tests}
 pkgs=(cmake g++ ninja-build qt6-base-dev libcurl4-openssl-dev libwebp-dev zlib1g-dev
+      libavformat-dev libavcodec-dev libswscale-dev
       fonts-liberation2 fonts-dejavu-extra fontconfig)
 case "$kind" in
   program) ;;

@@ -154,17 +154,21 @@ int reportFailure(const HeadlessPrompt& prompt, const std::string& fallback) {
   return fail(prompt.failed() ? prompt.errors().front() : fallback);
 }
 
+bool isAnimationExport(CliCommand c) {
+  return c == CliCommand::kExportFrames || c == CliCommand::kExportWebp ||
+         c == CliCommand::kExportGif || c == CliCommand::kExportApng ||
+         c == CliCommand::kExportVideo;
+}
+
 bool drawsPictures(CliCommand c) {
-  return c == CliCommand::kExportPng || c == CliCommand::kExportFrames ||
-         c == CliCommand::kExportWebp || c == CliCommand::kExportSvg;
+  return c == CliCommand::kExportPng || c == CliCommand::kExportSvg || isAnimationExport(c);
 }
 
 int runHeadless(const CommandLine& cl, const char* argv0) {
   // An animation export can take long: Ctrl+C stops it cleanly. Set up before any thread
   // starts, so that every thread leaves the signal to the watcher.
   std::optional<InterruptWatch> interrupt;
-  if (cl.command == CliCommand::kExportFrames || cl.command == CliCommand::kExportWebp)
-    interrupt.emplace();
+  if (isAnimationExport(cl.command)) interrupt.emplace();
   const QuietQt quiet;
   HeadlessPrompt prompt;
   // Only an export needs the pixels of the pictures; the other commands check the files alone.
@@ -200,7 +204,10 @@ int runHeadless(const CommandLine& cl, const char* argv0) {
     }
 
     case CliCommand::kExportFrames:
-    case CliCommand::kExportWebp: {
+    case CliCommand::kExportWebp:
+    case CliCommand::kExportGif:
+    case CliCommand::kExportApng:
+    case CliCommand::kExportVideo: {
       std::string error;
       if (!loadExportSettings(cl, ed, prompt, error)) return fail(error);
       std::optional<HeadlessApp> app;

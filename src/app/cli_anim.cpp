@@ -7,6 +7,7 @@
 #include <ctime>
 
 #include "app/headless_prompt.h"
+#include "export/encoded_export.h"
 #include "export/frame_export.h"
 #include "export/webp_write.h"
 
@@ -42,6 +43,22 @@ class ProgressLine {
   bool tty_;
   bool shown_ = false;
 };
+
+// The file and format of --export-gif, --export-apng or --export-video (whose name the argument
+// reading checked).
+std::string encodedTarget(const CommandLine& cl, EncodedFormat& format) {
+  if (cl.command == CommandLine::Command::kExportGif) {
+    format = EncodedFormat::kGif;
+    return gifFileName(cl.output);
+  }
+  if (cl.command == CommandLine::Command::kExportApng) {
+    format = EncodedFormat::kApng;
+    return apngFileName(cl.output);
+  }
+  std::string why;
+  videoFormatFor(cl.output, format, why);
+  return cl.output;
+}
 
 }  // namespace
 
@@ -84,9 +101,24 @@ int runAnimationExport(const CommandLine& cl, Editor& ed, const ImageStore& stor
     line.show(done, total);
     return !interrupt.interrupted();
   };
-  const bool frames = cl.command == CommandLine::Command::kExportFrames;
-  const std::string target = frames ? cl.output : webpFileName(cl.output);
-  const ExportOutcome out = frames ? exportFrames(job, target) : exportWebp(job, target);
+  std::string target;
+  ExportOutcome out;
+  switch (cl.command) {
+    case CommandLine::Command::kExportFrames:
+      target = cl.output;
+      out = exportFrames(job, target);
+      break;
+    case CommandLine::Command::kExportWebp:
+      target = webpFileName(cl.output);
+      out = exportWebp(job, target);
+      break;
+    default: {
+      EncodedFormat format = EncodedFormat::kGif;
+      target = encodedTarget(cl, format);
+      out = exportEncoded(job, target, format, cl.quality > 0 ? cl.quality
+                                                              : defaultQuality(format));
+    }
+  }
   line.end();
   switch (out.status) {
     case ExportOutcome::Status::kDone:

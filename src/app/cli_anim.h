@@ -1,4 +1,5 @@
-// The animation exports of the command line: --export-frames and --export-webp.
+// The animation exports of the command line: --export-frames, --export-webp, --export-gif,
+// --export-apng and --export-video.
 #pragma once
 
 #include <csignal>

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "core/keyframes.h"
+#include "export/encoded_format.h"
 
 namespace pw {
 
@@ -81,6 +82,32 @@ bool storeObject(CommandLine& cl, const std::string&, const std::string& value,
   return true;
 }
 
+// A video's file name: its extension picks the container and codec.
+bool storeVideoOutput(CommandLine& cl, const std::string& flag, const std::string& value,
+                      std::string& error) {
+  EncodedFormat format;
+  if (!videoFormatFor(value, format, error)) {
+    error = flag + ": " + error;
+    return false;
+  }
+  cl.output = value;
+  return true;
+}
+
+bool storeQuality(CommandLine& cl, const std::string& flag, const std::string& value,
+                  std::string& error) {
+  int v = -1;
+  const auto r = std::from_chars(value.data(), value.data() + value.size(), v);
+  if (r.ec != std::errc() || r.ptr != value.data() + value.size() || v < kMinQuality ||
+      v > kMaxQuality) {
+    error = flag + " wants a number from " + std::to_string(kMinQuality) + " to " +
+            std::to_string(kMaxQuality) + ", not " + value;
+    return false;
+  }
+  cl.quality = v;
+  return true;
+}
+
 // A frame number from 0 to kMaxKeyFrame, digits only.
 template <int64_t CommandLine::*Field>
 bool storeFrame(CommandLine& cl, const std::string& flag, const std::string& value,
@@ -117,9 +144,11 @@ bool storeCanvas(CommandLine& cl, const std::string&, const std::string& value,
   return true;
 }
 
-constexpr Commands kDrawingCommands = only(CliCommand::kExportPng, CliCommand::kExportFrames,
-                                           CliCommand::kExportWebp, CliCommand::kExportSvg);
-constexpr Commands kAnimationCommands = only(CliCommand::kExportFrames, CliCommand::kExportWebp);
+constexpr Commands kAnimationCommands =
+    only(CliCommand::kExportFrames, CliCommand::kExportWebp, CliCommand::kExportGif,
+         CliCommand::kExportApng, CliCommand::kExportVideo);
+constexpr Commands kDrawingCommands =
+    kAnimationCommands | only(CliCommand::kExportPng, CliCommand::kExportSvg);
 
 // Every flag, in the order of the help.
 constexpr Flag kFlags[] = {
@@ -170,6 +199,30 @@ constexpr Flag kFlags[] = {
      .helpName = "--export-webp OUT",
      .help = "write the frames as one looping, lossless animated WebP at the\n"
              "scene's frames per second (\".webp\" is added when missing)"},
+    {.name = "--export-gif", .command = CliCommand::kExportGif, .value = "an output file name",
+     .store = storeOutput, .needsScene = true,
+     .synopsis = "--export-gif OUT [--quality Q] [--from A] [--to B] [--settings FILE] SCENE",
+     .helpName = "--export-gif OUT",
+     .help = "write the frames as one looping GIF, 1-bit transparency (\".gif\"\n"
+             "is added when missing)"},
+    {.name = "--export-apng", .command = CliCommand::kExportApng, .value = "an output file name",
+     .store = storeOutput, .needsScene = true,
+     .synopsis = "--export-apng OUT [--from A] [--to B] [--settings FILE] SCENE",
+     .helpName = "--export-apng OUT",
+     .help = "write the frames as one looping, lossless animated PNG (\".png\"\n"
+             "is added unless OUT ends in .png or .apng)"},
+    {.name = "--export-video", .command = CliCommand::kExportVideo,
+     .value = "a file name ending in .mp4 or .webm", .store = storeVideoOutput,
+     .needsScene = true,
+     .synopsis = "--export-video OUT [--quality Q] [--from A] [--to B] [--settings FILE] SCENE",
+     .helpName = "--export-video OUT",
+     .help = "write the frames over black as a video: OUT.mp4 (H.264) or\n"
+             "OUT.webm (VP9), at the scene's frames per second"},
+    {.name = "--quality", .value = "a number from 1 to 100", .store = storeQuality, .once = true,
+     .appliesTo = only(CliCommand::kExportGif, CliCommand::kExportVideo),
+     .helpName = "--quality Q",
+     .help = "1 (smallest) to 100 (best); GIF: 100 keeps 255 colours a frame\n"
+             "(the default), video: default 60"},
     {.name = "--from", .value = "a frame number", .store = storeFrame<&CommandLine::from>,
      .once = true, .appliesTo = kAnimationCommands, .helpName = "--from A, --to B",
      .help = "the frames to export, 0 to 32767 (default: 0 to the scene's\nmax frame)"},

@@ -58,6 +58,9 @@ inline constexpr int kCmdRedo = 201;
 inline constexpr int kCmdExportFrames = 202;
 inline constexpr int kCmdExportWebp = 203;
 inline constexpr int kCmdExportSvg = 204;
+inline constexpr int kCmdExportGif = 205;
+inline constexpr int kCmdExportApng = 206;
+inline constexpr int kCmdExportVideo = 207;
 
 // Windows, menus and the status bar; the controls are in ui/control_ids.h.
 inline constexpr int kWinMain = 2;

@@ -3,6 +3,7 @@
 #include <array>
 #include <vector>
 
+#include "app/anim_encode_command.h"
 #include "app/anim_export_command.h"
 #include "app/command_ids.h"
 #include "app/command_table.h"
@@ -73,6 +74,12 @@ void cmdExportWebp(Shell& shell) {
 }
 
 void cmdExportSvg(Shell& shell) { exportSvgCommand(shell.editor(), shell.images()); }
+void exportEncodedItem(Shell& shell, EncodedMenuItem item) {
+  exportEncodedAnimation(shell.editor(), shell.images(), item, QApplication::activeWindow());
+}
+void cmdExportGif(Shell& shell) { exportEncodedItem(shell, EncodedMenuItem::kGif); }
+void cmdExportApng(Shell& shell) { exportEncodedItem(shell, EncodedMenuItem::kApng); }
+void cmdExportVideo(Shell& shell) { exportEncodedItem(shell, EncodedMenuItem::kVideo); }
 
 void cmdExportSource(Shell& shell) { exportSourceCode(shell.editor()); }
 
@@ -92,6 +99,9 @@ const std::array kFileCommands = {
     CommandDef{kCmdExportFrames, "Export animation (frames)", cmdExportFrames},
     CommandDef{kCmdExportWebp, "Export animation (WebP)", cmdExportWebp},
     CommandDef{kCmdExportSvg, "Export Scene (SVG)", cmdExportSvg},
+    CommandDef{kCmdExportGif, "Export animation (GIF)", cmdExportGif},
+    CommandDef{kCmdExportApng, "Export animation (APNG)", cmdExportApng},
+    CommandDef{kCmdExportVideo, "Export animation (video)", cmdExportVideo},
     CommandDef{kCmdExportSource, "Export in purebasic", cmdExportSource},
     CommandDef{kCmdQuit, "Quit", cmdQuit},
 };

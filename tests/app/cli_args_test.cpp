@@ -59,6 +59,7 @@ struct Want {
   std::string settings{};
   int64_t from = -1, to = -1;
   int64_t frame = -1;
+  int quality = -1;
 };
 
 TEST(CommandLineParse, AcceptedLinesFillTheRecord) {
@@ -93,6 +94,12 @@ TEST(CommandLineParse, AcceptedLinesFillTheRecord) {
       {{"--export-svg", "o", "--frame=32767", "--settings", "p", "s"},
        {.command = CliCommand::kExportSvg, .scene = "s", .output = "o", .settings = "p",
         .frame = 32767}},
+      {{"--export-gif", "g", "--quality", "1", "s"},
+       {.command = CliCommand::kExportGif, .scene = "s", .output = "g", .quality = 1}},
+      {{"--export-apng=a.apng", "--from", "2", "s"},
+       {.command = CliCommand::kExportApng, .scene = "s", .output = "a.apng", .from = 2}},
+      {{"--export-video", "v.WebM", "--quality=100", "s"},
+       {.command = CliCommand::kExportVideo, .scene = "s", .output = "v.WebM", .quality = 100}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(joined(c.args));
@@ -113,6 +120,7 @@ TEST(CommandLineParse, AcceptedLinesFillTheRecord) {
     EXPECT_EQ(cl.from, w.from);
     EXPECT_EQ(cl.to, w.to);
     EXPECT_EQ(cl.frame, w.frame);
+    EXPECT_EQ(cl.quality, w.quality);
   }
 }
 
@@ -214,19 +222,24 @@ TEST(CommandLineParse, EveryRefusalHasItsExactReason) {
       {{"--camera", "s"}, "--camera applies only to --export-png"},
       {{"--export-frames", "d", "--canvas", "1x1", "s"}, "--canvas applies only to --export-png"},
       {{"--save-as", "o", "--settings", "p", "s"},
-       "--settings applies only to --export-png, --export-svg, --export-frames and --export-webp"},
-      {{"--export-png", "o", "--to", "3", "s"}, "--to applies only to --export-frames and --export-webp"},
+       "--settings applies only to --export-png, --export-svg, --export-frames, --export-webp, "
+       "--export-gif, --export-apng and --export-video"},
+      {{"--export-png", "o", "--to", "3", "s"}, "--to applies only to --export-frames, --export-webp, --export-gif, "
+       "--export-apng and --export-video"},
       {{"--dump-json", "--to", "1", "--from", "2", "s"},
-       "--from applies only to --export-frames and --export-webp"},
+       "--from applies only to --export-frames, --export-webp, --export-gif, "
+       "--export-apng and --export-video"},
       {{"--dump-json", "--canvas", "1x1", "--camera", "s"}, "--camera applies only to --export-png"},
       {{"--dump-json", "--camera", "--object", "1", "s"}, "--object applies only to --export-pb"},
       {{"--dump-json", "--settings", "x", "--canvas", "1x1", "s"},
        "--canvas applies only to --export-png"},
       {{"--export-pb", "o", "--from", "1", "--settings", "x", "s"},
-       "--settings applies only to --export-png, --export-svg, --export-frames and --export-webp"},
+       "--settings applies only to --export-png, --export-svg, --export-frames, --export-webp, "
+       "--export-gif, --export-apng and --export-video"},
       {{"--dump-json", "--camera"}, "--camera applies only to --export-png"},
       {{"--dump-json", "--from", "9", "--to", "3", "s"},
-       "--from applies only to --export-frames and --export-webp"},
+       "--from applies only to --export-frames, --export-webp, --export-gif, "
+       "--export-apng and --export-video"},
       // The range, then the scene.
       {{"--export-frames", "d", "--from", "9", "--to", "3"}, "--from 9 comes after --to 3"},
       {{"--dump-json"}, "--dump-json needs a scene file"},
@@ -240,6 +253,15 @@ TEST(CommandLineParse, EveryRefusalHasItsExactReason) {
       {{"--export-svg", "o", "--frame", "1", "--frame", "2", "s"}, "--frame given twice"},
       {{"--export-png", "o", "--frame", "1", "s"}, "--frame applies only to --export-svg"},
       {{"--export-svg", "o", "--camera", "s"}, "--camera applies only to --export-png"},
+      {{"--export-gif", "g", "--quality", "0", "s"}, "--quality wants a number from 1 to 100, not 0"},
+      {{"--export-gif", "g", "--quality=101", "s"},
+       "--quality wants a number from 1 to 100, not 101"},
+      {{"--export-video", "v.mp4", "--quality", "5", "--quality", "6", "s"}, "--quality given twice"},
+      {{"--export-apng", "a", "--quality", "50", "s"},
+       "--quality applies only to --export-gif and --export-video"},
+      {{"--export-video", "v.avi", "s"},
+       "--export-video: a video file name ends in .mp4 or .webm, not v.avi"},
+      {{"--export-video"}, "--export-video needs a file name ending in .mp4 or .webm"},
       {{"--version", "s"}, "--version takes no scene file"},
       {{"s", "-h"}, "--help takes no scene file"},
       {{"--show-crash-report", "r", "s"}, "--show-crash-report takes no scene file"},
@@ -263,6 +285,11 @@ TEST(CommandLineParse, HelpTextIsUnchanged) {
             "       penwick --export-svg OUT [--frame N] [--settings FILE] SCENE\n"
             "       penwick --export-frames DIR [--from A] [--to B] [--settings FILE] SCENE\n"
             "       penwick --export-webp OUT [--from A] [--to B] [--settings FILE] SCENE\n"
+            "       penwick --export-gif OUT [--quality Q] [--from A] [--to B] [--settings FILE] "
+            "SCENE\n"
+            "       penwick --export-apng OUT [--from A] [--to B] [--settings FILE] SCENE\n"
+            "       penwick --export-video OUT [--quality Q] [--from A] [--to B] [--settings "
+            "FILE] SCENE\n"
             "\n"
             "  --dump-json SCENE    print the scene as one JSON object\n"
             "  --save-as OUT        write the scene again as OUT (\".txt\" is added)\n"
@@ -281,6 +308,17 @@ TEST(CommandLineParse, HelpTextIsUnchanged) {
             "  --export-webp OUT    write the frames as one looping, lossless animated WebP at "
             "the\n"
             "                       scene's frames per second (\".webp\" is added when missing)\n"
+            "  --export-gif OUT     write the frames as one looping GIF, 1-bit transparency "
+            "(\".gif\"\n"
+            "                       is added when missing)\n"
+            "  --export-apng OUT    write the frames as one looping, lossless animated PNG "
+            "(\".png\"\n"
+            "                       is added unless OUT ends in .png or .apng)\n"
+            "  --export-video OUT   write the frames over black as a video: OUT.mp4 (H.264) or\n"
+            "                       OUT.webm (VP9), at the scene's frames per second\n"
+            "  --quality Q          1 (smallest) to 100 (best); GIF: 100 keeps 255 colours a "
+            "frame\n"
+            "                       (the default), video: default 60\n"
             "  --from A, --to B     the frames to export, 0 to 32767 (default: 0 to the scene's\n"
             "                       max frame)\n"
             "  --version            print the version\n"

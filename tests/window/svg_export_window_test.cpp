@@ -20,7 +20,7 @@ TEST_F(WindowTest, SvgExportFromTheFilesMenu) {
   QStringList texts;
   for (QAction* a : files->actions())
     if (!a->isSeparator()) texts << a->text();
-  EXPECT_EQ(texts.indexOf("Export Scene (SVG)"), texts.indexOf("Export animation (WebP)") + 1);
+  EXPECT_EQ(texts.indexOf("Export Scene (SVG)"), texts.indexOf("Export animation (video)") + 1);
 
   Object& o = ed->doc.Objects[0];
   Shape& s = o.shapes[0];

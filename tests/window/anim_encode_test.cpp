@@ -1,0 +1,99 @@
+// "Export animation (GIF)", "Export animation (APNG)" and "Export animation (video)" from the
+// Files menu of the window.
+#include <QAction>
+#include <QMenu>
+#include <QMenuBar>
+#include <QStringList>
+
+#include "app/command_ids.h"
+#include "support/av_read.h"
+#include "window_fixture.h"
+
+namespace pwtest {
+namespace {
+
+using namespace pw;
+
+// A 20 x 20 red box sliding from x 0 (frame 0) to x 100 (frame 10), max frame 4 at 25 frames
+// per second, in a 120 x 60 camera.
+void slidingBox(Editor& ed) {
+  Object& o = ed.doc.Objects[0];
+  Shape& s = o.shapes[0];
+  s.type = kBox;
+  s.x = s.y = 10;
+  s.w = s.h = 20;
+  s.alpha = 255;
+  s.color = packRGBA(255, 0, 0, 255);
+  s.points.assign(1, ShapePoint{});
+  o.alpha = 255;
+  o.w = o.h = 100;
+  ObjectKey a, b;
+  a.w = a.h = b.w = b.h = 100;
+  a.alpha = b.alpha = 255;
+  b.frame = 10;
+  b.x = 100;
+  o.keys = {a, b};
+  o.hasShape = 1;
+  ed.doc.DocumentState = kDocumentHasContent;
+  ed.doc.MaxFrame = 4;
+  ed.doc.Fps = 25;
+  ed.options.CameraX = ed.options.CameraY = 0;
+  ed.options.CameraW = 120;
+  ed.options.CameraH = 60;
+}
+
+TEST_F(WindowTest, EncodedExportsFollowTheWebpInTheFilesMenu) {
+  MainWindow& w = open();
+  QMenu* files = w.menuBar()->findChild<QMenu*>("menuFiles");
+  ASSERT_NE(files, nullptr);
+  QStringList texts;
+  for (QAction* a : files->actions())
+    if (!a->isSeparator()) texts << a->text();
+  const int at = static_cast<int>(texts.indexOf("Export animation (WebP)"));
+  ASSERT_GE(at, 0) << texts.join("|").toStdString();
+  EXPECT_EQ(texts.mid(at + 1, 3), QStringList({"Export animation (GIF)", "Export animation (APNG)",
+                                               "Export animation (video)"}));
+}
+
+TEST_F(WindowTest, EncodedExportsWriteEveryFrameUnderTheNameRules) {
+  MainWindow& w = open();
+  slidingBox(*ed);
+  struct Case {
+    int command;
+    const char* typed;
+    const char* written;
+    const char* title;
+    const char* codec;
+  } const cases[] = {
+      {kCmdExportGif, "movie", "movie.gif", "Export animation (GIF)", "gif"},
+      {kCmdExportApng, "movie", "movie.png", "Export animation (APNG)", "apng"},
+      {kCmdExportVideo, "clip", "clip.mp4", "Export animation (video)", "h264"},
+      {kCmdExportVideo, "clip.webm", "clip.webm", "Export animation (video)", "vp9"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.typed);
+    prompt.answerFile((dir / c.typed).string());
+    w.action(c.command)->trigger();
+    EXPECT_EQ(prompt.dialogs.back().title, c.title);
+    EXPECT_EQ(prompt.dialogs.back().kind, "save");
+    const pw::test::AvRead r = pw::test::readAv((dir / c.written).string(), 0);
+    ASSERT_EQ(r.error, "");
+    EXPECT_EQ(r.codec, c.codec);
+    EXPECT_EQ(r.decoded, 5);
+    EXPECT_EQ(r.width, 120);
+  }
+  EXPECT_TRUE(prompt.messages.empty());
+  EXPECT_FALSE(ed->modified);
+
+  // A camera a video cannot hold: one message, no file.
+  ed->options.CameraW = 121;
+  prompt.answerFile((dir / "odd.mp4").string());
+  w.action(kCmdExportVideo)->trigger();
+  ASSERT_EQ(prompt.messages.size(), 1u);
+  EXPECT_NE(prompt.messages[0].text.find("even width"), std::string::npos)
+      << prompt.messages[0].text;
+  EXPECT_FALSE(fs::exists(dir / "odd.mp4"));
+}
+
+}  // namespace
+}  // namespace pwtest
