@@ -2,7 +2,6 @@
 
 #include <fcntl.h>
 #include <sys/file.h>
-#include <sys/random.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -27,7 +26,6 @@ namespace pw {
 
 namespace {
 
-constexpr int kNameAttempts = 100;
 constexpr const char* kPartMark = ".part";  // "OUT.partXXXXXX" while an export runs
 constexpr int kIoBuffer = 1 << 16;
 constexpr int kMaxGifSide = 65535;
@@ -41,19 +39,6 @@ std::string avError(int code) {
   char buf[AV_ERROR_MAX_STRING_SIZE] = {};
   av_strerror(code, buf, sizeof buf);
   return buf;
-}
-
-std::string suffix() {
-  static constexpr char kChars[] = "abcdefghijklmnopqrstuvwxyz0123456789";
-  unsigned char b[6] = {};
-  if (::getrandom(b, sizeof b, GRND_NONBLOCK) != static_cast<ssize_t>(sizeof b)) {
-    const uint64_t v = static_cast<uint64_t>(::getpid()) * 2654435761u ^
-                       static_cast<uint64_t>(reinterpret_cast<uintptr_t>(&b));
-    for (size_t i = 0; i < sizeof b; ++i) b[i] = static_cast<unsigned char>(v >> (8 * i));
-  }
-  std::string s;
-  for (unsigned char c : b) s += kChars[c % (sizeof kChars - 1)];
-  return s;
 }
 
 bool isVideo(EncodedFormat f) { return f == EncodedFormat::kMp4 || f == EncodedFormat::kWebm; }
@@ -267,23 +252,8 @@ uint64_t AvAnimationFile::size() const {
 }
 
 bool AvAnimationFile::openFile(std::string* err) {
-  // Temporaries of exports that were killed; a running export holds its own locked.
-  removeStaleTemporaries(target_, kPartMark);
-  for (int attempt = 0; attempt < kNameAttempts && fd_ < 0; ++attempt) {
-    const std::string name = target_ + kPartMark + suffix();
-    fd_ = ::open(name.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (fd_ >= 0) {
-      tmp_ = name;
-    } else if (errno != EEXIST) {
-      return setError(err, std::strerror(errno));
-    }
-  }
-  if (fd_ < 0) return setError(err, "no free name for a temporary file");
-  if (::flock(fd_, LOCK_EX | LOCK_NB) != 0) {
-    const int e = errno;
-    return failWith(err, std::strerror(e));
-  }
-  return true;
+  fd_ = createLockedTemporary(target_, kPartMark, /*readable=*/true, tmp_, err);
+  return fd_ >= 0;
 }
 
 bool AvAnimationFile::setUp(std::string* err) {

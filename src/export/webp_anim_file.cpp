@@ -2,7 +2,6 @@
 
 #include <fcntl.h>
 #include <sys/file.h>
-#include <sys/random.h>
 #include <unistd.h>
 #include <webp/decode.h>
 
@@ -16,7 +15,6 @@ namespace pw {
 
 namespace {
 
-constexpr int kNameAttempts = 100;
 constexpr const char* kPartMark = ".part";  // "OUT.partXXXXXX" while an export runs
 constexpr size_t kRiffHeader = 12;      // "RIFF", size, "WEBP"
 constexpr size_t kChunkHeader = 8;      // fourcc, size
@@ -33,19 +31,6 @@ void le(std::string& out, uint64_t v, int bytes) {
 bool setError(std::string* err, const std::string& why) {
   if (err) *err = why;
   return false;
-}
-
-std::string suffix() {
-  static constexpr char kChars[] = "abcdefghijklmnopqrstuvwxyz0123456789";
-  unsigned char b[6] = {};
-  if (::getrandom(b, sizeof b, GRND_NONBLOCK) != static_cast<ssize_t>(sizeof b)) {
-    const uint64_t v = static_cast<uint64_t>(::getpid()) * 2654435761u ^
-                       static_cast<uint64_t>(reinterpret_cast<uintptr_t>(&b));
-    for (size_t i = 0; i < sizeof b; ++i) b[i] = static_cast<unsigned char>(v >> (8 * i));
-  }
-  std::string s;
-  for (unsigned char c : b) s += kChars[c % (sizeof kChars - 1)];
-  return s;
 }
 
 // The chunks after the RIFF header of a still WebP, when they are what an animation frame may
@@ -93,23 +78,8 @@ bool WebpAnimationFile::open(std::string* err) {
   discard();
   if (width_ < 1 || height_ < 1 || width_ > (1 << 24) || height_ > (1 << 24))
     return setError(err, "the animation's size is not valid for WebP");
-  // Temporaries of exports that were killed; a running export holds its own locked.
-  removeStaleTemporaries(target_, kPartMark);
-  for (int attempt = 0; attempt < kNameAttempts && fd_ < 0; ++attempt) {
-    const std::string name = target_ + kPartMark + suffix();
-    fd_ = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (fd_ >= 0) {
-      tmp_ = name;
-    } else if (errno != EEXIST) {
-      return setError(err, std::strerror(errno));
-    }
-  }
-  if (fd_ < 0) return setError(err, "no free name for a temporary file");
-  if (::flock(fd_, LOCK_EX | LOCK_NB) != 0) {
-    const std::string why = std::strerror(errno);
-    discard();
-    return setError(err, why);
-  }
+  fd_ = createLockedTemporary(target_, kPartMark, /*readable=*/false, tmp_, err);
+  if (fd_ < 0) return false;
   size_ = 0;
   frames_ = 0;
   std::string head = "RIFF";

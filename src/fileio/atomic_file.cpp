@@ -354,4 +354,34 @@ int removeStaleTemporaries(const std::string& path, const std::string& mark) {
   return removed;
 }
 
+int createLockedTemporary(const std::string& path, const std::string& mark, bool readable,
+                          std::string& name, std::string* err) {
+  // Temporaries of writers that were killed; a running writer holds its own locked.
+  removeStaleTemporaries(path, mark);
+  const int mode = (readable ? O_RDWR : O_WRONLY) | O_CREAT | O_EXCL | O_CLOEXEC;
+  int fd = -1;
+  for (int attempt = 0; attempt < kNameAttempts && fd < 0; ++attempt) {
+    const std::string candidate = path + mark + randomSuffix();
+    fd = ::open(candidate.c_str(), mode, 0666);
+    if (fd >= 0) {
+      name = candidate;
+    } else if (errno != EEXIST) {
+      fail(err, errno);
+      return -1;
+    }
+  }
+  if (fd < 0) {
+    failText(err, "no free name for a temporary file");
+    return -1;
+  }
+  if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+    fail(err, errno);
+    ::close(fd);
+    ::unlink(name.c_str());
+    name.clear();
+    return -1;
+  }
+  return fd;
+}
+
 }  // namespace pw

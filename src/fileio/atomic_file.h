@@ -36,4 +36,11 @@ bool isRegularFile(const std::string& path);
 // that no running writer holds locked. Returns how many were removed.
 int removeStaleTemporaries(const std::string& path, const std::string& mark = ".tmp");
 
+// Creates and locks a new temporary file "PATH<mark>XXXXXX" beside `path` for a writer that
+// replaces `path` when done (after sweeping the stale ones removeStaleTemporaries finds). Opened
+// for writing, and for reading too when `readable`. Returns the descriptor and sets `name`; -1,
+// with the reason in `err`, when no file could be made (the half-made one is removed).
+int createLockedTemporary(const std::string& path, const std::string& mark, bool readable,
+                          std::string& name, std::string* err = nullptr);
+
 }  // namespace pw

@@ -148,6 +148,29 @@ TEST(AtomicWrite, StaleTemporariesAreRemovedLiveOnesKept) {
   EXPECT_FALSE(fs::exists(dir.at("out.txt.tmpLIVE01")));
 }
 
+// A long writer's temporary: a fresh locked file each time, which a sweep leaves alone while it
+// is held, and a clear reason when the folder cannot take one.
+TEST(AtomicWrite, LockedTemporariesAreFreshAndHeld) {
+  Folder dir;
+  const std::string f = dir.at("anim.webp");
+  writeFile(dir.at("anim.webp.partOLD001"), "a killed export's");
+  std::string a, b, why;
+  const int fa = createLockedTemporary(f, ".part", false, a, &why);
+  const int fb = createLockedTemporary(f, ".part", true, b, &why);
+  ASSERT_GE(fa, 0) << why;
+  ASSERT_GE(fb, 0) << why;
+  EXPECT_NE(a, b);
+  EXPECT_FALSE(fs::exists(dir.at("anim.webp.partOLD001")));  // swept on the way
+  EXPECT_EQ(removeStaleTemporaries(f, ".part"), 0);
+  ::close(fa);
+  EXPECT_EQ(removeStaleTemporaries(f, ".part"), 1);
+  ::close(fb);
+  std::string none = "unset";
+  EXPECT_EQ(createLockedTemporary(dir.at("missing/anim.webp"), ".part", false, none, &why), -1);
+  EXPECT_EQ(why, "No such file or directory");
+  EXPECT_EQ(none, "unset");
+}
+
 // Whenever the signal lands (before, during or after the save), the file is the old or the new
 // one whole, and nothing else is left in the folder.
 TEST(AtomicWrite, ASaveEndedBySignalLeavesNoTemporaryFile) {
