@@ -175,8 +175,13 @@ struct AvAnimationFile::Av {
   AVIOContext* io = nullptr;
   AVFrame* frame = nullptr;
   AVPacket* pkt = nullptr;
+  // The header is written and the trailer not yet: the muxer may hold a packet back (the GIF and
+  // APNG muxers keep the last one to give it the next one's delay), freed only by the trailer.
+  bool open = false;
 
   ~Av() {
+    // A stopped or failed export: the file is thrown away, but the muxer lets go of what it holds.
+    if (open) av_write_trailer(fmt);
     av_frame_free(&frame);
     av_packet_free(&pkt);
     avcodec_free_context(&enc);
@@ -341,6 +346,7 @@ bool AvAnimationFile::writeHeader(std::string* err) {
   const int r = avformat_write_header(av.fmt, &opts);
   av_dict_free(&opts);
   if (r < 0) return failWith(err, av.writeErrno ? std::strerror(av.writeErrno) : avError(r));
+  av.open = true;
   return true;
 }
 
@@ -424,6 +430,7 @@ bool AvAnimationFile::commit(std::string* err) {
       return failWith(err, "the " + encoder_ + " encoder failed: " + avError(r));
     if (!drain(err)) return false;
   }
+  av.open = false;
   if (const int r = av_write_trailer(av.fmt); r < 0)
     return failWith(err, av.writeErrno ? std::strerror(av.writeErrno) : avError(r));
   avio_flush(av.io);
