@@ -1,10 +1,13 @@
 #include "export/lottie_export.h"
 
+#include <QBuffer>
+#include <QByteArray>
 #include <QRectF>
 #include <QTransform>
 #include <algorithm>
 #include <cmath>
 #include <functional>
+#include <map>
 #include <string_view>
 #include <utility>
 #include <vector>
@@ -102,40 +105,107 @@ std::string animated(const Object& o, const PoseValues& values) {
   return out + "]}";
 }
 
+std::vector<double> pivotOf(const ObjectPose& p) {
+  return {static_cast<double>(p.rotX), static_cast<double>(p.rotY)};
+}
+std::vector<double> offsetOf(const ObjectPose& p) {
+  return {static_cast<double>(p.x), static_cast<double>(p.y)};
+}
+std::vector<double> angleOf(const ObjectPose& p) { return {static_cast<double>(p.angle)}; }
+std::vector<double> scaleOf(const ObjectPose& p) {
+  return {static_cast<double>(p.w), static_cast<double>(p.h)};
+}
+
+std::string cameraPosition(const sVdOptions& options) {
+  return R"({"a":0,"k":[)" + lottieNumber(-double(options.CameraX)) + ',' +
+         lottieNumber(-double(options.CameraY)) + "]}";
+}
+
+// The label of a layer: only plain printable characters, the JSON stays valid whatever the name
+// holds.
+std::string labelOf(const std::string& name) {
+  std::string out;
+  for (const char c : name.substr(0, 200))
+    if (c >= 0x20 && c < 0x7f && c != '"' && c != '\\') out += c;
+  return out;
+}
+
+// The fields every layer ends with.
+std::string layerTail(int64_t from, int64_t to) {
+  return R"(,"ao":0,"ip":)" + std::to_string(from) + R"(,"op":)" + std::to_string(to + 1) +
+         R"(,"st":0,"bm":0})";
+}
+
 // One shape layer: the camera and the object's scale on the layer, its rotation about its pivot
 // on an outer group, its offset on the inner group holding the recorded paintings.
-std::string layerJson(const Object& o, const sVdOptions& options, const std::string& items,
-                      int64_t index, int64_t from, int64_t to) {
-  const auto pivot = [](const ObjectPose& p) {
-    return std::vector<double>{static_cast<double>(p.rotX), static_cast<double>(p.rotY)};
-  };
+std::string shapeLayerJson(const Object& o, const sVdOptions& options, const std::string& items,
+                           int64_t index, int64_t from, int64_t to) {
   const std::string offsetTr =
-      R"({"ty":"tr","a":{"a":0,"k":[0,0]},"p":)" +
-      animated(o, [](const ObjectPose& p) {
-        return std::vector<double>{static_cast<double>(p.x), static_cast<double>(p.y)};
-      }) +
+      R"({"ty":"tr","a":{"a":0,"k":[0,0]},"p":)" + animated(o, offsetOf) +
       R"(,"s":{"a":0,"k":[100,100]},"r":{"a":0,"k":0},"o":{"a":0,"k":100}})";
   const std::string rotateTr =
-      R"({"ty":"tr","a":)" + animated(o, pivot) + R"(,"p":)" + animated(o, pivot) +
-      R"(,"s":{"a":0,"k":[100,100]},"r":)" +
-      animated(o, [](const ObjectPose& p) { return std::vector<double>{double(p.angle)}; }) +
-      R"(,"o":{"a":0,"k":100}})";
-  std::string name;
-  for (const char c : o.name.substr(0, 200)) {
-    // Only plain printable characters: the name is a label, the JSON stays valid whatever it holds.
-    if (c >= 0x20 && c < 0x7f && c != '"' && c != '\\') name += c;
-  }
-  std::string out = R"({"ddd":0,"ind":)" + std::to_string(index) + R"(,"ty":4,"nm":")" + name +
-                    R"(","sr":1,"ks":{"o":)";
+      R"({"ty":"tr","a":)" + animated(o, pivotOf) + R"(,"p":)" + animated(o, pivotOf) +
+      R"(,"s":{"a":0,"k":[100,100]},"r":)" + animated(o, angleOf) + R"(,"o":{"a":0,"k":100}})";
+  std::string out = R"({"ddd":0,"ind":)" + std::to_string(index) + R"(,"ty":4,"nm":")" +
+                    labelOf(o.name) + R"(","sr":1,"ks":{"o":)";
   out += animated(o, [](const ObjectPose& p) { return std::vector<double>{p.alpha * 100.0 / 255}; });
-  out += R"(,"r":{"a":0,"k":0},"p":{"a":0,"k":[)" + lottieNumber(-double(options.CameraX)) + ',' +
-         lottieNumber(-double(options.CameraY)) + R"(]},"a":{"a":0,"k":[0,0]},"s":)";
-  out += animated(o, [](const ObjectPose& p) { return std::vector<double>{double(p.w), double(p.h)}; });
-  out += R"(},"ao":0,"shapes":[{"ty":"gr","nm":"rotation","it":[{"ty":"gr","nm":"offset","it":[)";
+  out += R"(,"r":{"a":0,"k":0},"p":)" + cameraPosition(options) + R"(,"a":{"a":0,"k":[0,0]},"s":)";
+  out += animated(o, scaleOf);
+  out += R"(},"shapes":[{"ty":"gr","nm":"rotation","it":[{"ty":"gr","nm":"offset","it":[)";
   out += items + ',' + offsetTr + "]}," + rotateTr + "]}]";
-  out += R"(,"ip":)" + std::to_string(from) + R"(,"op":)" + std::to_string(to + 1) +
-         R"(,"st":0,"bm":0})";
+  return out + layerTail(from, to);
+}
+
+// The three null layers that carry an object's transform for its image layers, which cannot
+// hold groups: camera and scale, rotation about the pivot, offset (the last the images' parent).
+std::string nullLayersJson(const Object& o, const sVdOptions& options, int64_t first,
+                           int64_t from, int64_t to) {
+  const auto head = [&](int64_t index, const char* what) {
+    std::string out = R"({"ddd":0,"ind":)" + std::to_string(index) + R"(,"ty":3,"nm":")" +
+                      labelOf(o.name) + ' ' + what + '"';
+    if (index > first) out += R"(,"parent":)" + std::to_string(index - 1);
+    return out + R"(,"sr":1,"ks":{"o":{"a":0,"k":100},)";
+  };
+  std::string out = head(first, "scale") + R"("r":{"a":0,"k":0},"p":)" + cameraPosition(options) +
+                    R"(,"a":{"a":0,"k":[0,0]},"s":)" + animated(o, scaleOf) + '}' +
+                    layerTail(from, to);
+  out += ',' + head(first + 1, "rotation") + R"("r":)" + animated(o, angleOf) + R"(,"p":)" +
+         animated(o, pivotOf) + R"(,"a":)" + animated(o, pivotOf) +
+         R"(,"s":{"a":0,"k":[100,100]}})" + layerTail(from, to);
+  out += ',' + head(first + 2, "offset") + R"("r":{"a":0,"k":0},"p":)" + animated(o, offsetOf) +
+         R"(,"a":{"a":0,"k":[0,0]},"s":{"a":0,"k":[100,100]}})" + layerTail(from, to);
   return out;
+}
+
+// One image layer under the object's null layers; empty when the picture's placement has a
+// shear, which a layer transform cannot say.
+std::string imageLayerJson(const Object& o, const LottieSink::Run& run, const std::string& asset,
+                           int64_t index, int64_t parent, int64_t from, int64_t to) {
+  double sx = 1, sy = 1, degrees = 0;
+  if (!lottieSimilarity(run.xf, sx, sy, degrees)) return {};
+  const double opacity = run.opacity;
+  std::string out = R"({"ddd":0,"ind":)" + std::to_string(index) + R"(,"ty":2,"nm":")" +
+                    labelOf(o.name) + R"( image","refId":")" + asset + R"(","parent":)" +
+                    std::to_string(parent) + R"(,"sr":1,"ks":{"o":)";
+  out += animated(o, [opacity](const ObjectPose& p) {
+    return std::vector<double>{p.alpha * 100.0 / 255 * opacity};
+  });
+  out += R"(,"r":{"a":0,"k":)" + lottieNumber(degrees) + R"(},"p":{"a":0,"k":[)" +
+         lottieNumber(run.xf.dx()) + ',' + lottieNumber(run.xf.dy()) +
+         R"(]},"a":{"a":0,"k":[0,0]},"s":{"a":0,"k":[)" + lottieNumber(sx * 100) + ',' +
+         lottieNumber(sy * 100) + "]}}";
+  return out + layerTail(from, to);
+}
+
+// An embedded PNG; empty when the picture cannot be encoded.
+std::string assetJson(const std::string& id, const QImage& image) {
+  QByteArray png;
+  QBuffer buffer(&png);
+  buffer.open(QIODevice::WriteOnly);
+  if (image.isNull() || !image.save(&buffer, "PNG")) return {};
+  return R"({"id":")" + id + R"(","w":)" + std::to_string(image.width()) + R"(,"h":)" +
+         std::to_string(image.height()) + R"(,"u":"","p":"data:image/png;base64,)" +
+         png.toBase64().toStdString() + R"(","e":1})";
 }
 
 }  // namespace
@@ -167,7 +237,12 @@ bool renderLottie(const Document& doc, const sVdOptions& options, ImageStore& st
     wasHidden.push_back(o.hidden);
     o.hidden = 1;
   }
-  std::vector<std::pair<size_t, std::string>> layers;  // object and its items, bottom first
+  struct Content {
+    size_t object;
+    LottieSink::Run run;
+  };
+  std::vector<Content> contents;  // bottom first
+  std::vector<size_t> withImages;  // objects whose transform null layers carry
   LottieStats counts;
   for (size_t i = 0; i < work.Objects.size() && doc.DocumentState >= kDocumentHasContent; ++i) {
     if (wasHidden[i] == 1) continue;
@@ -191,21 +266,56 @@ bool renderLottie(const Document& doc, const sVdOptions& options, ImageStore& st
     }
     o.hidden = 1;
     counts.skipped += sink.skipped();
-    const std::string items = sink.items();
-    if (!items.empty()) layers.emplace_back(i, items);
+    bool images = false;
+    for (const LottieSink::Run& run : sink.runs()) {
+      contents.push_back({i, run});
+      images = images || run.image;
+    }
+    if (images) withImages.push_back(i);
   }
+  // Lottie lists the topmost layer first; the null layers follow the visible ones.
+  const int64_t visible = static_cast<int64_t>(contents.size());
+  std::map<size_t, int64_t> firstNull;
+  for (size_t k = 0; k < withImages.size(); ++k)
+    firstNull[withImages[k]] = visible + 1 + 3 * static_cast<int64_t>(k);
+  std::map<int64_t, std::string> assetIds;
+  std::string assets, layers;
+  const auto add = [&](const std::string& layer) {
+    if (layer.empty()) return;
+    if (!layers.empty()) layers += ',';
+    layers += layer;
+  };
+  int64_t index = 0;
+  for (auto it = contents.rbegin(); it != contents.rend(); ++it) {
+    ++index;
+    const Object& o = doc.Objects[it->object];
+    if (!it->run.image) {
+      add(shapeLayerJson(o, options, lottieItems(it->run.groups), index, from, to));
+      ++counts.layers;
+      continue;
+    }
+    auto asset = assetIds.find(it->run.imageId);
+    if (asset == assetIds.end()) {
+      const std::string id = "image_" + std::to_string(assetIds.size());
+      const std::string json = assetJson(id, it->run.picture);
+      if (!json.empty()) assets += (assets.empty() ? "" : ",") + json;
+      asset = assetIds.emplace(it->run.imageId, json.empty() ? std::string() : id).first;
+    }
+    const std::string layer =
+        asset->second.empty() ? std::string()
+                              : imageLayerJson(o, it->run, asset->second, index,
+                                               firstNull[it->object] + 2, from, to);
+    if (layer.empty()) ++counts.skipped;
+    counts.layers += !layer.empty();
+    add(layer);
+  }
+  for (const size_t i : withImages)
+    add(nullLayersJson(doc.Objects[i], options, firstNull[i], from, to));
   std::string out = R"({"v":"5.7.0","fr":)" + std::to_string(doc.Fps) + R"(,"ip":)" +
                     std::to_string(from) + R"(,"op":)" + std::to_string(to + 1) + R"(,"w":)" +
                     std::to_string(options.CameraW) + R"(,"h":)" + std::to_string(options.CameraH) +
-                    R"(,"nm":"Penwick","ddd":0,"assets":[],"layers":[)";
-  // Lottie lists the topmost layer first.
-  int64_t index = 1;
-  for (auto it = layers.rbegin(); it != layers.rend(); ++it, ++index) {
-    if (index > 1) out += ',';
-    out += layerJson(doc.Objects[it->first], options, it->second, index, from, to);
-  }
+                    R"(,"nm":"Penwick","ddd":0,"assets":[)" + assets + R"(],"layers":[)" + layers;
   json = out + "]}";
-  counts.layers = index - 1;
   if (stats) *stats = counts;
   return true;
 }

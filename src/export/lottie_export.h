@@ -1,7 +1,8 @@
 // "Export animation (Lottie)" and --export-lottie: frames from ... to of the camera rectangle as
 // one Lottie composition. Each visible object is a shape layer whose paths are recorded once by
 // the scene walk, in the object's own coordinates; its offset, rotation, scale and opacity are
-// the layer's transforms, keyframed from the object's keys.
+// the layer's transforms, keyframed from the object's keys. Pictures are image layers between
+// the shape layers, under null layers that carry the object's transform.
 #pragma once
 
 #include <cstdint>
@@ -18,7 +19,7 @@ std::string lottieFileName(const std::string& out);
 // What an export wrote besides the file.
 struct LottieStats {
   int64_t layers = 0;
-  int64_t skipped = 0;  // paintings a shape layer cannot hold (images, image paint)
+  int64_t skipped = 0;  // paintings left out: image paint, pictures placed with a shear
 };
 
 // The compact JSON text of the composition: width and height the camera size, frame rate the

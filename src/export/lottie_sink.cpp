@@ -146,7 +146,7 @@ void LottieSink::paintPath(const QPainterPath& path, const QTransform& xf, const
   const bool kept = similarity(t, sx, sy, degrees);
   const QPainterPath shown = kept ? path : t.map(path);
   const double penScale = kept ? 1 : std::sqrt(std::abs(t.determinant()));
-  std::string items = lottiePathItems(shown);
+  const std::string items = lottiePathItems(shown);
   if (items.empty()) return;
   const double opacity = source.alpha * 100.0 / 255;
   std::string style;
@@ -190,23 +190,32 @@ void LottieSink::paintPath(const QPainterPath& path, const QTransform& xf, const
   }
   const std::string tr = kept ? lottieStaticTransform(t.dx(), t.dy(), sx * 100, sy * 100, degrees)
                               : lottieStaticTransform(0, 0, 100, 100, 0);
-  groups_.push_back(R"({"ty":"gr","it":[)" + items + ',' + style + ',' + tr + "]}");
+  if (runs_.empty() || runs_.back().image) runs_.emplace_back();
+  runs_.back().groups.push_back(R"({"ty":"gr","it":[)" + items + ',' + style + ',' + tr + "]}");
 }
 
-void LottieSink::paintImage(int64_t, const QImage&, const QTransform&, double) { ++skipped_; }
+void LottieSink::paintImage(int64_t imageId, const QImage& image, const QTransform& xf,
+                            double opacity) {
+  Run run;
+  run.image = true;
+  run.imageId = imageId;
+  run.picture = image;
+  run.xf = xf * toLocal_;
+  run.opacity = opacity;
+  runs_.push_back(std::move(run));
+}
 
-std::string LottieSink::items() const {
+std::string lottieItems(const std::vector<std::string>& groups) {
   std::string out;
-  for (auto it = groups_.rbegin(); it != groups_.rend(); ++it) {
+  for (auto it = groups.rbegin(); it != groups.rend(); ++it) {
     if (!out.empty()) out += ',';
     out += *it;
   }
   return out;
 }
 
-void LottieSink::clear() {
-  groups_.clear();
-  skipped_ = 0;
+bool lottieSimilarity(const QTransform& t, double& sx, double& sy, double& degrees) {
+  return similarity(t, sx, sy, degrees);
 }
 
 }  // namespace pw

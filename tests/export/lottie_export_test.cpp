@@ -7,6 +7,7 @@
 
 #include <QJsonArray>
 #include <QJsonDocument>
+#include <QImage>
 #include <QJsonObject>
 #include <chrono>
 #include <set>
@@ -121,6 +122,33 @@ TEST_F(LottieExportTest, CompositionLayersAndKeys) {
   EXPECT_EQ(paint[paint.size() - 2]["ty"].toString(), "st");
   EXPECT_EQ(paint[paint.size() - 2]["d"].toArray().size(), 3) << "dash, gap, offset";
   EXPECT_EQ(layers[1]["shapes"][0]["it"][0]["it"][0]["it"][1]["r"].toInt(), 2) << "even-odd";
+}
+
+TEST_F(LottieExportTest, PicturesAreImageLayersUnderTheObjectsNullLayers) {
+  Shape pic = box(0);
+  pic.type = kImage;
+  QImage image(8, 4, QImage::Format_ARGB32);
+  image.fill(0xff2040d0u);
+  pic.imageId = store_.addImage(image);
+  pic.alpha = 255;
+  Object& o = doc_.Objects[0];
+  o.shapes.push_back(pic);
+  o.shapes.push_back(box(packRGBA(0, 200, 0, 255)));
+  o.alpha = 102;
+  const QJsonObject root = exported(0, 5);
+  const QJsonArray assets = root["assets"].toArray();
+  ASSERT_EQ(assets.size(), 1);
+  EXPECT_TRUE(assets[0]["p"].toString().startsWith("data:image/png;base64,"));
+  EXPECT_EQ(assets[0]["w"].toInt(), 8);
+  const QJsonArray layers = root["layers"].toArray();
+  ASSERT_EQ(layers.size(), 6) << "box, picture, box, and three null layers";
+  const int kinds[] = {4, 2, 4, 3, 3, 3};
+  for (int k = 0; k < 6; ++k) EXPECT_EQ(layers[k]["ty"].toInt(), kinds[k]) << k;
+  EXPECT_EQ(layers[1]["refId"].toString(), assets[0]["id"].toString());
+  EXPECT_EQ(layers[1]["parent"].toInt(), layers[5]["ind"].toInt()) << "the offset null";
+  EXPECT_EQ(layers[5]["parent"].toInt(), layers[4]["ind"].toInt());
+  EXPECT_EQ(layers[4]["parent"].toInt(), layers[3]["ind"].toInt());
+  EXPECT_DOUBLE_EQ(layers[1]["ks"]["o"]["k"].toDouble(), 40) << "the object's alpha";
 }
 
 TEST_F(LottieExportTest, HostileScenesExportInBoundedTime) {

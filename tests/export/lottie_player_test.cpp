@@ -3,7 +3,8 @@
 // compared with the frame the animation export draws. Dashed lines are left out of the pictures:
 // the player lays dashes out a little differently along a polyline, drifting by a few units at its
 // end (about 2.6 % of the pixels of a dashed zigzag); the file's dash pattern is checked in
-// lottie_export_test.cpp.
+// lottie_export_test.cpp. Pictures are shown opaque: the player draws an image layer at full
+// opacity whatever its "o" says.
 #include <gtest/gtest.h>
 #include <rlottie.h>
 
@@ -133,10 +134,26 @@ TEST(LottiePlayer, SmallScenes) {
                                           {.x = 120, .y = 10}, {.x = 150, .y = 90}};
   ImageStore store;
   const int64_t font = store.loadFont("DejaVu Sans", 40, 0);
+  // A 24 x 12 picture: four coloured quarters.
+  QImage quarters(24, 12, QImage::Format_ARGB32);
+  for (int y = 0; y < 12; ++y)
+    for (int x = 0; x < 24; ++x)
+      quarters.setPixel(x, y, x < 12 ? (y < 6 ? 0xffd02020u : 0xff2040d0u)
+                                     : (y < 6 ? 0xff20a040u : 0xfff0c000u));
+  const int64_t picture = store.addImage(quarters);
   struct Case {
     const char* name;
     std::function<void(Object&)> build;
   } const cases[] = {
+      {"keyed object with an image between shapes", [&](Object& o) {
+         Shape pic = shape(kImage, 20, 30, 96, 48, kStyleFilled, 0);
+         pic.imageId = picture;
+         o.shapes = {shape(kBox, 0, 0, 60, 60, kStyleFilled, kRed), pic,
+                     shape(kCircle, 100, 60, 30, 30, kStyleFilled, kBlue)};
+         o.keys = {ObjectKey{.frame = 0, .w = 100, .h = 100, .rotX = 40, .rotY = 40, .alpha = 255},
+                   ObjectKey{.frame = 10, .x = 30, .y = 20, .w = 120, .h = 120, .rotX = 40,
+                             .rotY = 40, .angle = 20, .alpha = 255}};
+       }},
       {"text outlines", [&](Object& o) {
          Shape s = shape(kText, 0, 20, 40, 10, kStyleFilled, kBlue);
          s.text = "Penwick Ag";
