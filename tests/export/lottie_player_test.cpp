@@ -181,12 +181,14 @@ TEST(LottiePlayer, SmallScenes) {
                    ObjectKey{.frame = 10, .x = 60, .y = 40, .w = 130, .h = 80, .rotX = 50,
                              .rotY = 30, .angle = 35, .alpha = 120}};
        }},
-      {"ease and hold keys", [&](Object& o) {
+      {"hold and ease keys", [&](Object& o) {
+         // Frame 5 lies in the hold (linear would be at x 75), frame 10 a fifth into the ease
+         // (y 10, linear would be at 20).
          o.shapes = {shape(kBox, 0, 0, 40, 40, kStyleFilled, kBlue)};
-         o.keys = {ObjectKey{.frame = 0, .kind = kKeyEase, .w = 100, .h = 100, .alpha = 255},
-                   ObjectKey{.frame = 5, .kind = kKeyHold, .x = 90, .y = 60, .w = 100,
-                             .h = 100, .alpha = 255},
-                   ObjectKey{.frame = 10, .x = 0, .y = 90, .w = 100, .h = 100, .alpha = 255}};
+         o.keys = {ObjectKey{.frame = 0, .kind = kKeyHold, .w = 100, .h = 100, .alpha = 255},
+                   ObjectKey{.frame = 6, .kind = kKeyEase, .x = 90, .w = 100, .h = 100,
+                             .alpha = 255},
+                   ObjectKey{.frame = 26, .x = 90, .y = 100, .w = 100, .h = 100, .alpha = 255}};
        }},
   };
   for (const Case& c : cases) {
