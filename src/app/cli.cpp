@@ -27,6 +27,8 @@
 #include "core/json_dump.h"
 #include "core/scene_file.h"
 #include "export/image_export.h"
+#include "export/frame_export.h"
+#include "export/lottie_export.h"
 #include "export/svg_export.h"
 #include "fileio/atomic_file.h"
 #include "render/image_store.h"
@@ -161,7 +163,8 @@ bool isAnimationExport(CliCommand c) {
 }
 
 bool drawsPictures(CliCommand c) {
-  return c == CliCommand::kExportPng || c == CliCommand::kExportSvg || isAnimationExport(c);
+  return c == CliCommand::kExportPng || c == CliCommand::kExportSvg ||
+         c == CliCommand::kExportLottie || isAnimationExport(c);
 }
 
 int runHeadless(const CommandLine& cl, const char* argv0) {
@@ -222,6 +225,22 @@ int runHeadless(const CommandLine& cl, const char* argv0) {
       if (drawsText(ed.doc)) app.emplace(argv0);
       if (!exportSvg(ed.doc, ed.options, store, std::max<int64_t>(cl.frame, 0),
                      svgFileName(cl.output), &error))
+        return fail(error);
+      return 0;
+    }
+
+    case CliCommand::kExportLottie: {
+      std::string error;
+      if (!loadExportSettings(cl, ed, prompt, error)) return fail(error);
+      const int64_t last = lastExportFrame(ed.doc);
+      const int64_t from = cl.from >= 0 ? cl.from : 0;
+      const int64_t to = cl.to >= 0 ? cl.to : last;
+      if (from > to)
+        return fail("--from " + std::to_string(from) + " comes after the scene's last frame " +
+                    std::to_string(last) + " (give --to)");
+      std::optional<HeadlessApp> app;
+      if (drawsText(ed.doc)) app.emplace(argv0);
+      if (!exportLottie(ed.doc, ed.options, store, from, to, lottieFileName(cl.output), &error))
         return fail(error);
       return 0;
     }

@@ -147,8 +147,10 @@ bool storeCanvas(CommandLine& cl, const std::string&, const std::string& value,
 constexpr Commands kAnimationCommands =
     only(CliCommand::kExportFrames, CliCommand::kExportWebp, CliCommand::kExportGif,
          CliCommand::kExportApng, CliCommand::kExportVideo);
+// The commands that export a range of frames.
+constexpr Commands kFrameRangeCommands = kAnimationCommands | only(CliCommand::kExportLottie);
 constexpr Commands kDrawingCommands =
-    kAnimationCommands | only(CliCommand::kExportPng, CliCommand::kExportSvg);
+    kFrameRangeCommands | only(CliCommand::kExportPng, CliCommand::kExportSvg);
 
 // Every flag, in the order of the help.
 constexpr Flag kFlags[] = {
@@ -218,16 +220,22 @@ constexpr Flag kFlags[] = {
      .helpName = "--export-video OUT",
      .help = "write the frames over black as a video: OUT.mp4 (H.264) or\n"
              "OUT.webm (VP9), at the scene's frames per second"},
+    {.name = "--export-lottie", .command = CliCommand::kExportLottie,
+     .value = "an output file name", .store = storeOutput, .needsScene = true,
+     .synopsis = "--export-lottie OUT [--from A] [--to B] [--settings FILE] SCENE",
+     .helpName = "--export-lottie OUT",
+     .help = "write the frames as one Lottie animation, objects as vector\n"
+             "layers (\".json\" is added when missing)"},
     {.name = "--quality", .value = "a number from 1 to 100", .store = storeQuality, .once = true,
      .appliesTo = only(CliCommand::kExportGif, CliCommand::kExportVideo),
      .helpName = "--quality Q",
      .help = "1 (smallest) to 100 (best); GIF: 100 keeps 255 colours a frame\n"
              "(the default), video: default 60"},
     {.name = "--from", .value = "a frame number", .store = storeFrame<&CommandLine::from>,
-     .once = true, .appliesTo = kAnimationCommands, .helpName = "--from A, --to B",
+     .once = true, .appliesTo = kFrameRangeCommands, .helpName = "--from A, --to B",
      .help = "the frames to export, 0 to 32767 (default: 0 to the scene's\nmax frame)"},
     {.name = "--to", .value = "a frame number", .store = storeFrame<&CommandLine::to>,
-     .once = true, .appliesTo = kAnimationCommands},
+     .once = true, .appliesTo = kFrameRangeCommands},
     {.name = "--version", .command = CliCommand::kVersion, .helpName = "--version",
      .help = "print the version"},
     {.name = "--help", .alias = "-h", .command = CliCommand::kHelp, .helpName = "--help",

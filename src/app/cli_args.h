@@ -13,7 +13,8 @@ namespace pw {
 struct CommandLine {
   enum class Command {
     kEditor, kVersion, kHelp, kSaveAs, kDumpJson, kExportPng, kExportPb, kShowCrashReport,
-    kExportFrames, kExportWebp, kExportSvg, kExportGif, kExportApng, kExportVideo
+    kExportFrames, kExportWebp, kExportSvg, kExportGif, kExportApng, kExportVideo,
+    kExportLottie
   };
   Command command = Command::kEditor;
   std::string scene;      // the scene file (positional)
@@ -23,7 +24,7 @@ struct CommandLine {
   bool hasCanvas = false; // --canvas WxH given
   int canvasW = 0, canvasH = 0;
   std::string settings;   // --settings FILE; empty: "Preferences.ini" when present
-  // --from A / --to B of the animation exports; -1 when not given (0 and the
+  // --from A / --to B of the animation and Lottie exports; -1 when not given (0 and the
   // scene's max frame).
   int64_t from = -1, to = -1;
   // --frame N of --export-svg; -1 when not given (frame 0).

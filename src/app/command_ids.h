@@ -61,6 +61,7 @@ inline constexpr int kCmdExportSvg = 204;
 inline constexpr int kCmdExportGif = 205;
 inline constexpr int kCmdExportApng = 206;
 inline constexpr int kCmdExportVideo = 207;
+inline constexpr int kCmdExportLottie = 208;
 
 // Windows, menus and the status bar; the controls are in ui/control_ids.h.
 inline constexpr int kWinMain = 2;

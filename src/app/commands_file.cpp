@@ -11,6 +11,7 @@
 #include "core/create.h"
 #include "core/scene_file.h"
 #include "export/image_export.h"
+#include "export/lottie_export.h"
 #include "export/source_export.h"
 #include "export/svg_export.h"
 
@@ -74,6 +75,7 @@ void cmdExportWebp(Shell& shell) {
 }
 
 void cmdExportSvg(Shell& shell) { exportSvgCommand(shell.editor(), shell.images()); }
+void cmdExportLottie(Shell& shell) { exportLottieCommand(shell.editor(), shell.images()); }
 void exportEncodedItem(Shell& shell, EncodedMenuItem item) {
   exportEncodedAnimation(shell.editor(), shell.images(), item, QApplication::activeWindow());
 }
@@ -102,6 +104,7 @@ const std::array kFileCommands = {
     CommandDef{kCmdExportGif, "Export animation (GIF)", cmdExportGif},
     CommandDef{kCmdExportApng, "Export animation (APNG)", cmdExportApng},
     CommandDef{kCmdExportVideo, "Export animation (video)", cmdExportVideo},
+    CommandDef{kCmdExportLottie, "Export animation (Lottie)", cmdExportLottie},
     CommandDef{kCmdExportSource, "Export in purebasic", cmdExportSource},
     CommandDef{kCmdQuit, "Quit", cmdQuit},
 };

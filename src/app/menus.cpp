@@ -91,7 +91,8 @@ MenuSet buildMenus(QMenuBar* bar, QWidget* window, const sVdOptions& o,
             {"Export animation (GIF)", kCmdExportGif},
             {"Export animation (APNG)", kCmdExportApng},
             {"Export animation (video)", kCmdExportVideo},
-            {"Export Scene (SVG)", kCmdExportSvg}, sep,
+            {"Export Scene (SVG)", kCmdExportSvg},
+            {"Export animation (Lottie)", kCmdExportLottie}, sep,
             {"Export in purebasic", kCmdExportSource}, sep, {"Quit", kCmdQuit}},
            dispatch);
 

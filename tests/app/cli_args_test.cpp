@@ -223,23 +223,23 @@ TEST(CommandLineParse, EveryRefusalHasItsExactReason) {
       {{"--export-frames", "d", "--canvas", "1x1", "s"}, "--canvas applies only to --export-png"},
       {{"--save-as", "o", "--settings", "p", "s"},
        "--settings applies only to --export-png, --export-svg, --export-frames, --export-webp, "
-       "--export-gif, --export-apng and --export-video"},
+       "--export-gif, --export-apng, --export-video and --export-lottie"},
       {{"--export-png", "o", "--to", "3", "s"}, "--to applies only to --export-frames, --export-webp, --export-gif, "
-       "--export-apng and --export-video"},
+       "--export-apng, --export-video and --export-lottie"},
       {{"--dump-json", "--to", "1", "--from", "2", "s"},
        "--from applies only to --export-frames, --export-webp, --export-gif, "
-       "--export-apng and --export-video"},
+       "--export-apng, --export-video and --export-lottie"},
       {{"--dump-json", "--canvas", "1x1", "--camera", "s"}, "--camera applies only to --export-png"},
       {{"--dump-json", "--camera", "--object", "1", "s"}, "--object applies only to --export-pb"},
       {{"--dump-json", "--settings", "x", "--canvas", "1x1", "s"},
        "--canvas applies only to --export-png"},
       {{"--export-pb", "o", "--from", "1", "--settings", "x", "s"},
        "--settings applies only to --export-png, --export-svg, --export-frames, --export-webp, "
-       "--export-gif, --export-apng and --export-video"},
+       "--export-gif, --export-apng, --export-video and --export-lottie"},
       {{"--dump-json", "--camera"}, "--camera applies only to --export-png"},
       {{"--dump-json", "--from", "9", "--to", "3", "s"},
        "--from applies only to --export-frames, --export-webp, --export-gif, "
-       "--export-apng and --export-video"},
+       "--export-apng, --export-video and --export-lottie"},
       // The range, then the scene.
       {{"--export-frames", "d", "--from", "9", "--to", "3"}, "--from 9 comes after --to 3"},
       {{"--dump-json"}, "--dump-json needs a scene file"},
@@ -290,6 +290,7 @@ TEST(CommandLineParse, HelpTextIsUnchanged) {
             "       penwick --export-apng OUT [--from A] [--to B] [--settings FILE] SCENE\n"
             "       penwick --export-video OUT [--quality Q] [--from A] [--to B] [--settings "
             "FILE] SCENE\n"
+            "       penwick --export-lottie OUT [--from A] [--to B] [--settings FILE] SCENE\n"
             "\n"
             "  --dump-json SCENE    print the scene as one JSON object\n"
             "  --save-as OUT        write the scene again as OUT (\".txt\" is added)\n"
@@ -316,6 +317,8 @@ TEST(CommandLineParse, HelpTextIsUnchanged) {
             "                       is added unless OUT ends in .png or .apng)\n"
             "  --export-video OUT   write the frames over black as a video: OUT.mp4 (H.264) or\n"
             "                       OUT.webm (VP9), at the scene's frames per second\n"
+            "  --export-lottie OUT  write the frames as one Lottie animation, objects as vector\n"
+            "                       layers (\".json\" is added when missing)\n"
             "  --quality Q          1 (smallest) to 100 (best); GIF: 100 keeps 255 colours a "
             "frame\n"
             "                       (the default), video: default 60\n"

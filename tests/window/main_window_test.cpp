@@ -79,7 +79,7 @@ TEST_F(WindowTest, MenusCarryTheExactItemsInOrder) {
        {"-", "New \tCtrl+N", "Load Object\tCtrl+O", "Merge", "-", "Save\tCtrl+S", "Save a copy",
         "-", "Export the object as image\tCtrl+E", "Export Scene (image)", "Export animation (frames)",
         "Export animation (WebP)", "Export animation (GIF)", "Export animation (APNG)",
-        "Export animation (video)", "Export Scene (SVG)", "-",
+        "Export animation (video)", "Export Scene (SVG)", "Export animation (Lottie)", "-",
         "Export in purebasic", "-", "Quit"}},
       {"View",
        {"> Zoom", "-", "View Center\tCtrl+Pad4", "View Reset\tCtrl+Pad0", "-",

@@ -1,5 +1,5 @@
 // "Export Scene (SVG)" from the Files menu: after the animation exports, asks for a file and
-// writes the scene as the canvas shows it.
+// writes the scene as the canvas shows it; "Export animation (Lottie)" after it.
 #include <QAction>
 #include <QMenu>
 #include <QMenuBar>
@@ -54,6 +54,25 @@ TEST_F(WindowTest, SvgExportFromTheFilesMenu) {
             std::string::npos)
       << svg;
   EXPECT_FALSE(ed->modified);
+}
+
+// "Export animation (Lottie)" follows it and writes the animation where the prompt says.
+TEST_F(WindowTest, LottieExportFromTheFilesMenu) {
+  MainWindow& w = open();
+  QMenu* files = w.menuBar()->findChild<QMenu*>("menuFiles");
+  ASSERT_NE(files, nullptr);
+  QStringList texts;
+  for (QAction* a : files->actions())
+    if (!a->isSeparator()) texts << a->text();
+  EXPECT_EQ(texts.indexOf("Export animation (Lottie)"), texts.indexOf("Export Scene (SVG)") + 1);
+  ed->options.CameraW = 120;
+  ed->options.CameraH = 90;
+  prompt.answerFile((dir / "anim").string());
+  w.action(kCmdExportLottie)->trigger();
+  EXPECT_TRUE(prompt.messages.empty());
+  ASSERT_FALSE(prompt.dialogs.empty());
+  EXPECT_EQ(prompt.dialogs.back().title, "Export animation (Lottie)");
+  EXPECT_NE(pw::test::readFile(dir / "anim.json").find("\"w\":120,\"h\":90"), std::string::npos);
 }
 
 }  // namespace

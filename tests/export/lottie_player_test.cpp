@@ -1,0 +1,213 @@
+// The Lottie export played by an independent player (rlottie): the first, middle and last frame
+// of the example animation and of small scenes of several kinds, styles, effects and keys,
+// compared with the frame the animation export draws. Dashed lines are left out of the pictures:
+// the player lays dashes out a little differently along a polyline, drifting by a few units at its
+// end (about 2.6 % of the pixels of a dashed zigzag); the file's dash pattern is checked in
+// lottie_export_test.cpp. Pictures are shown opaque: the player draws an image layer at full
+// opacity whatever its "o" says.
+#include <gtest/gtest.h>
+#include <rlottie.h>
+
+#include <QImage>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "core/keyframes.h"
+#include "core/scene_file.h"
+#include "core/scripted_prompt.h"
+#include "export/frame_export.h"
+#include "export/lottie_export.h"
+#include "render/image_store.h"
+#include "support/paths.h"
+
+namespace pw {
+namespace {
+
+constexpr int64_t kRed = packRGBA(220, 30, 30, 255);
+constexpr int64_t kBlue = packRGBA(30, 60, 220, 255);
+constexpr int64_t kGreen = packRGBA(20, 160, 60, 255);
+
+Shape shape(uint8_t type, int16_t x, int16_t y, int16_t w, int16_t h, uint8_t style,
+            int64_t color, std::vector<ShapePoint> points = {ShapePoint{}}) {
+  Shape s;
+  s.type = type;
+  s.x = x;
+  s.y = y;
+  s.w = w;
+  s.h = h;
+  s.style = style;
+  s.color = color;
+  s.alpha = 255;
+  s.lineW = 6;
+  s.lineH = 9;
+  s.lineDist = 15;
+  s.points = std::move(points);
+  s.fx.clear();
+  return s;
+}
+
+ShapeFx effect(int depth, int16_t dx, int16_t dy, int16_t scale, uint8_t type, int64_t color) {
+  ShapeFx fx;
+  fx.depth = static_cast<uint8_t>(depth);
+  fx.x = dx;
+  fx.y = dy;
+  fx.scale = scale;
+  fx.type = type;
+  fx.color = color;
+  fx.width = 4;
+  fx.height = 6;
+  fx.dist = 10;
+  fx.active = 1;
+  return fx;
+}
+
+// Share of pixels where any channel (premultiplied) differs by more than 24 levels.
+double differingShare(const QImage& a, const QImage& b) {
+  int64_t bad = 0;
+  for (int y = 0; y < a.height(); ++y) {
+    for (int x = 0; x < a.width(); ++x) {
+      const QRgb p = a.pixel(x, y), q = b.pixel(x, y);
+      if (std::abs(qRed(p) - qRed(q)) > 24 || std::abs(qGreen(p) - qGreen(q)) > 24 ||
+          std::abs(qBlue(p) - qBlue(q)) > 24 || std::abs(qAlpha(p) - qAlpha(q)) > 24)
+        ++bad;
+    }
+  }
+  return static_cast<double>(bad) / (a.width() * a.height());
+}
+
+bool drawsSomething(const QImage& a) {
+  for (int y = 0; y < a.height(); ++y)
+    for (int x = 0; x < a.width(); ++x)
+      if (qAlpha(a.pixel(x, y)) > 0) return true;
+  return false;
+}
+
+// The exported file played at `frame`; null when the player refuses it.
+QImage play(const std::string& json, int64_t from, int64_t frame, int w, int h) {
+  auto anim = rlottie::Animation::loadFromData(json, "penwick-test", "", false);
+  if (!anim) return {};
+  QImage img(w, h, QImage::Format_ARGB32_Premultiplied);
+  img.fill(0);
+  rlottie::Surface surface(reinterpret_cast<uint32_t*>(img.bits()), static_cast<size_t>(w),
+                           static_cast<size_t>(h), static_cast<size_t>(img.bytesPerLine()));
+  anim->renderSync(static_cast<size_t>(frame - from), surface);
+  return img;
+}
+
+struct Scene {
+  Document doc;
+  sVdOptions opt;
+};
+
+void compareFrames(const Scene& s, ImageStore& store, int64_t from, int64_t to) {
+  std::string json, why;
+  ASSERT_TRUE(renderLottie(s.doc, s.opt, store, from, to, json, &why)) << why;
+  FrameRenderer frames(s.doc, s.opt, store);
+  for (const int64_t frame : {from, (from + to) / 2, to}) {
+    SCOPED_TRACE(frame);
+    const QImage want = frames.render(frame);
+    const QImage got = play(json, from, frame, s.opt.CameraW, s.opt.CameraH);
+    ASSERT_FALSE(got.isNull()) << "the player reads the file";
+    EXPECT_TRUE(drawsSomething(want));
+    EXPECT_LE(differingShare(want, got), 0.02);
+  }
+}
+
+TEST(LottiePlayer, ExampleAnimation) {
+  ScriptedPrompt prompt;
+  ImageStore store;
+  Editor ed(prompt, store);
+  ed.root = test::sourceDir();
+  ASSERT_TRUE(loadScene(ed, kLoadReplace,
+                        std::string(test::sourceDir()) + "/examples/animation.txt", false));
+  Scene s{ed.doc, ed.options};
+  s.opt.CameraX = 0;
+  s.opt.CameraY = 0;
+  s.opt.CameraW = 1024;
+  s.opt.CameraH = 768;
+  compareFrames(s, store, 0, lastExportFrame(s.doc));
+}
+
+TEST(LottiePlayer, SmallScenes) {
+  const std::vector<ShapePoint> zigzag = {{.x = 0, .y = 0}, {.x = 60, .y = 80},
+                                          {.x = 120, .y = 10}, {.x = 150, .y = 90}};
+  ImageStore store;
+  const int64_t font = store.loadFont("DejaVu Sans", 40, 0);
+  // A 24 x 12 picture: four coloured quarters.
+  QImage quarters(24, 12, QImage::Format_ARGB32);
+  for (int y = 0; y < 12; ++y)
+    for (int x = 0; x < 24; ++x)
+      quarters.setPixel(x, y, x < 12 ? (y < 6 ? 0xffd02020u : 0xff2040d0u)
+                                     : (y < 6 ? 0xff20a040u : 0xfff0c000u));
+  const int64_t picture = store.addImage(quarters);
+  struct Case {
+    const char* name;
+    std::function<void(Object&)> build;
+  } const cases[] = {
+      {"keyed object with an image between shapes", [&](Object& o) {
+         Shape pic = shape(kImage, 20, 30, 96, 48, kStyleFilled, 0);
+         pic.imageId = picture;
+         o.shapes = {shape(kBox, 0, 0, 60, 60, kStyleFilled, kRed), pic,
+                     shape(kCircle, 100, 60, 30, 30, kStyleFilled, kBlue)};
+         o.keys = {ObjectKey{.frame = 0, .w = 100, .h = 100, .rotX = 40, .rotY = 40, .alpha = 255},
+                   ObjectKey{.frame = 10, .x = 30, .y = 20, .w = 120, .h = 120, .rotX = 40,
+                             .rotY = 40, .angle = 20, .alpha = 255}};
+       }},
+      {"text outlines", [&](Object& o) {
+         Shape s = shape(kText, 0, 20, 40, 10, kStyleFilled, kBlue);
+         s.text = "Penwick Ag";
+         s.fontId = font;
+         o.shapes = {s};
+       }},
+      {"boxes, circles and curves", [&](Object& o) {
+         o.shapes = {shape(kBox, 10, 10, 120, 80, kStyleFilled, kRed),
+                     shape(kCircle, 80, 60, 60, 40, kStyleLine, kBlue),
+                     shape(kCurve, 0, 20, 0, 0, kStyleDot, kRed, zigzag)};
+       }},
+      {"effects and a linked hole", [&](Object& o) {
+         Shape outer = shape(kBox, 0, 0, 160, 120, kStyleFilled, kGreen);
+         outer.link = 1;
+         Shape s = shape(kBox, 20, 20, 80, 60, kStyleFilled, kRed);
+         s.fx = {effect(kFxBack, 15, 15, 120, kStyleFilled, kBlue),
+                 effect(kFxFront, -5, 10, 60, kStyleLine, kGreen)};
+         o.shapes = {outer, shape(kCircle, 80, 60, 40, 30, kStyleFilled, kRed), s};
+       }},
+      {"linear keys: moved, turned, scaled, faded", [&](Object& o) {
+         o.shapes = {shape(kBox, 10, 10, 80, 40, kStyleFilled, kRed),
+                     shape(kLine, 0, 0, 0, 0, kStyleLine, kBlue, {{.x = 0, .y = 0}, {.x = 90, .y = 50}})};
+         o.keys = {ObjectKey{.frame = 0, .x = 0, .y = 0, .w = 100, .h = 100, .rotX = 50,
+                             .rotY = 30, .alpha = 255},
+                   ObjectKey{.frame = 10, .x = 60, .y = 40, .w = 130, .h = 80, .rotX = 50,
+                             .rotY = 30, .angle = 35, .alpha = 120}};
+       }},
+      {"hold and ease keys", [&](Object& o) {
+         // Frame 5 lies in the hold (linear would be at x 75), frame 10 a fifth into the ease
+         // (y 10, linear would be at 20).
+         o.shapes = {shape(kBox, 0, 0, 40, 40, kStyleFilled, kBlue)};
+         o.keys = {ObjectKey{.frame = 0, .kind = kKeyHold, .w = 100, .h = 100, .alpha = 255},
+                   ObjectKey{.frame = 6, .kind = kKeyEase, .x = 90, .w = 100, .h = 100,
+                             .alpha = 255},
+                   ObjectKey{.frame = 26, .x = 90, .y = 100, .w = 100, .h = 100, .alpha = 255}};
+       }},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Scene s;
+    setDefaultOptions(s.opt);
+    s.opt.CameraX = -20;
+    s.opt.CameraY = -10;
+    s.opt.CameraW = 200;
+    s.opt.CameraH = 150;
+    s.doc.DocumentState = kDocumentHasContent;
+    s.doc.MaxFrame = 10;
+    Object& o = s.doc.Objects[0];
+    o.w = o.h = 100;
+    o.alpha = 255;
+    c.build(o);
+    compareFrames(s, store, 0, 10);
+  }
+}
+
+}  // namespace
+}  // namespace pw
