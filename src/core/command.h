@@ -2,8 +2,9 @@
 //
 // Every change of the document is a Command given to Editor::execute: menus, shortcuts, panels
 // and canvas tools build them, nothing else announces a change. execute applies it, marks the
-// document modified and tells each observer once (the undo history records the step from the
-// scope; the window refreshes what the scope touched).
+// document modified and tells each observer once: the undo history records the step from the
+// scope (and the canvas learns from it which shapes to compare with its picture), the window
+// shows the change in the controls.
 #pragma once
 
 #include <functional>
