@@ -21,6 +21,7 @@
 #include "export/svg_sink.h"
 #include "fileio/atomic_file.h"
 #include "render/image_store.h"
+#include "vector_scene.h"
 #include "support/files.h"
 
 namespace pw {
@@ -28,43 +29,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr int64_t kRed = packRGBA(220, 30, 30, 255);
-constexpr int64_t kBlue = packRGBA(30, 60, 220, 255);
-constexpr int64_t kGreen = packRGBA(20, 160, 60, 255);
-
-Shape shape(uint8_t type, int16_t x, int16_t y, int16_t w, int16_t h, uint8_t style,
-            int64_t color, std::vector<ShapePoint> points = {ShapePoint{}}) {
-  Shape s;
-  s.type = type;
-  s.x = x;
-  s.y = y;
-  s.w = w;
-  s.h = h;
-  s.style = style;
-  s.color = color;
-  s.alpha = 255;
-  s.lineW = 6;
-  s.lineH = 9;
-  s.lineDist = 15;
-  s.points = std::move(points);
-  s.fx.clear();
-  return s;
-}
-
-ShapeFx effect(int depth, int16_t dx, int16_t dy, int16_t scale, uint8_t type, int64_t color) {
-  ShapeFx fx;
-  fx.depth = static_cast<uint8_t>(depth);
-  fx.x = dx;
-  fx.y = dy;
-  fx.scale = scale;
-  fx.type = type;
-  fx.color = color;
-  fx.width = 4;
-  fx.height = 6;
-  fx.dist = 10;
-  fx.active = 1;
-  return fx;
-}
+using namespace vectortest;
 
 // A 24 x 12 picture: four coloured quarters.
 QImage quarters() {
@@ -119,20 +84,6 @@ class SvgExportTest : public ::testing::Test {
   fs::path dir_;
   QString rsvg_ = QStandardPaths::findExecutable("rsvg-convert");
 };
-
-// Share of pixels where any channel (premultiplied) differs by more than 24 levels.
-double differingShare(const QImage& a, const QImage& b) {
-  int64_t bad = 0;
-  for (int y = 0; y < a.height(); ++y) {
-    for (int x = 0; x < a.width(); ++x) {
-      const QRgb p = a.pixel(x, y), q = b.pixel(x, y);
-      if (std::abs(qRed(p) - qRed(q)) > 24 || std::abs(qGreen(p) - qGreen(q)) > 24 ||
-          std::abs(qBlue(p) - qBlue(q)) > 24 || std::abs(qAlpha(p) - qAlpha(q)) > 24)
-        ++bad;
-    }
-  }
-  return static_cast<double>(bad) / (a.width() * a.height());
-}
 
 double coveredShare(const QImage& a) {
   int64_t n = 0;
