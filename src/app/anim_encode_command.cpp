@@ -1,17 +1,11 @@
 #include "app/anim_encode_command.h"
 
-#include <QCoreApplication>
-#include <QProgressDialog>
-#include <QString>
-#include <QWidget>
-
+#include "app/anim_export_command.h"
 #include "export/encoded_export.h"
 
 namespace pw {
 
 namespace {
-
-constexpr int kShowAfterMs = 400;  // quick exports finish without a dialog flashing up
 
 struct ItemText {
   const char* title;
@@ -57,28 +51,10 @@ bool exportEncodedAnimation(Editor& ed, const ImageStore& store, EncodedMenuItem
       break;
   }
 
-  const int64_t last = lastExportFrame(ed.doc);
-  QProgressDialog dialog(QString::fromUtf8(text.writing), QStringLiteral("Cancel"), 0,
-                         static_cast<int>(last + 1), parent);
-  dialog.setWindowTitle(QString::fromUtf8(text.title));
-  dialog.setWindowModality(Qt::WindowModal);
-  dialog.setMinimumDuration(kShowAfterMs);
-  dialog.setAutoReset(false);
-  dialog.setAutoClose(false);
-
-  AnimExport job{ed.doc, ed.options, store, 0, last, 0, {}, {}};
-  job.progress = [&](int64_t done, int64_t) {
-    dialog.setValue(static_cast<int>(done));
-    // As the other animation exports: user input waits until the modal dialog shows.
-    QCoreApplication::processEvents(dialog.isVisible() ? QEventLoop::AllEvents
-                                                       : QEventLoop::ExcludeUserInputEvents);
-    return !dialog.wasCanceled();
-  };
-  const ExportOutcome out = exportEncoded(job, target, format, defaultQuality(format));
-  dialog.close();
-  if (out.status == ExportOutcome::Status::kFailed)
-    ed.prompt.message("Export animation", "Cannot export the animation: " + out.error);
-  return out.done();
+  return runAnimationExport(ed, store, text.title, text.writing, parent,
+                            [&](const AnimExport& job) {
+                              return exportEncoded(job, target, format, defaultQuality(format));
+                            });
 }
 
 }  // namespace pw

@@ -24,11 +24,19 @@ bool exportAnimation(Editor& ed, const ImageStore& store, bool webp, QWidget* pa
                             : ed.prompt.chooseFolder(title, "");
   if (target.empty()) return false;
   if (webp) target = webpFileName(target);
+  return runAnimationExport(
+      ed, store, title, webp ? "Writing the animated WebP..." : "Writing the frames...", parent,
+      [&](const AnimExport& job) {
+        return webp ? exportWebp(job, target) : exportFrames(job, target);
+      });
+}
 
+bool runAnimationExport(Editor& ed, const ImageStore& store, const char* title,
+                        const char* writing, QWidget* parent,
+                        const std::function<ExportOutcome(const AnimExport&)>& run) {
   const int64_t last = lastExportFrame(ed.doc);
-  QProgressDialog dialog(QString::fromUtf8(webp ? "Writing the animated WebP..."
-                                                : "Writing the frames..."),
-                         QStringLiteral("Cancel"), 0, static_cast<int>(last + 1), parent);
+  QProgressDialog dialog(QString::fromUtf8(writing), QStringLiteral("Cancel"), 0,
+                         static_cast<int>(last + 1), parent);
   dialog.setWindowTitle(QString::fromUtf8(title));
   dialog.setWindowModality(Qt::WindowModal);
   dialog.setMinimumDuration(kShowAfterMs);
@@ -44,7 +52,7 @@ bool exportAnimation(Editor& ed, const ImageStore& store, bool webp, QWidget* pa
                                                        : QEventLoop::ExcludeUserInputEvents);
     return !dialog.wasCanceled();
   };
-  const ExportOutcome out = webp ? exportWebp(job, target) : exportFrames(job, target);
+  const ExportOutcome out = run(job);
   dialog.close();
   if (out.status == ExportOutcome::Status::kFailed)
     ed.prompt.message("Export animation", "Cannot export the animation: " + out.error);

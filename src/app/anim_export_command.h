@@ -2,7 +2,10 @@
 // the editor's prompt, then the export with a progress dialog that can cancel it.
 #pragma once
 
+#include <functional>
+
 #include "core/editor.h"
+#include "export/frame_export.h"
 #include "render/image_store.h"
 
 class QWidget;
@@ -13,5 +16,12 @@ namespace pw {
 // files in a folder (webp false) or as one animated WebP. Failures are reported through the
 // prompt; cancelling leaves nothing behind. True when the export was written.
 bool exportAnimation(Editor& ed, const ImageStore& store, bool webp, QWidget* parent);
+
+// What every animation export of the window shares once its target is chosen: frames 0 to the
+// max frame through `run`, a progress dialog titled `title` saying `writing` that can cancel it,
+// and a failure reported through the prompt. True when the export was written.
+bool runAnimationExport(Editor& ed, const ImageStore& store, const char* title,
+                        const char* writing, QWidget* parent,
+                        const std::function<ExportOutcome(const AnimExport&)>& run);
 
 }  // namespace pw
