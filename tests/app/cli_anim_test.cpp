@@ -17,32 +17,9 @@
 namespace pw {
 namespace {
 
-// A red 20 x 20 box keyed from x 0 at frame 0 to x 100 at frame 10 (linear); max frame 9 at 20
-// frames per second.
-const char* kAnimScene =
-    "gen, ,0.15,\r\n"
-    "anim,9,20,\r\n"
-    "obj,Layer,0,0,100,100,0,0,0,255,0,\r\n"
-    "key,0,0,0,0,100,100,0,0,0,255,\r\n"
-    "key,10,0,100,0,100,100,0,0,0,255,\r\n"
-    "shape,0,-16776961,Box_0,255,0,10,5,5,1,20,20,,10,10,\r\n"
-    "shapefx,0,0,0,-16746241,255,0,0,10,5,5,100,0,0,0\r\n"
-    "pt,0,0,0,\r\n";
-const char* kSmallCamera = "{\"CameraW\": 160, \"CameraH\": 90}";
-
-class CliAnimTest : public CliTest {
+class CliAnimTest : public CliAnimationTest {
  protected:
-  void SetUp() override {
-    CliTest::SetUp();
-    writeFile(dir_ / "anim.txt", kAnimScene);
-    writeFile(dir_ / "cam.ini", kSmallCamera);
-  }
-  std::vector<std::string> files(const fs::path& d) const {
-    std::vector<std::string> names;
-    for (const auto& e : fs::directory_iterator(d)) names.push_back(e.path().filename().string());
-    std::sort(names.begin(), names.end());
-    return names;
-  }
+  CliAnimTest() : CliAnimationTest(20) {}
 };
 
 TEST_F(CliAnimTest, BadRangesAndMisplacedOptionsFailWithOneLine) {

@@ -18,32 +18,9 @@
 namespace pw {
 namespace {
 
-// A red 20 x 20 box keyed from x 0 at frame 0 to x 100 at frame 10; max frame 9 at 25 frames
-// per second.
-const char* kEncodeScene =
-    "gen, ,0.15,\r\n"
-    "anim,9,25,\r\n"
-    "obj,Layer,0,0,100,100,0,0,0,255,0,\r\n"
-    "key,0,0,0,0,100,100,0,0,0,255,\r\n"
-    "key,10,0,100,0,100,100,0,0,0,255,\r\n"
-    "shape,0,-16776961,Box_0,255,0,10,5,5,1,20,20,,10,10,\r\n"
-    "shapefx,0,0,0,-16746241,255,0,0,10,5,5,100,0,0,0\r\n"
-    "pt,0,0,0,\r\n";
-const char* kEncodeCamera = "{\"CameraW\": 160, \"CameraH\": 90}";
-
-class CliEncodeTest : public CliTest {
+class CliEncodeTest : public CliAnimationTest {
  protected:
-  void SetUp() override {
-    CliTest::SetUp();
-    writeFile(dir_ / "anim.txt", kEncodeScene);
-    writeFile(dir_ / "cam.ini", kEncodeCamera);
-  }
-  std::vector<std::string> names() const {
-    std::vector<std::string> out;
-    for (const auto& e : fs::directory_iterator(dir_)) out.push_back(e.path().filename().string());
-    std::sort(out.begin(), out.end());
-    return out;
-  }
+  CliEncodeTest() : CliAnimationTest(25) {}
 };
 
 TEST_F(CliEncodeTest, RefusalsWriteNothing) {
@@ -64,7 +41,7 @@ TEST_F(CliEncodeTest, RefusalsWriteNothing) {
     SCOPED_TRACE(line);
     expectOneLineFailure(run(c.args), c.mention);
   }
-  EXPECT_EQ(names(), (std::vector<std::string>{"anim.txt", "cam.ini"}));
+  EXPECT_EQ(files(), (std::vector<std::string>{"anim.txt", "cam.ini"}));
 }
 
 TEST_F(CliEncodeTest, EachFlagWritesItsFileWithTheFramesOfTheFolderExport) {
@@ -134,7 +111,7 @@ TEST_F(CliEncodeTest, ASignalStopsTheExportWithNothingLeftBehind) {
     int status = 0;
     bool ended = false;
     for (bool started = false; !started;) {
-      for (const std::string& n : names()) started = started || n.find(".part") != std::string::npos;
+      for (const std::string& n : files()) started = started || n.find(".part") != std::string::npos;
       if (waitpid(pid, &status, WNOHANG) == pid) {
         ended = true;
         break;
@@ -147,7 +124,7 @@ TEST_F(CliEncodeTest, ASignalStopsTheExportWithNothingLeftBehind) {
     ASSERT_EQ(waitpid(pid, &status, 0), pid);
     ASSERT_TRUE(WIFEXITED(status)) << target;
     EXPECT_EQ(WEXITSTATUS(status), 130) << target;
-    EXPECT_EQ(names(), (std::vector<std::string>{"anim.txt", "cam.ini"})) << target;
+    EXPECT_EQ(files(), (std::vector<std::string>{"anim.txt", "cam.ini"})) << target;
   }
 }
 

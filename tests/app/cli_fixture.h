@@ -6,6 +6,7 @@
 #include <stdlib.h>
 #include <sys/wait.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -101,6 +102,38 @@ class CliTest : public ::testing::Test {
 
   fs::path dir_;
   std::string errFile_;
+};
+
+// The animation exports' scratch folder: "anim.txt", a red 20 x 20 box keyed from x 0 at frame 0
+// to x 100 at frame 10 (linear), max frame 9 at `fps` frames per second, and "cam.ini", a
+// 160 x 90 camera.
+class CliAnimationTest : public CliTest {
+ protected:
+  explicit CliAnimationTest(int fps) : fps_(fps) {}
+  void SetUp() override {
+    CliTest::SetUp();
+    writeFile(dir_ / "anim.txt",
+              "gen, ,0.15,\r\n"
+              "anim,9," + std::to_string(fps_) + ",\r\n"
+              "obj,Layer,0,0,100,100,0,0,0,255,0,\r\n"
+              "key,0,0,0,0,100,100,0,0,0,255,\r\n"
+              "key,10,0,100,0,100,100,0,0,0,255,\r\n"
+              "shape,0,-16776961,Box_0,255,0,10,5,5,1,20,20,,10,10,\r\n"
+              "shapefx,0,0,0,-16746241,255,0,0,10,5,5,100,0,0,0\r\n"
+              "pt,0,0,0,\r\n");
+    writeFile(dir_ / "cam.ini", "{\"CameraW\": 160, \"CameraH\": 90}");
+  }
+  // The names in folder `d` (the scratch folder when left out), sorted.
+  std::vector<std::string> files(const fs::path& d = {}) const {
+    std::vector<std::string> names;
+    for (const auto& e : fs::directory_iterator(d.empty() ? dir_ : d))
+      names.push_back(e.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+  }
+
+ private:
+  int fps_;
 };
 
 }  // namespace pw
