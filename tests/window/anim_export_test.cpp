@@ -17,38 +17,6 @@ namespace {
 
 using namespace pw;
 
-// The current object gets a 20 x 20 red box that slides from x 0 (frame 0) to x 100 (frame 10),
-// over max frame 4 at 25 frames per second, in a 120 x 60 camera.
-void keyedBox(Editor& ed) {
-  Object& o = ed.doc.Objects[0];
-  Shape& s = o.shapes[0];
-  s.type = kBox;
-  s.x = 10;
-  s.y = 10;
-  s.w = 20;
-  s.h = 20;
-  s.alpha = 255;
-  s.color = packRGBA(255, 0, 0, 255);
-  s.points.assign(1, ShapePoint{});
-  o.alpha = 255;
-  o.w = o.h = 100;
-  ObjectKey a, b;
-  a.w = a.h = b.w = b.h = 100;
-  a.alpha = b.alpha = 255;
-  b.frame = 10;
-  b.x = 100;
-  o.keys = {a, b};
-  o.hasShape = 1;
-  // The box is content, not the fresh document's placeholder.
-  ed.doc.DocumentState = kDocumentHasContent;
-  ed.doc.MaxFrame = 4;
-  ed.doc.Fps = 25;
-  ed.options.CameraX = 0;
-  ed.options.CameraY = 0;
-  ed.options.CameraW = 120;
-  ed.options.CameraH = 60;
-}
-
 TEST_F(WindowTest, FilesMenuOffersTheAnimationExportsAfterTheSceneImage) {
   MainWindow& w = open();
   QMenu* files = w.menuBar()->findChild<QMenu*>("menuFiles");
