@@ -77,9 +77,6 @@ MainWindow::MainWindow(Editor& ed, ImageStore& store, AppState& app, WindowConfi
                       : static_cast<uint64_t>(
                             std::chrono::steady_clock::now().time_since_epoch().count()));
   setObjectName("window2");
-  ed_.hooks.titleChanged = [this](const std::string& t) {
-    setWindowTitle(QString::fromStdString(t));
-  };
   setWindowTitle(QString::fromStdString(ed_.displayTitle()));
 
   // Menus and shortcuts, the points menu and the icons.
@@ -99,7 +96,7 @@ MainWindow::MainWindow(Editor& ed, ImageStore& store, AppState& app, WindowConfi
   o.TimeLineH = std::max<int16_t>(o.TimeLineH, kTimelineMinHeight);
 
   buildLayout();
-  installPanelHooks();
+  listener_ = ed_.listen([this](const Notice& n) { showNotice(n); });
   // The selection's controls stay greyed until the first refresh of the properties.
   enablePanelControls(*panels_, false);
   setStatusText(kStatusBar, "Zoom " + std::to_string(o.Zoom));
@@ -113,7 +110,6 @@ MainWindow::MainWindow(Editor& ed, ImageStore& store, AppState& app, WindowConfi
     if (panelEventDepth_ == 0) ed_.refreshProperties();
     app_.history.record(ed_.doc, ed_.sel, c.name, c.scope, c.mergeKey);
   });
-  ed_.hooks.documentSaved = [this] { app_.history.markSaved(); };
   // Every change of the document passes through the history (recorded, undone, redone or
   // started over): the canvas hears from it which shapes to compare with its picture.
   canvas_->surface().tracksChanges = true;
@@ -122,10 +118,6 @@ MainWindow::MainWindow(Editor& ed, ImageStore& store, AppState& app, WindowConfi
     updateEditMenu();
   };
   app_.history.reset(ed_.doc, ed_.sel, !ed_.modified);
-  ed_.hooks.redrawCanvas = [this] { redrawCanvas(); };
-  ed_.hooks.refreshLayerList = [this] {
-    if (layerPanel_) layerPanel_->drawLayerList(false);
-  };
   redrawCanvas();
 
   resize(std::max<int>(o.WinW, 1), std::max<int>(o.WinH, 1));
@@ -143,8 +135,8 @@ MainWindow::~MainWindow() {
   updateCheck_.reset();  // aborts a check still running
   timeline_.reset();
   flushSettings();
-  // The hooks point into this window; the editor outlives it.
-  ed_.hooks = EditorHooks{};
+  // The editor outlives the window.
+  ed_.unlisten(listener_);
   ed_.unobserve(observer_);
   app_.history.onChanged = nullptr;
   endRun();
@@ -196,17 +188,23 @@ void MainWindow::buildLayout() {
   statusBar()->setSizeGripEnabled(false);
 }
 
-void MainWindow::installPanelHooks() {
-  ed_.hooks.refreshProperties = [this] {
-    refreshProperties(*panels_);
-    if (layerPanel_) layerPanel_->showObjectControls();
-  };
-  ed_.hooks.refreshShapeList = [this] { refreshShapeList(*panels_); };
-  ed_.hooks.refreshFxList = [this] { refreshFxList(*panels_); };
-  ed_.hooks.showPointPosition = [this](int64_t x, int64_t y) {
-    controls_->setValue(kCtlPointX, x);
-    controls_->setValue(kCtlPointY, y);
-  };
+void MainWindow::showNotice(const Notice& n) {
+  switch (n.what) {
+    case Shown::kCanvas: redrawCanvas(); break;
+    case Shown::kProperties:
+      refreshProperties(*panels_);
+      if (layerPanel_) layerPanel_->showObjectControls();
+      break;
+    case Shown::kLayerList: break;  // the layer panel listens itself
+    case Shown::kShapeList: refreshShapeList(*panels_); break;
+    case Shown::kFxList: refreshFxList(*panels_); break;
+    case Shown::kPointPosition:
+      controls_->setValue(kCtlPointX, n.x);
+      controls_->setValue(kCtlPointY, n.y);
+      break;
+    case Shown::kTitle: setWindowTitle(QString::fromStdString(ed_.displayTitle())); break;
+    case Shown::kSaved: app_.history.markSaved(); break;
+  }
 }
 
 void MainWindow::controlEvent(int number) {

@@ -132,7 +132,8 @@ class MainWindow : public QMainWindow, public Shell {
 
  private:
   void buildLayout();
-  void installPanelHooks();
+  // Draws again the part of the window a notice names.
+  void showNotice(const Notice& n);
   void showPointsMenuAt(int x);
   int64_t now() const;
   void applyWinState();
@@ -160,6 +161,7 @@ class MainWindow : public QMainWindow, public Shell {
   std::unique_ptr<PanelContext> panels_;
   int panelEventDepth_ = 0;  // inside a panel control's handler
   int observer_ = 0;         // the id of the change observer
+  int listener_ = 0;         // the id of the notice listener
   bool shownOnce_ = false;
   QLabel* status_[3] = {nullptr, nullptr, nullptr};
   QTimer idleTimer_;

@@ -9,6 +9,7 @@
 
 #include "core/change_scope.h"
 #include "core/command.h"
+#include "core/listeners.h"
 #include "core/model.h"
 #include "core/prompt.h"
 #include "core/resources.h"
@@ -19,19 +20,23 @@
 
 namespace pw {
 
-// Redraw steps of the window and panels. They do nothing until a window installs them.
-struct EditorHooks {
-  std::function<void()> redrawCanvas;        // full canvas refresh
-  std::function<void()> refreshProperties;   // side panel from the current selection
-  std::function<void()> refreshLayerList;    // layer list (full mode)
-  std::function<void()> refreshShapeList;
-  std::function<void()> refreshFxList;
-  // The point X and Y fields of the properties panel, during a point drag.
-  std::function<void(int64_t, int64_t)> showPointPosition;
-  // Receives the title as the window should show it (with " *" while modified).
-  std::function<void(const std::string&)> titleChanged;
-  // The document was written to its file and is now the saved one.
-  std::function<void()> documentSaved;
+// The parts of the window that show the editor's state. A notice names a part that no longer
+// shows the state as it is; whatever draws that part listens for it and draws it again. Nothing
+// listens without a window, so the editor's operations run the same headless.
+enum class Shown : uint8_t {
+  kCanvas,         // the canvas picture
+  kProperties,     // the side panel's controls, from the current selection
+  kLayerList,      // the layer list
+  kShapeList,      // the shape list of the current object
+  kFxList,         // the effect list of the current shape
+  kPointPosition,  // the point X and Y fields, during a point drag: the notice's (x, y)
+  kTitle,          // the window title: displayTitle()
+  kSaved,          // the document was written to its file and is now the saved one
+};
+
+struct Notice {
+  Shown what = Shown::kCanvas;
+  int64_t x = 0, y = 0;
 };
 
 struct Editor {
@@ -51,7 +56,6 @@ struct Editor {
 
   Prompt& prompt;
   Resources& resources;
-  EditorHooks hooks;
 
   // True after any change since the document was last loaded, saved or made new.
   bool modified = false;
@@ -59,14 +63,14 @@ struct Editor {
   // Sets the document's title (without the modified mark).
   void setTitle(const std::string& t) {
     windowTitle = t;
-    if (hooks.titleChanged) hooks.titleChanged(displayTitle());
+    notify(Shown::kTitle);
   }
   // The title as shown: the document's title, and " *" while it has unsaved changes.
   std::string displayTitle() const { return modified ? windowTitle + " *" : windowTitle; }
   void setModified(bool m) {
     if (modified == m) return;
     modified = m;
-    if (hooks.titleChanged) hooks.titleChanged(displayTitle());
+    notify(Shown::kTitle);
   }
   // The one road for changing the document: applies the command and, when it changed
   // something, marks the document modified and tells every observer once. Returns whether it
@@ -74,41 +78,40 @@ struct Editor {
   bool execute(Command cmd) {
     if (cmd.apply && !cmd.apply(doc, sel, cmd.scope)) return false;
     setModified(true);
-    const Change change{cmd.name, cmd.scope, cmd.mergeKey};
-    // An observer may add or remove observers; those take effect from the next change.
-    const std::vector<std::pair<int, ChangeObserver>> now = observers_;
-    for (const auto& o : now) o.second(change);
+    observers_.tell(Change{cmd.name, cmd.scope, cmd.mergeKey});
     return true;
   }
   // Observers hear every executed change; the id removes one again.
-  int observe(ChangeObserver fn) {
-    observers_.emplace_back(++lastObserver_, std::move(fn));
-    return lastObserver_;
+  int observe(ChangeObserver fn) { return observers_.add(std::move(fn)); }
+  void unobserve(int id) { observers_.remove(id); }
+  // Listeners hear which part of the window to draw again; the id removes one again.
+  int listen(std::function<void(const Notice&)> fn) { return listeners_.add(std::move(fn)); }
+  // Listens for one kind of notice only.
+  int listen(Shown what, std::function<void(const Notice&)> fn) {
+    return listen([what, fn = std::move(fn)](const Notice& n) {
+      if (n.what == what) fn(n);
+    });
   }
-  void unobserve(int id) {
-    std::erase_if(observers_, [id](const auto& o) { return o.first == id; });
-  }
-  // Tells the hooks that the document was just saved (the modified flag is already cleared).
-  void documentSaved() {
-    if (hooks.documentSaved) hooks.documentSaved();
-  }
+  void unlisten(int id) { listeners_.remove(id); }
+  void notify(Shown what, int64_t x = 0, int64_t y = 0) const { listeners_.tell({what, x, y}); }
+  // The document was just saved (the modified flag is already cleared).
+  void documentSaved() const { notify(Shown::kSaved); }
   // Path of a file below the root: rootPath("data/shapes/") + name.
   std::string rootPath(const std::string& rel) const {
     if (root.empty()) return rel;
     return root.back() == '/' ? root + rel : root + "/" + rel;
   }
-  void redrawCanvas() { if (hooks.redrawCanvas) hooks.redrawCanvas(); }
-  void refreshProperties() { if (hooks.refreshProperties) hooks.refreshProperties(); }
-  void refreshLayerList() { if (hooks.refreshLayerList) hooks.refreshLayerList(); }
-  void refreshShapeList() { if (hooks.refreshShapeList) hooks.refreshShapeList(); }
-  void refreshFxList() { if (hooks.refreshFxList) hooks.refreshFxList(); }
-  void showPointPosition(int64_t x, int64_t y) {
-    if (hooks.showPointPosition) hooks.showPointPosition(x, y);
-  }
+  // The redraw steps of the editor's operations, as notices.
+  void redrawCanvas() const { notify(Shown::kCanvas); }
+  void refreshProperties() const { notify(Shown::kProperties); }
+  void refreshLayerList() const { notify(Shown::kLayerList); }
+  void refreshShapeList() const { notify(Shown::kShapeList); }
+  void refreshFxList() const { notify(Shown::kFxList); }
+  void showPointPosition(int64_t x, int64_t y) const { notify(Shown::kPointPosition, x, y); }
 
  private:
-  std::vector<std::pair<int, ChangeObserver>> observers_;
-  int lastObserver_ = 0;
+  Listeners<Change> observers_;
+  Listeners<Notice> listeners_;
 };
 
 }  // namespace pw

@@ -126,7 +126,10 @@ LayerPanel::LayerPanel(Editor& ed, const EditorIcons& icons, int panelW, QWidget
 
   showObjectControls();
   drawLayerList(false);
+  listener_ = ed_.listen(Shown::kLayerList, [this](const Notice&) { drawLayerList(false); });
 }
+
+LayerPanel::~LayerPanel() { ed_.unlisten(listener_); }
 
 void LayerPanel::showObjectControls() {
   const Object* o = currentObject(ed_.doc, ed_.sel);

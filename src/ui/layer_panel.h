@@ -44,9 +44,10 @@ class LayerPanel : public QWidget {
   static constexpr int kTopMargin = 10;
 
   // Place the panel at the top-left of the "Object" tab; it is panelW wide and
-  // kTopMargin + kUsedHeight high. Draws the list once. `icons` must outlive the panel. The
-  // window points ed.hooks.refreshLayerList at drawLayerList(true).
+  // kTopMargin + kUsedHeight high. Draws the list once, and again at each layer-list notice of
+  // the editor. `icons` must outlive the panel.
   LayerPanel(Editor& ed, const EditorIcons& icons, int panelW, QWidget* parent = nullptr);
+  ~LayerPanel() override;
 
   // Redraws the list; with `full` it then refreshes the shape list, the effect list, the
   // properties and the canvas.
@@ -73,6 +74,7 @@ class LayerPanel : public QWidget {
   QToolButton* lock_ = nullptr;
   QScrollArea* scroll_ = nullptr;
   LayerListSurface* surface_ = nullptr;
+  int listener_ = 0;
 };
 
 }  // namespace pw

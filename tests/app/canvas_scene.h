@@ -84,8 +84,8 @@ struct DragScene {
     o.CameraW = kW - 60;
     o.CameraH = kH - 40;
     canvas.image.fill(Qt::transparent);
-    ed.hooks.refreshProperties = [this] { ++panelCalls; };
-    ref.hooks.refreshProperties = [this] { ++refPanelCalls; };
+    ed.listen(Shown::kProperties, [this](const Notice&) { ++panelCalls; });
+    ref.listen(Shown::kProperties, [this](const Notice&) { ++refPanelCalls; });
   }
 
   // Runs `step` on the scene and on the reference, which starts from a copy of the scene's state

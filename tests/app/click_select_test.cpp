@@ -252,7 +252,7 @@ TEST(Press, SingularObjectIsNeverPicked) {
 
 TEST(Press, PanelsThatShrinkTheSceneDuringAPickAreSurvived) {
   PressFixture f;
-  f.ed.hooks.refreshProperties = [&f] { f.object(0).shapes.resize(1); };
+  f.ed.listen(Shown::kProperties, [&f](const Notice&) { f.object(0).shapes.resize(1); });
   f.press(40, 40);  // A is picked first; the hook then drops B and C
   EXPECT_EQ(f.object(0).shapes.size(), 1u);
   EXPECT_EQ(f.a().selected, 1);

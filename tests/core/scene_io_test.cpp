@@ -29,12 +29,12 @@ using test::writeFile;
 struct CountingEditor : TestEditor {
   int canvas = 0, properties = 0, layers = 0, shapeList = 0, fxList = 0, titles = 0;
   CountingEditor() {
-    ed.hooks.redrawCanvas = [this] { ++canvas; };
-    ed.hooks.refreshProperties = [this] { ++properties; };
-    ed.hooks.refreshLayerList = [this] { ++layers; };
-    ed.hooks.refreshShapeList = [this] { ++shapeList; };
-    ed.hooks.refreshFxList = [this] { ++fxList; };
-    ed.hooks.titleChanged = [this](const std::string&) { ++titles; };
+    ed.listen(Shown::kCanvas, [this](const Notice&) { ++canvas; });
+    ed.listen(Shown::kProperties, [this](const Notice&) { ++properties; });
+    ed.listen(Shown::kLayerList, [this](const Notice&) { ++layers; });
+    ed.listen(Shown::kShapeList, [this](const Notice&) { ++shapeList; });
+    ed.listen(Shown::kFxList, [this](const Notice&) { ++fxList; });
+    ed.listen(Shown::kTitle, [this](const Notice&) { ++titles; });
     newDocument(ed, kFreshDocument, true, false);
     ed.tools.tool = kToolBox;
     addShape(ed, 10, 20);

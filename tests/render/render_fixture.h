@@ -94,7 +94,7 @@ struct RenderFixture {
     ed.sel.object = 0;
     ed.sel.shape = -1;
     ed.sel.point = -1;
-    ed.hooks.refreshProperties = [this] { ++propertiesRefreshed; };
+    ed.listen(Shown::kProperties, [this](const Notice&) { ++propertiesRefreshed; });
   }
 
   // Appends an object with its defaults (full opacity, 100 % scale); returns its index.

@@ -286,9 +286,9 @@ TEST_F(LayerPanelTest, AddAndDeleteKeepAtLeastOneObject) {
 TEST_F(LayerPanelTest, AlphaAndFullRedraw) {
   makeObjects(2);
   int shapeLists = 0, fxLists = 0, props = 0;
-  ed.hooks.refreshShapeList = [&] { ++shapeLists; };
-  ed.hooks.refreshFxList = [&] { ++fxLists; };
-  ed.hooks.refreshProperties = [&] { ++props; };
+  ed.listen(Shown::kShapeList, [&](const Notice&) { ++shapeLists; });
+  ed.listen(Shown::kFxList, [&](const Notice&) { ++fxLists; });
+  ed.listen(Shown::kProperties, [&](const Notice&) { ++props; });
   LayerPanel p(ed, icons, 150);
   auto* alpha = p.findChild<QSpinBox*>("ctl44");
   EXPECT_EQ(alpha->value(), 255);

@@ -39,10 +39,10 @@ struct PanelFixture {
   explicit PanelFixture(const std::string& root = pw::test::sourceDir()) {
     ed.root = root;
     ed.observe([this](const Change& c) { changes.push_back(c.name); });
-    ed.hooks.redrawCanvas = [this] { ++canvasRedraws; };
-    ed.hooks.refreshProperties = [this] { refreshProperties(ctx); };
-    ed.hooks.refreshShapeList = [this] { refreshShapeList(ctx); };
-    ed.hooks.refreshFxList = [this] { refreshFxList(ctx); };
+    ed.listen(Shown::kCanvas, [this](const Notice&) { ++canvasRedraws; });
+    ed.listen(Shown::kProperties, [this](const Notice&) { refreshProperties(ctx); });
+    ed.listen(Shown::kShapeList, [this](const Notice&) { refreshShapeList(ctx); });
+    ed.listen(Shown::kFxList, [this](const Notice&) { refreshFxList(ctx); });
     ctx.focusCanvas = [this] { ++canvasFocus; };
     ctx.showPointsMenu = [](int) {};
     QObject::connect(&controls, &ControlSet::controlEvent, [this](int n) {

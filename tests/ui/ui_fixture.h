@@ -22,7 +22,7 @@ struct UiEditor {
 
   UiEditor() {
     ed.observe([this](const Change& c) { changes.push_back(c.name); });
-    ed.hooks.redrawCanvas = [this] { ++canvasRedraws; };
+    ed.listen(Shown::kCanvas, [this](const Notice&) { ++canvasRedraws; });
   }
 };
 

@@ -61,7 +61,8 @@ TEST(CanvasPoints, SnapTruncatesTowardZero) {
     f.ed.pan.y = 20;
     f.putPoints(kLine, {{100, 100}, {300, 100}});
     std::vector<P> shown;
-    f.ed.hooks.showPointPosition = [&shown](int64_t x, int64_t y) { shown.emplace_back(x, y); };
+    f.ed.listen(Shown::kPointPosition,
+                [&shown](const Notice& n) { shown.emplace_back(n.x, n.y); });
     f.drag(120, 120, c.lx + 20, c.ly + 20);  // pixels = canvas-local + origin
     EXPECT_EQ(f.points(f.current())[0], P(c.x, c.y));
     ASSERT_FALSE(shown.empty());
@@ -156,7 +157,8 @@ TEST(CanvasPoints, DraggedAnchorTakesItsNeighboursAlong) {
     Shape& s = f.putRow();
     const Pts before = f.points(s);
     std::vector<P> shown;
-    f.ed.hooks.showPointPosition = [&shown](int64_t x, int64_t y) { shown.emplace_back(x, y); };
+    f.ed.listen(Shown::kPointPosition,
+                [&shown](const Notice& n) { shown.emplace_back(n.x, n.y); });
     const int px = 100 + 40 * c.k;
     f.drag(px, 300, px + 10, 305);
     const Pts after = f.points(f.current());

@@ -269,7 +269,7 @@ TEST(CanvasPan, SpaceInTheMiddleOfADragDoesNotJump) {
 TEST(CanvasAnnounce, OneDragOneChangeAndClicksChangeNothing) {
   CanvasFixture f;
   std::vector<std::string> titles;
-  f.ed.hooks.titleChanged = [&titles](const std::string& t) { titles.push_back(t); };
+  f.ed.listen(Shown::kTitle, [&](const Notice&) { titles.push_back(f.ed.displayTitle()); });
   f.putBox(100, 100, 40, 40);
   f.click(500, 400);  // empty canvas
   f.click(120, 120);  // on the box, no move

@@ -120,7 +120,7 @@ struct CanvasFixture : EditorFixture {
 
   explicit CanvasFixture(int w = 1100, int h = 500) {
     canvas.tools().onToolReset = [this] { ++toolResets; };
-    ed.hooks.redrawCanvas = [this] { canvas.redraw(); };
+    ed.listen(Shown::kCanvas, [this](const Notice&) { canvas.redraw(); });
     canvas.resize(w, h);
     canvas.redraw();  // as the first paint of the window would
   }

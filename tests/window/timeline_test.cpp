@@ -62,7 +62,7 @@ struct TimelineFixture {
       changes.push_back(c.name);
       app.history.record(ed.doc, ed.sel, c.name, c.scope, c.mergeKey);
     });
-    ed.hooks.refreshProperties = [this] { ++panelRefreshes; };
+    ed.listen(Shown::kProperties, [this](const Notice&) { ++panelRefreshes; });
     app.history.reset(ed.doc, ed.sel);
     tab.resize(150, 120);
     canvas.resize(300, 200);
