@@ -119,8 +119,9 @@ class TopMembers : public JsonHandler {
   void beginArray() override {
     const bool list = depth_ == 1 && isObject;
     open(false);
-    if (list) lists[name_].clear();
-    inList_ = list;
+    if (!list) return;  // an array inside one is not a path
+    lists[name_].clear();
+    inList_ = true;
   }
   void endArray() override {
     --depth_;
