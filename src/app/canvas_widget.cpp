@@ -1,5 +1,6 @@
 #include "app/canvas_widget.h"
 
+#include <QContextMenuEvent>
 #include <QFocusEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -7,7 +8,11 @@
 #include <QPainter>
 #include <QResizeEvent>
 #include <QWheelEvent>
+#include <cmath>
+#include <utility>
 
+#include "app/command_ids.h"
+#include "app/commands.h"
 #include "ui/control_ids.h"
 #include "ui/control_set.h"
 
@@ -25,7 +30,8 @@ CanvasWidget::CanvasWidget(Editor& ed, ImageStore& store, QWidget* parent)
   };
   setFocusPolicy(Qt::StrongFocus);
   setAttribute(Qt::WA_OpaquePaintEvent);
-  setMouseTracking(false);
+  // Moves without a button only tell the window where the mouse is.
+  setMouseTracking(true);
 }
 
 // A hidden widget gets its resize events only when shown; the image follows the size anyway.
@@ -137,6 +143,7 @@ void CanvasWidget::mousePressEvent(QMouseEvent* e) {
 
 void CanvasWidget::mouseMoveEvent(QMouseEvent* e) {
   e->accept();
+  emit mouseAt(e->position(), true);
   if (blocked_ || !leftDown_ || !(e->buttons() & Qt::LeftButton)) return;
   send(CanvasInput::kMove, e->position());
 }
@@ -151,7 +158,90 @@ void CanvasWidget::mouseReleaseEvent(QMouseEvent* e) {
 // drag to end.
 void CanvasWidget::mouseDoubleClickEvent(QMouseEvent* e) { e->accept(); }
 
-void CanvasWidget::wheelEvent(QWheelEvent* e) { e->ignore(); }
+void CanvasWidget::leaveEvent(QEvent* e) {
+  QWidget::leaveEvent(e);
+  emit mouseAt(lastPos_, false);
+}
+
+// Ctrl+wheel zooms about the mouse; the wheel scrolls the view, Shift+wheel sideways. A wheel
+// reports eighths of a degree (120 a notch); a touchpad that scrolls smoothly may report pixels
+// only, and its small steps add up until they make a whole zoom step or scene unit.
+void CanvasWidget::wheelEvent(QWheelEvent* e) {
+  e->accept();
+  if (blocked_ || leftDown_) return;
+  const QPoint angle = e->angleDelta();
+  const QPoint pixels = e->pixelDelta();
+  const Qt::KeyboardModifiers mods = e->modifiers();
+  if (mods & Qt::ControlModifier) {
+    int units = angle.y() != 0 ? angle.y() : angle.x();
+    if (units == 0) units = pixels.y() != 0 ? pixels.y() : pixels.x();
+    if (units == 0) return;
+    // A turn the other way starts afresh.
+    if ((units > 0) != (zoomNotches_ > 0)) zoomNotches_ = 0;
+    zoomNotches_ += units / 120.0;
+    const int64_t zoom = ed_.options.Zoom;
+    const int64_t next = wheelZoomStep(zoom, zoomNotches_);
+    if (next == zoom) {
+      if (std::abs(zoomNotches_) >= 1) zoomNotches_ = 0;  // at the end of the range
+      return;
+    }
+    zoomNotches_ = 0;
+    emit wheelZoom(next, e->position());
+    return;
+  }
+  double dx = 0, dy = 0;
+  if (!pixels.isNull()) {
+    dx = pixels.x();
+    dy = pixels.y();
+  } else {
+    dx = angle.x() * (kWheelNotchPixels / 120.0);
+    dy = angle.y() * (kWheelNotchPixels / 120.0);
+  }
+  if ((mods & Qt::ShiftModifier) && dx == 0) std::swap(dx, dy);
+  double zoom = static_cast<double>(ed_.options.Zoom) * 0.01;
+  if (!(zoom > 0)) zoom = 1;
+  // Turning the wheel towards you shows what lies below: the scene moves up.
+  panRestX_ += dx / zoom;
+  panRestY_ += dy / zoom;
+  const auto wholeX = static_cast<int64_t>(std::trunc(panRestX_));
+  const auto wholeY = static_cast<int64_t>(std::trunc(panRestY_));
+  panRestX_ -= static_cast<double>(wholeX);
+  panRestY_ -= static_cast<double>(wholeY);
+  if (wholeX != 0 || wholeY != 0) emit wheelPan(wholeX, wholeY);
+}
+
+void CanvasWidget::contextMenuEvent(QContextMenuEvent* e) {
+  e->accept();
+  if (blocked_ || leftDown_) return;
+  setFocus(Qt::MouseFocusReason);
+  emit contextMenuWanted(e->pos(), e->globalPos());
+}
+
+bool CanvasWidget::nudgeKey(const QKeyEvent* e) {
+  int dx = 0, dy = 0;
+  switch (e->key()) {
+    case Qt::Key_Left: dx = -1; break;
+    case Qt::Key_Right: dx = 1; break;
+    case Qt::Key_Up: dy = -1; break;
+    case Qt::Key_Down: dy = 1; break;
+    default: return false;
+  }
+  const Qt::KeyboardModifiers mods = e->modifiers() & ~Qt::KeypadModifier;
+  if (mods & ~Qt::ShiftModifier) return false;  // Ctrl or Alt with an arrow: not a nudge
+  if (blocked_ || leftDown_) return true;
+  // Shift moves by ten units, or by the snap step while snapping is on.
+  int64_t stepX = 1, stepY = 1;
+  if (mods & Qt::ShiftModifier) {
+    const bool snap = ed_.options.Snap == 1;
+    stepX = snap ? ed_.options.SnapX : 10;
+    stepY = snap ? ed_.options.SnapY : 10;
+  }
+  if (nudgeKey_ == 0 || !lastNudge_.isValid() || lastNudge_.elapsed() > kNudgeBurstGapMs)
+    nudgeKey_ = nudgeKey_ == kNudgeMergeKeyA ? kNudgeMergeKeyB : kNudgeMergeKeyA;
+  lastNudge_.start();
+  emit nudge(dx * stepX, dy * stepY, nudgeKey_);
+  return true;
+}
 
 void CanvasWidget::endDrag() {
   if (!leftDown_) return;
@@ -164,6 +254,10 @@ void CanvasWidget::endDrag() {
 }
 
 void CanvasWidget::keyPressEvent(QKeyEvent* e) {
+  if (nudgeKey(e)) {
+    e->accept();
+    return;
+  }
   const int key = e->key();
   const bool ours = key == Qt::Key_Space || key == Qt::Key_Shift;
   if (!ours) {

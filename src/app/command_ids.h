@@ -62,6 +62,24 @@ inline constexpr int kCmdExportGif = 205;
 inline constexpr int kCmdExportApng = 206;
 inline constexpr int kCmdExportVideo = 207;
 inline constexpr int kCmdExportLottie = 208;
+// Files menu: save under a new name, the recent scenes.
+inline constexpr int kCmdSaveAs = 209;
+inline constexpr int kCmdOpenRecent0 = 210;  // 210 ... 217: entry 0 ... 7 of the recent list
+inline constexpr int kCmdClearRecent = 218;
+inline constexpr int kCmdRemoveMissingRecent = 219;
+// Pop-up menus of the canvas and the layer list: what no menu of the bar offers.
+inline constexpr int kCmdCutShape = 220;
+inline constexpr int kCmdHideShape = 221;
+inline constexpr int kCmdLockShape = 222;
+inline constexpr int kCmdRenameObject = 223;
+inline constexpr int kCmdHideObject = 224;
+inline constexpr int kCmdLockObject = 225;
+inline constexpr int kCmdObjectUp = 226;
+inline constexpr int kCmdObjectDown = 227;
+// The merge keys of nudges with the arrow keys: a burst is one undo step, and a burst that
+// follows a pause takes the other key, so that it is a step of its own.
+inline constexpr int kNudgeMergeKeyA = 228;
+inline constexpr int kNudgeMergeKeyB = 229;
 
 // Windows, menus and the status bar; the controls are in ui/control_ids.h.
 inline constexpr int kWinMain = 2;

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <span>
+#include <string>
 
 #include "app/shell.h"
 
@@ -22,5 +23,10 @@ std::span<const CommandDef> viewCommands();
 
 // "Save": the document's own file, or a name asked for. True when written.
 bool saveDocument(Shell& shell);
+
+// "Load Object" with the scene at `path` (asked for when empty), as the recent list, a dropped
+// file and the command line open one: the unsaved-changes question first, then the scene
+// replaces the document and goes first in the recent list. True when it was read.
+bool openScene(Shell& shell, const std::string& path);
 
 }  // namespace pw

@@ -1,6 +1,9 @@
-// Files menu: new, load, merge, save, save a copy, the image and animation exports and quit.
+// Files menu: new, load, merge, the recent scenes, save, save a copy, save as, the image and
+// animation exports and quit.
 #include <QApplication>
 #include <array>
+#include <filesystem>
+#include <system_error>
 #include <vector>
 
 #include "app/anim_encode_command.h"
@@ -39,9 +42,30 @@ void cmdNew(Shell& shell) {
   documentReplaced(shell);
 }
 
-void cmdLoad(Shell& shell) {
-  if (!confirmDiscardChanges(shell)) return;
-  if (loadScene(shell.editor(), kLoadReplace, "", /*refresh=*/true)) documentReplaced(shell);
+// A scene read or written goes first in the recent list, by its full path.
+void noteRecentScene(Editor& ed, const std::string& path) {
+  std::error_code ec;
+  const std::filesystem::path abs = std::filesystem::absolute(path, ec);
+  addRecentFile(ed.options, ec ? path : abs.lexically_normal().string());
+}
+
+void cmdLoad(Shell& shell) { openScene(shell, ""); }
+
+template <int kEntry>
+void cmdOpenRecent(Shell& shell) {
+  const std::vector<std::string>& list = shell.editor().options.RecentFiles;
+  if (kEntry >= static_cast<int>(list.size())) return;
+  const std::string path = list[kEntry];  // the list changes with the opening
+  openScene(shell, path);
+}
+
+void cmdClearRecent(Shell& shell) { shell.editor().options.RecentFiles.clear(); }
+
+void cmdRemoveMissingRecent(Shell& shell) {
+  std::erase_if(shell.editor().options.RecentFiles, [](const std::string& p) {
+    std::error_code ec;
+    return !std::filesystem::exists(p, ec);
+  });
 }
 
 void cmdMerge(Shell& shell) {
@@ -58,7 +82,16 @@ void cmdMerge(Shell& shell) {
 
 void cmdSave(Shell& shell) { saveDocument(shell); }
 
-void cmdSaveCopy(Shell& shell) { saveScene(shell.editor(), "", /*keepName=*/false); }
+void cmdSaveCopy(Shell& shell) {
+  Editor& ed = shell.editor();
+  if (saveScene(ed, "", /*keepName=*/false)) noteRecentScene(ed, scenePath(ed.doc.DocumentFileName));
+}
+
+// Asks for a name, writes the scene there and makes that file the document's.
+void cmdSaveAs(Shell& shell) {
+  Editor& ed = shell.editor();
+  if (saveScene(ed, "", /*keepName=*/false)) noteRecentScene(ed, scenePath(ed.doc.DocumentFileName));
+}
 
 void exportImageMode(Shell& shell, ImageExportMode mode) {
   exportImage(shell.editor(), shell.images(), shell.canvasWidth(), shell.canvasHeight(), mode);
@@ -96,6 +129,17 @@ const std::array kFileCommands = {
     CommandDef{kCmdMerge, "Merge", cmdMerge},
     CommandDef{kCmdSave, "Save", cmdSave},
     CommandDef{kCmdSaveCopy, "Save a copy", cmdSaveCopy},
+    CommandDef{kCmdSaveAs, "Save as", cmdSaveAs},
+    CommandDef{kCmdOpenRecent0, "Open recent", cmdOpenRecent<0>},
+    CommandDef{kCmdOpenRecent0 + 1, "Open recent", cmdOpenRecent<1>},
+    CommandDef{kCmdOpenRecent0 + 2, "Open recent", cmdOpenRecent<2>},
+    CommandDef{kCmdOpenRecent0 + 3, "Open recent", cmdOpenRecent<3>},
+    CommandDef{kCmdOpenRecent0 + 4, "Open recent", cmdOpenRecent<4>},
+    CommandDef{kCmdOpenRecent0 + 5, "Open recent", cmdOpenRecent<5>},
+    CommandDef{kCmdOpenRecent0 + 6, "Open recent", cmdOpenRecent<6>},
+    CommandDef{kCmdOpenRecent0 + 7, "Open recent", cmdOpenRecent<7>},
+    CommandDef{kCmdClearRecent, "Clear the list", cmdClearRecent},
+    CommandDef{kCmdRemoveMissingRecent, "Remove missing files", cmdRemoveMissingRecent},
     CommandDef{kCmdExportObjectImage, "Export the object as image", cmdExportObject},
     CommandDef{kCmdExportSceneImage, "Export Scene (image)", cmdExportScene},
     CommandDef{kCmdExportFrames, "Export animation (frames)", cmdExportFrames},
@@ -113,7 +157,18 @@ const std::array kFileCommands = {
 
 bool saveDocument(Shell& shell) {
   Editor& ed = shell.editor();
-  return saveScene(ed, ed.doc.DocumentFileName, /*keepName=*/false);
+  if (!saveScene(ed, ed.doc.DocumentFileName, /*keepName=*/false)) return false;
+  noteRecentScene(ed, scenePath(ed.doc.DocumentFileName));
+  return true;
+}
+
+bool openScene(Shell& shell, const std::string& path) {
+  if (!confirmDiscardChanges(shell)) return false;
+  Editor& ed = shell.editor();
+  if (!loadScene(ed, kLoadReplace, path, /*refresh=*/true)) return false;
+  noteRecentScene(ed, ed.doc.DocumentFileName);
+  documentReplaced(shell);
+  return true;
 }
 
 std::span<const CommandDef> fileCommands() { return kFileCommands; }

@@ -1,6 +1,8 @@
 // Shape menu and points menu: selection, copy and paste, delete, depth and origin commands.
 #include <algorithm>
 #include <array>
+#include <limits>
+#include <vector>
 
 #include "app/command_ids.h"
 #include "app/command_table.h"
@@ -168,6 +170,26 @@ void cmdDeletePoint(Shell& shell) {
     changed(shell);
 }
 
+void cmdCut(Shell& shell) {
+  Editor& ed = shell.editor();
+  if (!currentShape(ed.doc, ed.sel)) return;
+  cmdCopy(shell);
+  if (!deleteShapeStep(ed)) return;
+  ed.refreshShapeList();
+  changed(shell);
+}
+
+// Hide and Lock of the pop-up menu flip the shape panel's check boxes, whose handlers make the
+// change.
+void flipShapeFlag(Shell& shell, int control, uint8_t Shape::*field) {
+  Editor& ed = shell.editor();
+  const Shape* s = currentShape(ed.doc, ed.sel);
+  if (!s || ed.sel.shape < 0) return;
+  shell.setPanelControl(control, s->*field == 0 ? 1 : 0);
+}
+void cmdHideShape(Shell& shell) { flipShapeFlag(shell, kCtlShapeHide, &Shape::hidden); }
+void cmdLockShape(Shell& shell) { flipShapeFlag(shell, kCtlShapeLock, &Shape::locked); }
+
 void cmdSelectAllPoints(Shell& shell) {
   Editor& ed = shell.editor();
   Shape* s = currentShape(ed.doc, ed.sel);
@@ -191,6 +213,9 @@ const std::array kShapeCommands = {
     CommandDef{kCmdOriginToShape, "Set origin to shape", cmdOriginToShape},
     CommandDef{kCmdDeletePoint, "Delete this point", cmdDeletePoint},
     CommandDef{kCmdSelectAllPoints, "Select all the points of the shape", cmdSelectAllPoints},
+    CommandDef{kCmdCutShape, "Cut", cmdCut},
+    CommandDef{kCmdHideShape, "Hide", cmdHideShape},
+    CommandDef{kCmdLockShape, "Lock", cmdLockShape},
     // The conversions of the points menu have no behaviour.
     CommandDef{kCmdConvertToLine, "Convert to line", nullptr},
     CommandDef{kCmdConvertToCurve, "Convert to curve", nullptr},
@@ -202,5 +227,40 @@ const std::array kShapeCommands = {
 }  // namespace
 
 std::span<const CommandDef> shapeCommands() { return kShapeCommands; }
+
+bool nudgeShapes(Shell& shell, int64_t dx, int64_t dy, int mergeKey) {
+  Editor& ed = shell.editor();
+  // A drag under way owns the shapes until its release.
+  if (ed.tools.dragStarted || (dx == 0 && dy == 0)) return false;
+  const Object* o = currentObject(ed.doc, ed.sel);
+  if (!o || o->hasShape == 0 || o->locked != 0) return false;
+  // The shapes a drag would move: the current one and the selected ones, unless locked.
+  std::vector<int64_t> moved;
+  for (int64_t j = 0; j <= lastIndex(o->shapes); ++j) {
+    const Shape& s = o->shapes[static_cast<size_t>(j)];
+    if ((j == ed.sel.shape || s.selected != 0) && s.locked == 0) moved.push_back(j);
+  }
+  if (moved.empty()) return false;
+  auto shift = [](int16_t v, int64_t d) {
+    return static_cast<int16_t>(std::clamp<int64_t>(v + d, std::numeric_limits<int16_t>::min(),
+                                                    std::numeric_limits<int16_t>::max()));
+  };
+  if (!ed.execute({"Move shape", ChangeScope::shapesOf(ed.sel.object, moved), mergeKey,
+                   [&](Document& d, Selection& sel, ChangeScope&) {
+                     Object* obj = currentObject(d, sel);
+                     bool any = false;
+                     for (const int64_t j : moved) {
+                       Shape& s = obj->shapes[static_cast<size_t>(j)];
+                       const int16_t x = shift(s.x, dx), y = shift(s.y, dy);
+                       any = any || x != s.x || y != s.y;
+                       s.x = x;
+                       s.y = y;
+                     }
+                     return any;
+                   }}))
+    return false;
+  shell.redrawCanvas();
+  return true;
+}
 
 }  // namespace pw

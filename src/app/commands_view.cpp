@@ -1,6 +1,8 @@
 // View, Object, Window and Help menus: zoom, view origin, display toggles, layers, help.
+#include <algorithm>
 #include <array>
 #include <cmath>
+#include <limits>
 
 #include "app/command_ids.h"
 #include "app/command_table.h"
@@ -51,6 +53,14 @@ void cmdViewCenter(Shell& shell) {
   shell.redrawCanvas();
 }
 
+// The pan is 16-bit: a wheel or a zoom that would carry it further stops at the end of the range
+// rather than wrapping to the other side.
+int16_t clampPan(double v) {
+  return static_cast<int16_t>(std::clamp(std::round(v),
+                                         double{std::numeric_limits<int16_t>::min()},
+                                         double{std::numeric_limits<int16_t>::max()}));
+}
+
 void toggle(Shell& shell, int command, uint8_t& field) {
   field = static_cast<uint8_t>(1 - field);
   shell.setChecked(command, field != 0);
@@ -84,6 +94,31 @@ void cmdAddObject(Shell& shell) {
   shell.selectionChanged();
 }
 
+// The layer list's pop-up menu: what its buttons and clicks do, for the current object.
+void layersChanged(Shell& shell) {
+  shell.editor().refreshLayerList();
+  shell.selectionChanged();
+  shell.redrawCanvas();
+}
+void cmdRenameObject(Shell& shell) {
+  if (askRenameCurrentObject(shell.editor())) layersChanged(shell);
+}
+void cmdHideObject(Shell& shell) {
+  Editor& ed = shell.editor();
+  if (toggleObjectHidden(ed, ed.sel.object)) layersChanged(shell);
+}
+void cmdLockObject(Shell& shell) {
+  Editor& ed = shell.editor();
+  const Object* o = currentObject(ed.doc, ed.sel);
+  if (o && setCurrentObjectLocked(ed, o->locked == 0)) layersChanged(shell);
+}
+void cmdObjectUp(Shell& shell) {
+  if (moveCurrentObject(shell.editor(), 1)) layersChanged(shell);
+}
+void cmdObjectDown(Shell& shell) {
+  if (moveCurrentObject(shell.editor(), -1)) layersChanged(shell);
+}
+
 void openLink(Shell& shell, const std::string& url) {
   Editor& ed = shell.editor();
   if (!ed.prompt.openUrl(url)) ed.prompt.message("Error", "No program could open " + url);
@@ -112,6 +147,11 @@ const std::array kViewCommands = {
     CommandDef{kCmdShowOnlySelected, "Show only selected", cmdShowOnlySel},
     CommandDef{kCmdDeleteObject, "Delete the current object", cmdDeleteObject},
     CommandDef{kCmdAddObject, "Add a new object", cmdAddObject},
+    CommandDef{kCmdRenameObject, "Rename the object", cmdRenameObject},
+    CommandDef{kCmdHideObject, "Hide the object", cmdHideObject},
+    CommandDef{kCmdLockObject, "Lock the object", cmdLockObject},
+    CommandDef{kCmdObjectUp, "Move the object up", cmdObjectUp},
+    CommandDef{kCmdObjectDown, "Move the object down", cmdObjectDown},
     CommandDef{kCmdWindowScene, "Scene", nullptr},
     CommandDef{kCmdAbout, "About", cmdAbout},
     CommandDef{kCmdUpdate, "Update", cmdUpdate},
@@ -123,5 +163,37 @@ const std::array kViewCommands = {
 }  // namespace
 
 std::span<const CommandDef> viewCommands() { return kViewCommands; }
+
+int64_t wheelZoomStep(int64_t zoom, double notches) {
+  if (notches == 0 || !std::isfinite(notches)) return zoom;
+  const bool in = notches > 0;
+  // A zoom set above the wheel's range by other means is not pulled down by zooming in.
+  if (in && zoom >= kMaxWheelZoom) return zoom;
+  const int64_t hi = std::max(zoom, kMaxWheelZoom);
+  const double target = static_cast<double>(zoom) * std::pow(kWheelZoomFactor, notches);
+  auto next = static_cast<int64_t>(std::llround(std::clamp(target, 1.0, static_cast<double>(hi))));
+  // A whole notch always moves, however small the zoom.
+  if (next == zoom && std::abs(notches) >= 1) next = in ? zoom + 1 : zoom - 1;
+  return std::clamp<int64_t>(next, 1, hi);
+}
+
+void zoomAbout(Shell& shell, int64_t zoom, double px, double py) {
+  Editor& ed = shell.editor();
+  const double before = static_cast<double>(ed.options.Zoom) * 0.01;
+  const double after = static_cast<double>(zoom) * 0.01;
+  if (zoom < 1 || !(before > 0)) return;
+  // Pixel p shows local point p / zoom - pan - object offset: the pan takes up the difference.
+  ed.pan.x = clampPan(ed.pan.x + px / after - px / before);
+  ed.pan.y = clampPan(ed.pan.y + py / after - py / before);
+  zoomTo(shell, zoom);
+}
+
+void panView(Shell& shell, int64_t dx, int64_t dy) {
+  if (dx == 0 && dy == 0) return;
+  Editor& ed = shell.editor();
+  ed.pan.x = clampPan(static_cast<double>(ed.pan.x) + static_cast<double>(dx));
+  ed.pan.y = clampPan(static_cast<double>(ed.pan.y) + static_cast<double>(dy));
+  shell.redrawCanvas();
+}
 
 }  // namespace pw

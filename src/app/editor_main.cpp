@@ -14,6 +14,7 @@
 #include "app/app_state.h"
 #include "app/main_window.h"
 #include "app/qt_prompt.h"
+#include "app/remembering_prompt.h"
 #include "core/editor.h"
 #include "render/image_store.h"
 #include "services/fatal_error.h"
@@ -48,6 +49,8 @@ std::string enterProgramFolder(const std::string& exeDir) {
 int runEditorWindow(const std::string& sceneArg, int argc, char** argv) {
   QApplication qapp(argc, argv);
   QtPrompt prompt;
+  // Each kind of file dialog opens where it was last left, from one run to the next.
+  RememberingPrompt remembering(prompt);
   if (!imageCodecsPresent()) {
     QMessageBox::critical(nullptr, "Error", "Unable to open the image encode/decoder");
     return 1;
@@ -62,9 +65,10 @@ int runEditorWindow(const std::string& sceneArg, int argc, char** argv) {
   enterProgramFolder(QCoreApplication::applicationDirPath().toStdString());
 
   ImageStore store;
-  Editor ed(prompt, store);
+  Editor ed(remembering, store);
   AppState app;
   loadOptions(ed.options, "Preferences.ini", true);
+  remembering.remember(&ed.options);
   // A fatal fault is reported by the program started again; the autosave keeps the work.
   const WindowConfig cfg;
   installFatalErrorHandler(ed.rootPath(cfg.crashReportPath));

@@ -13,6 +13,7 @@
 #include "app/autosave.h"
 #include "app/canvas_widget.h"
 #include "app/command_ids.h"
+#include "app/command_table.h"
 #include "app/commands.h"
 #include "core/create.h"
 #include "core/scene_file.h"
@@ -178,6 +179,7 @@ void MainWindow::buildLayout() {
 
   connect(toolBar_, &ToolBar::wantCanvasFocus, this, [this] { canvas_->setFocus(); });
   canvas_->tools().onToolReset = [this] { toolBar_->showTool(ed_.tools.tool); };
+  connectCanvas();
 
   for (int i = 0; i < 3; ++i) {
     status_[i] = new QLabel(this);
@@ -251,13 +253,8 @@ void MainWindow::start(const std::string& scene) {
     selectionChanged();
     redrawCanvas();
   }
-  if (!scene.empty() && confirmDiscardChanges(*this)) {
-    if (loadScene(ed_, kLoadReplace, scene, /*refresh=*/true)) {
-      ed_.refreshLayerList();
-      selectionChanged();
-    }
-    redrawCanvas();
-  }
+  // A scene named on the command line opens as "Load Object" would open it.
+  if (!scene.empty()) openScene(*this, scene);
 
   // The history starts from the document the run begins with (a recovered scene is unsaved).
   app_.history.reset(ed_.doc, ed_.sel, !ed_.modified);
@@ -408,10 +405,12 @@ void MainWindow::documentRestored() {
 
 int MainWindow::canvasWidth() const { return canvas_ ? canvas_->width() : 0; }
 int MainWindow::canvasHeight() const { return canvas_ ? canvas_->height() : 0; }
-bool MainWindow::canvasHasFocus() const { return canvas_ && canvas_->hasFocus(); }
+bool MainWindow::canvasHasFocus() const {
+  return popupCommand_ || (canvas_ && canvas_->hasFocus());
+}
 
 void MainWindow::mouseInWindow(int& x, int& y) const {
-  const QPoint p = centralWidget()->mapFromGlobal(QCursor::pos());
+  const QPoint p = popupCommand_ ? popupAt_ : centralWidget()->mapFromGlobal(QCursor::pos());
   x = p.x();
   y = p.y();
 }
@@ -425,6 +424,7 @@ void MainWindow::setStatusText(int field, const std::string& text) {
 }
 
 void MainWindow::quitNow() {
+  saveFileMemory();
   quitRequested_ = true;
   emit quitRequestedSignal();
 }

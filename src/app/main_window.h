@@ -77,6 +77,15 @@ class MainWindow : public QMainWindow, public Shell {
   void endRun();
 
   QAction* action(int command) const;
+  // Refills "Open recent" from the recent list (the menu does so each time it opens).
+  void fillRecentMenu();
+  // Shows the pop-up menu of the canvas at canvas pixel `at` (over a shape, the shape becomes
+  // current) or of the layer list; the menu is returned, open.
+  QMenu* showCanvasMenu(QPoint at, QPoint global);
+  QMenu* showLayerMenu(QPoint global);
+  // Writes the recent scenes and the remembered folders into the settings file, leaving the
+  // file's other members as they are there ("Quit" saves no settings, but keeps these).
+  bool saveFileMemory();
   // The Edit menu's texts and greying from the history.
   void updateEditMenu();
   CanvasWidget* canvas() const { return canvas_; }
@@ -111,6 +120,7 @@ class MainWindow : public QMainWindow, public Shell {
   void mouseInWindow(int& x, int& y) const override;
   void setChecked(int command, bool on) override;
   void setStatusText(int field, const std::string& text) override;
+  void setPanelControl(int number, int64_t value) override;
   void quitNow() override;
   void selectionChanged() override;
   void documentRestored() override;
@@ -129,6 +139,8 @@ class MainWindow : public QMainWindow, public Shell {
   void changeEvent(QEvent* e) override;
   void showEvent(QShowEvent* e) override;
   void closeEvent(QCloseEvent* e) override;
+  void dragEnterEvent(QDragEnterEvent* e) override;
+  void dropEvent(QDropEvent* e) override;
 
  private:
   void buildLayout();
@@ -140,6 +152,11 @@ class MainWindow : public QMainWindow, public Shell {
   // Says once, at start, which of the run's own files cannot be written (the autosave folder,
   // the fault report's folder) and what is off for this run because of it.
   void reportUnwritableData();
+  void connectCanvas();
+  // Runs a command of a pop-up menu: while it runs, the canvas counts as focused and the mouse
+  // as where the menu was asked for (`at`, in the window's inner area).
+  void runPopupCommand(int command, QPoint at);
+  void showMousePosition(QPointF at, bool inside);
 
   Editor& ed_;
   ImageStore& store_;
@@ -160,6 +177,8 @@ class MainWindow : public QMainWindow, public Shell {
   std::unique_ptr<ControlSet> controls_;
   std::unique_ptr<PanelContext> panels_;
   int panelEventDepth_ = 0;  // inside a panel control's handler
+  bool popupCommand_ = false;  // a pop-up menu's command runs
+  QPoint popupAt_;             // where that menu was asked for
   int observer_ = 0;         // the id of the change observer
   int listener_ = 0;         // the id of the notice listener
   bool shownOnce_ = false;

@@ -72,6 +72,18 @@ const std::vector<ShortcutDef>& shortcutTable() {
   return table;
 }
 
+const std::vector<ShortcutDef>& extraShortcutTable() {
+  static const std::vector<ShortcutDef> table = {
+      {QKeyCombination(Qt::ControlModifier, Qt::Key_Equal), kCmdZoomIn},
+      {QKeyCombination(Qt::ControlModifier, Qt::Key_Plus), kCmdZoomIn},
+      {QKeyCombination(Qt::ControlModifier, Qt::Key_Minus), kCmdZoomOut},
+      {QKeyCombination(Qt::ControlModifier, Qt::Key_0), kCmdZoom100},
+      {QKeyCombination(Qt::ControlModifier | Qt::ShiftModifier, Qt::Key_S), kCmdSaveAs},
+      {QKeyCombination(Qt::ControlModifier, Qt::Key_Q), kCmdQuit},
+  };
+  return table;
+}
+
 MenuSet buildMenus(QMenuBar* bar, QWidget* window, const sVdOptions& o,
                    const std::function<void(int)>& dispatch) {
   MenuSet set;
@@ -82,8 +94,13 @@ MenuSet buildMenus(QMenuBar* bar, QWidget* window, const sVdOptions& o,
   files->setObjectName("menuFiles");
   addItems(files, set,
            {sep, {"New \tCtrl+N", kCmdNew}, {"Load Object\tCtrl+O", kCmdLoad},
-            {"Merge", kCmdMerge}, sep, {"Save\tCtrl+S", kCmdSave},
-            {"Save a copy", kCmdSaveCopy}, sep,
+            {"Merge", kCmdMerge}},
+           dispatch);
+  set.recent = files->addMenu("Open recent");
+  set.recent->setObjectName("menuRecent");
+  addItems(files, set,
+           {sep, {"Save\tCtrl+S", kCmdSave}, {"Save a copy", kCmdSaveCopy},
+            {kSaveAsText, kCmdSaveAs}, sep,
             {"Export the object as image\tCtrl+E", kCmdExportObjectImage},
             {"Export Scene (image)", kCmdExportSceneImage},
             {"Export animation (frames)", kCmdExportFrames},
@@ -189,7 +206,9 @@ MenuSet buildMenus(QMenuBar* bar, QWidget* window, const sVdOptions& o,
     });
   }
 
-  for (const ShortcutDef& s : shortcutTable()) {
+  std::vector<ShortcutDef> keys = shortcutTable();
+  keys.insert(keys.end(), extraShortcutTable().begin(), extraShortcutTable().end());
+  for (const ShortcutDef& s : keys) {
     auto* sc = new QShortcut(QKeySequence(s.key), window);
     sc->setObjectName(QString("shortcut%1").arg(s.command));
     sc->setContext(Qt::WindowShortcut);

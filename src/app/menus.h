@@ -13,11 +13,14 @@
 
 #include "settings/options.h"
 
+class QMenu;
+
 namespace pw {
 
 struct MenuSet {
   std::map<int, QAction*> actions;   // by command number
-  std::vector<QShortcut*> shortcuts; // in table order
+  std::vector<QShortcut*> shortcuts; // in table order, then the extra ones
+  QMenu* recent = nullptr;           // "Open recent": the window fills it as it opens
 };
 
 struct ShortcutDef {
@@ -34,6 +37,12 @@ QString editItemText(bool undo, const std::string& stepName);
 
 // The nineteen shortcuts, in the order they are installed.
 const std::vector<ShortcutDef>& shortcutTable();
+// The keys a desktop editor is expected to have besides them, installed after them: zoom from
+// the main keyboard, save as, quit.
+const std::vector<ShortcutDef>& extraShortcutTable();
+
+// "Save as…" in the Files menu, after "Save a copy".
+inline constexpr const char* kSaveAsText = "Save as\u2026\tCtrl+Shift+S";
 
 // Fills the menu bar, sets the check marks from the options and installs the shortcuts on
 // `window`. Every item and shortcut calls dispatch(command).

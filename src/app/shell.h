@@ -34,6 +34,8 @@ class Shell {
   // The document was replaced or restored (New, Load, Merge, Undo, Redo): views that keep their
   // own copy of document values (the timeline's frame fields) read them again.
   virtual void documentRestored() {}
+  // Sets side-panel control `number` to `value` as the user would, and runs its handler.
+  virtual void setPanelControl(int /*number*/, int64_t /*value*/) {}
 };
 
 }  // namespace pw

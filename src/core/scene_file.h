@@ -41,6 +41,10 @@ int64_t readNumber(std::string_view field);
 std::string escapeField(std::string_view s);
 std::string unescapeField(std::string_view s);
 
+// The file saveScene writes for a chosen name: every ".txt" is removed from it, then one is
+// appended ("scene" and "scene.txt" both give "scene.txt").
+std::string scenePath(const std::string& name);
+
 // File-name part of a path (after the last "/" or "\").
 std::string fileNamePart(const std::string& path);
 

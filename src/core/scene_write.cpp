@@ -189,6 +189,8 @@ void writeKeys(Out& o, const Object& ob) {
   }
 }
 
+}  // namespace
+
 // Every ".txt" is removed from the chosen name, then one is appended: "scene" and "scene.txt"
 // both give "scene.txt", "a.txt.b" gives "a.b.txt".
 std::string scenePath(const std::string& name) {
@@ -204,8 +206,6 @@ std::string scenePath(const std::string& name) {
   out.append(".txt");
   return out;
 }
-
-}  // namespace
 
 std::string escapeField(std::string_view s) {
   Out o(3 * s.size() + 1);

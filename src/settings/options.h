@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace pw {
 
@@ -39,7 +40,23 @@ struct sVdOptions {
   int16_t GridW = 0;
   int16_t GridH = 0;
   uint8_t ShowGrid = 0;
+  // Remembered between runs, written only once they hold something: the scenes opened or saved
+  // last (newest first, at most kRecentFilesMax), and the folder each kind of file dialog was
+  // last left in.
+  std::vector<std::string> RecentFiles;
+  std::string SceneFolder;
+  std::string ImageFolder;
+  std::string ExportFolder;
 };
+
+// How many scenes the recent list keeps.
+inline constexpr size_t kRecentFilesMax = 8;
+
+// Puts `path` first in the recent list (moving it up when it is there already) and drops the
+// oldest entries beyond kRecentFilesMax. An empty path changes nothing.
+void addRecentFile(sVdOptions& o, const std::string& path);
+// Takes `path` out of the recent list; false when it was not in it.
+bool removeRecentFile(sVdOptions& o, const std::string& path);
 
 // Largest camera side in pixels; a settings file asking for more is clamped to it.
 inline constexpr int kMaxCameraSide = 16384;

@@ -1,5 +1,6 @@
 #include "ui/layer_panel.h"
 
+#include <QContextMenuEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScrollArea>
@@ -56,6 +57,11 @@ void LayerListSurface::mouseDoubleClickEvent(QMouseEvent* e) {
     panel_.pressAt(pos.x(), pos.y());
     panel_.doubleClickAt(pos.x(), pos.y());
   }
+}
+
+void LayerListSurface::contextMenuEvent(QContextMenuEvent* e) {
+  e->accept();
+  panel_.contextMenuAt(e->pos().x(), e->pos().y(), e->globalPos());
 }
 
 LayerPanel::LayerPanel(Editor& ed, const EditorIcons& icons, int panelW, QWidget* parent)
@@ -189,6 +195,15 @@ void LayerPanel::pressAt(int x, int y) {
 void LayerPanel::doubleClickAt(int x, int /*y*/) {
   if (x > kLayerEyeColumn) askRenameCurrentObject(ed_);
   drawLayerList(true);
+}
+
+void LayerPanel::contextMenuAt(int /*x*/, int y, QPoint global) {
+  const int64_t rows = static_cast<int64_t>(ed_.doc.Objects.size());
+  if (y < 0 || y / kLayerRowHeight >= rows) return;
+  ed_.sel.object = layerRowObject(ed_.doc, y / kLayerRowHeight);
+  ed_.sel.shape = 0;
+  drawLayerList(true);
+  if (onContextMenu) onContextMenu(global);
 }
 
 void LayerPanel::addLayer() {

@@ -5,6 +5,7 @@
 
 #include <QImage>
 #include <QWidget>
+#include <functional>
 
 #include "core/editor.h"
 #include "ui/editor_icons.h"
@@ -29,6 +30,7 @@ class LayerListSurface : public QWidget {
   void paintEvent(QPaintEvent* e) override;
   void mousePressEvent(QMouseEvent* e) override;
   void mouseDoubleClickEvent(QMouseEvent* e) override;
+  void contextMenuEvent(QContextMenuEvent* e) override;
 
  private:
   LayerPanel& panel_;
@@ -58,6 +60,12 @@ class LayerPanel : public QWidget {
   // The list surface's mouse handling, in surface coordinates.
   void pressAt(int x, int y);
   void doubleClickAt(int x, int y);
+  // A right click at (x, y): the row's object becomes current, then onContextMenu asks for the
+  // pop-up menu at `global`. Below the last row nothing happens.
+  void contextMenuAt(int x, int y, QPoint global);
+
+  // Shows the layer list's pop-up menu (the window builds it).
+  std::function<void(QPoint global)> onContextMenu;
 
   LayerListSurface* surface() const { return surface_; }
 

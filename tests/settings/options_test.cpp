@@ -427,5 +427,75 @@ TEST_F(OptionsFile, SaveIsAtomic) {
   EXPECT_FALSE(err.empty());
 }
 
+TEST_F(OptionsFile, RecentScenesAndFoldersSurviveSaveAndLoad) {
+  sVdOptions o = defaults();
+  o.RecentFiles = {"/home/ann/b.txt", "/tmp/with \"quote\", back\\slash\tand tab.txt",
+                   "/srv/sc\xc3\xa8ne.txt"};
+  o.SceneFolder = "/home/ann";
+  o.ImageFolder = "/pics";
+  o.ExportFolder = "/out";
+  ASSERT_TRUE(saveOptions(o, path_));
+  const std::string text = get(path_);
+  // The members of old follow one another unchanged; the new ones come after them.
+  EXPECT_EQ(text.rfind(std::string(kDefaultFile).substr(0, std::string(kDefaultFile).size() - 4), 0),
+            0u);
+  EXPECT_NE(text.find("\r\n  \"SceneFolder\"     : \"/home/ann\",\r\n"), std::string::npos);
+  sVdOptions back;
+  ASSERT_TRUE(loadOptions(back, path_, false));
+  EXPECT_EQ(back.RecentFiles, o.RecentFiles);
+  EXPECT_EQ(back.SceneFolder, o.SceneFolder);
+  EXPECT_EQ(back.ImageFolder, o.ImageFolder);
+  EXPECT_EQ(back.ExportFolder, o.ExportFolder);
+  EXPECT_EQ(optionsText(back), text);
+}
+
+TEST_F(OptionsFile, RecentListKeepsEightNewestFirstAndSkipsWhatItCannotHold) {
+  sVdOptions o = defaults();
+  for (int i = 0; i < 10; ++i) addRecentFile(o, "/s" + std::to_string(i) + ".txt");
+  addRecentFile(o, "/s5.txt");  // again: moves to the front
+  addRecentFile(o, "");
+  EXPECT_EQ(o.RecentFiles, (std::vector<std::string>{"/s5.txt", "/s9.txt", "/s8.txt", "/s7.txt",
+                                                     "/s6.txt", "/s4.txt", "/s3.txt", "/s2.txt"}));
+  EXPECT_TRUE(removeRecentFile(o, "/s9.txt"));
+  EXPECT_FALSE(removeRecentFile(o, "/s9.txt"));
+  EXPECT_EQ(o.RecentFiles.size(), 7u);
+
+  // A path that is not UTF-8 cannot be written as JSON: it is left out, and the file stays
+  // readable with everything else in it.
+  o.RecentFiles = {"/ok.txt", "/bad\xff.txt"};
+  o.ExportFolder = "/bad\xfe";
+  ASSERT_TRUE(saveOptions(o, path_));
+  sVdOptions back;
+  ASSERT_TRUE(loadOptions(back, path_, false));
+  EXPECT_EQ(back.RecentFiles, std::vector<std::string>{"/ok.txt"});
+  EXPECT_TRUE(back.ExportFolder.empty());
+}
+
+TEST_F(OptionsFile, TextMembersOfTheWrongShapeAreIgnored) {
+  struct Case {
+    const char* json;
+    std::vector<std::string> recent;
+    std::string scenes;
+  } cases[] = {
+      {R"({"Zoom": 50})", {}, ""},
+      {R"({"RecentFiles": "/a.txt", "SceneFolder": 5})", {}, ""},
+      {R"({"RecentFiles": [1, "/a.txt", null, ["/b.txt"], "", "/a.txt", "/c.txt"]})",
+       {"/a.txt", "/c.txt"}, ""},
+      {R"({"RecentFiles": ["/1","/2","/3","/4","/5","/6","/7","/8","/9"]})",
+       {"/1", "/2", "/3", "/4", "/5", "/6", "/7", "/8"}, ""},
+      {R"({"SceneFolder": "/x", "SceneFolder": 3})", {}, ""},
+      {R"({"SceneFolder": "/x\u0000y"})", {}, ""},
+      {R"({"Zoom": "/x", "SceneFolder": "/scenes"})", {}, "/scenes"},
+  };
+  for (const Case& c : cases) {
+    put(c.json);
+    sVdOptions o;
+    ASSERT_TRUE(loadOptions(o, path_, false)) << c.json;
+    EXPECT_EQ(o.RecentFiles, c.recent) << c.json;
+    EXPECT_EQ(o.SceneFolder, c.scenes) << c.json;
+    EXPECT_GE(o.Zoom, 1) << c.json;
+  }
+}
+
 }  // namespace
 }  // namespace pw

@@ -39,7 +39,7 @@ class WindowTest : public ::testing::Test {
     fs::create_directories(dir / "data" / "shapes");
     for (const auto& e : fs::directory_iterator(fs::path(pw::test::sourceDir()) / "data" / "shapes"))
       if (e.is_regular_file()) fs::copy(e.path(), dir / "data" / "shapes" / e.path().filename());
-    ed = std::make_unique<pw::Editor>(prompt, store);
+    ed = std::make_unique<pw::Editor>(editorPrompt(), store);
     ed->root = dir.string();
     // A plain window of the default size: no tip, not maximised.
     ed->options.ShowTip = 0;
@@ -67,6 +67,8 @@ class WindowTest : public ::testing::Test {
     return *win;
   }
   fs::path settingsPath() const { return dir / "Preferences.ini"; }
+  // The prompt the editor talks through: the script itself, or a test's wrapper around it.
+  virtual pw::Prompt& editorPrompt() { return prompt; }
   pw::CanvasWidget& canvas() { return *win->canvas(); }
 
   // Sends a key to the focused widget of the window, as the keyboard would.

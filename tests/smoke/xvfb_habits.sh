@@ -1,0 +1,110 @@
+#!/usr/bin/env bash
+# The real program under a real X server, driven by real wheel and key events: Ctrl+wheel over the
+# canvas changes the zoom the status bar shows, and arrow keys move the selected shape, as the
+# saved file tells. Runs without a window manager.
+# Usage: xvfb_habits.sh PENWICK_BINARY SOURCE_DIR
+set -euo pipefail
+bin=$1
+src=$2
+for tool in Xvfb xdotool; do
+  command -v "$tool" >/dev/null || { echo "habits smoke: $tool is missing"; exit 1; }
+done
+
+work=$(mktemp -d)
+pids=()
+cleanup() {
+  for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done
+  wait 2>/dev/null || true
+  rm -rf "$work"
+}
+trap cleanup EXIT
+fail() { echo "habits smoke: $*"; tail -20 "$work/penwick.log"; exit 1; }
+
+mkdir -p "$work/data/shapes"
+cp -r "$src/data/editor" "$work/data/"
+cp "$src"/data/shapes/*.txt "$work/data/shapes/"
+printf '{\r\n"ShowTip":0,\r\n"WinState":0,\r\n"WinW":1024,\r\n"WinH":768,\r\n"Zoom":100,\r\n"Autosave":0\r\n}' \
+  >"$work/Preferences.ini"
+
+disp=
+for n in $(seq 91 120); do
+  if [ ! -e "/tmp/.X$n-lock" ] && [ ! -e "/tmp/.X11-unix/X$n" ]; then disp=$n; break; fi
+done
+[ -n "$disp" ] || { echo "habits smoke: no free display"; exit 1; }
+Xvfb ":$disp" -screen 0 1280x1024x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
+pids+=($!)
+export DISPLAY=":$disp"
+for _ in $(seq 1 50); do xdotool getmouselocation >/dev/null 2>&1 && break; sleep 0.1; done
+
+unset QT_QPA_PLATFORM
+printf 'leak:libdbus-1.so\n' >"$work/lsan.supp"
+export LSAN_OPTIONS="${LSAN_OPTIONS:+$LSAN_OPTIONS:}suppressions=$work/lsan.supp"
+(cd "$work" && PENWICK_UPDATE_URL=off QT_QPA_PLATFORM=xcb exec "$bin") >"$work/penwick.log" 2>&1 &
+app=$!
+pids+=($app)
+
+win=$(timeout 30 xdotool search --sync --onlyvisible --name "Penwick Animation 0.15" | head -1)
+[ -n "$win" ] || fail "no window"
+sleep 1
+eval "$(xdotool getwindowgeometry --shell "$win")"  # X, Y, WIDTH, HEIGHT
+
+at() { xdotool mousemove --window "$win" "$1" "$2"; sleep 0.15; }
+# The status bar's zoom field: the bottom-left corner of the window.
+zoomField() {
+  if command -v import >/dev/null; then
+    import -window root -crop "100x18+$((X + 2))+$((Y + HEIGHT - 20))" "$work/$1.png"
+  fi
+}
+# "x,y" of the box in a saved scene: the fields after its width and height.
+boxAt() { sed -n 's/^shape,0,[^,]*,Box_0,.*,120,90,[^,]*,\(-\?[0-9]*\),\(-\?[0-9]*\),.*/\1,\2/p' "$1"; }
+
+# A box, drawn with the box tool (button 11, below the menu bar), is current and the canvas has
+# the keyboard.
+at $((31 + 12)) 36; xdotool click 1; sleep 0.3
+at 300 200; xdotool mousedown 1; sleep 0.2
+for s in 1 2 3 4 5 6; do at $((300 + 20 * s)) $((200 + 15 * s)); done
+xdotool mouseup 1; sleep 0.3
+
+out="$work/nudged"
+xdotool key --window "$win" ctrl+s
+dlg=$(timeout 30 xdotool search --sync --onlyvisible --name '^Save$' | head -1) || true
+[ -n "$dlg" ] || fail "no save dialog"
+sleep 0.5
+xdotool type --delay 20 "$out"
+xdotool key Return
+for _ in $(seq 1 150); do [ -s "$out.txt" ] && break; sleep 0.1; done
+[ -s "$out.txt" ] || fail "the save dialog wrote nothing"
+before=$(boxAt "$out.txt")
+[ -n "$before" ] || fail "no box in the saved scene: $(cat "$out.txt")"
+# Without a window manager nobody hands the keyboard back to the window once the dialog is gone.
+xdotool windowfocus --sync "$win"; sleep 0.3
+
+# Ctrl+wheel up, one notch, over the canvas.
+zoomField zoom-before
+at 360 240
+xdotool keydown ctrl; xdotool click 4; xdotool keyup ctrl; sleep 0.5
+zoomField zoom-after
+if [ -f "$work/zoom-before.png" ] && cmp -s "$work/zoom-before.png" "$work/zoom-after.png"; then
+  fail "the status bar's zoom did not change"
+fi
+
+# Right three times, Shift+Down once, then save again (the scene has its file now).
+xdotool key Right Right Right shift+Down; sleep 0.3
+rm -f "$out.txt"
+xdotool key --window "$win" ctrl+s
+for _ in $(seq 1 150); do [ -s "$out.txt" ] && break; sleep 0.1; done
+[ -s "$out.txt" ] || fail "the second save wrote nothing"
+after=$(boxAt "$out.txt")
+[ -n "$after" ] || fail "the second save wrote no box"
+IFS=, read -r x0 y0 <<<"$before"
+IFS=, read -r x1 y1 <<<"$after"
+[ "$x1" = $((x0 + 3)) ] && [ "$y1" = $((y0 + 10)) ] ||
+  fail "the box went from $before to $after, not by 3, 10"
+
+# Closing saves the settings: the zoom the wheel set, and the scene in the recent list.
+python3 "$(dirname "$0")/wm_close.py" "$win"
+for _ in $(seq 1 100); do kill -0 "$app" 2>/dev/null || break; sleep 0.1; done
+kill -0 "$app" 2>/dev/null && fail "the window did not close"
+grep -q '"Zoom" *: 110,' "$work/Preferences.ini" || fail "zoom not 110: $(grep Zoom "$work/Preferences.ini")"
+grep -q "\"RecentFiles\" *: \[\"$out.txt\"\]" "$work/Preferences.ini" || fail "no recent scene"
+echo "habits smoke: Ctrl+wheel zoomed to 110 %, the arrows moved the box by 3, 10: 1 passed, 0 failed"
