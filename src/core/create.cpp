@@ -214,6 +214,7 @@ int addShape(Editor& ed, int64_t x, int64_t y) {
 
   applyShapeDefaults(s, static_cast<uint8_t>(tool - 8));
   s.points.resize(1);
+  ed.sel.pointsTruncated(s.id, 1);
   if (tool == kToolLine) {
     s.points.resize(2);
     s.points[1].x = x;

@@ -128,7 +128,9 @@ const Step kSteps[] = {
        r.d.ed.sel.point = r.within(-1, 2);
      }},
     {"selection flags", 4, [](RefreshRun& r) {
-       for (Shape& s : r.d.object(r.d.ed.sel.object).shapes) s.selected ^= r.below(4) == 0;
+       Selection& sel = r.d.ed.sel;
+       for (const Shape& s : r.d.object(sel.object).shapes)
+         if (r.below(4) == 0) sel.select(s.id, !sel.isSelected(s.id));
      }},
     {"hide object", 1, [](RefreshRun& r) { toggleObjectHidden(r.d.ed, r.anyObject()); }},
     {"zoom", 2, [](RefreshRun& r) { r.d.ed.options.Zoom = r.within(50, 200); }},

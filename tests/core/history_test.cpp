@@ -69,8 +69,8 @@ std::vector<ScopeCase> scopeCases() {
          Shape& s = d.Objects[0].shapes[1];
          s.points.resize(9);
          s.points[8].x = 44;
-         s.selected = 1;
-         s.points[0].selected = 1;
+         sel.select(s.id);
+         sel.selectPoint(s.id, 0);
          sel.point = 8;
        },
        [] { return ChangeScope::shapesOf(0, {1, 1}); }},
