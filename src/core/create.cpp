@@ -103,6 +103,10 @@ void newDocument(Editor& ed, NewDocumentKind kind, bool quiet, bool refresh) {
     ed.sel.fx = 0;
     ed.sel.shape = 0;
     ed.sel.object = 0;
+    // The shapes it named are gone: nothing else could match them, but the history would
+    // keep copying them with every step.
+    ed.sel.shapes.clear();
+    ed.sel.points.clear();
     // A new document is not saved anywhere yet: "Save" must ask for a name rather than overwrite
     // the previous scene with an empty one.
     doc.DocumentFileName.clear();

@@ -129,7 +129,7 @@ const Step kSteps[] = {
        r.d.focus(i, o.hasShape ? r.below(static_cast<int>(o.shapes.size()) + 1) - 1 : -1);
        r.d.ed.sel.point = r.within(-1, 2);
      }},
-    {"selection flags", 4, [](RefreshRun& r) {
+    {"selected shapes", 4, [](RefreshRun& r) {
        Selection& sel = r.d.ed.sel;
        for (const Shape& s : r.d.object(sel.object).shapes)
          if (r.below(4) == 0) sel.select(s.id, !sel.isSelected(s.id));

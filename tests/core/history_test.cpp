@@ -64,7 +64,7 @@ std::vector<ScopeCase> scopeCases() {
   return {
       {"move one shape", [](Document& d, Selection&) { d.Objects[1].shapes[2].x += 5; },
        [] { return ChangeScope::shapesOf(1, {2}); }},
-      {"points added and selection flags",
+      {"points added and selected",
        [](Document& d, Selection& sel) {
          Shape& s = d.Objects[0].shapes[1];
          s.points.resize(9);

@@ -63,7 +63,8 @@ struct Scene {
   }
   // Runs a document edit as a command of the whole document.
   void run(const std::function<bool(Document&, Selection&)>& op) {
-    ed.execute({"edit", {}, 0, [&op](Document& d, Selection& s, ChangeScope&) { return op(d, s); }});
+    ed.execute({"edit", {}, 0,
+                [&op](Document& d, Selection& s, ChangeScope&) { return op(d, s); }});
   }
 };
 
