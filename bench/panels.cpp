@@ -1,6 +1,6 @@
 // Selecting in the side panels of an object with 10,000 shapes: what runs when the selection
 // changes (the shape list refilled, the effect list, refreshProperties) and a click on a row of
-// the shape list (the list handler: every shape's selected flag, the current shape, then the
+// the shape list (the list handler: every shape's selection, the current shape, then the
 // properties). The canvas redraw that follows a click is the scene refresh measured by
 // bench_render; here the redraw hook only counts.
 //

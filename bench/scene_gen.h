@@ -284,7 +284,8 @@ inline void generateScene(pw::Editor& ed, pw::ImageStore& store, const GenParams
     }
   }
   doc.DocumentState = pw::kDocumentHasContent;
-  ed.sel = pw::Selection{0, 0, -1, 0};
+  ed.sel = pw::Selection{};
+  ed.sel.point = -1;
 }
 
 // View options for the benchmarks: the camera is the canvas, and the editing marks and

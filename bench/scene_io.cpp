@@ -68,7 +68,8 @@ void buildScene(pw::Document& doc, int64_t shapes) {
     o.alpha = 255;
     o.w = o.h = 100;
     o.depth = static_cast<uint8_t>(oi);
-    o.shapes.assign(static_cast<size_t>(std::min(perObject, shapes - n)), pw::Shape{});
+    o.shapes.clear();
+    o.shapes.resize(static_cast<size_t>(std::min(perObject, shapes - n)));
     for (size_t k = 0; k < o.shapes.size(); ++k, ++n) {
       pw::Shape& s = o.shapes[k];
       s.type = static_cast<uint8_t>(n % 8);

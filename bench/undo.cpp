@@ -103,12 +103,12 @@ void BM_DeleteObjectOf100(benchmark::State& state) {
 
 // "Select All" then a move of every shape of the current object; perObject 100 (one object of a
 // layered scene) or the whole scene in one object.
-ChangeScope selectAllMove(Document& d, int round) {
+ChangeScope selectAllMove(Document& d, Selection& sel, int round) {
   const int64_t o = static_cast<int64_t>(d.Objects.size() / 2);
   std::vector<int64_t> all;
   int64_t j = 0;
+  sel.selectAll(d.Objects[static_cast<size_t>(o)].shapes, true);
   for (pw::Shape& s : d.Objects[static_cast<size_t>(o)].shapes) {
-    s.selected = 1;
     s.x = static_cast<int16_t>(s.x + 1 + round % 2);
     all.push_back(j++);
   }

@@ -5,6 +5,7 @@
 #include <atomic>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "core/history.h"
 #include "core/model.h"
@@ -14,6 +15,10 @@ namespace pw {
 struct AppState {
   Shape copyBuffer;            // "Copy current shape"; lives in memory only
   bool hasCopy = false;
+  // Whether the copied shape was selected, and its selected points, when it was copied: a paste
+  // brings the points' selection along, "Paste to shape" both.
+  bool copySelected = false;
+  std::vector<int64_t> copyPoints;
   bool lockSelection = false;  // "Lock selection" (nothing else reads it)
   bool playing = false;        // the timeline plays
   std::atomic<bool> newVersion{false};  // set by the update check, cleared by the loop

@@ -42,18 +42,15 @@ void cmdSelectAll(Shell& shell) {
   if (!o) return;
   // Every shape is grabbed at the mouse as a press of the current tool would grab it.
   const CanvasTool& tool = canvasTool(ed.tools.tool);
-  for (Shape& s : o->shapes) {
-    s.selected = 1;
-    tool.grab(s, ed.tools.sceneMouseX, ed.tools.sceneMouseY);
-  }
+  ed.sel.selectAll(o->shapes, true);
+  for (Shape& s : o->shapes) tool.grab(s, ed.tools.sceneMouseX, ed.tools.sceneMouseY);
   ed.tools.multiSelect = true;
   shell.redrawCanvas();
 }
 
 void cmdDeselectAll(Shell& shell) {
   Editor& ed = shell.editor();
-  if (Object* o = currentObject(ed.doc, ed.sel))
-    for (Shape& s : o->shapes) s.selected = 0;
+  if (const Object* o = currentObject(ed.doc, ed.sel)) ed.sel.selectAll(o->shapes, false);
   ed.sel.shape = -1;
   shell.selectionChanged();
   shell.redrawCanvas();
@@ -68,6 +65,8 @@ void cmdCopy(Shell& shell) {
   app.copyBuffer = *s;
   app.copyBuffer.name = "Shape_" + std::to_string(o->shapes.size());
   app.hasCopy = true;
+  app.copySelected = ed.sel.isSelected(s->id);
+  app.copyPoints = ed.sel.pointsOf(s->id);
 }
 
 void cmdPaste(Shell& shell) {
@@ -97,7 +96,9 @@ void cmdPaste(Shell& shell) {
     s.x = toI16(mx);
     s.y = toI16(my);
     s.depth = top + 1;
-    s.selected = 0;
+    // A new shape, not selected; its points are selected as the copied ones were.
+    s.id = newShapeId();
+    sel.setPoints(s.id, app.copyPoints);
     return true;
   });
   ed.refreshShapeList();
@@ -108,7 +109,14 @@ void cmdPasteToShape(Shell& shell) {
   Editor& ed = shell.editor();
   if (!currentShape(ed.doc, ed.sel) || !shell.app().hasCopy) return;
   if (run(shell, "Paste to shape", currentShapeScope(ed), [&shell](Document& d, Selection& sel) {
-        *currentShape(d, sel) = shell.app().copyBuffer;
+        // The shape takes the copy's fields and selection, and stays the same shape.
+        const AppState& app = shell.app();
+        Shape& s = *currentShape(d, sel);
+        const ShapeId id = s.id;
+        s = app.copyBuffer;
+        s.id = id;
+        sel.select(id, app.copySelected);
+        sel.setPoints(id, app.copyPoints);
         return true;
       }))
     changed(shell);
@@ -194,7 +202,7 @@ void cmdSelectAllPoints(Shell& shell) {
   Editor& ed = shell.editor();
   Shape* s = currentShape(ed.doc, ed.sel);
   if (!s) return;
-  for (ShapePoint& p : s->points) p.selected = 1;
+  ed.sel.selectAllPoints(s->id, lastIndex(s->points) + 1);
   ed.tools.multiSelect = true;
   shell.redrawCanvas();
 }

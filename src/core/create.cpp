@@ -103,6 +103,10 @@ void newDocument(Editor& ed, NewDocumentKind kind, bool quiet, bool refresh) {
     ed.sel.fx = 0;
     ed.sel.shape = 0;
     ed.sel.object = 0;
+    // The shapes it named are gone: nothing else could match them, but the history would
+    // keep copying them with every step.
+    ed.sel.shapes.clear();
+    ed.sel.points.clear();
     // A new document is not saved anywhere yet: "Save" must ask for a name rather than overwrite
     // the previous scene with an empty one.
     doc.DocumentFileName.clear();
@@ -214,6 +218,7 @@ int addShape(Editor& ed, int64_t x, int64_t y) {
 
   applyShapeDefaults(s, static_cast<uint8_t>(tool - 8));
   s.points.resize(1);
+  ed.sel.pointsTruncated(s.id, 1);
   if (tool == kToolLine) {
     s.points.resize(2);
     s.points[1].x = x;

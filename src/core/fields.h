@@ -69,7 +69,6 @@ struct FieldsOf<ShapePoint> {
       field("lockY", &ShapePoint::lockY, 0),
       field("dragX", &ShapePoint::dragX, 0),
       field("dragY", &ShapePoint::dragY, 0),
-      field("selected", &ShapePoint::selected, 0),
       field("hard", &ShapePoint::hard, 0),
   };
 };
@@ -139,7 +138,8 @@ struct FieldsOf<Shape> {
       field("closed", &Shape::closed, kDumped | kDrawn),
       field("link", &Shape::link, kDumped | kDrawn),
       field("depth", &Shape::depth, kDumped),
-      field("selected", &Shape::selected, kDumped),
+      // Not dumped as it is: the dump writes "selected" in its place, from the selection.
+      field("id", &Shape::id, 0),
       field("hidden", &Shape::hidden, kDumped | kDrawn),
       field("locked", &Shape::locked, kDumped),
       field("style", &Shape::style, kSaved | kDumped | kDrawn, 5),

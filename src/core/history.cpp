@@ -53,6 +53,9 @@ size_t History::stepBytes(const Step& s) {
     for (const Shape& x : *v) n += shapeBytes(x);
   for (const auto* v : {&s.before, &s.after, &s.headersBefore, &s.headersAfter})
     for (const Object& x : *v) n += objectBytes(x);
+  for (const DocState* d : {&s.stateBefore, &s.stateAfter})
+    n += d->selection.shapes.capacity() * sizeof(ShapeId) +
+         d->selection.points.capacity() * sizeof(d->selection.points[0]);
   return n;
 }
 

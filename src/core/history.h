@@ -18,8 +18,8 @@
 
 namespace pw {
 
-// What a step restores besides the objects: the selection's current indices, and the document's
-// drawing state and the timeline's length and rate.
+// What a step restores besides the objects: the selection (current indices, selected shapes and
+// points), and the document's drawing state and the timeline's length and rate.
 struct DocState {
   Selection selection;
   int8_t documentState = -1;

@@ -92,26 +92,34 @@ class JsonWriter {
   bool first_ = true;
 };
 
-// A field's value: a number, a text, an array, or a record with its dumped fields by name.
+// A field's value: a number, a text, an array, or a record with its dumped fields by name. A
+// shape's identity is not written: in its place comes whether `sel` holds the shape.
 template <class T>
-void writeValue(JsonWriter& w, const T& v) {
-  if constexpr (std::is_integral_v<T>) {
+void writeValue(JsonWriter& w, const T& v, const Selection& sel) {
+  if constexpr (std::is_same_v<T, ShapeId>) {
+    w.value(int64_t{sel.isSelected(v) ? 1 : 0});
+  } else if constexpr (std::is_integral_v<T>) {
     w.value(int64_t{v});
   } else if constexpr (std::is_same_v<T, double> || std::is_same_v<T, std::string>) {
     w.value(v);
   } else if constexpr (FieldRecord<T>) {
     w.open('{');
     forEachField<T>([&](const auto& d) {
-      if (!d.has(kDumped)) return;
-      w.key(d.name);
-      writeValue(w, d.of(v));
+      if constexpr (std::is_same_v<FieldType<decltype(d)>, ShapeId>) {
+        w.key("selected");
+      } else if (d.has(kDumped)) {
+        w.key(d.name);
+      } else {
+        return;
+      }
+      writeValue(w, d.of(v), sel);
     });
     w.close('}');
   } else {
     w.open('[');
     for (const auto& e : v) {
       w.element();
-      writeValue(w, e);
+      writeValue(w, e, sel);
     }
     w.close(']');
   }
@@ -183,7 +191,7 @@ std::string documentJson(const Document& doc, const Selection& sel) {
   w.open('[');
   for (const Object& o : doc.Objects) {
     w.element();
-    writeValue(w, o);
+    writeValue(w, o, sel);
   }
   w.close(']');
   w.close('}');

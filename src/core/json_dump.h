@@ -12,9 +12,10 @@ namespace pw {
 
 // {"DocumentState":…, "CurrentObject":…, "CurrentShape":…, "MaxFrame":…, "Fps":…,
 // "objects":[…]} on one line; each object lists its keys under "keys". The current object and
-// shape are the selection's.
-// Runtime handles (fontId, imageId) are left out; points carry only x and y: the fields flagged
-// kDumped in core/fields.h, in the order the records declare them.
+// shape are the selection's, and so is each shape's "selected" (written where the shape's
+// identity stands in its record). Runtime handles (fontId, imageId) are left out; points carry
+// only x and y: the fields flagged kDumped in core/fields.h, in the order the records declare
+// them.
 std::string documentJson(const Document& doc, const Selection& sel);
 
 // s as a JSON string literal with its quotes. Quotes, backslashes and control characters are

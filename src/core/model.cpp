@@ -1,5 +1,7 @@
 #include "core/model.h"
 
+#include <atomic>
+
 namespace pw {
 
 namespace {
@@ -8,6 +10,11 @@ bool inRange(int64_t i, const std::vector<T>& v) {
   return i >= 0 && i <= lastIndex(v);
 }
 }  // namespace
+
+ShapeId newShapeId() {
+  static std::atomic<uint64_t> last{0};
+  return static_cast<ShapeId>(last.fetch_add(1, std::memory_order_relaxed) + 1);
+}
 
 Object* currentObject(Document& doc, const Selection& sel) {
   return inRange(sel.object, doc.Objects) ? &doc.Objects[static_cast<size_t>(sel.object)] : nullptr;

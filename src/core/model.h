@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "core/selection.h"
+#include "core/shape_id.h"
 
 namespace pw {
 
@@ -71,7 +72,6 @@ struct ShapePoint {
   int64_t x = 0, y = 0;
   uint8_t lockX = 0, lockY = 0;
   int64_t dragX = 0, dragY = 0;
-  uint8_t selected = 0;
   uint8_t hard = 0;
   bool operator==(const ShapePoint&) const = default;
 };
@@ -128,7 +128,7 @@ struct Shape {
   uint8_t closed = 0;
   uint8_t link = 0;
   int64_t depth = 0;
-  uint8_t selected = 0;
+  ShapeId id = newShapeId();  // runtime identity: the selection holds shapes by it
   uint8_t hidden = 0;
   uint8_t locked = 0;
   uint8_t style = 0;

@@ -18,6 +18,7 @@ struct View {
                                     // own scale and rotation
   bool objectTransforms = true;     // objects drawn with their scale, rotation and offset
   int64_t onlyShape = -1;           // >= 0: in every object, only the shape of this index
+  int width = 0, height = 0;        // output size in pixels, when the drawing needs to know it
 };
 
 // The pan of the canvas: where the document's origin lies, in scene units. It belongs to the

@@ -4,11 +4,12 @@
 // waits to be painted counts for the shapes after it, as it does in the picture.
 #pragma once
 
-#include <QSize>
 #include <cstdint>
 #include <vector>
 
-#include "core/editor.h"
+#include "core/model.h"
+#include "core/selection.h"
+#include "core/view.h"
 #include "render/image_store.h"
 
 namespace pw {
@@ -19,10 +20,11 @@ struct PickEntry {
   bool operator==(const PickEntry&) const = default;
 };
 
-// Every shape of the current object that the canvas draws, in drawing order, with whether
-// (x, y), in the current object's user coordinates, lies inside the path holding its outline
-// (even-odd). `canvas`: the canvas size, which bounds how far long texts are laid out.
-std::vector<PickEntry> pickShapes(const Editor& ed, ImageStore& store, QSize canvas, double x,
-                                  double y);
+// Every shape of the selection's current object that `view` draws, in drawing order, with
+// whether (x, y), in that object's user coordinates, lies inside the path holding its outline
+// (even-odd). The view's size (the canvas's) bounds how far long texts are laid out; a view
+// without one picks nothing.
+std::vector<PickEntry> pick(const Document& doc, const View& view, const Selection& sel,
+                            ImageStore& store, double x, double y);
 
 }  // namespace pw

@@ -146,10 +146,10 @@ void touchLiveShapes(const Document& doc, const Selection& sel, CanvasSurface& c
   if (!t.all) t.shapes.insert(t.shapes.end(), live.begin(), live.end());
   live.clear();
   live.emplace_back(sel.object, sel.shape);
-  for (size_t i = 0; i < doc.Objects.size(); ++i) {
+  for (size_t i = 0; i < doc.Objects.size() && !sel.shapes.empty(); ++i) {
     const auto& shapes = doc.Objects[i].shapes;
     for (size_t j = 0; j < shapes.size(); ++j) {
-      if (shapes[j].selected) live.emplace_back(i, j);
+      if (sel.isSelected(shapes[j].id)) live.emplace_back(i, j);
     }
   }
   if (!t.all) t.shapes.insert(t.shapes.end(), live.begin(), live.end());

@@ -48,7 +48,8 @@ void addComplexChain(VectorCanvas& vg, const Positions& p) {
 }
 
 bool pointMarked(const Selection& sel, const Shape& s, size_t i) {
-  return static_cast<int64_t>(i) == sel.point || s.points[i].selected == 1;
+  const auto k = static_cast<int64_t>(i);
+  return k == sel.point || sel.isPointSelected(s.id, k);
 }
 
 void addSquare(VectorCanvas& vg, double x, double y) {
@@ -126,7 +127,7 @@ void drawSelectionOutlines(RenderCtx& rc, const Selection& sel, int64_t oi) {
   bool any = false;
   for (size_t k = 0; k < o.shapes.size(); ++k) {
     const Shape& s = o.shapes[k];
-    if (s.selected != 1 && static_cast<int64_t>(k) != sel.shape) continue;
+    if (static_cast<int64_t>(k) != sel.shape && !sel.isSelected(s.id)) continue;
     if (s.points.empty()) continue;
     const Positions p = positionsOf(rc.view, s);
     vg.moveTo(p.x(0), p.y(0));

@@ -23,6 +23,8 @@ template <class T>
 void addDrawn(Hasher& h, const T& v) {
   if constexpr (std::is_integral_v<T>) {
     h.addSigned(v);
+  } else if constexpr (std::is_enum_v<T>) {
+    h.add(static_cast<uint64_t>(v));
   } else if constexpr (std::is_floating_point_v<T>) {
     h.add(std::bit_cast<uint64_t>(static_cast<double>(v)));
   } else if constexpr (std::is_same_v<T, std::string>) {
@@ -67,22 +69,23 @@ uint64_t shapeStructureHash(const Shape& s) {
   return h.value();
 }
 
-bool objectDrawn(const Editor& ed, int64_t i) {
-  const auto& objects = ed.doc.Objects;
+bool objectDrawn(const Document& doc, const View& view, int64_t i) {
+  const auto& objects = doc.Objects;
   if (i < 0 || i > lastIndex(objects)) return false;
   const Object& o = objects[static_cast<size_t>(i)];
   if (o.hidden == 1) return false;
+  if (!view.objectTransforms) return true;
   // The same test as the shape loop's: a singular object transform draws nothing.
-  const double zoom = static_cast<double>(ed.options.Zoom) * 0.01;
+  const double zoom = view.zoom;
   const double det = (zoom * o.w * 0.01) * (zoom * o.h * 0.01);
   return std::isfinite(det) && !qFuzzyIsNull(det);
 }
 
-bool shapeDrawn(const Editor& ed, int64_t i, int64_t j) {
-  if (!objectDrawn(ed, i)) return false;
-  const Object& o = ed.doc.Objects[static_cast<size_t>(i)];
+bool shapeDrawn(const Document& doc, const View& view, int64_t i, int64_t j) {
+  if (!objectDrawn(doc, view, i)) return false;
+  const Object& o = doc.Objects[static_cast<size_t>(i)];
   if (j < 0 || j > lastIndex(o.shapes)) return false;
-  if (ed.options.ShowOnlySel != 0 && j != ed.sel.shape) return false;
+  if (view.onlyShape >= 0 && j != view.onlyShape) return false;
   const Shape& s = o.shapes[static_cast<size_t>(j)];
   return s.hidden != 1 && !s.points.empty();
 }

@@ -6,7 +6,8 @@
 #include <string_view>
 #include <vector>
 
-#include "core/editor.h"
+#include "core/model.h"
+#include "core/view.h"
 
 namespace pw {
 
@@ -36,11 +37,11 @@ uint64_t objectDrawHash(const Object& o);
 // whether it is drawn at all.
 uint64_t shapeStructureHash(const Shape& s);
 
-// Whether the shape loop draws shape j of object i (object shown and usable, shape shown, with
-// points, and the only-selected view).
-bool shapeDrawn(const Editor& ed, int64_t i, int64_t j);
-// Whether the object's shapes are drawn at all.
-bool objectDrawn(const Editor& ed, int64_t i);
+// Whether the shape loop draws shape j of object i in `view` (object shown and usable, shape
+// shown, with points, and the only-selected view).
+bool shapeDrawn(const Document& doc, const View& view, int64_t i, int64_t j);
+// Whether the object's shapes are drawn at all in `view`.
+bool objectDrawn(const Document& doc, const View& view, int64_t i);
 // Whether drawing shape j of object i always leaves the current path empty behind it.
 bool shapeClearsPath(const Object& o, int64_t j);
 

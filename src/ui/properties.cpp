@@ -90,19 +90,22 @@ void showShapeSelection(PanelContext& ctx) {
   if (!listMatches(list, o)) return;
   QAbstractItemModel* model = list->model();
   const int n = list->count();
-  // Rows already selected as the flags say stay as they are.
+  // Rows already selected as the selection says stay as they are.
   const std::vector<uint8_t> shown = selectedShapeRows(ctx);
   bool differs = false;
+  const auto selected = [&](int j) {
+    return sel.isSelected(o->shapes[static_cast<size_t>(j)].id);
+  };
   for (int j = 0; j < n && !differs; ++j)
-    differs = shown[static_cast<size_t>(j)] != (o->shapes[static_cast<size_t>(j)].selected != 0);
+    differs = (shown[static_cast<size_t>(j)] != 0) != selected(j);
   QItemSelection rows;
   for (int j = 0; differs && j < n;) {
-    if (!o->shapes[static_cast<size_t>(j)].selected) {
+    if (!selected(j)) {
       ++j;
       continue;
     }
     const int first = j;
-    while (j < n && o->shapes[static_cast<size_t>(j)].selected) ++j;
+    while (j < n && selected(j)) ++j;
     rows.select(model->index(first, 0), model->index(j - 1, 0));
   }
   const QSignalBlocker block(list);

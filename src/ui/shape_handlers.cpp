@@ -148,7 +148,11 @@ void onListClick(PanelContext& ctx) {
   ctx.ed.sel.shape = list->currentRow();
   ctx.ed.sel.fx = 0;
   const std::vector<uint8_t> rows = selectedShapeRows(ctx);
-  for (size_t j = 0; j < obj->shapes.size(); ++j) obj->shapes[j].selected = rows[j];
+  std::vector<ShapeId> on, off;
+  for (size_t j = 0; j < obj->shapes.size(); ++j)
+    (rows[j] ? on : off).push_back(obj->shapes[j].id);
+  ctx.ed.sel.select(std::move(off), false);
+  ctx.ed.sel.select(std::move(on), true);
   ctx.ed.redrawCanvas();
   if (ctx.ed.sel.shape >= 0) {
     refreshFxList(ctx);
@@ -200,7 +204,7 @@ void onMove(PanelContext& ctx, int number) {
                    [dir](Document& d, Selection& sel, ChangeScope&) {
                      if (!moveShape(d, sel, dir)) return false;
                      // The moved shape is selected, and the list shows it so.
-                     if (Shape* s = currentShape(d, sel)) s->selected = 1;
+                     if (const Shape* s = currentShape(d, sel)) sel.select(s->id);
                      return true;
                    }}))
     return;

@@ -1,5 +1,5 @@
 // The shape list (control 46) beside the model: its rows are the current object's shapes, its
-// selected rows their `selected` flags. Shared by the refresh and the change handlers.
+// selected rows the selected ones. Shared by the refresh and the change handlers.
 #pragma once
 
 #include <cstdint>

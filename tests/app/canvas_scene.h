@@ -30,7 +30,8 @@ inline bool sameOutcome(const Editor& a, const Editor& b) {
     const auto& sb = b.doc.Objects[i].shapes;
     if (sa.size() != sb.size()) return false;
     for (size_t j = 0; j < sa.size(); ++j) {
-      if (sa[j].selected != sb[j].selected || sa[j].startX != sb[j].startX ||
+      if (a.sel.isSelected(sa[j].id) != b.sel.isSelected(sb[j].id) ||
+          sa[j].startX != sb[j].startX ||
           sa[j].startY != sb[j].startY || sa[j].points.size() != sb[j].points.size())
         return false;
       for (size_t k = 0; k < sa[j].points.size(); ++k) {

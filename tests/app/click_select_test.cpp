@@ -26,7 +26,7 @@ struct PressFixture : RenderFixture {
   Shape& c() { return shape(0, 2); }
   std::vector<int> selection() {
     std::vector<int> v;
-    for (const Shape& s : object(ed.sel.object).shapes) v.push_back(s.selected);
+    for (const Shape& s : object(ed.sel.object).shapes) v.push_back(ed.sel.isSelected(s.id));
     return v;
   }
   // The refresh after a mouse event at (x, y), and the one any other change asks for.
@@ -49,7 +49,7 @@ using Sel = std::vector<int>;
 
 TEST(Press, LastShapeUnderThePointBecomesCurrent) {
   PressFixture f;
-  f.c().selected = 1;
+  f.ed.sel.select(f.c().id);
   f.press(40, 40);
   EXPECT_EQ(f.ed.sel.shape, 1);
   EXPECT_EQ(f.selection(), (Sel{0, 1, 0}));
@@ -86,7 +86,7 @@ TEST(Press, PointIsTakenInTheObjectsCoordinates) {
 TEST(Press, MultiSelectAddsEveryShapeUnderThePoint) {
   PressFixture f;
   f.ed.tools.multiSelect = true;
-  f.c().selected = 1;
+  f.ed.sel.select(f.c().id);
   f.ed.sel.shape = 2;
   f.press(40, 40);
   EXPECT_EQ(f.selection(), (Sel{1, 1, 1}));
@@ -97,8 +97,8 @@ TEST(Press, MultiSelectAddsEveryShapeUnderThePoint) {
 
 TEST(Press, EmptyPressClearsTheSelectionUnlessMultiSelect) {
   PressFixture f;
-  f.a().selected = 1;
-  f.b().selected = 1;
+  f.ed.sel.select(f.a().id);
+  f.ed.sel.select(f.b().id);
   f.ed.sel.shape = 1;
   f.press(150, 110);
   EXPECT_EQ(f.selection(), (Sel{0, 0, 0}));
@@ -108,7 +108,7 @@ TEST(Press, EmptyPressClearsTheSelectionUnlessMultiSelect) {
   EXPECT_EQ(f.propertiesRefreshed, 0);
 
   f.ed.tools.multiSelect = true;
-  f.a().selected = 1;
+  f.ed.sel.select(f.a().id);
   f.press(150, 110);
   EXPECT_EQ(f.selection(), (Sel{1, 0, 0}));
 }
@@ -119,12 +119,12 @@ TEST(Press, OnlyTheCurrentObjectIsPicked) {
   f.addBox(o1, 0, 0, 160, 120);
   f.press(140, 100);  // only the other object's box is here
   EXPECT_FALSE(f.ed.tools.shapeHit);
-  EXPECT_EQ(f.shape(o1, 0).selected, 0);
+  EXPECT_FALSE(f.ed.sel.isSelected(f.shape(o1, 0).id));
   EXPECT_EQ(f.ed.sel.shape, -1);
 
   f.ed.sel.object = o1;
   f.press(140, 100);
-  EXPECT_EQ(f.shape(o1, 0).selected, 1);
+  EXPECT_TRUE(f.ed.sel.isSelected(f.shape(o1, 0).id));
   EXPECT_EQ(f.ed.sel.shape, 0);
 }
 
@@ -136,14 +136,14 @@ TEST(Press, NothingIsPickedInAFreshDocument) {
   EXPECT_FALSE(f.ed.tools.shapeHit);
   EXPECT_EQ(f.ed.sel.shape, -1);
   f.ed.tools.tool = kToolSelect;
-  f.a().selected = 1;
+  f.ed.sel.select(f.a().id);
   f.redraw();
   EXPECT_EQ(f.selection(), (Sel{1, 0, 0}));
 }
 
 TEST(Press, SelectToolClearsAfterARefreshThatPickedNothing) {
   PressFixture f;
-  f.a().selected = 1;
+  f.ed.sel.select(f.a().id);
   f.redraw();  // mode 0, Move tool
   EXPECT_EQ(f.selection(), (Sel{1, 0, 0}));
   f.ed.tools.tool = kToolSelect;
@@ -157,7 +157,7 @@ TEST(Press, GrabOffsetsFollowTheTool) {
   {
     PressFixture f;  // Move: shape and point offsets of every selected shape
     f.ed.tools.multiSelect = true;
-    f.a().selected = 1;
+    f.ed.sel.select(f.a().id);
     f.c().points[0].x = 3;
     f.c().points[0].y = 4;
     f.press(110, 20);
@@ -204,7 +204,7 @@ TEST(Press, GrabOffsetsFollowTheTool) {
 
 TEST(Press, ADragInProgressKeepsItsShape) {
   PressFixture f;
-  f.a().selected = 1;
+  f.ed.sel.select(f.a().id);
   f.ed.sel.shape = 0;
   f.ed.tools.shapeHit = true;
   f.ed.tools.dragState = DragState::kShapes;
@@ -217,7 +217,7 @@ TEST(Press, ADragInProgressKeepsItsShape) {
   PressFixture g;
   g.ed.tools.revertTool = true;
   g.ed.tools.tool = kToolSelect;
-  g.a().selected = 1;
+  g.ed.sel.select(g.a().id);
   g.press(110, 20);
   EXPECT_EQ(g.selection(), (Sel{1, 0, 0}));
   EXPECT_FALSE(g.ed.tools.shapeHit);
@@ -255,13 +255,13 @@ TEST(Press, PanelsThatShrinkTheSceneDuringAPickAreSurvived) {
   f.ed.listen(Shown::kProperties, [&f](const Notice&) { f.object(0).shapes.resize(1); });
   f.press(40, 40);  // A is picked first; the hook then drops B and C
   EXPECT_EQ(f.object(0).shapes.size(), 1u);
-  EXPECT_EQ(f.a().selected, 1);
+  EXPECT_TRUE(f.ed.sel.isSelected(f.a().id));
 }
 
 TEST(Refresh, NullCanvasChangesNothing) {
   PressFixture f;
   f.ed.tools.tool = kToolSelect;
-  f.a().selected = 1;
+  f.ed.sel.select(f.a().id);
   f.canvas.image = QImage();
   f.press(110, 20);
   EXPECT_EQ(f.selection(), (Sel{1, 0, 0}));
@@ -291,10 +291,10 @@ TEST(Hold, PointOffsetsFromTheMouseSaturate) {
   } cases[] = {{100, INT64_MIN, INT64_MAX}, {-100, INT64_MAX, INT64_MIN}, {100, 30, 70}};
   for (const auto& c : cases) {
     PressFixture f;
-    f.a().selected = 1;
+    f.ed.sel.select(f.a().id);
     f.a().points[0].x = c.point;
     f.a().points[0].y = c.point;
-    canvasTool(kToolSelect).hold(f.object(0), c.mouse, c.mouse, true);
+    canvasTool(kToolSelect).hold(f.object(0), f.ed.sel, c.mouse, c.mouse, true);
     EXPECT_EQ(f.a().points[0].dragX, c.offset) << c.point;
     EXPECT_EQ(f.a().points[0].dragY, c.offset) << c.point;
   }

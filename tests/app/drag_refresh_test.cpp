@@ -96,7 +96,7 @@ const DragCase kCases[] = {
      [](DragScene& d) {
        d.ed.options.ShowOnlySel = 1;
        Shape& s = d.insertBox(kMiddle, 5, 120, 90, 70, 50);
-       s.selected = 1;
+       d.ed.sel.select(s.id);
        d.focus(kMiddle, 5);
        return d.device(150, 110);
      },
@@ -163,7 +163,7 @@ TEST(DragRefreshRuns, MovingTheFirstShapeOfALinkedRun) {
   // What a press that picked the shape leaves behind (the click test would pick the run's last
   // member, which lies over the same point).
   Shape& s = d.object(kMiddle).shapes[6];
-  s.selected = 1;
+  d.ed.sel.select(s.id);
   d.ed.tools.dragStarted = true;
   d.ed.tools.shapeHit = true;
   d.ed.tools.dragState = DragState::kShapes;

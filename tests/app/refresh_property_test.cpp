@@ -13,6 +13,7 @@
 #include "canvas_scene.h"
 #include "core/history.h"
 #include "core/layer_ops.h"
+#include "core/scene_file.h"
 #include "core/shape_ops.h"
 
 namespace pw::test {
@@ -114,6 +115,7 @@ const Step kSteps[] = {
        if (!r.pickShape(i, j)) return;
        auto& shapes = r.d.object(i).shapes;
        Shape copy = shapes[static_cast<size_t>(j)];
+       copy.id = newShapeId();  // a new shape, as a paste makes it
        copy.x = toI16(copy.x + r.within(-20, 20));
        shapes.insert(shapes.begin() + r.below(static_cast<int>(shapes.size()) + 1), copy);
        r.d.ed.execute({"Paste", ChangeScope::wholeObject(i), 0, nullptr});
@@ -127,8 +129,16 @@ const Step kSteps[] = {
        r.d.focus(i, o.hasShape ? r.below(static_cast<int>(o.shapes.size()) + 1) - 1 : -1);
        r.d.ed.sel.point = r.within(-1, 2);
      }},
-    {"selection flags", 4, [](RefreshRun& r) {
-       for (Shape& s : r.d.object(r.d.ed.sel.object).shapes) s.selected ^= r.below(4) == 0;
+    {"selected shapes", 4, [](RefreshRun& r) {
+       Selection& sel = r.d.ed.sel;
+       for (const Shape& s : r.d.object(sel.object).shapes)
+         if (r.below(4) == 0) sel.select(s.id, !sel.isSelected(s.id));
+     }},
+    {"point selection", 2, [](RefreshRun& r) {
+       Selection& sel = r.d.ed.sel;
+       if (const Shape* s = currentShape(r.d.ed.doc, sel))
+         sel.selectPoint(s->id, r.below(static_cast<int>(s->points.size()) + 1),
+                         r.below(3) != 0);
      }},
     {"hide object", 1, [](RefreshRun& r) { toggleObjectHidden(r.d.ed, r.anyObject()); }},
     {"zoom", 2, [](RefreshRun& r) { r.d.ed.options.Zoom = r.within(50, 200); }},
@@ -157,6 +167,8 @@ class RefreshProperty : public ::testing::TestWithParam<uint32_t> {};
 
 TEST_P(RefreshProperty, EveryRefreshEqualsAFullOneAndShapeEditsAreDrawnInPart) {
   RefreshRun r(GetParam());
+  const Selection startSel = r.d.ed.sel;
+  const std::string startText = sceneText(r.d.ed.doc);
   SceneCache::checkTouches = true;
   SceneCache::missedTouches = 0;
   int total = 0;
@@ -182,6 +194,15 @@ TEST_P(RefreshProperty, EveryRefreshEqualsAFullOneAndShapeEditsAreDrawnInPart) {
   // shapes draw only some.
   EXPECT_GE(3 * partial, partial + full)
       << partial << " partial and " << full << " full of " << r.d.refreshes << " refreshes";
+
+  // Undo all: the scene and the selection (current indices, selected shapes and points) are
+  // those of the start, and the canvas shows them as a full refresh does.
+  while (r.history.undo(r.d.ed.doc, r.d.ed.sel)) {
+  }
+  EXPECT_EQ(sceneText(r.d.ed.doc), startText);
+  EXPECT_TRUE(r.d.ed.sel == startSel);
+  r.d.checkedRedraw();
+  EXPECT_EQ(r.d.mismatchedImages + r.d.mismatchedOutcomes, 0);
 }
 
 INSTANTIATE_TEST_SUITE_P(Seeds, RefreshProperty,

@@ -117,7 +117,8 @@ TEST(FieldTables, SavedFieldsAndOnlyThoseSurviveTheSceneFile) {
       r.res.addImageFile(kPhoto, 8, 6);
       readSceneText(r.ed, kLoadReplace, text);
       using T = FieldType<decltype(d)>;
-      if constexpr (std::is_arithmetic_v<T> || std::is_same_v<T, std::string>) {
+      if constexpr (std::is_arithmetic_v<T> || std::is_enum_v<T> ||
+                    std::is_same_v<T, std::string>) {
         survived = survived || sameField(d, changed, r.ed.doc);
       } else {
         // An array keeps its length; its elements' fields are rows of their own.

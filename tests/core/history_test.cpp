@@ -64,13 +64,13 @@ std::vector<ScopeCase> scopeCases() {
   return {
       {"move one shape", [](Document& d, Selection&) { d.Objects[1].shapes[2].x += 5; },
        [] { return ChangeScope::shapesOf(1, {2}); }},
-      {"points added and selection flags",
+      {"points added and selected",
        [](Document& d, Selection& sel) {
          Shape& s = d.Objects[0].shapes[1];
          s.points.resize(9);
          s.points[8].x = 44;
-         s.selected = 1;
-         s.points[0].selected = 1;
+         sel.select(s.id);
+         sel.selectPoint(s.id, 0);
          sel.point = 8;
        },
        [] { return ChangeScope::shapesOf(0, {1, 1}); }},

@@ -337,7 +337,7 @@ Document distinctDocument() {
   Shape& s = o.shapes[0];
   s.name = "Box_\x01";
   s.points.resize(2);
-  s.points[0] = {101, -102, 1, 1, 555, 556, 1, 1};
+  s.points[0] = {101, -102, 1, 1, 555, 556, 1};
   s.points[1].x = 103; s.points[1].y = 104;
   s.fx.resize(2);
   ShapeFx& f = s.fx[1];
@@ -350,7 +350,7 @@ Document distinctDocument() {
   s.dragAngle = 29; s.x = 30; s.y = 31; s.w = 32; s.h = 33; s.startX = 34; s.startY = 35;
   s.pivotX = 36; s.pivotY = 37; s.cx = 38; s.cy = 39; s.color = packRGBA(1, 2, 3, 255);
   s.paint = 40; s.gradient = {41, -42, 43}; s.alpha = 44; s.closed = 45; s.link = 46;
-  s.depth = 47; s.selected = 48; s.hidden = 49; s.locked = 50; s.style = 51; s.lineW = 52;
+  s.depth = 47; s.hidden = 49; s.locked = 50; s.style = 51; s.lineW = 52;
   s.lineH = 53; s.lineDist = 54;
   return doc;
 }
@@ -375,12 +375,20 @@ std::string strOf(const Json& parent, const std::string& key) {
   return v->str;
 }
 
-// Its selection: the point and the effect are not dumped.
-constexpr Selection kDistinctSelection{1, 0, 901, 902};
+// Its selection, which holds its shape: the point and the effect are not dumped.
+Selection distinctSelection(const Document& doc) {
+  Selection sel;
+  sel.object = 1;
+  sel.shape = 0;
+  sel.point = 901;
+  sel.fx = 902;
+  sel.select(doc.Objects[1].shapes[0].id);
+  return sel;
+}
 
 TEST(DocumentJson, WritesEveryFieldUnderItsName) {
   const Document doc = distinctDocument();
-  const std::string text = documentJson(doc, kDistinctSelection);
+  const std::string text = documentJson(doc, distinctSelection(doc));
   EXPECT_EQ(text.find('\n'), std::string::npos) << "one line";
   const Json root = parsed(text);
   ASSERT_EQ(root.kind, Json::kObject);
@@ -428,7 +436,7 @@ TEST(DocumentJson, WritesEveryFieldUnderItsName) {
       {"imageSpare", 26}, {"imageX", 27}, {"imageY", 28}, {"dragAngle", 29}, {"x", 30},
       {"y", 31}, {"w", 32}, {"h", 33}, {"startX", 34}, {"startY", 35}, {"pivotX", 36},
       {"pivotY", 37}, {"cx", 38}, {"cy", 39}, {"color", packRGBA(1, 2, 3, 255)}, {"paint", 40},
-      {"alpha", 44}, {"closed", 45}, {"link", 46}, {"depth", 47}, {"selected", 48},
+      {"alpha", 44}, {"closed", 45}, {"link", 46}, {"depth", 47}, {"selected", 1},
       {"hidden", 49}, {"locked", 50}, {"style", 51}, {"lineW", 52}, {"lineH", 53},
       {"lineDist", 54}};
   for (const auto& [k, v] : shapeInts) EXPECT_EQ(intOf(s, k), v) << k;

@@ -211,7 +211,7 @@ TEST(Camera, ZeroZoomLeavesOnlyTheBackground) {
   f.ed.options.HideAncre = 0;
   f.ed.options.ShowSelection = 1;
   f.ed.options.Zoom = 0;
-  f.addBox(0, 0, 0, 10, 10, kRed).selected = 1;
+  f.ed.sel.select(f.addBox(0, 0, 0, 10, 10, kRed).id);
   f.ed.sel.shape = 0;
   f.refresh();
   int notWhite = 0;
@@ -219,7 +219,7 @@ TEST(Camera, ZeroZoomLeavesOnlyTheBackground) {
     for (int x = 0; x < 200; ++x) notWhite += !sameRGBA(f.px(x, y), kWhite, 0);
   EXPECT_EQ(notWhite, 0);
   // Nor can a press pick the box.
-  for (const PickEntry& e : pickShapes(f.ed, f.store, f.canvas.image.size(), 0, 0))
+  for (const PickEntry& e : pickOnCanvas(f.ed, f.store, f.canvas.image.size(), 0, 0))
     EXPECT_FALSE(e.inside);
 }
 

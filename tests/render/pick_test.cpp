@@ -42,7 +42,7 @@ int compareEverywhere(Editor& ed, ImageStore& store, int w, int h, int step) {
     for (int y = -20; y < h + 20; y += step + 7) {
       for (int x = -20; x < w + 20; x += step) {
         const auto want = whileDrawing(ed, store, canvas, x, y);
-        const auto got = pickShapes(ed, store, canvas.size(), x, y);
+        const auto got = test::pickOnCanvas(ed, store, canvas.size(), x, y);
         EXPECT_TRUE(got == want) << "object " << i << " at " << x << "," << y;
         if (got != want) return insides;
         for (const PickEntry& e : got) insides += e.inside ? 1 : 0;
@@ -74,7 +74,7 @@ TEST(Pick, AnOutlineWaitingFromTheObjectBeforeCountsForTheFirstShapes) {
   f.addBox(1, 100, 40, 20, 20);
   f.addBox(1, 150, 40, 20, 20);
   f.ed.sel.object = 1;
-  const std::vector<PickEntry> got = pickShapes(f.ed, f.store, {200, 100}, 30, 50);
+  const std::vector<PickEntry> got = test::pickOnCanvas(f.ed, f.store, {200, 100}, 30, 50);
   EXPECT_EQ(got, (std::vector<PickEntry>{{0, true}, {1, false}}));
   EXPECT_GT(compareEverywhere(f.ed, f.store, 200, 100, 11), 0);
 }

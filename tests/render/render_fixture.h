@@ -8,16 +8,19 @@
 #include <QCoreApplication>
 #include <QGuiApplication>
 #include <QImage>
+#include <QSize>
 #include <cstdint>
 #include <cstring>
 #include <initializer_list>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "core/create.h"
 #include "core/editor.h"
 #include "core/scripted_prompt.h"
 #include "render/image_store.h"
+#include "render/pick.h"
 #include "render/refresh.h"
 #include "render/render_ctx.h"
 #include "render/scene_draw.h"
@@ -61,6 +64,15 @@ inline bool sameImage(const QImage& a, const QImage& b) {
 
 // The canvas picture of the editor's state on a fresh surface of w x h drawn in `bands` bands:
 // what every cached, partial or banded picture is held to.
+// The click test of an editor's canvas of `size` pixels at (x, y), as the canvas tools ask it.
+inline std::vector<PickEntry> pickOnCanvas(const Editor& ed, ImageStore& store, QSize size,
+                                           double x, double y) {
+  View view = canvasView(ed.sel, ed.options, ed.pan);
+  view.width = size.width();
+  view.height = size.height();
+  return pick(ed.doc, view, ed.sel, store, x, y);
+}
+
 inline QImage freshPicture(const Editor& ed, ImageStore& store, int w, int h, int bands = 1) {
   CanvasSurface canvas{QImage(w, h, QImage::Format_ARGB32_Premultiplied), store};
   canvas.image.fill(Qt::transparent);

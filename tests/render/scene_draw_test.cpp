@@ -237,7 +237,7 @@ TEST(Marks, SelectedPointIsRedAndOtherAnchorsCyan) {
   s.hidden = 1;
   s.pivotX = 150;
   s.pivotY = 150;
-  s.points[1].selected = 1;
+  f.ed.sel.selectPoint(s.id, 1);
   f.ed.options.HideAncre = 0;
   f.ed.sel.shape = 0;
   f.refresh();
@@ -247,7 +247,7 @@ TEST(Marks, SelectedPointIsRedAndOtherAnchorsCyan) {
   EXPECT_TRUE(hueOf(f.px(55, 45), kSelectedMark));  // the square's corner beyond the circle
 
   // The current point is marked the same way.
-  f.shape(0, 0).points[1].selected = 0;
+  f.ed.sel.selectPoint(f.shape(0, 0).id, 1, false);
   f.ed.sel.point = 2;
   f.refresh();
   EXPECT_TRUE(sameRGBA(f.px(62, 52), kAnchor));
@@ -305,7 +305,7 @@ TEST(Marks, ComplexShapeHasSquaresAtAnchorsAndDotsWithHandles) {
   EXPECT_TRUE(isClear(f.px(60, 20)));
   EXPECT_TRUE(isClear(f.px(60, 100)));
   // Point 4 selected: a red circle over its dot turns it orange.
-  f.shape(0, 0).points[4].selected = 1;
+  f.ed.sel.selectPoint(f.shape(0, 0).id, 4);
   f.refresh();
   const QColor c = f.px(78, 102);
   EXPECT_GT(c.red(), 200);
@@ -334,7 +334,7 @@ TEST(Marks, HideAnchorKeepsSelectionOutlines) {
   RenderFixture f(120, 120);
   Shape& s = f.addBox(0, 40, 40, 60, 60);
   s.hidden = 1;
-  s.selected = 1;
+  f.ed.sel.select(s.id);
   s.pivotX = 30;
   s.pivotY = 30;
   f.ed.sel.shape = 0;
@@ -354,7 +354,7 @@ TEST(Marks, HideAnchorKeepsSelectionOutlines) {
 
 TEST(Marks, OutlinesOnSelectedAndCurrentShapesOnly) {
   RenderFixture f(160, 60);
-  f.addBox(0, 10, 10, 30, 30).selected = 1;
+  f.ed.sel.select(f.addBox(0, 10, 10, 30, 30).id);
   f.addBox(0, 60, 10, 30, 30);
   f.addBox(0, 110, 10, 30, 30);
   for (Shape& s : f.object(0).shapes) s.hidden = 1;

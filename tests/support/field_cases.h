@@ -39,6 +39,8 @@ T otherThan(const T& v) {
   } else if constexpr (std::is_arithmetic_v<T>) {
     const T up = static_cast<T>(v + 1);
     return up > v && up != 0 ? up : static_cast<T>(v - 1);
+  } else if constexpr (std::is_enum_v<T>) {
+    return static_cast<T>(otherThan(static_cast<std::underlying_type_t<T>>(v)));
   } else {
     T more = v;
     more.emplace_back();

@@ -382,17 +382,17 @@ TEST(ShapesPanel, ListClicksToggleRowsAndSelectTheClickedShape) {
   click(2);
   EXPECT_EQ(f.ed.sel.shape, 2);
   EXPECT_EQ(f.ed.sel.fx, 0);
-  EXPECT_EQ(std::vector<int>({f.shape(0).selected, f.shape(1).selected, f.shape(2).selected}),
-            std::vector<int>({1, 0, 1}));
+  const auto selected = [&f](int j) { return f.ed.sel.isSelected(f.shape(j).id) ? 1 : 0; };
+  EXPECT_EQ(std::vector<int>({selected(0), selected(1), selected(2)}), std::vector<int>({1, 0, 1}));
   EXPECT_EQ(f.controls.text(47), "c");
   click(0);  // a second click on a row takes it out of the selection
-  EXPECT_EQ(f.shape(0).selected, 0);
-  EXPECT_EQ(f.shape(2).selected, 1);
+  EXPECT_EQ(selected(0), 0);
+  EXPECT_EQ(selected(2), 1);
   EXPECT_TRUE(f.recorded.empty());  // selecting is not an edit
 
   // The list follows a selection made elsewhere (the canvas).
-  f.shape(1).selected = 1;
-  f.shape(2).selected = 0;
+  f.ed.sel.select(f.shape(1).id);
+  f.ed.sel.select(f.shape(2).id, false);
   f.ed.sel.shape = 1;
   refreshProperties(f.ctx);
   EXPECT_EQ(f.controls.selectedRows(46), std::vector<int>{1});

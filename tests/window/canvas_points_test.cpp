@@ -33,7 +33,7 @@ TEST(CanvasPoints, PickingUsesASquareOfThreeOrADistanceOfSix) {
     f.ed.sel.point = 1;
     f.press(200 + c.dx, 200 + c.dy);
     EXPECT_EQ(f.ed.sel.point, c.hit ? 0 : -1);
-    EXPECT_EQ(f.current().points[0].selected, c.hit ? 1 : 0);
+    EXPECT_EQ(f.ed.sel.isPointSelected(f.current().id, 0), c.hit);
     EXPECT_EQ(f.ed.tools.dragState, c.hit ? DragState::kPoint : DragState::kNone);
     f.release(200 + c.dx, 200 + c.dy);
     EXPECT_TRUE(f.changes.empty());
@@ -174,10 +174,9 @@ TEST(CanvasPoints, DraggedAnchorTakesItsNeighboursAlong) {
 }
 
 TEST(CanvasPoints, ShiftKeepsEarlierPointSelections) {
-  auto selected = [](const Shape& s) {
+  auto selected = [](CanvasFixture& f) {
     std::vector<int> v;
-    for (size_t i = 0; i < s.points.size(); ++i)
-      if (s.points[i].selected) v.push_back(static_cast<int>(i));
+    for (const int64_t i : f.ed.sel.pointsOf(f.current().id)) v.push_back(static_cast<int>(i));
     return v;
   };
   {  // Shift key held: picks add up, with the anchors' neighbours
@@ -185,13 +184,13 @@ TEST(CanvasPoints, ShiftKeepsEarlierPointSelections) {
     f.putRow();
     f.keyDown(Qt::Key_Shift);
     f.click(220, 300);  // point 3
-    EXPECT_EQ(selected(f.current()), (std::vector<int>{2, 3, 4}));
+    EXPECT_EQ(selected(f), (std::vector<int>{2, 3, 4}));
     f.click(340, 300);  // point 6
-    EXPECT_EQ(selected(f.current()), (std::vector<int>{2, 3, 4, 5, 6, 7}));
+    EXPECT_EQ(selected(f), (std::vector<int>{2, 3, 4, 5, 6, 7}));
     f.keyUp(Qt::Key_Shift);
     EXPECT_FALSE(f.ed.tools.multiSelect);
     f.click(180, 300);  // point 2 alone
-    EXPECT_EQ(selected(f.current()), (std::vector<int>{2}));
+    EXPECT_EQ(selected(f), (std::vector<int>{2}));
     EXPECT_EQ(f.ed.sel.point, 2);
   }
   {  // Shift held on the mouse press alone counts too
@@ -200,14 +199,14 @@ TEST(CanvasPoints, ShiftKeepsEarlierPointSelections) {
     f.click(220, 300);
     f.mods = Qt::ShiftModifier;
     f.click(340, 300);
-    EXPECT_EQ(selected(f.current()), (std::vector<int>{3, 5, 6, 7}));
+    EXPECT_EQ(selected(f), (std::vector<int>{3, 5, 6, 7}));
   }
 }
 
 TEST(CanvasPoints, ShiftDragMovesEverySelectedPoint) {
   CanvasFixture f;
   Shape& s = f.putPoints(kLine, {{100, 100}, {200, 100}, {300, 100}});
-  s.points[2].selected = 1;
+  f.ed.sel.selectPoint(s.id, 2);
   f.keyDown(Qt::Key_Shift);
   f.drag(100, 100, 110, 120);
   EXPECT_EQ(f.points(f.current()), (Pts{{110, 120}, {200, 100}, {310, 120}}));
@@ -257,7 +256,7 @@ TEST(CanvasShapes, ImageIsPickedByItsPressRectangleWithoutACurrentShape) {
     f.ed.sel.shape = -1;
     f.press(c.px, c.py);
     EXPECT_EQ(f.ed.sel.shape, c.picked ? 1 : -1);
-    EXPECT_EQ(f.shape(1).selected, c.picked ? 1 : 0);
+    EXPECT_EQ(f.ed.sel.isSelected(f.shape(1).id), c.picked);
     f.move(c.px + 7, c.py + 3);
     f.release(c.px + 7, c.py + 3);
     EXPECT_EQ(f.shape(1).x, c.picked ? 207 : 200);
@@ -281,7 +280,7 @@ TEST(CanvasTools, ValuesWithoutAButtonDoWhatTheirUnitsSay) {
       f.setTool(c.tool);
       f.click(202, 201);
       EXPECT_EQ(f.ed.sel.point, c.picksPoint ? 0 : 1);
-      EXPECT_EQ(f.current().points[0].selected, c.picksPoint ? 1 : 0);
+      EXPECT_EQ(f.ed.sel.isPointSelected(f.current().id, 0), c.picksPoint);
     }
     CanvasFixture f;
     Shape& img = f.putShape(kImage);

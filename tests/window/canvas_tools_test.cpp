@@ -112,8 +112,8 @@ TEST(CanvasShapes, MoveTakesTheCurrentShapeOrWithShiftEverySelectedOne) {
   for (bool shift : {false, true}) {
     SCOPED_TRACE(shift);
     CanvasFixture f;
-    f.putBox(100, 100, 40, 40).selected = 1;
-    f.putBox(300, 100, 40, 40).selected = 1;
+    f.ed.sel.select(f.putBox(100, 100, 40, 40).id);
+    f.ed.sel.select(f.putBox(300, 100, 40, 40).id);
     if (shift) f.keyDown(Qt::Key_Shift);
     f.drag(120, 120, 130, 125);  // the click picks box 0
     const std::vector<int> want = {110, 105, shift ? 310 : 300, shift ? 105 : 100};

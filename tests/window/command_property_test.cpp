@@ -120,6 +120,7 @@ class CommandRun : public WindowTest, public ::testing::WithParamInterface<unsig
         {"key", [](CommandRun& r) { r.edit(kCtlFps, r.pick(1, 60)); }},
         {"key", [](CommandRun& r) { r.submit(kCtlMaxFrame, r.pick(10, 80)); }},
         {"select", [](CommandRun& r) { r.choose(); }},
+        {"select", [](CommandRun& r) { r.menu(r.pick(0, 1) ? kCmdSelectAll : kCmdDeselectAll); }},
     };
     return list;
   }
@@ -131,6 +132,7 @@ TEST_P(CommandRun, UndoAllAndRedoAllGiveTheSceneBack) {
   toolDrag(kToolBox);
   toolDrag(kToolCircle);
   const std::string start = settledText(ed->doc);
+  const Selection startSel = ed->sel;
   // Every action once in a shuffled order, then a random run of them.
   const auto& all = actions();
   std::vector<size_t> order(all.size());
@@ -146,6 +148,7 @@ TEST_P(CommandRun, UndoAllAndRedoAllGiveTheSceneBack) {
   ASSERT_GT(app.history.stepCount(), 5u);
   while (app.history.position() > 2) win->dispatch(kCmdUndo);  // back to the two drawn shapes
   EXPECT_EQ(settledText(ed->doc), start);
+  EXPECT_TRUE(ed->sel == startSel);
   while (app.history.canRedo()) win->dispatch(kCmdRedo);
   submit(kCtlCurrentFrame, frame);
   EXPECT_EQ(settledText(ed->doc), end);

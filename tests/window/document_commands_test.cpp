@@ -317,7 +317,7 @@ TEST_F(WindowTest, SelectAllSetsTheGrabOffsetsOfTheTool) {
     w.dispatch(kCmdSelectAll);
     for (size_t j = 0; j < want.size(); ++j) {
       const Shape& s = ed->doc.Objects[0].shapes[j];
-      EXPECT_EQ(s.selected, 1);
+      EXPECT_TRUE(ed->sel.isSelected(s.id));
       const std::pair<int, int> start(s.startX, s.startY);
       EXPECT_EQ(start, want[j]) << int(c.tool);
     }
@@ -325,7 +325,7 @@ TEST_F(WindowTest, SelectAllSetsTheGrabOffsetsOfTheTool) {
   EXPECT_TRUE(ed->tools.multiSelect);
   w.dispatch(kCmdDeselectAll);
   EXPECT_EQ(ed->sel.shape, -1);
-  EXPECT_EQ(ed->doc.Objects[0].shapes[0].selected, 0);
+  EXPECT_FALSE(ed->sel.isSelected(ed->doc.Objects[0].shapes[0].id));
   EXPECT_FALSE(ed->modified);  // selection alone is no change
 }
 

@@ -25,7 +25,8 @@ class PanelsWindow : public WindowTest {
   // Two boxes, "B0" at (100, 100) and "B1" at (300, 100), 40 x 40; B0 current.
   void twoBoxes() {
     Object& o = object();
-    o.shapes.assign(2, Shape{});
+    o.shapes.clear();
+    o.shapes.resize(2);  // two shapes, not two copies of one
     o.hasShape = 1;
     for (int j = 0; j < 2; ++j) {
       Shape& s = o.shapes[static_cast<size_t>(j)];

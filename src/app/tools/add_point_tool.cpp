@@ -27,11 +27,17 @@ class AddPointTool final : public EditingTool {
         pointAt(s, n + j) = p;
       }
       pointAt(s, n + 3) = lastPoint;
+      // The end point moved on with its selection; the three new points are not selected.
+      Selection& sel = c.ed.sel;
+      sel.selectPoint(s.id, n + 1, false);
+      sel.selectPoint(s.id, n + 2, false);
+      sel.pointMoved(s.id, n, n + 3);
     } else if (s.type == kLine) {
       ShapePoint p;
       p.x = e.lx;
       p.y = e.ly;
       s.points.push_back(p);
+      c.ed.sel.selectPoint(s.id, lastIndex(s.points), false);
     } else {
       return;
     }

@@ -24,7 +24,8 @@ ChangeScope touchedShapes(const Document& doc, const Selection& sel) {
   std::vector<int64_t> touched;
   if (sel.shape >= 0 && sel.shape <= lastIndex(o->shapes)) touched.push_back(sel.shape);
   for (int64_t j = 0; j <= lastIndex(o->shapes); ++j)
-    if (o->shapes[static_cast<size_t>(j)].selected && j != sel.shape) touched.push_back(j);
+    if (j != sel.shape && sel.isSelected(o->shapes[static_cast<size_t>(j)].id))
+      touched.push_back(j);
   return ChangeScope::shapesOf(sel.object, std::move(touched));
 }
 
@@ -60,9 +61,10 @@ bool ToolContext::takeChange(std::string& name, ChangeScope& scope) {
   return true;
 }
 
-void CanvasTool::hold(Object& o, int64_t x, int64_t y, bool /*fresh*/) const {
+void CanvasTool::hold(Object& o, const Selection& sel, int64_t x, int64_t y,
+                      bool /*fresh*/) const {
   for (Shape& s : o.shapes) {
-    if (s.selected != 1) continue;
+    if (!sel.isSelected(s.id)) continue;
     for (ShapePoint& p : s.points) {
       p.dragX = subS(x, p.x);
       p.dragY = subS(y, p.y);

@@ -107,10 +107,10 @@ class CanvasTool {
   // The grab offsets shape s gets when a press at (x, y) picks it (and when "Select All"
   // selects it with the mouse at (x, y)).
   virtual void grab(Shape& /*s*/, int64_t /*x*/, int64_t /*y*/) const {}
-  // A pick, or a shape drag under way, takes hold of the selected shapes of object o with the
-  // mouse at (x, y); `fresh` when the pick was made by this event. By default every point of a
-  // selected shape keeps its offset from the mouse in dragX, dragY.
-  virtual void hold(Object& o, int64_t x, int64_t y, bool fresh) const;
+  // A pick, or a shape drag under way, takes hold of the shapes of object o that `sel` selects,
+  // with the mouse at (x, y); `fresh` when the pick was made by this event. By default every
+  // point of a selected shape keeps its offset from the mouse in dragX, dragY.
+  virtual void hold(Object& o, const Selection& sel, int64_t x, int64_t y, bool fresh) const;
   // A refresh in which nothing is picked, and no pick holds.
   virtual void pickedNothing(Editor& /*ed*/) const {}
 };

@@ -37,9 +37,9 @@ void testShape(Editor& ed, const CanvasTool& tool, int64_t j, bool inside, int64
     } else {
       ts.dragState = DragState::kShapes;
     }
-    if (Shape* s = shape()) s->selected = 1;
+    if (Shape* s = shape()) ed.sel.select(s->id);
   } else if (!ts.multiSelect) {
-    if (Shape* s = shape()) s->selected = 0;
+    if (Shape* s = shape()) ed.sel.select(s->id, false);
   }
 }
 
@@ -49,7 +49,7 @@ void settle(Editor& ed, const CanvasTool& tool, int64_t x, int64_t y, bool picke
     ts.shapeHit = true;
     ts.dragState = DragState::kShapes;
     ed.refreshProperties();
-    if (Object* o = currentObject(ed.doc, ed.sel)) tool.hold(*o, x, y, picked);
+    if (Object* o = currentObject(ed.doc, ed.sel)) tool.hold(*o, ed.sel, x, y, picked);
   } else if (!ts.shapeHit) {
     tool.pickedNothing(ed);
   }
@@ -63,8 +63,11 @@ void clickSelect(Editor& ed, const CanvasTool& tool, ImageStore& store, QSize ca
   bool picked = false;
   if (currentObject(ed.doc, ed.sel) && !ed.tools.shapeHit) {
     const bool dragFree = ed.tools.dragState == DragState::kNone;
+    View view = canvasView(ed.sel, ed.options, ed.pan);
+    view.width = canvas.width();
+    view.height = canvas.height();
     const std::vector<PickEntry> picks =
-        pickShapes(ed, store, canvas, static_cast<double>(x), static_cast<double>(y));
+        pick(ed.doc, view, ed.sel, store, static_cast<double>(x), static_cast<double>(y));
     for (const PickEntry& e : picks) {
       // The panels the test calls out to may have shrunk the object meanwhile.
       const Object* o = currentObject(ed.doc, ed.sel);
@@ -81,9 +84,7 @@ void settleSelection(Editor& ed, const CanvasTool& tool, int64_t x, int64_t y) {
 }
 
 void setAllShapesSelected(Editor& ed, bool selected) {
-  Object* o = currentObject(ed.doc, ed.sel);
-  if (!o) return;
-  for (Shape& s : o->shapes) s.selected = selected ? 1 : 0;
+  if (const Object* o = currentObject(ed.doc, ed.sel)) ed.sel.selectAll(o->shapes, selected);
 }
 
 }  // namespace pw

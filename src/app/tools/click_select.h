@@ -28,7 +28,7 @@ void clickSelect(Editor& ed, const CanvasTool& tool, ImageStore& store, QSize ca
 // The settling alone, with the mouse at (x, y).
 void settleSelection(Editor& ed, const CanvasTool& tool, int64_t x, int64_t y);
 
-// Sets `selected` of every shape of the current object.
+// Selects every shape of the current object, or none of them.
 void setAllShapesSelected(Editor& ed, bool selected);
 
 }  // namespace pw

@@ -37,7 +37,7 @@ Shape* pickImage(Editor& ed, const ToolEvent& e) {
     if (s.type != kImage) continue;
     if (e.lx < s.x || e.lx > s.x + s.lineW || e.ly < s.y || e.ly > s.y + s.lineH) continue;
     ed.sel.shape = j;
-    s.selected = 1;
+    ed.sel.select(s.id);
     ed.tools.shapeHit = true;
     return &s;
   }
@@ -75,7 +75,7 @@ void forEachCurrentOrSelected(Editor& ed, const std::function<void(Shape&)>& fn)
   if (!o) return;
   for (int64_t j = 0; j <= lastIndex(o->shapes); ++j) {
     Shape& s = o->shapes[static_cast<size_t>(j)];
-    if (j == ed.sel.shape || s.selected != 0) fn(s);
+    if (j == ed.sel.shape || ed.sel.isSelected(s.id)) fn(s);
   }
 }
 
@@ -88,21 +88,23 @@ void forEachDragged(Editor& ed, const std::function<void(Shape&)>& fn) {
 int64_t pickPoint(ToolContext& c, const ToolEvent& e) {
   Shape* s = c.editableShape();
   if (!s) return kNoPoint;
+  Selection& sel = c.ed.sel;
   if (!c.ed.tools.multiSelect) {
-    c.ed.sel.point = -1;
-    for (ShapePoint& p : s->points) p.selected = 0;
+    sel.point = -1;
+    sel.clearPoints(s->id);
   } else {
-    for (ShapePoint& p : s->points)
-      if (p.selected) {
-        p.dragX = p.x;
-        p.dragY = p.y;
-      }
+    for (const int64_t k : sel.pointsOf(s->id)) {
+      if (k > lastIndex(s->points)) continue;
+      ShapePoint& p = pointAt(*s, k);
+      p.dragX = p.x;
+      p.dragY = p.y;
+    }
   }
   for (int64_t k = 0; k <= lastIndex(s->points); ++k) {
     ShapePoint& p = pointAt(*s, k);
     if (!pointHit(e.lx, e.ly, addS(p.x, s->x), addS(p.y, s->y))) continue;
-    c.ed.sel.point = k;
-    p.selected = 1;
+    sel.point = k;
+    sel.selectPoint(s->id, k);
     c.ed.refreshProperties();
     s = c.editableShape();
     if (!s || k > lastIndex(s->points)) return kPointGone;
@@ -126,7 +128,10 @@ bool deletePoint(Editor& ed, int64_t k) {
   }
   if (doomed.empty()) return false;
   std::sort(doomed.begin(), doomed.end(), std::greater<>());
-  for (int64_t i : doomed) s->points.erase(s->points.begin() + static_cast<std::ptrdiff_t>(i));
+  for (int64_t i : doomed) {
+    s->points.erase(s->points.begin() + static_cast<std::ptrdiff_t>(i));
+    ed.sel.pointErased(s->id, i);
+  }
   return true;
 }
 

@@ -15,10 +15,10 @@ class MoveTool final : public EditingTool {
     s.startX = toI16(x - s.x);
     s.startY = toI16(y - s.y);
   }
-  void hold(Object& o, int64_t x, int64_t y, bool fresh) const override {
+  void hold(Object& o, const Selection& sel, int64_t x, int64_t y, bool fresh) const override {
     for (Shape& s : o.shapes)
-      if (s.selected == 1) grab(s, x, y);
-    EditingTool::hold(o, x, y, fresh);
+      if (sel.isSelected(s.id)) grab(s, x, y);
+    EditingTool::hold(o, sel, x, y, fresh);
   }
 
  protected:
@@ -73,10 +73,11 @@ class MoveTool final : public EditingTool {
     ts.neighbourPrevY = addS(a.y, s.y);
     ts.neighbourNextX = addS(b.x, s.x);
     ts.neighbourNextY = addS(b.y, s.y);
-    for (ShapePoint* n : {&a, &b}) {
-      n->dragX = n->x;
-      n->dragY = n->y;
-      if (ts.multiSelect) n->selected = 1;
+    for (const int64_t i : {prevIndex(k, last), nextIndex(k, last)}) {
+      ShapePoint& n = pointAt(s, i);
+      n.dragX = n.x;
+      n.dragY = n.y;
+      if (ts.multiSelect) c.ed.sel.selectPoint(s.id, i);
     }
   }
 
@@ -116,8 +117,9 @@ class MoveTool final : public EditingTool {
       c.store(p.x, addS(p.dragX, lx - s.startX), name);
       c.store(p.y, addS(p.dragY, ly - s.startY), name);
     };
-    for (ShapePoint& p : s.points) {
-      if (!p.selected) continue;
+    for (int64_t i = 0; i <= last; ++i) {
+      if (!c.ed.sel.isPointSelected(s.id, i)) continue;
+      ShapePoint& p = pointAt(s, i);
       follow(p);
       c.ed.showPointPosition(p.x, p.y);
     }

@@ -16,10 +16,11 @@ class RotateTool final : public EditingTool {
  public:
   // The shapes a press picks were not readied by the press, which knew only the shape current
   // before it: without their start positions the drag would turn stale ones.
-  void hold(Object& o, int64_t x, int64_t /*y*/, bool fresh) const override {
+  void hold(Object& o, const Selection& sel, int64_t x, int64_t /*y*/,
+            bool fresh) const override {
     if (!fresh) return;
     for (Shape& s : o.shapes) {
-      if (s.selected != 1) continue;
+      if (!sel.isSelected(s.id)) continue;
       beginShapeTransform(s);
       s.startX = toI16(x + s.dragAngle);
     }

@@ -22,10 +22,11 @@ class ScaleTool final : public EditingTool {
   }
   // The shapes a press picks were not readied by the press, which knew only the shape current
   // before it: their points are taken as they start.
-  void hold(Object& o, int64_t /*x*/, int64_t /*y*/, bool fresh) const override {
+  void hold(Object& o, const Selection& sel, int64_t /*x*/, int64_t /*y*/,
+            bool fresh) const override {
     if (!fresh) return;
     for (Shape& s : o.shapes)
-      if (s.selected == 1) beginShapeTransform(s);
+      if (sel.isSelected(s.id)) beginShapeTransform(s);
   }
 
  protected:
