@@ -246,7 +246,7 @@ bool nudgeShapes(Shell& shell, int64_t dx, int64_t dy, int mergeKey) {
   std::vector<int64_t> moved;
   for (int64_t j = 0; j <= lastIndex(o->shapes); ++j) {
     const Shape& s = o->shapes[static_cast<size_t>(j)];
-    if ((j == ed.sel.shape || s.selected != 0) && s.locked == 0) moved.push_back(j);
+    if ((j == ed.sel.shape || ed.sel.isSelected(s.id)) && s.locked == 0) moved.push_back(j);
   }
   if (moved.empty()) return false;
   auto shift = [](int16_t v, int64_t d) {

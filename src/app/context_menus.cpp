@@ -110,17 +110,20 @@ bool pickForPopup(Editor& ed, ImageStore& store, QSize canvas, QPointF at) {
   Object* o = currentObject(ed.doc, ed.sel);
   if (!o || o->hasShape == 0 || ed.doc.DocumentState < kDocumentHasContent) return false;
   const SceneMouse m = sceneMouseOf(ed, at.x(), at.y());
+  View view = canvasView(ed.sel, ed.options, ed.pan);
+  view.width = canvas.width();
+  view.height = canvas.height();
   const std::vector<PickEntry> picks =
-      pickShapes(ed, store, canvas, static_cast<double>(m.x), static_cast<double>(m.y));
+      pick(ed.doc, view, ed.sel, store, static_cast<double>(m.x), static_cast<double>(m.y));
   // The last shape drawn under the mouse is the one seen there.
   int64_t hit = -1;
   for (const PickEntry& e : picks)
     if (e.inside && e.shape <= lastIndex(o->shapes)) hit = e.shape;
   if (hit < 0) return false;
-  Shape& s = o->shapes[static_cast<size_t>(hit)];
-  if (hit != ed.sel.shape && s.selected == 0) {
-    for (Shape& other : o->shapes) other.selected = 0;
-    s.selected = 1;
+  const Shape& s = o->shapes[static_cast<size_t>(hit)];
+  if (hit != ed.sel.shape && !ed.sel.isSelected(s.id)) {
+    ed.sel.selectAll(o->shapes, false);
+    ed.sel.select(s.id);
   }
   ed.sel.shape = hit;
   return true;
