@@ -3,12 +3,12 @@
 // compared with the frame the animation export draws. Dashed lines are left out of the pictures:
 // the player lays dashes out a little differently along a polyline, drifting by a few units at its
 // end (about 2.6 % of the pixels of a dashed zigzag); the file's dash pattern is checked in
-// lottie_export_test.cpp. Pictures are shown opaque: the player draws an image layer at full
-// opacity whatever its "o" says.
+// lottie_export_test.cpp.
 #include <gtest/gtest.h>
 #include <rlottie.h>
 
 #include <QImage>
+#include <cstdlib>
 #include <functional>
 #include <string>
 #include <vector>
@@ -92,6 +92,13 @@ TEST(LottiePlayer, SmallScenes) {
       quarters.setPixel(x, y, x < 12 ? (y < 6 ? 0xffd02020u : 0xff2040d0u)
                                      : (y < 6 ? 0xff20a040u : 0xfff0c000u));
   const int64_t picture = store.addImage(quarters);
+  // A 24 x 24 picture whose colours rise and fall smoothly, the same at opposite edges: tiles of it
+  // look alike however the player samples them (the raster smooths, the player does not).
+  QImage waves(24, 24, QImage::Format_ARGB32);
+  const auto wave = [](int k) { return 255 - std::abs(2 * (k * 255 / 24) - 255); };
+  for (int y = 0; y < 24; ++y)
+    for (int x = 0; x < 24; ++x) waves.setPixel(x, y, qRgb(wave(x), wave(y), 128));
+  const int64_t tile = store.addImage(waves);
   struct Case {
     const char* name;
     std::function<void(Object&)> build;
@@ -104,6 +111,35 @@ TEST(LottiePlayer, SmallScenes) {
          o.keys = {ObjectKey{.frame = 0, .w = 100, .h = 100, .rotX = 40, .rotY = 40, .alpha = 255},
                    ObjectKey{.frame = 10, .x = 30, .y = 20, .w = 120, .h = 120, .rotX = 40,
                              .rotY = 40, .angle = 20, .alpha = 255}};
+       }},
+      {"faded pictures and a faded object: the object's opacity leaves pictures alone",
+       [&](Object& o) {
+         Shape pic = shape(kImage, 20, 30, 96, 48, kStyleFilled, 0);
+         pic.imageId = picture;
+         pic.alpha = 128;
+         o.alpha = 90;
+         o.shapes = {shape(kBox, 0, 0, 160, 120, kStyleFilled, kBlue), pic};
+         o.keys = {ObjectKey{.frame = 0, .w = 100, .h = 100, .alpha = 255},
+                   ObjectKey{.frame = 10, .x = 10, .w = 100, .h = 100, .alpha = 60}};
+       }},
+      {"tiled pictures: a box filled with tiles, a box and a line painted with them", [&](Object& o) {
+         Shape filled = shape(kImage, 10, 10, 90, 70, kStyleFilled, 0);
+         filled.imageId = tile;
+         filled.imageRepeat = 2;
+         filled.imageW = 30;
+         filled.imageH = 36;
+         filled.imageX = 7;
+         filled.imageY = 3;
+         Shape outlined = filled;
+         outlined.x = 110;
+         outlined.w = 50;
+         outlined.style = kStyleLine;
+         outlined.lineW = 12;
+         outlined.alpha = 160;
+         o.shapes = {filled, outlined};
+         o.keys = {ObjectKey{.frame = 0, .w = 100, .h = 100, .alpha = 255},
+                   ObjectKey{.frame = 10, .x = 20, .y = 10, .w = 110, .h = 90, .rotX = 60,
+                             .rotY = 40, .angle = 25, .alpha = 255}};
        }},
       {"text outlines", [&](Object& o) {
          Shape s = shape(kText, 0, 20, 40, 10, kStyleFilled, kBlue);
