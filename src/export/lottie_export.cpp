@@ -364,9 +364,9 @@ bool renderLottie(const Document& doc, const sVdOptions& options, ImageStore& st
     o.hidden = 1;
     counts.skipped += sink.skipped();
     bool images = false;
-    for (const LottieSink::Run& run : sink.runs()) {
-      contents.push_back({i, run, reach});
+    for (LottieSink::Run& run : sink.takeRuns()) {
       images = images || run.image;
+      contents.push_back({i, std::move(run), reach});
     }
     if (images) withImages.push_back(i);
   }
@@ -452,8 +452,13 @@ bool renderLottie(const Document& doc, const sVdOptions& options, ImageStore& st
   std::string out = R"({"v":"5.7.0","fr":)" + std::to_string(doc.Fps) + R"(,"ip":)" +
                     std::to_string(from) + R"(,"op":)" + std::to_string(to + 1) + R"(,"w":)" +
                     std::to_string(options.CameraW) + R"(,"h":)" + std::to_string(options.CameraH) +
-                    R"(,"nm":"Penwick","ddd":0,"assets":[)" + assets + R"(],"layers":[)" + layers;
-  json = out + "]}";
+                    R"(,"nm":"Penwick","ddd":0,"assets":[)";
+  out.reserve(out.size() + assets.size() + layers.size() + 16);
+  out += assets;
+  out += R"(],"layers":[)";
+  out += layers;
+  out += "]}";
+  json = std::move(out);
   if (stats) *stats = counts;
   return true;
 }

@@ -9,6 +9,7 @@
 #include <QTransform>
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "render/vg.h"
@@ -46,6 +47,7 @@ class LottieSink final : public PaintSink {
     double tileW = 0, tileH = 0;
   };
   const std::vector<Run>& runs() const { return runs_; }
+  std::vector<Run> takeRuns() { return std::move(runs_); }
   // Paintings left out: paths painted with a picture that cannot be placed.
   int64_t skipped() const { return skipped_; }
 
