@@ -240,8 +240,12 @@ int runHeadless(const CommandLine& cl, const char* argv0) {
                     std::to_string(last) + " (give --to)");
       std::optional<HeadlessApp> app;
       if (drawsText(ed.doc)) app.emplace(argv0);
-      if (!exportLottie(ed.doc, ed.options, store, from, to, lottieFileName(cl.output), &error))
+      const std::string out = lottieFileName(cl.output);
+      LottieStats stats;
+      if (!exportLottie(ed.doc, ed.options, store, from, to, out, &error, &stats))
         return fail(error);
+      if (const std::string warning = lottieSkippedWarning(stats); !warning.empty())
+        std::fprintf(stderr, "penwick: warning: %s: %s\n", out.c_str(), warning.c_str());
       return 0;
     }
 

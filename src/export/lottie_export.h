@@ -19,8 +19,12 @@ std::string lottieFileName(const std::string& out);
 // What an export wrote besides the file.
 struct LottieStats {
   int64_t layers = 0;
-  int64_t skipped = 0;  // paintings left out: image paint, pictures placed with a shear
+  int64_t skipped = 0;  // paintings left out: tiled pictures needing too many tiles, pictures
+                        // that cannot be encoded or placed
 };
+
+// What to tell the user about paintings an export left out; empty when none were.
+std::string lottieSkippedWarning(const LottieStats& stats);
 
 // The compact JSON text of the composition: width and height the camera size, frame rate the
 // scene's, frames from ... to (ip = from, op = to + 1). False, with `why`, when the camera is not
@@ -31,9 +35,11 @@ bool renderLottie(const Document& doc, const sVdOptions& options, ImageStore& st
 
 // renderLottie written to `file` atomically; `why` names the file on failure.
 bool exportLottie(const Document& doc, const sVdOptions& options, ImageStore& store,
-                  int64_t from, int64_t to, const std::string& file, std::string* why);
+                  int64_t from, int64_t to, const std::string& file, std::string* why,
+                  LottieStats* stats = nullptr);
 
-// The menu command: asks for the file, writes frames 0 to the last, reports a failure.
+// The menu command: asks for the file, writes frames 0 to the last, reports a failure and, after
+// the export, any painting left out.
 bool exportLottieCommand(Editor& ed, ImageStore& store);
 
 }  // namespace pw

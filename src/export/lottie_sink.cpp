@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "export/svg_sink.h"
+#include "render/image_store.h"
 
 namespace pw {
 
@@ -90,6 +91,29 @@ bool similarity(const QTransform& t, double& sx, double& sy, double& degrees) {
   return std::isfinite(sy) && std::isfinite(degrees);
 }
 
+// The dash items ("d") of a dashed pen: its pattern counts in widths of the pen as given.
+std::string dashArray(const QPen& pen, double penScale) {
+  std::string style = ",\"d\":[";
+  QList<qreal> dashes = pen.dashPattern();
+  for (qreal& u : dashes) u *= pen.widthF();
+  // Players skip dashes of (almost) no length, which round caps make dots: such a dash is
+  // given a tenth of a unit, taken from the gap after it so the period stays.
+  for (qsizetype k = 0; k + 1 < dashes.size(); k += 2) {
+    const double add = kMinDash - dashes[k];
+    if (add > 0 && dashes[k + 1] > add) {
+      dashes[k] += add;
+      dashes[k + 1] -= add;
+    }
+  }
+  for (qsizetype k = 0; k < dashes.size(); ++k) {
+    style += k % 2 == 0 ? R"({"n":"d","v":)" : R"({"n":"g","v":)";
+    style += constant(lottieNumber(std::max(dashes[k], 0.001) * penScale));
+    style += "},";
+  }
+  return style + R"({"n":"o","v":)" +
+         constant(lottieNumber(pen.dashOffset() * pen.widthF() * penScale)) + "}]";
+}
+
 }  // namespace
 
 std::string lottieNumber(double v) { return svgNumber(v); }
@@ -133,12 +157,8 @@ std::string lottieStaticTransform(double px, double py, double sx, double sy, do
   return out;
 }
 
-void LottieSink::paintPath(const QPainterPath& path, const QTransform& xf, const QPen* pen,
-                           const VectorCanvas::PaintSource& source) {
-  if (source.image) {
-    ++skipped_;
-    return;
-  }
+std::string LottieSink::groupOf(const QPainterPath& path, const QTransform& xf, const QPen* pen,
+                                const QColor& color, int alpha) const {
   const QTransform t = xf * toLocal_;
   // The path stays in the system it was painted in when the group's transform can say it
   // (pens and dashes then keep their units); otherwise it is mapped and the pen scaled.
@@ -147,51 +167,72 @@ void LottieSink::paintPath(const QPainterPath& path, const QTransform& xf, const
   const QPainterPath shown = kept ? path : t.map(path);
   const double penScale = kept ? 1 : std::sqrt(std::abs(t.determinant()));
   const std::string items = lottiePathItems(shown);
-  if (items.empty()) return;
-  const double opacity = source.alpha * 100.0 / 255;
+  if (items.empty()) return {};
+  const double opacity = alpha * 100.0 / 255;
   std::string style;
   if (!pen) {
-    style = R"({"ty":"fl","r":2,"c":)" + constant(colorArray(source.color)) +
+    style = R"({"ty":"fl","r":2,"c":)" + constant(colorArray(color)) +
             ",\"o\":" + constant(lottieNumber(opacity)) + '}';
   } else {
     // A pen thinner than an output pixel is drawn a pixel wide, as the raster draws it.
     const double outScale = std::sqrt(std::abs(xf.determinant()));
     double width = pen->widthF();
     if (outScale > 0 && width * outScale < 1) width = 1 / outScale;
-    style = R"({"ty":"st","c":)" + constant(colorArray(source.color)) +
+    style = R"({"ty":"st","c":)" + constant(colorArray(color)) +
             ",\"o\":" + constant(lottieNumber(opacity)) +
             ",\"w\":" + constant(lottieNumber(width * penScale)) +
             ",\"lc\":" + std::to_string(capCode(pen->capStyle())) +
             ",\"lj\":" + std::to_string(joinCode(pen->joinStyle())) +
             ",\"ml\":" + lottieNumber(pen->miterLimit());
-    if (pen->style() == Qt::CustomDashLine) {
-      // The pattern counts in widths of the pen as given.
-      style += ",\"d\":[";
-      QList<qreal> dashes = pen->dashPattern();
-      for (qreal& u : dashes) u *= pen->widthF();
-      // Players skip dashes of (almost) no length, which round caps make dots: such a dash is
-      // given a tenth of a unit, taken from the gap after it so the period stays.
-      for (qsizetype k = 0; k + 1 < dashes.size(); k += 2) {
-        const double add = kMinDash - dashes[k];
-        if (add > 0 && dashes[k + 1] > add) {
-          dashes[k] += add;
-          dashes[k + 1] -= add;
-        }
-      }
-      for (qsizetype k = 0; k < dashes.size(); ++k) {
-        style += k % 2 == 0 ? R"({"n":"d","v":)" : R"({"n":"g","v":)";
-        style += constant(lottieNumber(std::max(dashes[k], 0.001) * penScale));
-        style += "},";
-      }
-      style += R"({"n":"o","v":)" +
-               constant(lottieNumber(pen->dashOffset() * pen->widthF() * penScale)) + "}]";
-    }
+    if (pen->style() == Qt::CustomDashLine) style += dashArray(*pen, penScale);
     style += '}';
   }
   const std::string tr = kept ? lottieStaticTransform(t.dx(), t.dy(), sx * 100, sy * 100, degrees)
                               : lottieStaticTransform(0, 0, 100, 100, 0);
+  return R"({"ty":"gr","it":[)" + items + ',' + style + ',' + tr + "]}";
+}
+
+void LottieSink::paintPath(const QPainterPath& path, const QTransform& xf, const QPen* pen,
+                           const VectorCanvas::PaintSource& source) {
+  if (source.image) return paintTiles(path, xf, pen, source);
+  std::string group = groupOf(path, xf, pen, source.color, source.alpha);
+  if (group.empty()) return;
   if (runs_.empty() || runs_.back().image) runs_.emplace_back();
-  runs_.back().groups.push_back(R"({"ty":"gr","it":[)" + items + ',' + style + ',' + tr + "]}");
+  runs_.back().groups.push_back(std::move(group));
+}
+
+void LottieSink::paintTiles(const QPainterPath& path, const QTransform& xf, const QPen* pen,
+                            const VectorCanvas::PaintSource& source) {
+  const QImage* img = store_.image(source.imageId);
+  // What the raster would not paint either.
+  if (!img || img->width() <= 0 || img->height() <= 0 || source.alpha <= 0 || path.isEmpty())
+    return;
+  const double tw = source.tileW > 0 ? source.tileW : img->width();
+  const double th = source.tileH > 0 ? source.tileH : img->height();
+  // What the paint can reach: the path, widened by the pen.
+  QRectF area = path.controlPointRect();
+  if (pen) {
+    const double reach = pen->widthF() * std::max(1.0, pen->miterLimit()) + 1;
+    area.adjust(-reach, -reach, reach, reach);
+  }
+  std::string matte = groupOf(path, xf, pen, Qt::black, 255);
+  if (matte.empty() || area.isEmpty()) return;
+  if (!(tw > 0 && th > 0 && std::isfinite(tw) && std::isfinite(th)) ||
+      !std::isfinite(area.width()) || !std::isfinite(area.height())) {
+    ++skipped_;
+    return;
+  }
+  Run run;
+  run.image = true;
+  run.imageId = source.imageId;
+  run.picture = *img;
+  run.xf = xf * toLocal_;
+  run.opacity = source.alpha / 255.0;
+  run.matte = std::move(matte);
+  run.area = area;
+  run.tileW = tw;
+  run.tileH = th;
+  runs_.push_back(std::move(run));
 }
 
 void LottieSink::paintImage(int64_t imageId, const QImage& image, const QTransform& xf,
@@ -214,8 +255,30 @@ std::string lottieItems(const std::vector<std::string>& groups) {
   return out;
 }
 
-bool lottieSimilarity(const QTransform& t, double& sx, double& sy, double& degrees) {
-  return similarity(t, sx, sy, degrees);
+bool lottiePlacement(const QTransform& m, LottiePose& inner, LottiePose& outer, bool& sheared) {
+  inner = outer = LottiePose{};
+  sheared = false;
+  if (!std::isfinite(m.dx()) || !std::isfinite(m.dy())) return false;
+  if (similarity(m, inner.sx, inner.sy, inner.degrees)) {
+    inner.x = m.dx();
+    inner.y = m.dy();
+    return true;
+  }
+  inner = LottiePose{};
+  // In column form the linear part is [[a c] [b d]].
+  const double a = m.m11(), b = m.m12(), c = m.m21(), d = m.m22();
+  const double e = (a + d) / 2, f = (a - d) / 2, g = (b + c) / 2, h = (b - c) / 2;
+  const double q = std::hypot(e, h), r = std::hypot(f, g);
+  const double a1 = std::atan2(g, f), a2 = std::atan2(h, e);
+  outer.x = m.dx();
+  outer.y = m.dy();
+  outer.sx = q + r;
+  outer.sy = q - r;
+  outer.degrees = (a2 + a1) / 2 * 180 / M_PI;
+  inner.degrees = (a2 - a1) / 2 * 180 / M_PI;
+  sheared = true;
+  return std::isfinite(outer.sx) && std::isfinite(outer.sy) && std::abs(outer.sy) > 0 &&
+         std::isfinite(outer.degrees) && std::isfinite(inner.degrees);
 }
 
 }  // namespace pw

@@ -43,6 +43,7 @@ bool renderSvg(const Document& doc, const sVdOptions& options, ImageStore& store
   const View view = cameraView(options);
   // The canvas draws the camera at its output's corner; the file shows it where it lies.
   SvgSink sink(store, QTransform::fromTranslate(-view.shiftX, -view.shiftY));
+  sink.setOutput(QRectF(0, 0, options.CameraW, options.CameraH));
   VectorCanvas vg(store);
   if (vg.beginRecording(sink, options.CameraW, options.CameraH)) {
     RenderCtx rc(shown, options, view, vg);

@@ -4,6 +4,7 @@
 #include <QByteArray>
 #include <QPainterPathStroker>
 #include <QPen>
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 
@@ -215,9 +216,21 @@ std::string SvgSink::patternDef(int64_t imageId, const QImage& image, double tw,
   return id;
 }
 
+bool SvgSink::reachesOutput(const QRectF& r, double margin) const {
+  if (output_.isEmpty()) return true;
+  return finiteRect(r) && std::isfinite(margin) &&
+         r.adjusted(-margin, -margin, margin, margin).intersects(output_);
+}
+
 void SvgSink::paintPath(const QPainterPath& path, const QTransform& xf, const QPen* pen,
                         const VectorCanvas::PaintSource& source) {
   if (path.isEmpty() || !finiteRect(path.controlPointRect())) return;
+  // A pen reaches half its width past the path, its miters further: a generous margin.
+  const double margin =
+      pen ? (pen->widthF() * std::max(1.0, pen->miterLimit()) + 1) *
+                    std::sqrt(std::abs(xf.determinant())) + 2
+          : 2;
+  if (!reachesOutput(xf.mapRect(path.controlPointRect()), margin)) return;
   const QTransform t = xf * toDoc_;
   if (!t.isInvertible()) return;
   std::string paint;  // the fill or stroke value
@@ -270,7 +283,7 @@ void SvgSink::paintPath(const QPainterPath& path, const QTransform& xf, const QP
 
 void SvgSink::paintImage(int64_t imageId, const QImage& image, const QTransform& xf,
                          double opacity) {
-  if (opacity <= 0) return;
+  if (opacity <= 0 || !reachesOutput(xf.mapRect(QRectF(image.rect())), 2)) return;
   const QTransform t = xf * toDoc_;
   if (!t.isInvertible() || !std::isfinite(t.determinant())) return;
   const std::string im = imageDef(imageId, image);

@@ -3,6 +3,7 @@
 // in, each image a <use> of an embedded PNG, image paint a tiled <pattern>.
 #pragma once
 
+#include <QRectF>
 #include <QTransform>
 #include <cstdint>
 #include <map>
@@ -27,6 +28,10 @@ class SvgSink final : public PaintSink {
   void paintImage(int64_t imageId, const QImage& image, const QTransform& xf,
                   double opacity) override;
 
+  // Paintings that cannot reach `output` (in the canvas's output coordinates) are left out of
+  // the file: it shows nothing else. Until set, everything is written.
+  void setOutput(const QRectF& output) { output_ = output; }
+
   // The whole file: width x height (user units) showing `viewBox` of the document.
   std::string document(int width, int height, const QRectF& viewBox);
 
@@ -39,6 +44,8 @@ class SvgSink final : public PaintSink {
   std::string imageDef(int64_t imageId, const QImage& image);
   // The id of a pattern tiling that image at tw x th user units.
   std::string patternDef(int64_t imageId, const QImage& image, double tw, double th);
+  // Whether `r` (output coordinates), widened by `margin`, can reach the output.
+  bool reachesOutput(const QRectF& r, double margin) const;
   // Puts the following elements into the system `t` (document units), opening a group when it
   // is not the identity.
   void enterSystem(const QTransform& t);
@@ -46,6 +53,7 @@ class SvgSink final : public PaintSink {
 
   const ImageStore& store_;
   QTransform toDoc_;
+  QRectF output_;
   std::string defs_;
   std::string body_;
   bool inGroup_ = false;

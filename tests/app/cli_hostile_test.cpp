@@ -2,10 +2,12 @@
 // past the largest canvas, damaged pictures, full devices and failed saves. Each run ends with
 // one "penwick:" line and a clear status, and never overwrites what it should not.
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 
 #include <QImage>
 #include <cerrno>
+#include <chrono>
 #include <cstring>
 #include <string>
 
@@ -103,6 +105,47 @@ TEST_F(CliTest, DamagedPicturesAreWarningsInTheProgramsOwnWords) {
   writeFile(dir_ / "s.txt", kScene + imageShape(""));
   const Result r = run({"--dump-json", "s.txt"});
   EXPECT_EQ(r.err, "penwick: warning: The Image file doesn't exists: the image shape names no file\n");
+}
+
+// 32,767 keys flinging the object 2^62 units either way (every third key brings it back), a dashed
+// line from -2^60 to 2^60 and a text of a million letters: the vector and the encoded exports each
+// end in bounded time and memory and write their file.
+TEST_F(CliTest, HostileScenesThroughTheVectorAndEncodedExports) {
+  std::string scene = "gen, ,0.15,\r\nanim,32766,30,\r\nobj,Layer,0,0,100,100,0,0,0,255,0,\r\n";
+  for (int f = 0; f < 32767; ++f) {
+    const char* x = f % 3 == 0 ? "0" : f % 3 == 1 ? "4611686018427387904" : "-4611686018427387904";
+    scene += "key," + std::to_string(f) + "," + std::to_string(f % 3) + "," + x +
+             ",0,100,100,0,0,0,255,\r\n";
+  }
+  scene += "shape,0,-16776961,L,255,2,3,5,5,4,0,0,,0,0,\r\n"
+           "pt,0,-1152921504606846976,5,\r\npt,1,1152921504606846976,60,\r\n";
+  scene += "shape,1,-16776961,T,255,0,10,5,5,7,30,20," + std::string(1 << 20, 'W') +
+           ";DejaVu Sans;0,0,10,\r\npt,0,0,0,\r\n";
+  writeFile(dir_ / "s.txt", scene);
+  writeFile(dir_ / "cam.ini", "{\"CameraW\": 160, \"CameraH\": 90}");
+  // The encoded exports draw their frames as the frame export does; two frames, one far away,
+  // say enough (MP4 and WebM share the writer).
+  const std::vector<std::vector<std::string>> runs = {
+      {"--export-svg", "o.svg", "--frame", "1"},
+      {"--export-lottie", "o.json", "--to", "32767"},
+      {"--export-gif", "o.gif", "--to", "1"},
+      {"--export-video", "o.webm", "--to", "1"}};
+  for (std::vector<std::string> args : runs) {
+    SCOPED_TRACE(args[0]);
+    const std::string out = args[1];
+    for (const char* a : {"--settings", "cam.ini", "s.txt"}) args.push_back(a);
+    const auto start = std::chrono::steady_clock::now();
+    const Result r = run(args);
+    const double seconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_LT(seconds, 60);
+    EXPECT_GT(fs::file_size(dir_ / out), 0u);
+    EXPECT_LT(fs::file_size(dir_ / out), 64u << 20);
+  }
+  rusage use{};
+  ASSERT_EQ(getrusage(RUSAGE_CHILDREN, &use), 0);
+  EXPECT_LT(use.ru_maxrss, 3l << 20) << "kB at most, in the largest run";
 }
 
 TEST_F(CliTest, OutputThatCannotBeWrittenFailsWithTheReason) {

@@ -1,9 +1,11 @@
 // --export-lottie run as the real program: the name, the camera of the settings, the frames, and
 // failures that leave nothing behind.
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 
 #include "cli_fixture.h"
+#include "support/paths.h"
 
 namespace pw {
 namespace {
@@ -42,6 +44,23 @@ TEST_F(CliTest, ExportLottieWritesTheFrames) {
     EXPECT_EQ(root["ip"].toInt(), c.ip);
     EXPECT_EQ(root["op"].toInt(), c.op);
   }
+}
+
+TEST_F(CliTest, ExportLottieWarnsOfPicturesLeftOut) {
+  writeFile(dir_ / "sun.png", readFile(fs::path(pw::test::sourceDir()) / "examples/sun.png"));
+  // A box of one-unit tiles: more tiles than the file takes.
+  writeFile(dir_ / "s.txt", std::string(kKeyedScene) +
+                                "shape,1,-1,tiles,255,0,10,5,5,6,2000,2000,sun.png;2;0;0;1;1;0;,0,0,"
+                                "\r\npt,0,0,0,\r\n");
+  const Result r = run({"--export-lottie", "o", "s.txt"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.err, "penwick: warning: o.json: 1 picture could not be written and is missing from "
+                   "the animation\n");
+  const QJsonObject root =
+      QJsonDocument::fromJson(QByteArray::fromStdString(readFile(dir_ / "o.json"))).object();
+  ASSERT_FALSE(root["layers"].toArray().isEmpty());
+  EXPECT_EQ(root["layers"][0]["ty"].toInt(), 4) << "the box is written";
+  EXPECT_TRUE(root["assets"].toArray().size() <= 1) << "no tiles";
 }
 
 TEST_F(CliTest, ExportLottieFailuresLeaveNothing) {

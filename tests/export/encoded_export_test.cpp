@@ -75,6 +75,26 @@ QRgb expected(EncodedFormat f, QRgb straight) {
   }
 }
 
+// The packets, in the order shown, start at their frame's time and last one frame, to the
+// nearest tick of the stream's time base.
+void expectFrameTimes(const test::AvRead& r, int fps, size_t frames) {
+  ASSERT_EQ(r.pts.size(), frames);
+  std::vector<int64_t> shown = r.pts;  // packets come in decoding order
+  std::sort(shown.begin(), shown.end());
+  const AVRational frame{1, fps};
+  const bool exact = r.timeBase.num > 0 && int64_t{r.timeBase.den} % (int64_t{fps} * r.timeBase.num) == 0;
+  for (size_t k = 0; k < frames; ++k) {
+    const int64_t start = av_rescale_q(static_cast<int64_t>(k), frame, r.timeBase);
+    const int64_t end = av_rescale_q(static_cast<int64_t>(k + 1), frame, r.timeBase);
+    EXPECT_EQ(shown[k], start) << "frame " << k << " in " << r.timeBase.num << "/"
+                               << r.timeBase.den;
+    if (exact)
+      EXPECT_EQ(r.durations[k], end - start) << "frame " << k;
+    else
+      EXPECT_LE(std::abs(r.durations[k] - (end - start)), 1) << "frame " << k;
+  }
+}
+
 class EncodedExportTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -120,7 +140,8 @@ TEST_F(EncodedExportTest, EveryFrameOnceAtTheScenesRateWithTheMiddleFrameAsDrawn
     int tolerance;
   } const cases[] = {{EncodedFormat::kGif, 20, 0},  {EncodedFormat::kApng, 20, 0},
                      {EncodedFormat::kApng, 24, 0}, {EncodedFormat::kMp4, 20, 10},
-                     {EncodedFormat::kMp4, 24, 10}, {EncodedFormat::kWebm, 20, 10}};
+                     {EncodedFormat::kMp4, 24, 10}, {EncodedFormat::kWebm, 20, 10},
+                     {EncodedFormat::kWebm, 24, 10}, {EncodedFormat::kWebm, 30, 10}};
   for (const Case& c : cases) {
     SCOPED_TRACE(std::string(formatName(c.format)) + " @ " + std::to_string(c.fps));
     ed_.doc.Fps = c.fps;
@@ -134,12 +155,11 @@ TEST_F(EncodedExportTest, EveryFrameOnceAtTheScenesRateWithTheMiddleFrameAsDrawn
     EXPECT_EQ(r.height, 100);
     EXPECT_EQ(r.decoded, 10);
     ASSERT_EQ(r.durations.size(), 10u);
-    // Each packet lasts exactly one frame in the stream's time base (APNG's reader rounds its
-    // delays to 1/100000 s: the file's own fractions are checked below).
-    for (int64_t d : c.format == EncodedFormat::kApng ? std::vector<int64_t>{} : r.durations)
-      EXPECT_EQ(av_cmp_q(av_mul_q(AVRational{static_cast<int>(d), 1}, r.timeBase),
-                         AVRational{1, c.fps}), 0) << d << " x " << r.timeBase.num << "/"
-                                                   << r.timeBase.den;
+    // Each packet lasts one frame in the stream's time base (APNG's reader rounds its delays to
+    // 1/100000 s: the file's own fractions are checked below) and starts at its frame's time:
+    // exactly, or to the nearest tick where the time base cannot say it (Matroska counts
+    // milliseconds: 41 or 42 for a frame of 1/24 s), never drifting.
+    if (c.format != EncodedFormat::kApng) expectFrameTimes(r, c.fps, 10);
     if (c.format != EncodedFormat::kApng) {  // the APNG reader rounds to 1/100000 s
       EXPECT_EQ(av_cmp_q(r.rFrameRate, AVRational{c.fps, 1}), 0);
     }
@@ -187,6 +207,23 @@ TEST_F(EncodedExportTest, EveryFrameOnceAtTheScenesRateWithTheMiddleFrameAsDrawn
     }
     EXPECT_GT(compared, 15000);
   }
+}
+
+// Ten seconds at 24 frames per second: a frame lasts 41 2/3 ms, which Matroska's milliseconds
+// round; the rate read back stays 24, and the 300th frame starts at 12458 ms, not 300 x 41.
+TEST_F(EncodedExportTest, WebmKeepsTheSceneRateOverTenSeconds) {
+  ed_.doc.Fps = 24;
+  ed_.options.CameraW = 32;
+  ed_.options.CameraH = 16;
+  const std::string file = (dir_ / "long.webm").string();
+  const ExportOutcome o = exportEncoded(job(0, 299), file, EncodedFormat::kWebm, 20);
+  ASSERT_TRUE(o.done()) << o.error;
+  const test::AvRead r = test::readAv(file, 0);
+  ASSERT_EQ(r.error, "");
+  EXPECT_EQ(r.decoded, 300);
+  EXPECT_EQ(av_cmp_q(r.rFrameRate, AVRational{24, 1}), 0);
+  EXPECT_EQ(av_cmp_q(r.avgFrameRate, AVRational{24, 1}), 0);
+  expectFrameTimes(r, 24, 300);
 }
 
 TEST_F(EncodedExportTest, StoppingOrFailingLeavesTheTargetAsItWas) {

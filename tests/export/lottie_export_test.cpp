@@ -2,6 +2,7 @@
 // order with their keyframes, hostile scenes, the file name and failures. How it looks is
 // checked against an independent player in lottie_player_test.cpp.
 #include "export/lottie_export.h"
+#include "export/lottie_sink.h"
 
 #include <gtest/gtest.h>
 
@@ -130,11 +131,11 @@ TEST_F(LottieExportTest, PicturesAreImageLayersUnderTheObjectsNullLayers) {
   QImage image(8, 4, QImage::Format_ARGB32);
   image.fill(0xff2040d0u);
   pic.imageId = store_.addImage(image);
-  pic.alpha = 255;
+  pic.alpha = 102;
   Object& o = doc_.Objects[0];
   o.shapes.push_back(pic);
   o.shapes.push_back(box(packRGBA(0, 200, 0, 255)));
-  o.alpha = 102;
+  o.alpha = 51;
   const QJsonObject root = exported(0, 5);
   const QJsonArray assets = root["assets"].toArray();
   ASSERT_EQ(assets.size(), 1);
@@ -148,7 +149,82 @@ TEST_F(LottieExportTest, PicturesAreImageLayersUnderTheObjectsNullLayers) {
   EXPECT_EQ(layers[1]["parent"].toInt(), layers[5]["ind"].toInt()) << "the offset null";
   EXPECT_EQ(layers[5]["parent"].toInt(), layers[4]["ind"].toInt());
   EXPECT_EQ(layers[4]["parent"].toInt(), layers[3]["ind"].toInt());
-  EXPECT_DOUBLE_EQ(layers[1]["ks"]["o"]["k"].toDouble(), 40) << "the object's alpha";
+  EXPECT_DOUBLE_EQ(layers[1]["ks"]["o"]["k"].toDouble(), 40)
+      << "the picture's alpha; the object's leaves pictures alone";
+  EXPECT_DOUBLE_EQ(layers[0]["ks"]["o"]["k"].toDouble(), 20) << "but not its shapes";
+}
+
+TEST_F(LottieExportTest, TiledPicturesAreTilesUnderAMatte) {
+  Shape tiled = box(0);
+  tiled.type = kImage;
+  tiled.w = 50;
+  tiled.h = 20;
+  tiled.imageRepeat = 2;
+  tiled.imageW = 10;
+  tiled.imageH = 10;
+  QImage image(5, 5, QImage::Format_ARGB32);
+  image.fill(0xff2040d0u);
+  tiled.imageId = store_.addImage(image);
+  doc_.Objects[0].shapes = {tiled};
+  const QJsonObject root = exported(0, 5);
+  const QJsonArray layers = root["layers"].toArray();
+  ASSERT_GE(layers.size(), 2);
+  EXPECT_EQ(layers[0]["td"].toInt(), 1) << "the matte above";
+  EXPECT_EQ(layers[1]["ty"].toInt(), 0) << "the tiles as a composition below";
+  EXPECT_EQ(layers[1]["tt"].toInt(), 1) << "cut out by the matte's alpha";
+  const QJsonArray assets = root["assets"].toArray();
+  ASSERT_EQ(assets.size(), 2);
+  EXPECT_EQ(assets[0]["w"].toInt(), 6) << "a tile's picture carries the next column and row";
+  const QJsonArray tiles = assets[1]["layers"].toArray();
+  EXPECT_EQ(assets[1]["id"].toString(), layers[1]["refId"].toString());
+  EXPECT_GE(tiles.size(), 10) << "5 x 2 tiles under the box at least";
+  EXPECT_LE(tiles.size(), 64);
+  EXPECT_EQ(tiles[0]["ks"]["s"]["k"].toArray(), (QJsonArray{200, 200})) << "5 pixels to 10 units";
+
+  // Too many tiles to write: left out, and counted.
+  doc_.Objects[0].shapes[0].imageW = 1;
+  doc_.Objects[0].shapes[0].w = 2000;
+  doc_.Objects[0].shapes[0].h = 2000;
+  std::string json, why;
+  LottieStats stats;
+  ASSERT_TRUE(renderLottie(doc_, opt_, store_, 0, 5, json, &why, &stats)) << why;
+  EXPECT_EQ(stats.skipped, 1);
+  // The window exports and then says so.
+  test::TempDir dir("penwick-lottie");
+  ScriptedPrompt prompt;
+  Editor ed(prompt, store_);
+  ed.doc = doc_;
+  ed.options = opt_;
+  prompt.answerFile(dir.at("tiles"));
+  EXPECT_TRUE(exportLottieCommand(ed, store_));
+  ASSERT_EQ(prompt.messages.size(), 1u);
+  EXPECT_EQ(prompt.messages[0].text, "The animation was exported, but 1 picture could not be "
+                                     "written and is missing from the animation.");
+  EXPECT_TRUE(fs::exists(dir.at("tiles.json")));
+}
+
+TEST(LottiePlacement, ALayerOrANullAndALayerRedrawTheTransform) {
+  const QTransform cases[] = {QTransform::fromScale(2, 3) * QTransform().rotate(30),
+                              QTransform().rotate(30) * QTransform::fromScale(2, 3),
+                              QTransform(1, 0, 0.5, 1, 7, -4), QTransform(-1, 0, 0, 1, 0, 0),
+                              QTransform(0.2, 1.5, -0.7, 0.4, 3, 9)};
+  const auto layer = [](const LottiePose& p) {
+    return QTransform::fromScale(p.sx, p.sy) * QTransform().rotate(p.degrees) *
+           QTransform::fromTranslate(p.x, p.y);
+  };
+  for (const QTransform& m : cases) {
+    LottiePose inner, outer;
+    bool sheared = false;
+    ASSERT_TRUE(lottiePlacement(m, inner, outer, sheared));
+    const QTransform back = sheared ? layer(inner) * layer(outer) : layer(inner);
+    for (const QPointF p : {QPointF(0, 0), QPointF(10, 0), QPointF(0, 10), QPointF(-3, 7)}) {
+      EXPECT_NEAR(back.map(p).x(), m.map(p).x(), 1e-6);
+      EXPECT_NEAR(back.map(p).y(), m.map(p).y(), 1e-6);
+    }
+  }
+  LottiePose inner, outer;
+  bool sheared = false;
+  EXPECT_FALSE(lottiePlacement(QTransform(1, 1, 1, 1, 0, 0), inner, outer, sheared)) << "flat";
 }
 
 TEST_F(LottieExportTest, HostileScenesExportInBoundedTime) {

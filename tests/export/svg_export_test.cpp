@@ -280,6 +280,28 @@ TEST_F(SvgExportTest, HostileScenesExportInBoundedTime) {
   EXPECT_TRUE(QXmlStreamReader(QString::fromStdString(svg)).readNextStartElement());
 }
 
+// An object moved 2^62 units away: nothing of it can show, and nothing of it is written (its
+// outlines, mapped back from there, would be a heap of meaningless points).
+TEST_F(SvgExportTest, PaintingsOutOfTheCameraAreLeftOut) {
+  Object& o = object();
+  Shape text = shape(kText, 0, 40, 30, 10, kStyleFilled, kBlue);
+  text.text = std::string(2000, 'W');
+  text.fontId = store_.loadFont("DejaVu Sans", 30, 0);
+  o.shapes = {shape(kBox, 0, 0, 40, 30, kStyleLine, kRed), text};
+  const struct {
+    int64_t x;
+    bool shown;
+  } cases[] = {{0, true}, {int64_t{1} << 62, false}, {-(int64_t{1} << 62), false}, {250, false},
+               {170, true}};
+  for (const auto& c : cases) {
+    o.x = c.x;
+    std::string svg, why;
+    ASSERT_TRUE(renderSvg(doc_, opt_, store_, -1, svg, &why)) << why;
+    EXPECT_EQ(svg.find("<path") != std::string::npos, c.shown) << c.x;
+    EXPECT_LT(svg.size(), 2u << 20) << c.x;
+  }
+}
+
 TEST(SvgFileName, AddsTheExtensionWhenMissing) {
   const std::pair<const char*, const char*> cases[] = {
       {"a", "a.svg"}, {"a.svg", "a.svg"}, {"a.SVG", "a.SVG.svg"},

@@ -23,6 +23,7 @@ struct AvRead {
   int width = 0, height = 0;
   AVRational timeBase{0, 1}, rFrameRate{0, 1}, avgFrameRate{0, 1};
   std::vector<int64_t> durations;  // of each packet, in the stream's time base
+  std::vector<int64_t> pts;        // of each packet, in the stream's time base
   int decoded = 0;                 // frames out of the decoder
   QImage frame;                    // the frame asked for, straight ARGB32
 };
@@ -71,6 +72,7 @@ inline AvRead readAv(const std::string& path, int keep) {
     } else {
       while (av_read_frame(fmt, pkt) >= 0) {
         r.durations.push_back(pkt->duration);
+        r.pts.push_back(pkt->pts);
         avcodec_send_packet(dec, pkt);
         av_packet_unref(pkt);
         take();
