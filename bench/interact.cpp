@@ -87,12 +87,12 @@ class Window : public pw::Shell {
         tools(ed, canvas, {}) {
     pw::loadEditorIcons(ed, panels.icons);
     layers = new pw::LayerPanel(ed, panels.icons, 150, panels.objectPanel.widget(0));
-    ed.hooks.refreshProperties = [this] {
+    // As the window: the layer panel draws its list at its own notice.
+    ed.listen(pw::Shown::kProperties, [this](const pw::Notice&) {
       pw::refreshProperties(panels.ctx);
       layers->showObjectControls();
-    };
-    ed.hooks.refreshLayerList = [this] { layers->drawLayerList(false); };
-    ed.hooks.redrawCanvas = [this] { redrawCanvas(); };
+    });
+    ed.listen(pw::Shown::kCanvas, [this](const pw::Notice&) { redrawCanvas(); });
     ed.observe([this](const pw::Change& c) {
       if (panels.eventDepth == 0) ed.refreshProperties();
       state.history.record(ed.doc, ed.sel, c.name, c.scope, c.mergeKey);

@@ -19,9 +19,9 @@ namespace pwbench {
 struct PanelRig {
   explicit PanelRig(pw::Editor& ed) : ctx{ed, controls, icons, [] {}, [](int) {}} {
     ed.root = PENWICK_SOURCE_DIR;
-    ed.hooks.refreshProperties = [this] { pw::refreshProperties(ctx); };
-    ed.hooks.refreshShapeList = [this] { pw::refreshShapeList(ctx); };
-    ed.hooks.refreshFxList = [this] { pw::refreshFxList(ctx); };
+    ed.listen(pw::Shown::kProperties, [this](const pw::Notice&) { pw::refreshProperties(ctx); });
+    ed.listen(pw::Shown::kShapeList, [this](const pw::Notice&) { pw::refreshShapeList(ctx); });
+    ed.listen(pw::Shown::kFxList, [this](const pw::Notice&) { pw::refreshFxList(ctx); });
     QObject::connect(&controls, &pw::ControlSet::controlEvent, [this](int n) {
       ++eventDepth;
       if (!pw::handleShapesEvent(ctx, n)) pw::handleStyleEvent(ctx, n);

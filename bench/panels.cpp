@@ -30,7 +30,7 @@ constexpr int kRounds = 60;
 // The panels as the window builds them, on one object of `shapes` boxes.
 struct Panels {
   explicit Panels(int shapes) : ed(prompt, store), rig(ed), ctx(rig.ctx), controls(rig.controls) {
-    ed.hooks.redrawCanvas = [this] { ++redraws; };
+    ed.listen(pw::Shown::kCanvas, [this](const pw::Notice&) { ++redraws; });
     pw::addObject(ed, 0);
     pw::Object& o = ed.doc.Objects[0];
     o.shapes.resize(static_cast<size_t>(shapes));

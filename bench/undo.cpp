@@ -19,6 +19,7 @@ using Clock = std::chrono::steady_clock;
 using pw::ChangeScope;
 using pw::Document;
 using pw::History;
+using pw::Selection;
 
 constexpr int kPerObject = 100;
 
