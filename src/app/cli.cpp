@@ -6,10 +6,13 @@
 #include <QString>
 #include <QThreadPool>
 #include <QtGlobal>
+#include <stdlib.h>
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
+#include <system_error>
 #include <memory>
 #include <new>
 #include <optional>
@@ -91,19 +94,41 @@ class QuietQt {
 // Text needs fonts, and fonts need a GUI application: the offscreen platform unless the caller
 // chose one. Qt sees only the program name, never the user's arguments. Shapes, effects and
 // images draw into a QImage without one, which spares a small export most of its start-up.
+//
+// Starting, Qt looks into the runtime folder (XDG_RUNTIME_DIR); where that is not set, as under
+// most schedulers, it would create "runtime-USER" in the temporary folder and leave it there. A
+// private empty folder stands in for it while the application lives and is removed after it.
 class HeadlessApp {
  public:
   explicit HeadlessApp(const char* argv0) {
     if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    if (qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR")) {
+      const QByteArray tmp = qgetenv("TMPDIR");
+      std::string tmpl = (tmp.isEmpty() ? std::string("/tmp") : tmp.toStdString()) +
+                         "/penwick-runtime-XXXXXX";
+      if (::mkdtemp(tmpl.data())) {
+        runtime_ = tmpl;
+        qputenv("XDG_RUNTIME_DIR", QByteArray::fromStdString(runtime_));
+      }
+    }
     name_ = argv0 && *argv0 ? argv0 : "penwick";
     argv_[0] = name_.data();
     argv_[1] = nullptr;
     app_ = std::make_unique<QGuiApplication>(argc_, argv_);
   }
+  ~HeadlessApp() {
+    app_.reset();
+    if (!runtime_.empty()) {
+      std::error_code ec;
+      std::filesystem::remove_all(runtime_, ec);
+      qunsetenv("XDG_RUNTIME_DIR");
+    }
+  }
   HeadlessApp(const HeadlessApp&) = delete;
   HeadlessApp& operator=(const HeadlessApp&) = delete;
 
  private:
+  std::string runtime_;  // the stand-in runtime folder, when one was made
   std::string name_;
   int argc_ = 1;
   char* argv_[2] = {nullptr, nullptr};
@@ -278,7 +303,7 @@ int runHeadless(const CommandLine& cl, const char* argv0) {
     }
 
     default:
-      return fail("internal error: not a headless command", kExitOtherFailure);
+      return fail("internal error: not a headless command", kExitUsage);
   }
 }
 

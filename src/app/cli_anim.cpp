@@ -174,9 +174,9 @@ int statusOf(ExportOutcome::Cause cause) {
     case ExportOutcome::Cause::kInput: return kExitBadInput;
     case ExportOutcome::Cause::kOutput: return kExitOutput;
     case ExportOutcome::Cause::kResources: return kExitResources;
-    case ExportOutcome::Cause::kOther: break;
+    case ExportOutcome::Cause::kOther: break;  // an encoder failing to write the file
   }
-  return kExitOtherFailure;
+  return kExitOutput;
 }
 
 // --from-frames: every frame of the list is a whole PNG in `dir`, all of one size, which becomes

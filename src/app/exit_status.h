@@ -10,10 +10,10 @@ enum ExitStatus : int {
   kExitNoDisplay = 2,      // the editor was asked for and there is no display
   kExitBadInput = 3,       // the scene, the settings file or the frame range cannot be used
   kExitMissingAsset = 4,   // --strict: an image file or a font the export draws is missing
-  kExitOutput = 5,         // the output cannot be written (permissions, something in the way)
+  kExitOutput = 5,         // the output cannot be written (permissions, something in the way,
+                           // an I/O error, an encoder that fails to write it)
   kExitResources = 6,      // out of memory or disk space: worth trying again elsewhere
   kExitMissingFrames = 7,  // --from-frames: a frame of the range is not there (yet)
-  kExitOtherFailure = 8,   // anything else: an encoder's own failure, an unexpected fault
   // 128 + the signal that stopped an animation export: 130 for SIGINT, 143 for SIGTERM.
   kExitSignalBase = 128,
 };
