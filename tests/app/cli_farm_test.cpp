@@ -283,6 +283,11 @@ TEST_F(CliFarmTest, EveryExitStatus) {
             "obj,Layer,0,0,100,100,0,0,0,255,0,\r\n"
             "shape,0,-8856356,Img_0,255,0,10,5,5,6,8,8,nowhere.png;0;0;0;8;8;0;,10,10,\r\n"
             "pt,0,0,0,\r\n");
+  writeFile(dir_ / "missing-font.txt",
+            "gen, ,0.15,\r\n"
+            "obj,Layer,0,0,100,100,0,0,0,255,0,\r\n"
+            "shape,0,-10868706,t,255,0,10,5,5,7,56,5,Hello;No Such Face 1234;0;,60,40,\r\n"
+            "pt,0,0,0,\r\n");
   writeFile(dir_ / "huge.ini", "{\"CameraW\": 16384, \"CameraH\": 16384}");
   const struct {
     const char* command;
@@ -296,6 +301,10 @@ TEST_F(CliFarmTest, EveryExitStatus) {
       {"penwick --export-frames x no-such-scene.txt", 3, "no-such-scene.txt"},
       {"penwick --export-frames x --settings nothing.ini animation.txt", 3, "nothing.ini"},
       {"penwick --export-frames x --strict missing-image.txt", 4, "nowhere.png"},
+      {"penwick --export-png x.png --strict missing-font.txt", 4, "No Such Face 1234"},
+      // The shipped scene's "arial" is drawn by its metric twin, Liberation Sans.
+      {"penwick --export-frames strict --frames 40 --strict --settings small.ini animation.txt",
+       0, ""},
       {"penwick --export-frames blocker/x --to 1 --settings small.ini animation.txt", 5,
        "blocker"},
       // Not even one thread's frame fits in 1 GB of address space.
