@@ -30,7 +30,8 @@ chmod 755 "$state"
 # A key for munge (it authenticates the daemons to each other).
 [ -s /etc/munge/munge.key ] || { dd if=/dev/urandom of=/etc/munge/munge.key bs=1024 count=1 2>/dev/null; }
 chown munge:munge /etc/munge/munge.key && chmod 400 /etc/munge/munge.key
-mkdir -p /run/munge && chown munge:munge /run/munge
+mkdir -p /run/munge /var/lib/munge /var/log/munge
+chown munge:munge /run/munge /var/lib/munge /var/log/munge /etc/munge
 
 [ ! -e "$conf" ] || cp "$conf" "$state/slurm.conf.before"
 mkdir -p /etc/slurm
@@ -57,13 +58,12 @@ EOF
 cleanup() {
   [ -f "$state/slurmctld.pid" ] && kill "$(cat "$state/slurmctld.pid")" 2>/dev/null || true
   [ -f "$state/slurmd.pid" ] && kill "$(cat "$state/slurmd.pid")" 2>/dev/null || true
-  [ -n "${munged_pid:-}" ] && kill "$munged_pid" 2>/dev/null || true
+  [ -f /run/munge/munged.pid ] && kill "$(cat /run/munge/munged.pid)" 2>/dev/null || true
   if [ -f "$state/slurm.conf.before" ]; then cp "$state/slurm.conf.before" "$conf"; else rm -f "$conf"; fi
 }
 trap cleanup EXIT
 
-munged --foreground &
-munged_pid=$!
+runuser -u munge -- munged
 sleep 1
 slurmctld
 slurmd
@@ -88,6 +88,7 @@ for _ in $(seq 300); do
 done
 penwick --export-webp single.webp --settings small.ini animation.txt
 cat penwick-*.log | tail -n 5
+echo "slurm-demo: the jobs ran in $work (logs penwick-*.log there)"
 if cmp -s animation.webp single.webp; then
   echo "slurm-demo: the job array's animation.webp equals a single run's"
 else
