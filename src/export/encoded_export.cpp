@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <filesystem>
 #include <memory>
-#include <thread>
 #include <vector>
 
 #include "export/av_anim_file.h"
@@ -17,7 +16,6 @@ namespace fs = std::filesystem;
 using Status = ExportOutcome::Status;
 using Cause = ExportOutcome::Cause;
 
-constexpr int kMaxThreads = 256;
 // Frames the video encoders hold while they look ahead (the rate control's look-ahead and the
 // frames it reorders), in 4:2:0 frames of 1.5 bytes a pixel.
 constexpr uint64_t kVideoHeldFrames = 64;
@@ -46,9 +44,7 @@ uint64_t encoderMemory(EncodedFormat f, int w, int h) {
 // Threads for the job (one a core, or as many as asked; no more than there are frames or than
 // the memory holds beside the encoder); 0, with the reason, when not even one fits.
 int jobThreads(const AnimExport& job, EncodedFormat format, std::string& why) {
-  const int asked = job.threads > 0 ? std::min(job.threads, kMaxThreads) : defaultExportThreads();
-  const int wanted = static_cast<int>(
-      std::clamp<int64_t>(static_cast<int64_t>(jobFrames(job).size()), 1, asked));
+  const int wanted = wantedThreads(job);
   const int w = job.options.CameraW, h = job.options.CameraH;
   const uint64_t perThread = frameThreadMemory(w, h, true);
   const uint64_t encoder = encoderMemory(format, w, h);
@@ -66,11 +62,8 @@ int jobThreads(const AnimExport& job, EncodedFormat format, std::string& why) {
 
 ExportOutcome exportEncoded(const AnimExport& job, const std::string& file, EncodedFormat format,
                             int quality) {
-  if (std::string why = frameRangeProblem(job.from, job.to); !why.empty())
-    return failed(why, Cause::kInput);
+  if (std::string why = jobFramesProblem(job); !why.empty()) return failed(why, Cause::kInput);
   const std::vector<int64_t> frames = jobFrames(job);
-  for (const int64_t f : frames)
-    if (std::string why = frameRangeProblem(f, f); !why.empty()) return failed(why, Cause::kInput);
   if (std::string why = cameraProblem(job.options); !why.empty())
     return failed(why, Cause::kInput);
   const int w = job.options.CameraW, h = job.options.CameraH;

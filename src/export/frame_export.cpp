@@ -7,7 +7,6 @@
 #include <filesystem>
 #include <memory>
 #include <system_error>
-#include <thread>
 #include <vector>
 
 #include "core/keyframes.h"
@@ -28,14 +27,6 @@ using Cause = ExportOutcome::Cause;
 
 namespace {
 
-constexpr int kMaxDefaultThreads = 16;
-constexpr int kMaxThreads = 256;
-
-int threadCount(int asked, int64_t frames) {
-  int n = asked > 0 ? std::min(asked, kMaxThreads) : defaultExportThreads();
-  return static_cast<int>(std::clamp<int64_t>(frames, 1, n));
-}
-
 ExportOutcome failed(const std::string& why, Cause cause) {
   ExportOutcome o;
   o.status = Status::kFailed;
@@ -46,16 +37,14 @@ ExportOutcome failed(const std::string& why, Cause cause) {
 
 // The checks both exports make before drawing anything.
 std::string jobProblem(const AnimExport& job) {
-  if (std::string why = frameRangeProblem(job.from, job.to); !why.empty()) return why;
-  for (const int64_t f : job.frames)
-    if (std::string why = frameRangeProblem(f, f); !why.empty()) return why;
+  if (std::string why = jobFramesProblem(job); !why.empty()) return why;
   return cameraProblem(job.options);
 }
 
 // Threads for the job: one a core (or as many as asked), no more than there are frames, and no
 // more than the memory holds. 0, with the reason, when not even one fits.
 int jobThreads(const AnimExport& job, bool webp, std::string& why) {
-  const int wanted = threadCount(job.threads, static_cast<int64_t>(jobFrames(job).size()));
+  const int wanted = wantedThreads(job);
   const int w = job.options.CameraW, h = job.options.CameraH;
   const uint64_t perThread = frameThreadMemory(w, h, webp);
   const uint64_t memory = job.limits.memory ? job.limits.memory : availableMemory();
@@ -146,7 +135,19 @@ std::vector<int64_t> jobFrames(const AnimExport& job) {
   return job.frames.empty() ? frameRange(job.from, job.to) : job.frames;
 }
 
-int defaultExportThreads() { return std::clamp(usableCores(), 1, kMaxDefaultThreads); }
+int wantedThreads(const AnimExport& job) {
+  constexpr int kMaxDefaultThreads = 16, kMaxThreads = 256;
+  const int asked = job.threads > 0 ? std::min(job.threads, kMaxThreads)
+                                    : std::clamp(usableCores(), 1, kMaxDefaultThreads);
+  return static_cast<int>(std::clamp<int64_t>(static_cast<int64_t>(jobFrames(job).size()), 1, asked));
+}
+
+std::string jobFramesProblem(const AnimExport& job) {
+  if (std::string why = frameRangeProblem(job.from, job.to); !why.empty()) return why;
+  for (const int64_t f : job.frames)
+    if (std::string why = frameRangeProblem(f, f); !why.empty()) return why;
+  return {};
+}
 
 FrameRenderer::FrameRenderer(const Document& doc, const sVdOptions& options,
                              const ImageStore& store)

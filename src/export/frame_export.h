@@ -66,8 +66,12 @@ struct AnimExport {
 // The frames a job makes, in order: job.frames, or from..to when that is empty.
 std::vector<int64_t> jobFrames(const AnimExport& job);
 
-// Threads an export uses when not told: the cores the process may use (usableCores), at most 16.
-int defaultExportThreads();
+// Threads a job asks for: job.threads (at most 256), or when 0 the cores the process may use
+// (usableCores, at most 16); no more than it has frames, at least 1. Memory may allow fewer.
+int wantedThreads(const AnimExport& job);
+
+// Why the frames of a job cannot be exported (see frameRangeProblem); empty when they can.
+std::string jobFramesProblem(const AnimExport& job);
 
 struct ExportOutcome {
   enum class Status { kDone, kCancelled, kFailed };
