@@ -78,13 +78,13 @@ class ProgressReport {
   // Frames done so far (each shown once) of the total.
   void show(int64_t done, int64_t total) {
     if (done <= shown_ || done < 1) return;
+    if (mode_ == Progress::kAuto) {  // the line in place shows the latest count only
+      std::fprintf(stderr, "\rpenwick: frame %lld of %lld", static_cast<long long>(done),
+                   static_cast<long long>(total));
+      tty_ = true;
+    }
     for (int64_t k = shown_ + 1; k <= done; ++k) {
       switch (mode_) {
-        case Progress::kAuto:
-          std::fprintf(stderr, "\rpenwick: frame %lld of %lld", static_cast<long long>(k),
-                       static_cast<long long>(total));
-          tty_ = true;
-          break;
         case Progress::kLines:
           std::fprintf(stderr, "penwick: frame %lld of %lld\n", static_cast<long long>(k),
                        static_cast<long long>(total));
@@ -94,6 +94,7 @@ class ProgressReport {
                        static_cast<long long>(frames_[static_cast<size_t>(k - 1)]),
                        static_cast<long long>(k), static_cast<long long>(total));
           break;
+        case Progress::kAuto:
         case Progress::kOff: break;
       }
     }
@@ -124,6 +125,7 @@ class ProgressReport {
   int64_t shown_ = 0;
   bool tty_ = false;  // a line is being rewritten in place
 };
+
 // The file and format of --export-gif, --export-apng or --export-video (whose name the argument
 // reading checked).
 std::string encodedTarget(const CommandLine& cl, EncodedFormat& format) {
