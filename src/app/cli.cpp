@@ -64,9 +64,11 @@ int fail(const std::string& why, int status) {
 
 // Prints text on standard output; a failed write (a full disk, a closed pipe) is an error.
 int printOut(const std::string& text) {
-  if (std::fwrite(text.data(), 1, text.size(), stdout) != text.size() || std::fflush(stdout) != 0)
-    return fail(std::string("cannot write to standard output: ") + std::strerror(errno),
-                errno == ENOSPC ? kExitResources : kExitOutput);
+  if (std::fwrite(text.data(), 1, text.size(), stdout) != text.size() || std::fflush(stdout) != 0) {
+    const int err = errno;
+    return fail(std::string("cannot write to standard output: ") + std::strerror(err),
+                err == ENOSPC ? kExitResources : kExitOutput);
+  }
   return 0;
 }
 
@@ -191,7 +193,7 @@ std::string missingAsset(const Document& doc, const ImageStore& store) {
     if (o.hidden) continue;
     for (const Shape& s : o.shapes) {
       if (s.type == kImage && !store.isImage(s.imageId))
-        return s.imageFile.empty() ? "an image shape (" + s.name + ") names no image file"
+        return s.imageFile.empty() ? "the image shape " + s.name + " names no image file (--strict)"
                                    : "the image file " + s.imageFile +
                                          " is missing or cannot be read (--strict)";
       if (s.type == kText && !fontInstalled(s.fontName))
