@@ -11,7 +11,8 @@ pkgs=(cmake g++ ninja-build qt6-base-dev libcurl4-openssl-dev libwebp-dev zlib1g
 case "$kind" in
   program) ;;
   tests|sanitize)
-    pkgs+=(ccache libgtest-dev libbenchmark-dev librsvg2-bin librlottie-dev xvfb xdotool openssl python3)
+    pkgs+=(ccache libgtest-dev libbenchmark-dev librsvg2-bin librlottie-dev xvfb xdotool openssl python3
+           parallel)
     [ "$kind" = sanitize ] && pkgs+=(clang libclang-rt-14-dev)
     ;;
   *) echo "setup.sh: unknown step '$kind' (program, tests or sanitize)" >&2; exit 2 ;;

@@ -43,7 +43,7 @@ bool runAnimationExport(Editor& ed, const ImageStore& store, const char* title,
   dialog.setAutoReset(false);
   dialog.setAutoClose(false);
 
-  AnimExport job{ed.doc, ed.options, store, 0, last, 0, {}, {}};
+  AnimExport job{ed.doc, ed.options, store, 0, last, 0, {}, {}, {}, {}, false};
   job.progress = [&](int64_t done, int64_t) {
     dialog.setValue(static_cast<int>(done));
     // Until the dialog shows (and, modal, holds the window) the user's keys and clicks wait:

@@ -6,10 +6,13 @@
 #include <QString>
 #include <QThreadPool>
 #include <QtGlobal>
+#include <stdlib.h>
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
+#include <system_error>
 #include <memory>
 #include <new>
 #include <optional>
@@ -18,12 +21,14 @@
 #include "app/cli_anim.h"
 #include "app/cli_args.h"
 #include "app/editor_main.h"
+#include "app/exit_status.h"
 #include "app/headless_prompt.h"
 #include "app/qt_prompt.h"
 #include "core/editor.h"
 #include "core/scripted_prompt.h"
 #include "export/source_export.h"
 #include "services/fatal_error.h"
+#include "services/update_check.h"
 #include "core/json_dump.h"
 #include "core/scene_file.h"
 #include "export/image_export.h"
@@ -52,15 +57,18 @@ void drawOnPoolThread(Job&& job) {
   pool->waitForDone();
 }
 
-int fail(const std::string& why) {
+int fail(const std::string& why, int status) {
   std::fprintf(stderr, "penwick: %s\n", HeadlessPrompt::oneLine(why).c_str());
-  return 1;
+  return status;
 }
 
 // Prints text on standard output; a failed write (a full disk, a closed pipe) is an error.
 int printOut(const std::string& text) {
-  if (std::fwrite(text.data(), 1, text.size(), stdout) != text.size() || std::fflush(stdout) != 0)
-    return fail(std::string("cannot write to standard output: ") + std::strerror(errno));
+  if (std::fwrite(text.data(), 1, text.size(), stdout) != text.size() || std::fflush(stdout) != 0) {
+    const int err = errno;
+    return fail(std::string("cannot write to standard output: ") + std::strerror(err),
+                err == ENOSPC ? kExitResources : kExitOutput);
+  }
   return 0;
 }
 
@@ -88,19 +96,41 @@ class QuietQt {
 // Text needs fonts, and fonts need a GUI application: the offscreen platform unless the caller
 // chose one. Qt sees only the program name, never the user's arguments. Shapes, effects and
 // images draw into a QImage without one, which spares a small export most of its start-up.
+//
+// Starting, Qt looks into the runtime folder (XDG_RUNTIME_DIR); where that is not set, as under
+// most schedulers, it would create "runtime-USER" in the temporary folder and leave it there. A
+// private empty folder stands in for it while the application lives and is removed after it.
 class HeadlessApp {
  public:
   explicit HeadlessApp(const char* argv0) {
     if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    if (qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR")) {
+      const QByteArray tmp = qgetenv("TMPDIR");
+      std::string tmpl = (tmp.isEmpty() ? std::string("/tmp") : tmp.toStdString()) +
+                         "/penwick-runtime-XXXXXX";
+      if (::mkdtemp(tmpl.data())) {
+        runtime_ = tmpl;
+        qputenv("XDG_RUNTIME_DIR", QByteArray::fromStdString(runtime_));
+      }
+    }
     name_ = argv0 && *argv0 ? argv0 : "penwick";
     argv_[0] = name_.data();
     argv_[1] = nullptr;
     app_ = std::make_unique<QGuiApplication>(argc_, argv_);
   }
+  ~HeadlessApp() {
+    app_.reset();
+    if (!runtime_.empty()) {
+      std::error_code ec;
+      std::filesystem::remove_all(runtime_, ec);
+      qunsetenv("XDG_RUNTIME_DIR");
+    }
+  }
   HeadlessApp(const HeadlessApp&) = delete;
   HeadlessApp& operator=(const HeadlessApp&) = delete;
 
  private:
+  std::string runtime_;  // the stand-in runtime folder, when one was made
   std::string name_;
   int argc_ = 1;
   char* argv_[2] = {nullptr, nullptr};
@@ -152,8 +182,25 @@ bool loadExportSettings(const CommandLine& cl, Editor& ed, HeadlessPrompt& promp
 }
 
 // First error the prompt saw, or `fallback` when the operation failed without a message.
-int reportFailure(const HeadlessPrompt& prompt, const std::string& fallback) {
-  return fail(prompt.failed() ? prompt.errors().front() : fallback);
+int reportFailure(const HeadlessPrompt& prompt, const std::string& fallback, int status) {
+  return fail(prompt.failed() ? prompt.errors().front() : fallback, status);
+}
+
+// --strict: the first image file or font the export would draw without, as an error; empty when
+// every one is there. Fonts are asked of the font database, so text needs the GUI application.
+std::string missingAsset(const Document& doc, const ImageStore& store) {
+  for (const Object& o : doc.Objects) {
+    if (o.hidden) continue;
+    for (const Shape& s : o.shapes) {
+      if (s.type == kImage && !store.isImage(s.imageId))
+        return s.imageFile.empty() ? "the image shape " + s.name + " names no image file (--strict)"
+                                   : "the image file " + s.imageFile +
+                                         " is missing or cannot be read (--strict)";
+      if (s.type == kText && !fontInstalled(s.fontName))
+        return "the font \"" + s.fontName + "\" is not installed (--strict)";
+    }
+  }
+  return {};
 }
 
 bool isAnimationExport(CliCommand c) {
@@ -180,29 +227,38 @@ int runHeadless(const CommandLine& cl, const char* argv0) {
   Editor ed(prompt, store);
 
   if (!loadScene(ed, kLoadReplace, cl.scene, 0) || prompt.failed())
-    return reportFailure(prompt, "cannot read the scene file " + cl.scene);
+    return reportFailure(prompt, "cannot read the scene file " + cl.scene, kExitBadInput);
+
+  // What every drawing export shares: its settings, the GUI application text needs, and under
+  // --strict every image and font there.
+  std::optional<HeadlessApp> app;
+  if (drawsPictures(cl.command)) {
+    std::string error;
+    if (!loadExportSettings(cl, ed, prompt, error)) return fail(error, kExitBadInput);
+    if (drawsText(ed.doc)) app.emplace(argv0);
+    if (cl.strict) {
+      if (const std::string why = missingAsset(ed.doc, store); !why.empty())
+        return fail(why, kExitMissingAsset);
+    }
+  }
 
   switch (cl.command) {
     case CliCommand::kSaveAs:
       if (!saveScene(ed, cl.output, 0) || prompt.failed())
-        return reportFailure(prompt, "cannot write the scene file " + cl.output);
+        return reportFailure(prompt, "cannot write the scene file " + cl.output, kExitOutput);
       return 0;
 
     case CliCommand::kDumpJson:
       return printOut(documentJson(ed.doc, ed.sel) + "\n");
 
     case CliCommand::kExportPng: {
-      std::string error;
-      if (!loadExportSettings(cl, ed, prompt, error)) return fail(error);
       const int w = cl.hasCanvas ? cl.canvasW : ed.options.CameraW;
       const int h = cl.hasCanvas ? cl.canvasH : ed.options.CameraH;
       prompt.answerFile(cl.output);
-      std::optional<HeadlessApp> app;
-      if (drawsText(ed.doc)) app.emplace(argv0);
       bool saved = false;
       drawOnPoolThread([&] { saved = exportImage(ed, store, w, h, cl.camera ? 1 : 0); });
       if (!saved || prompt.failed())
-        return reportFailure(prompt, "nothing was saved to " + cl.output);
+        return reportFailure(prompt, "nothing was saved to " + cl.output, kExitOutput);
       return 0;
     }
 
@@ -210,40 +266,30 @@ int runHeadless(const CommandLine& cl, const char* argv0) {
     case CliCommand::kExportWebp:
     case CliCommand::kExportGif:
     case CliCommand::kExportApng:
-    case CliCommand::kExportVideo: {
-      std::string error;
-      if (!loadExportSettings(cl, ed, prompt, error)) return fail(error);
-      std::optional<HeadlessApp> app;
-      if (drawsText(ed.doc)) app.emplace(argv0);
+    case CliCommand::kExportVideo:
       return runAnimationExport(cl, ed, store, *interrupt);
-    }
 
     case CliCommand::kExportSvg: {
       std::string error;
-      if (!loadExportSettings(cl, ed, prompt, error)) return fail(error);
-      std::optional<HeadlessApp> app;
-      if (drawsText(ed.doc)) app.emplace(argv0);
       if (!exportSvg(ed.doc, ed.options, store, std::max<int64_t>(cl.frame, 0),
                      svgFileName(cl.output), &error))
-        return fail(error);
+        return fail(error, kExitOutput);
       return 0;
     }
 
     case CliCommand::kExportLottie: {
       std::string error;
-      if (!loadExportSettings(cl, ed, prompt, error)) return fail(error);
       const int64_t last = lastExportFrame(ed.doc);
       const int64_t from = cl.from >= 0 ? cl.from : 0;
       const int64_t to = cl.to >= 0 ? cl.to : last;
       if (from > to)
         return fail("--from " + std::to_string(from) + " comes after the scene's last frame " +
-                    std::to_string(last) + " (give --to)");
-      std::optional<HeadlessApp> app;
-      if (drawsText(ed.doc)) app.emplace(argv0);
+                        std::to_string(last) + " (give --to)",
+                    kExitUsage);
       const std::string out = lottieFileName(cl.output);
       LottieStats stats;
       if (!exportLottie(ed.doc, ed.options, store, from, to, out, &error, &stats))
-        return fail(error);
+        return fail(error, kExitOutput);
       if (const std::string warning = lottieSkippedWarning(stats); !warning.empty())
         std::fprintf(stderr, "penwick: warning: %s: %s\n", out.c_str(), warning.c_str());
       return 0;
@@ -253,15 +299,17 @@ int runHeadless(const CommandLine& cl, const char* argv0) {
       const int64_t obj = cl.object >= 0 ? cl.object : ed.sel.object;
       if (obj > lastIndex(ed.doc.Objects))
         return fail("--object " + std::to_string(obj) + ": the scene has only " +
-                    std::to_string(ed.doc.Objects.size()) + " objects");
+                        std::to_string(ed.doc.Objects.size()) + " objects",
+                    kExitUsage);
       std::string err;
       const std::string out = sourceFileName(cl.output);
-      if (!writeSourceCode(ed.doc, obj, out, &err)) return fail("cannot write " + out + ": " + err);
+      if (!writeSourceCode(ed.doc, obj, out, &err))
+        return fail("cannot write " + out + ": " + err, kExitOutput);
       return 0;
     }
 
     default:
-      return fail("internal error: not a headless command");
+      return fail("internal error: not a headless command", kExitUsage);
   }
 }
 
@@ -280,7 +328,7 @@ int runCrashReport(const std::string& file, int argc, char** argv) {
     QtPrompt box;
     sig = showCrashReport(box, file);
   }
-  if (sig == 0) return fail("not a fault report: " + file);
+  if (sig == 0) return fail("not a fault report: " + file, kExitBadInput);
   endWithSignal(sig);
 }
 
@@ -294,9 +342,14 @@ int runCommandLine(const CommandLine& cl, int argc, char** argv) {
       if (!displayAvailable()) {
         std::fputs("penwick: no display to open the editor on; see penwick --help for the "
                    "command line\n", stderr);
-        return 2;
+        return kExitNoDisplay;
       }
-      return runEditorWindow(cl.scene, argc, argv);
+      {
+        // Only the editor checks for updates: the network layer is set up for it alone, before
+        // any thread starts. A command-line run never touches the network.
+        const NetworkInit network;
+        return runEditorWindow(cl.scene, argc, argv);
+      }
     case CliCommand::kShowCrashReport:
       return runCrashReport(cl.output, argc, argv);
     default:
@@ -310,10 +363,10 @@ int runPenwick(int argc, char** argv) {
   try {
     CommandLine cl;
     std::string error;
-    if (!parseCommandLine(argc, argv, cl, error)) return fail(error);
+    if (!parseCommandLine(argc, argv, cl, error)) return fail(error, kExitUsage);
     return runCommandLine(cl, argc, argv);
   } catch (const std::bad_alloc&) {
-    return fail("out of memory");
+    return fail("out of memory", kExitResources);
   }
 }
 

@@ -23,19 +23,21 @@ class InterruptWatch {
   ~InterruptWatch();
   InterruptWatch(const InterruptWatch&) = delete;
   InterruptWatch& operator=(const InterruptWatch&) = delete;
-  bool interrupted() const { return interrupted_.load(); }
+  bool interrupted() const { return signal_.load() != 0; }
+  // The first signal that came, or 0.
+  int signal() const { return signal_.load(); }
 
  private:
   sigset_t set_{}, old_{};
-  std::atomic<bool> done_{false}, interrupted_{false};
+  std::atomic<bool> done_{false};
+  std::atomic<int> signal_{0};
   std::thread watcher_;
 };
 
-// Exit status of an export stopped by the user (128 + SIGINT, as shells report it).
-inline constexpr int kExitInterrupted = 130;
-
 // Runs the export the command line asks for on a loaded scene whose settings are in `ed`.
-// Prints the progress (on a terminal) and one-line errors on stderr; returns the exit status.
+// Prints the progress (as --progress says) and one-line errors on stderr; returns the exit
+// status (app/exit_status.h): 128 + the signal when one stopped it, 130 for Ctrl+C and 143 for
+// SIGTERM.
 int runAnimationExport(const CommandLine& cl, Editor& ed, const ImageStore& store,
                        const InterruptWatch& interrupt);
 

@@ -122,6 +122,57 @@ bool storeFrame(CommandLine& cl, const std::string& flag, const std::string& val
   return true;
 }
 
+bool storeFrames(CommandLine& cl, const std::string& flag, const std::string& value,
+                 std::string& error) {
+  if (parseFrameList(value, cl.frames, error)) return true;
+  error = flag + ": " + error;
+  return false;
+}
+
+bool storeThreads(CommandLine& cl, const std::string& flag, const std::string& value,
+                  std::string& error) {
+  int v = 0;
+  const auto r = std::from_chars(value.data(), value.data() + value.size(), v);
+  if (r.ec != std::errc() || r.ptr != value.data() + value.size() || v < 1 ||
+      v > kMaxThreadsFlag) {
+    error = flag + " wants a number from 1 to " + std::to_string(kMaxThreadsFlag) + ", not " +
+            value;
+    return false;
+  }
+  cl.threads = v;
+  return true;
+}
+
+bool storeProgress(CommandLine& cl, const std::string& flag, const std::string& value,
+                   std::string& error) {
+  using P = CommandLine::Progress;
+  if (value == "auto") cl.progress = P::kAuto;
+  else if (value == "lines") cl.progress = P::kLines;
+  else if (value == "json") cl.progress = P::kJson;
+  else if (value == "off") cl.progress = P::kOff;
+  else {
+    error = flag + " wants auto, lines, json or off, not " + value;
+    return false;
+  }
+  return true;
+}
+
+bool storeSkipExisting(CommandLine& cl, const std::string&, const std::string&, std::string&) {
+  cl.skipExisting = true;
+  return true;
+}
+
+bool storeStrict(CommandLine& cl, const std::string&, const std::string&, std::string&) {
+  cl.strict = true;
+  return true;
+}
+
+bool storeFromFrames(CommandLine& cl, const std::string&, const std::string& value,
+                     std::string&) {
+  cl.fromFrames = value;
+  return true;
+}
+
 // "WxH" with both sides from 1 to kMaxCanvasSide.
 bool storeCanvas(CommandLine& cl, const std::string&, const std::string& value,
                  std::string& error) {
@@ -151,6 +202,11 @@ constexpr Commands kAnimationCommands =
 constexpr Commands kFrameRangeCommands = kAnimationCommands | only(CliCommand::kExportLottie);
 constexpr Commands kDrawingCommands =
     kFrameRangeCommands | only(CliCommand::kExportPng, CliCommand::kExportSvg);
+// The exports that write one file of all the frames, which can also be made of frames already
+// rendered.
+constexpr Commands kAssemblingCommands =
+    only(CliCommand::kExportWebp, CliCommand::kExportGif, CliCommand::kExportApng,
+         CliCommand::kExportVideo);
 
 // Every flag, in the order of the help.
 constexpr Flag kFlags[] = {
@@ -236,6 +292,27 @@ constexpr Flag kFlags[] = {
      .help = "the frames to export, 0 to 32767 (default: 0 to the scene's\nmax frame)"},
     {.name = "--to", .value = "a frame number", .store = storeFrame<&CommandLine::to>,
      .once = true, .appliesTo = kFrameRangeCommands},
+    {.name = "--frames", .value = "a frame list such as 1-3,5,7-20:2", .store = storeFrames,
+     .once = true, .appliesTo = kAnimationCommands, .helpName = "--frames LIST",
+     .help = "the frames to export instead of --from/--to: N, A-B, A-B:STEP,\n"
+             "comma-separated (ascending, each frame once)"},
+    {.name = "--threads", .value = "a number of threads", .store = storeThreads, .once = true,
+     .appliesTo = kAnimationCommands, .helpName = "--threads N",
+     .help = "draw on N threads (default: the cores the process may use)"},
+    {.name = "--progress", .value = "auto, lines, json or off", .store = storeProgress,
+     .once = true, .appliesTo = kAnimationCommands, .helpName = "--progress MODE",
+     .help = "auto (on a terminal), lines (a line a frame), json (an object\n"
+             "an event) or off; on stderr"},
+    {.name = "--skip-existing", .store = storeSkipExisting, .once = true,
+     .appliesTo = only(CliCommand::kExportFrames), .helpName = "--skip-existing",
+     .help = "keep the frames already complete in DIR; each new frame moves\n"
+             "into DIR as soon as it is written"},
+    {.name = "--from-frames", .value = "a folder name", .store = storeFromFrames, .once = true,
+     .appliesTo = kAssemblingCommands, .helpName = "--from-frames DIR",
+     .help = "make the file of DIR/frame_NNNNN.png rendered before (by\n"
+             "--export-frames) instead of drawing; every frame must be there"},
+    {.name = "--strict", .store = storeStrict, .once = true, .appliesTo = kDrawingCommands,
+     .helpName = "--strict", .help = "a missing image file or font is an error, not a warning"},
     {.name = "--version", .command = CliCommand::kVersion, .helpName = "--version",
      .help = "print the version"},
     {.name = "--help", .alias = "-h", .command = CliCommand::kHelp, .helpName = "--help",
@@ -290,6 +367,10 @@ bool checkCombination(const CommandLine& cl, const std::array<bool, kFlagCount>&
       return false;
     }
   }
+  if (!cl.frames.empty() && (cl.from >= 0 || cl.to >= 0)) {
+    error = std::string(cl.from >= 0 ? "--from" : "--to") + " cannot be combined with --frames";
+    return false;
+  }
   if (cl.from >= 0 && cl.to >= 0 && cl.from > cl.to) {
     error = "--from " + std::to_string(cl.from) + " comes after --to " + std::to_string(cl.to);
     return false;
@@ -307,7 +388,62 @@ bool checkCombination(const CommandLine& cl, const std::array<bool, kFlagCount>&
   return true;
 }
 
+// A frame number of a frame list: digits only, 0 to kMaxKeyFrame.
+bool listFrame(std::string_view t, int64_t& v) {
+  if (t.empty() || t.size() > 9) return false;
+  const auto r = std::from_chars(t.data(), t.data() + t.size(), v);
+  return r.ec == std::errc() && r.ptr == t.data() + t.size() && v >= 0 && v <= kMaxKeyFrame;
+}
+
 }  // namespace
+
+bool parseFrameList(const std::string& text, std::vector<int64_t>& frames, std::string& error) {
+  frames.clear();
+  std::vector<bool> on(static_cast<size_t>(kMaxKeyFrame) + 1, false);
+  const std::string bad = " is not a frame N, a range A-B or A-B:STEP (frames 0 to " +
+                          std::to_string(kMaxKeyFrame) + ")";
+  std::string_view rest = text;
+  for (;;) {
+    const size_t comma = rest.find(',');
+    const std::string_view item = rest.substr(0, comma);
+    const std::string quoted = "\"" + std::string(item) + "\"";
+    if (item.empty()) {
+      error = "an empty item in the frame list \"" + text + "\"";
+      return false;
+    }
+    std::string_view range = item;
+    int64_t step = 1;
+    if (const size_t colon = item.find(':'); colon != std::string_view::npos) {
+      range = item.substr(0, colon);
+      if (!listFrame(item.substr(colon + 1), step) || step < 1 ||
+          range.find('-') == std::string_view::npos) {
+        error = quoted + bad + (step < 1 ? " (the step is at least 1)" : "");
+        return false;
+      }
+    }
+    int64_t a = 0, b = 0;
+    if (const size_t dash = range.find('-'); dash == std::string_view::npos) {
+      if (!listFrame(range, a)) {
+        error = quoted + bad;
+        return false;
+      }
+      b = a;
+    } else if (!listFrame(range.substr(0, dash), a) || !listFrame(range.substr(dash + 1), b)) {
+      error = quoted + bad;
+      return false;
+    } else if (a > b) {
+      error = quoted + ": the range runs backwards (write " + std::to_string(b) + "-" +
+              std::to_string(a) + ")";
+      return false;
+    }
+    for (int64_t f = a; f <= b; f += step) on[static_cast<size_t>(f)] = true;
+    if (comma == std::string_view::npos) break;
+    rest.remove_prefix(comma + 1);
+  }
+  for (size_t f = 0; f < on.size(); ++f)
+    if (on[f]) frames.push_back(static_cast<int64_t>(f));
+  return true;
+}
 
 std::string usageText() {
   std::string out =

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "settings/options.h"
 
@@ -32,7 +33,28 @@ struct CommandLine {
   // --quality Q of --export-gif and --export-video, 1 to 100; -1 when not given (the format's
   // default).
   int quality = -1;
+  // --frames LIST of the animation exports: the frames, ascending, each once; empty when not
+  // given.
+  std::vector<int64_t> frames;
+  // --threads N of the animation exports; 0 when not given (the cores the process may use).
+  int threads = 0;
+  // --progress of the animation exports: kAuto rewrites one line on a terminal and says nothing
+  // otherwise; kLines prints a line a frame, kJson a JSON object an event, kOff nothing.
+  enum class Progress { kAuto, kLines, kJson, kOff };
+  Progress progress = Progress::kAuto;
+  bool skipExisting = false;  // --skip-existing of --export-frames
+  bool strict = false;        // --strict: a missing image or font is an error
+  std::string fromFrames;     // --from-frames DIR of the single-file animation exports
 };
+
+// Largest --threads value.
+inline constexpr int kMaxThreadsFlag = 256;
+
+// Reads a frame list, "1-3,5,7-20:2": comma-separated items, each a frame N, a range A-B
+// (A <= B) or a range with a step A-B:STEP (A, A+STEP, ... up to B), every frame from 0 to
+// kMaxKeyFrame. The result is ascending with each frame once, whatever the order and overlaps
+// of the items. False with a one-line `error` (naming the item) when the text is not such a list.
+bool parseFrameList(const std::string& text, std::vector<int64_t>& frames, std::string& error);
 
 // Largest canvas side --canvas accepts.
 inline constexpr int kMaxCanvasSide = kMaxCameraSide;

@@ -41,9 +41,17 @@ Document documentShell(Document& doc) {
   return doc;
 }
 
+// The folder part of a path ("a/b" of "a/b/c.txt"); empty for a bare file name.
+std::string folderPart(const std::string& path) {
+  const auto slash = path.find_last_of('/');
+  if (slash == std::string::npos) return {};
+  return slash == 0 ? "/" : path.substr(0, slash);
+}
+
 // Reads `text` into a copy of the editor's document and puts the copy in place once the read is
 // complete. False, with the document untouched, when memory ran out.
-bool readStaged(Editor& ed, LoadMode mode, std::string_view text) {
+bool readStaged(Editor& ed, LoadMode mode, std::string_view text,
+                const std::string& imageFolder) {
   Editor scratch(ed.prompt, ed.resources);
   bool filled = false;
   try {
@@ -53,7 +61,7 @@ bool readStaged(Editor& ed, LoadMode mode, std::string_view text) {
     scratch.doc = mode == kLoadReplace ? documentShell(ed.doc) : ed.doc;
     scratch.sel = ed.sel;
     filled = true;
-    readSceneText(scratch, mode, text);
+    readSceneText(scratch, mode, text, imageFolder);
     const std::unordered_set<int64_t> kept = imagesOf(scratch.doc);
     freeImagesNotIn(ed, ed.doc, kept);
   } catch (const std::bad_alloc&) {
@@ -84,7 +92,7 @@ bool loadScene(Editor& ed, LoadMode mode, const std::string& fileName, bool refr
       ed.prompt.message("Error", "Unable to open the file " + path + ": " + why);
     } else if (!looksLikeScene(text)) {
       ed.prompt.message("Error", "Unable to open the file " + path + ": not a Penwick scene");
-    } else if (!readStaged(ed, mode, text)) {
+    } else if (!readStaged(ed, mode, text, folderPart(path))) {
       ed.prompt.message("Error", "Unable to open the file " + path + ": not enough memory");
     } else {
       // Merges and templates leave the document's own file and title alone.

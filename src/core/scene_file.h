@@ -19,6 +19,7 @@ enum LoadMode : int { kLoadReplace = 0, kLoadMerge = 1, kLoadTemplate = 2 };
 bool saveScene(Editor& ed, const std::string& fileName, bool keepName);
 
 // Reads a scene in the given mode (replace, merge or template). An empty fileName asks for one.
+// Relative image paths resolve against the scene file's folder first, then the working folder.
 // With refresh the canvas is redrawn after a read. Returns true when a file was read.
 bool loadScene(Editor& ed, LoadMode mode, const std::string& fileName, bool refresh);
 
@@ -27,7 +28,10 @@ std::string sceneText(const Document& doc);
 
 // Applies the lines of a scene text to the editor's document in the given mode (the reading
 // steps after the file is opened; no dialogs, no title change). Used by loadScene and the fuzzer.
-void readSceneText(Editor& ed, LoadMode mode, std::string_view text);
+// A relative image path is looked for in `imageFolder` (the scene file's folder) first, then in
+// the working folder.
+void readSceneText(Editor& ed, LoadMode mode, std::string_view text,
+                   const std::string& imageFolder = {});
 
 // False for a non-empty text in which no line is a known record ("gen", "anim", "obj", "key",
 // "shape", "shapefx", "pt"): it is not a scene. An empty (or blank) text reads as an empty scene.

@@ -208,8 +208,9 @@ std::string indexedName(std::string_view prefix, int64_t i) {
 
 class SceneReader {
  public:
-  SceneReader(Editor& ed, LoadMode mode, size_t textBytes)
-      : ed_(ed), doc_(ed.doc), sel_(ed.sel), mode_(mode), budget_(sceneReadBudget(textBytes)) {
+  SceneReader(Editor& ed, LoadMode mode, size_t textBytes, std::string imageFolder)
+      : ed_(ed), doc_(ed.doc), sel_(ed.sel), mode_(mode), budget_(sceneReadBudget(textBytes)),
+        imageFolder_(std::move(imageFolder)) {
     i_ = lastIndex(doc_.Objects);
   }
 
@@ -415,7 +416,16 @@ class SceneReader {
     return false;
   }
 
-  int64_t loadImage(const std::string& path) {
+  // A relative image path names a file beside the scene when there is one there, else one in
+  // the working folder.
+  std::string located(const std::string& written) const {
+    if (imageFolder_.empty() || written.empty() || written[0] == '/') return written;
+    std::string beside = imageFolder_ + "/" + written;
+    return usableImageFile(beside) ? beside : written;
+  }
+
+  int64_t loadImage(const std::string& written) {
+    const std::string path = located(written);
     const auto seen = imagePaths_.find(path);
     if (seen != imagePaths_.end() && !seen->second) return 0;  // reported already
     int64_t id = 0;
@@ -520,6 +530,7 @@ class SceneReader {
   const uint64_t budget_;
   uint64_t spent_ = 0;
   std::unordered_map<std::string, bool> imagePaths_;  // path -> loaded in this read
+  const std::string imageFolder_;  // the scene file's folder; empty: the working folder
   std::unordered_set<int64_t> loadedImages_;
   int imageBoxes_ = 0;
   int64_t imagePixels_ = 0;
@@ -535,7 +546,8 @@ std::string unescapeField(std::string_view s) {
   return out;
 }
 
-void readSceneText(Editor& ed, LoadMode mode, std::string_view text) {
+void readSceneText(Editor& ed, LoadMode mode, std::string_view text,
+                   const std::string& imageFolder) {
   if (text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);  // tolerate a byte-order mark
   if (mode == kLoadReplace) {
     // The reset must not rename the document: the caller decides about name and title.
@@ -545,7 +557,7 @@ void readSceneText(Editor& ed, LoadMode mode, std::string_view text) {
     ed.doc.DocumentFileName = name;
     if (ed.windowTitle != title) ed.setTitle(title);
   }
-  SceneReader reader(ed, mode, text.size());
+  SceneReader reader(ed, mode, text.size(), imageFolder);
   while (!text.empty()) {
     const size_t nl = text.find('\n');
     std::string_view line = text.substr(0, nl);

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <filesystem>
 #include <memory>
-#include <thread>
 #include <vector>
 
 #include "export/av_anim_file.h"
@@ -15,15 +14,16 @@ namespace {
 
 namespace fs = std::filesystem;
 using Status = ExportOutcome::Status;
+using Cause = ExportOutcome::Cause;
 
-constexpr int kMaxThreads = 16;
 // Frames the video encoders hold while they look ahead (the rate control's look-ahead and the
 // frames it reorders), in 4:2:0 frames of 1.5 bytes a pixel.
 constexpr uint64_t kVideoHeldFrames = 64;
 
-ExportOutcome failed(const std::string& why) {
+ExportOutcome failed(const std::string& why, Cause cause) {
   ExportOutcome o;
   o.status = Status::kFailed;
+  o.cause = cause;
   o.error = why;
   return o;
 }
@@ -44,9 +44,7 @@ uint64_t encoderMemory(EncodedFormat f, int w, int h) {
 // Threads for the job (one a core, or as many as asked; no more than there are frames or than
 // the memory holds beside the encoder); 0, with the reason, when not even one fits.
 int jobThreads(const AnimExport& job, EncodedFormat format, std::string& why) {
-  int wanted = job.threads > 0 ? job.threads : static_cast<int>(std::thread::hardware_concurrency());
-  wanted = static_cast<int>(std::min<int64_t>(std::clamp(wanted, 1, kMaxThreads),
-                                              job.to - job.from + 1));
+  const int wanted = wantedThreads(job);
   const int w = job.options.CameraW, h = job.options.CameraH;
   const uint64_t perThread = frameThreadMemory(w, h, true);
   const uint64_t encoder = encoderMemory(format, w, h);
@@ -60,33 +58,26 @@ int jobThreads(const AnimExport& job, EncodedFormat format, std::string& why) {
   return why.empty() ? threadsWithin(wanted, perThread, memory - encoder) : 0;
 }
 
-ExportOutcome outcomeOf(const PipelineResult& r) {
-  ExportOutcome o;
-  o.frames = r.delivered;
-  o.status = r.status == PipelineResult::Status::kDone        ? Status::kDone
-             : r.status == PipelineResult::Status::kCancelled ? Status::kCancelled
-                                                              : Status::kFailed;
-  o.error = r.error;
-  return o;
-}
-
 }  // namespace
 
 ExportOutcome exportEncoded(const AnimExport& job, const std::string& file, EncodedFormat format,
                             int quality) {
-  if (std::string why = frameRangeProblem(job.from, job.to); !why.empty()) return failed(why);
-  if (std::string why = cameraProblem(job.options); !why.empty()) return failed(why);
+  if (std::string why = jobFramesProblem(job); !why.empty()) return failed(why, Cause::kInput);
+  const std::vector<int64_t> frames = jobFrames(job);
+  if (std::string why = cameraProblem(job.options); !why.empty())
+    return failed(why, Cause::kInput);
   const int w = job.options.CameraW, h = job.options.CameraH;
   if (std::string why = AvAnimationFile::sizeProblem(format, w, h); !why.empty())
-    return failed(why);
-  if (file.empty()) return failed("no file to export the animation to");
+    return failed(why, Cause::kInput);
+  if (file.empty()) return failed("no file to export the animation to", Cause::kInput);
   if (quality < kMinQuality || quality > kMaxQuality)
     return failed("the quality " + std::to_string(quality) + " is not from " +
-                  std::to_string(kMinQuality) + " to " + std::to_string(kMaxQuality));
+                      std::to_string(kMinQuality) + " to " + std::to_string(kMaxQuality),
+                  Cause::kInput);
 
   std::string tooBig;
   const int threads = jobThreads(job, format, tooBig);
-  if (threads == 0) return failed(tooBig);
+  if (threads == 0) return failed(tooBig, Cause::kResources);
   std::vector<std::unique_ptr<FrameRenderer>> renderers;
   std::vector<std::shared_ptr<EncoderFrameMaker>> makers;
   std::vector<FrameWork> workers;
@@ -95,10 +86,15 @@ ExportOutcome exportEncoded(const AnimExport& job, const std::string& file, Enco
     makers.push_back(std::make_shared<EncoderFrameMaker>(format, quality));
     FrameRenderer* r = renderers.back().get();
     EncoderFrameMaker* m = makers.back().get();
-    workers.push_back([r, m](int64_t frame, std::string& bytes, std::string& err) {
-      const QImage img = r->render(frame);
+    const std::string folder = job.framesDir;
+    workers.push_back([r, m, folder](int64_t frame, std::string& bytes, std::string& err) {
+      // The encoders take premultiplied pixels, as drawn.
+      const QImage img =
+          folder.empty()
+              ? r->render(frame)
+              : readFrameFile(folder, frame, err).convertToFormat(QImage::Format_ARGB32_Premultiplied);
       if (img.isNull()) {
-        err = "not enough memory to draw frame " + std::to_string(frame);
+        if (err.empty()) err = "not enough memory to draw frame " + std::to_string(frame);
         return false;
       }
       return m->make(img, bytes, err);
@@ -106,16 +102,19 @@ ExportOutcome exportEncoded(const AnimExport& job, const std::string& file, Enco
   }
 
   AvAnimationFile anim(file, format, w, h, job.doc.Fps, quality);
-  if (std::string why; !anim.open(&why)) return failed("cannot write " + file + ": " + why);
+  if (std::string why; !anim.open(&why))
+    return failed("cannot write " + file + ": " + why, writeFailureCause(why));
   const std::string folder = fs::path(file).parent_path().empty()
                                  ? std::string(".")
                                  : fs::path(file).parent_path().string();
-  const int64_t total = job.to - job.from + 1;
+  const int64_t total = static_cast<int64_t>(frames.size());
   bool diskChecked = false;
+  Cause sinkCause = Cause::kOther;  // the encoder's own failure
   const FrameSink sink = [&](int64_t, std::string& bytes, std::string& err) {
     std::string why;
     if (!anim.addFrame(bytes, &why)) {
       err = "cannot write " + file + ": " + why;
+      sinkCause = writeFailureCause(why) == Cause::kResources ? Cause::kResources : Cause::kOther;
       return false;
     }
     // Once the encoder has handed out its first frames, the file so far tells about how much
@@ -125,13 +124,18 @@ ExportOutcome exportEncoded(const AnimExport& job, const std::string& file, Enco
       const uint64_t perFrame = anim.size() / static_cast<uint64_t>(anim.frameCount()) + 1;
       const uint64_t free = job.limits.disk ? job.limits.disk : freeDiskSpace(folder);
       err = diskProblem(perFrame, total, free, folder);
-      if (!err.empty()) return false;
+      if (!err.empty()) {
+        sinkCause = Cause::kResources;
+        return false;
+      }
     }
     return true;
   };
-  ExportOutcome out = outcomeOf(runFramePipeline(job.from, job.to, workers, sink, job.progress));
+  ExportOutcome out = pipelineOutcome(runFramePipeline(frames, workers, sink, job.progress),
+                                      sinkCause, !job.framesDir.empty());
   if (!out.done()) return out;  // the temporary file goes with `anim`
-  if (std::string why; !anim.commit(&why)) return failed("cannot write " + file + ": " + why);
+  if (std::string why; !anim.commit(&why))
+    return failed("cannot write " + file + ": " + why, writeFailureCause(why));
   return out;
 }
 

@@ -1,11 +1,14 @@
 #include "export/export_budget.h"
 
+#include <sched.h>
 #include <sys/statvfs.h>
 
 #include <algorithm>
 #include <cstdio>
 #include <fstream>
 #include <limits>
+#include <sstream>
+#include <thread>
 
 namespace pw {
 
@@ -22,6 +25,44 @@ uint64_t mulSat(uint64_t a, uint64_t b) {
 }
 
 }  // namespace
+
+int coresWithin(int affinityCores, const std::string& cpuMax) {
+  int cores = std::max(affinityCores, 1);
+  std::istringstream in(cpuMax);
+  std::string quota;
+  long long period = 0;
+  if (!(in >> quota >> period) || quota == "max" || period <= 0) return cores;
+  long long q = 0;
+  for (char c : quota) {
+    if (c < '0' || c > '9' || q > (1LL << 40)) return cores;
+    q = q * 10 + (c - '0');
+  }
+  if (q <= 0) return cores;
+  const long long limit = std::max<long long>((q + period - 1) / period, 1);
+  return static_cast<int>(std::min<long long>(cores, limit));
+}
+
+int usableCores() {
+  int cores = static_cast<int>(std::thread::hardware_concurrency());
+  cpu_set_t set;
+  CPU_ZERO(&set);
+  if (sched_getaffinity(0, sizeof set, &set) == 0) cores = CPU_COUNT(&set);
+  // cgroup v2: one line "0::/PATH"; each cgroup from PATH up to the root may cap the CPU time.
+  std::ifstream self("/proc/self/cgroup");
+  std::string line, path;
+  while (std::getline(self, line))
+    if (line.rfind("0::", 0) == 0) path = line.substr(3);
+  if (path.empty() || path[0] != '/') return std::max(cores, 1);
+  for (;;) {
+    std::ifstream f("/sys/fs/cgroup" + (path == "/" ? std::string() : path) + "/cpu.max");
+    std::string text;
+    if (f && std::getline(f, text)) cores = coresWithin(cores, text);
+    if (path == "/" || path.empty()) break;
+    const size_t slash = path.find_last_of('/');
+    path = slash == 0 ? "/" : path.substr(0, slash);
+  }
+  return std::max(cores, 1);
+}
 
 uint64_t frameThreadMemory(int w, int h, bool webp) {
   const uint64_t image = mulSat(mulSat(static_cast<uint64_t>(std::max(w, 0)),

@@ -33,6 +33,17 @@ uint64_t availableMemory();
 // Free bytes for an unprivileged writer on the file system holding `path`, or 0 when unknown.
 uint64_t freeDiskSpace(const std::string& path);
 
+// Cores a process may use, from the number its CPU affinity allows and the text of a cgroup v2
+// "cpu.max" file ("max 100000" or "QUOTA PERIOD", QUOTA microseconds of CPU time each PERIOD):
+// the affinity count, lowered to the quota rounded up to whole cores. An empty or unreadable
+// text leaves the affinity count. At least 1.
+int coresWithin(int affinityCores, const std::string& cpuMax);
+
+// The cores this process may use: its CPU affinity (sched_getaffinity) and the tightest
+// "cpu.max" of its cgroup v2 and the cgroups above it. What a 4-CPU slot of a scheduler gives,
+// not the 64 cores of the node it runs on.
+int usableCores();
+
 // "12 MB", "3.5 GB": a size for messages.
 std::string sizeText(uint64_t bytes);
 

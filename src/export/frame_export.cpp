@@ -1,11 +1,12 @@
 #include "export/frame_export.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <memory>
 #include <system_error>
-#include <thread>
 #include <vector>
 
 #include "core/keyframes.h"
@@ -22,48 +23,28 @@ namespace pw {
 
 namespace fs = std::filesystem;
 using Status = ExportOutcome::Status;
+using Cause = ExportOutcome::Cause;
 
 namespace {
 
-constexpr int kMaxThreads = 16;
-
-int threadCount(int asked, int64_t frames) {
-  int n = asked > 0 ? asked : static_cast<int>(std::thread::hardware_concurrency());
-  n = std::clamp(n, 1, kMaxThreads);
-  return static_cast<int>(std::min<int64_t>(n, frames));
-}
-
-ExportOutcome failed(const std::string& why) {
+ExportOutcome failed(const std::string& why, Cause cause) {
   ExportOutcome o;
   o.status = Status::kFailed;
+  o.cause = cause;
   o.error = why;
-  return o;
-}
-
-ExportOutcome outcomeOf(const PipelineResult& r) {
-  ExportOutcome o;
-  o.frames = r.delivered;
-  switch (r.status) {
-    case PipelineResult::Status::kDone: o.status = Status::kDone; break;
-    case PipelineResult::Status::kCancelled: o.status = Status::kCancelled; break;
-    case PipelineResult::Status::kFailed:
-      o.status = Status::kFailed;
-      o.error = r.error;
-      break;
-  }
   return o;
 }
 
 // The checks both exports make before drawing anything.
 std::string jobProblem(const AnimExport& job) {
-  if (std::string why = frameRangeProblem(job.from, job.to); !why.empty()) return why;
+  if (std::string why = jobFramesProblem(job); !why.empty()) return why;
   return cameraProblem(job.options);
 }
 
 // Threads for the job: one a core (or as many as asked), no more than there are frames, and no
 // more than the memory holds. 0, with the reason, when not even one fits.
 int jobThreads(const AnimExport& job, bool webp, std::string& why) {
-  const int wanted = threadCount(job.threads, job.to - job.from + 1);
+  const int wanted = wantedThreads(job);
   const int w = job.options.CameraW, h = job.options.CameraH;
   const uint64_t perThread = frameThreadMemory(w, h, webp);
   const uint64_t memory = job.limits.memory ? job.limits.memory : availableMemory();
@@ -77,7 +58,7 @@ int jobThreads(const AnimExport& job, bool webp, std::string& why) {
 bool diskHolds(const AnimExport& job, size_t frameBytes, const std::string& where,
                std::string& err) {
   const uint64_t free = job.limits.disk ? job.limits.disk : freeDiskSpace(where);
-  err = diskProblem(frameBytes, job.to - job.from + 1, free, where);
+  err = diskProblem(frameBytes, static_cast<int64_t>(jobFrames(job).size()), free, where);
   return err.empty();
 }
 
@@ -90,10 +71,11 @@ std::vector<FrameWork> makeWorkers(const AnimExport& job, int threads,
   for (int t = 0; t < threads; ++t) {
     renderers.push_back(std::make_unique<FrameRenderer>(job.doc, job.options, job.store));
     FrameRenderer* r = renderers.back().get();
-    workers.push_back([r, encode](int64_t frame, std::string& bytes, std::string& err) {
-      const QImage img = r->render(frame);
+    const std::string folder = job.framesDir;
+    workers.push_back([r, encode, folder](int64_t frame, std::string& bytes, std::string& err) {
+      const QImage img = folder.empty() ? r->render(frame) : readFrameFile(folder, frame, err);
       if (img.isNull()) {
-        err = "not enough memory to draw frame " + std::to_string(frame);
+        if (err.empty()) err = "not enough memory to draw frame " + std::to_string(frame);
         return false;
       }
       return encode(img, bytes, err);
@@ -114,6 +96,58 @@ std::vector<fs::path> missingFolders(const fs::path& dir) {
 }
 
 }  // namespace
+
+ExportOutcome::Cause writeFailureCause(const std::string& why) {
+  for (const int e : {ENOSPC, EDQUOT, ENOMEM, EFBIG})
+    if (why.find(std::strerror(e)) != std::string::npos) return Cause::kResources;
+  return Cause::kOutput;
+}
+
+ExportOutcome pipelineOutcome(const PipelineResult& r, Cause sinkCause, bool reading) {
+  ExportOutcome o;
+  o.frames = r.delivered;
+  switch (r.status) {
+    case PipelineResult::Status::kDone: o.status = Status::kDone; break;
+    case PipelineResult::Status::kCancelled: o.status = Status::kCancelled; break;
+    case PipelineResult::Status::kFailed:
+      o.status = Status::kFailed;
+      o.error = r.error;
+      // A worker fails when memory runs out (or, reading frames, on a frame it cannot use).
+      o.cause = r.failedInSink ? sinkCause : reading ? Cause::kInput : Cause::kResources;
+      break;
+  }
+  return o;
+}
+
+QImage readFrameFile(const std::string& dir, int64_t frame, std::string& err) {
+  const std::string path = (fs::path(dir) / frameFileName(frame)).string();
+  QImage img(QString::fromStdString(path), "PNG");
+  if (img.isNull()) {
+    err = "cannot read the frame " + path;
+    return img;
+  }
+  if (img.format() != QImage::Format_ARGB32) img = img.convertToFormat(QImage::Format_ARGB32);
+  if (img.isNull()) err = "not enough memory to read the frame " + path;
+  return img;
+}
+
+std::vector<int64_t> jobFrames(const AnimExport& job) {
+  return job.frames.empty() ? frameRange(job.from, job.to) : job.frames;
+}
+
+int wantedThreads(const AnimExport& job) {
+  constexpr int kMaxDefaultThreads = 16, kMaxThreads = 256;
+  const int asked = job.threads > 0 ? std::min(job.threads, kMaxThreads)
+                                    : std::clamp(usableCores(), 1, kMaxDefaultThreads);
+  return static_cast<int>(std::clamp<int64_t>(static_cast<int64_t>(jobFrames(job).size()), 1, asked));
+}
+
+std::string jobFramesProblem(const AnimExport& job) {
+  if (std::string why = frameRangeProblem(job.from, job.to); !why.empty()) return why;
+  for (const int64_t f : job.frames)
+    if (std::string why = frameRangeProblem(f, f); !why.empty()) return why;
+  return {};
+}
 
 FrameRenderer::FrameRenderer(const Document& doc, const sVdOptions& options,
                              const ImageStore& store)
@@ -160,21 +194,25 @@ int64_t lastExportFrame(const Document& doc) {
 
 namespace {
 
-// The frames of `job` into the existing folder `dir`, through a staging folder inside it.
+// The frames of `job` into the existing folder `dir`, through a staging folder inside it (or
+// straight in, each on its own, with keepEachFrame).
 ExportOutcome exportFramesInto(const AnimExport& job, const fs::path& dir) {
+  const std::vector<int64_t> frames = jobFrames(job);
   // A folder in a frame's place would stop the export at its very end: refuse it first.
   std::error_code ec;
-  for (int64_t f = job.from; f <= job.to; ++f) {
+  for (const int64_t f : frames) {
     const fs::path file = dir / frameFileName(f);
     if (fs::is_directory(fs::symlink_status(file, ec)))
-      return failed("cannot write " + file.string() + ": a folder of that name is in the way");
+      return failed("cannot write " + file.string() + ": a folder of that name is in the way",
+                    Cause::kOutput);
   }
   std::string tooBig;
   const int threads = jobThreads(job, false, tooBig);
-  if (threads == 0) return failed(tooBig);
+  if (threads == 0) return failed(tooBig, Cause::kResources);
   FrameStaging stage(dir.string());
-  if (std::string why; !stage.open(&why))
-    return failed("cannot write frames into " + dir.string() + ": " + why);
+  if (std::string why; !job.keepEachFrame && !stage.open(&why))
+    return failed("cannot write frames into " + dir.string() + ": " + why,
+                  writeFailureCause(why));
 
   std::vector<std::unique_ptr<FrameRenderer>> renderers;
   std::vector<FrameWork> workers = makeWorkers(
@@ -185,20 +223,28 @@ ExportOutcome exportFramesInto(const AnimExport& job, const fs::path& dir) {
         return false;
       });
   std::vector<std::string> names;
+  Cause sinkCause = Cause::kOutput;
   const FrameSink sink = [&](int64_t frame, std::string& bytes, std::string& err) {
-    if (names.empty() && !diskHolds(job, bytes.size(), dir.string(), err)) return false;
+    if (names.empty() && !diskHolds(job, bytes.size(), dir.string(), err)) {
+      sinkCause = Cause::kResources;
+      return false;
+    }
     const std::string name = frameFileName(frame);
     std::string why;
-    if (!writeFileAtomic(stage.pathFor(name), bytes, &why)) {
+    const std::string path = job.keepEachFrame ? (dir / name).string() : stage.pathFor(name);
+    if (!writeFileAtomic(path, bytes, &why)) {
       err = "cannot write " + (dir / name).string() + ": " + why;
+      sinkCause = writeFailureCause(why);
       return false;
     }
     names.push_back(name);
     return true;
   };
-  ExportOutcome out = outcomeOf(runFramePipeline(job.from, job.to, workers, sink, job.progress));
-  if (out.done()) {
-    if (std::string why; !stage.commit(names, &why)) return failed(why);
+  ExportOutcome out =
+      pipelineOutcome(runFramePipeline(frames, workers, sink, job.progress), sinkCause,
+                      !job.framesDir.empty());
+  if (out.done() && !job.keepEachFrame) {
+    if (std::string why; !stage.commit(names, &why)) return failed(why, writeFailureCause(why));
   }
   return out;
 }
@@ -206,15 +252,16 @@ ExportOutcome exportFramesInto(const AnimExport& job, const fs::path& dir) {
 }  // namespace
 
 ExportOutcome exportFrames(const AnimExport& job, const std::string& dirName) {
-  if (std::string why = jobProblem(job); !why.empty()) return failed(why);
-  if (dirName.empty()) return failed("no folder to export the frames to");
+  if (std::string why = jobProblem(job); !why.empty()) return failed(why, Cause::kInput);
+  if (dirName.empty()) return failed("no folder to export the frames to", Cause::kInput);
   const fs::path dir(dirName);
   const std::vector<fs::path> made = missingFolders(dir);
   std::error_code ec;
   fs::create_directories(dir, ec);
   if (ec || !fs::is_directory(dir, ec))
     return failed("cannot make the folder " + dirName +
-                  (ec ? ": " + ec.message() : ": a file of that name is in the way"));
+                      (ec ? ": " + ec.message() : ": a file of that name is in the way"),
+                  ec ? writeFailureCause(ec.message()) : Cause::kOutput);
 
   ExportOutcome out = exportFramesInto(job, dir);
   if (!out.done())
@@ -223,17 +270,18 @@ ExportOutcome exportFrames(const AnimExport& job, const std::string& dirName) {
 }
 
 ExportOutcome exportWebp(const AnimExport& job, const std::string& file) {
-  if (std::string why = jobProblem(job); !why.empty()) return failed(why);
+  if (std::string why = jobProblem(job); !why.empty()) return failed(why, Cause::kInput);
   const int w = job.options.CameraW, h = job.options.CameraH;
   if (w > kMaxWebpSide || h > kMaxWebpSide)
     return failed("the camera is " + std::to_string(w) + " x " + std::to_string(h) +
-                  " pixels; a WebP image has at most " + std::to_string(kMaxWebpSide) +
-                  " pixels a side");
-  if (file.empty()) return failed("no file to export the animation to");
+                      " pixels; a WebP image has at most " + std::to_string(kMaxWebpSide) +
+                      " pixels a side",
+                  Cause::kInput);
+  if (file.empty()) return failed("no file to export the animation to", Cause::kInput);
 
   std::string tooBig;
   const int threads = jobThreads(job, true, tooBig);
-  if (threads == 0) return failed(tooBig);
+  if (threads == 0) return failed(tooBig, Cause::kResources);
   std::vector<std::unique_ptr<FrameRenderer>> renderers;
   std::vector<FrameWork> workers = makeWorkers(
       job, threads, renderers, [](const QImage& img, std::string& bytes, std::string& err) {
@@ -241,21 +289,32 @@ ExportOutcome exportWebp(const AnimExport& job, const std::string& file) {
       });
 
   WebpAnimationFile anim(file, w, h);
-  if (std::string why; !anim.open(&why)) return failed("cannot write " + file + ": " + why);
+  if (std::string why; !anim.open(&why))
+    return failed("cannot write " + file + ": " + why, writeFailureCause(why));
   const int fps = job.doc.Fps;
   const std::string folder = fs::path(file).parent_path().empty()
                                  ? std::string(".")
                                  : fs::path(file).parent_path().string();
-  const FrameSink sink = [&](int64_t frame, std::string& bytes, std::string& err) {
-    if (frame == job.from && !diskHolds(job, bytes.size(), folder, err)) return false;
+  // Each frame of the list shows for one frame's time, the list played from its start.
+  int64_t index = 0;
+  Cause sinkCause = Cause::kOutput;
+  const FrameSink sink = [&](int64_t, std::string& bytes, std::string& err) {
+    if (index == 0 && !diskHolds(job, bytes.size(), folder, err)) {
+      sinkCause = Cause::kResources;
+      return false;
+    }
     std::string why;
-    if (anim.addFrame(bytes, frameDurationMs(frame - job.from, fps), &why)) return true;
+    if (anim.addFrame(bytes, frameDurationMs(index++, fps), &why)) return true;
     err = "cannot write " + file + ": " + why;
+    sinkCause = writeFailureCause(why);
     return false;
   };
-  ExportOutcome out = outcomeOf(runFramePipeline(job.from, job.to, workers, sink, job.progress));
+  ExportOutcome out = pipelineOutcome(
+      runFramePipeline(jobFrames(job), workers, sink, job.progress), sinkCause,
+      !job.framesDir.empty());
   if (!out.done()) return out;  // the temporary file goes with `anim`
-  if (std::string why; !anim.commit(&why)) return failed("cannot write " + file + ": " + why);
+  if (std::string why; !anim.commit(&why))
+    return failed("cannot write " + file + ": " + why, writeFailureCause(why));
   return out;
 }
 

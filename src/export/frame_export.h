@@ -6,6 +6,7 @@
 #include <QImage>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "core/editor.h"
 #include "core/scripted_prompt.h"
@@ -52,19 +53,57 @@ struct AnimExport {
   int threads = 0;            // 0: one a core (fewer when memory is short)
   FrameProgress progress;     // may be empty
   ExportLimits limits;        // what the machine can give; zeros: ask the system
+  // The frames to make, in this order, each from 0 to 32767; empty: every frame from..to.
+  std::vector<int64_t> frames;
+  // Not empty: the frames are not drawn but read from FRAMES_DIR/frame_NNNNN.png, made earlier
+  // by exportFrames (the camera size of `options` must be theirs).
+  std::string framesDir;
+  // exportFrames only: each frame moves into the folder as soon as it is written (atomically),
+  // so an export that stops keeps the frames it finished, instead of all of them at the end.
+  bool keepEachFrame = false;
 };
+
+// The frames a job makes, in order: job.frames, or from..to when that is empty.
+std::vector<int64_t> jobFrames(const AnimExport& job);
+
+// Threads a job asks for: job.threads (at most 256), or when 0 the cores the process may use
+// (usableCores, at most 16); no more than it has frames, at least 1. Memory may allow fewer.
+int wantedThreads(const AnimExport& job);
+
+// Why the frames of a job cannot be exported (see frameRangeProblem); empty when they can.
+std::string jobFramesProblem(const AnimExport& job);
 
 struct ExportOutcome {
   enum class Status { kDone, kCancelled, kFailed };
+  // What a failure was about, for a caller that tells them apart (a scheduler retries some).
+  enum class Cause {
+    kInput,      // the range, the camera, the frames to read: the job itself is wrong
+    kOutput,     // the target cannot be written (permissions, something in the way, I/O)
+    kResources,  // out of memory or disk space: worth trying again elsewhere
+    kOther,      // an encoder's own failure
+  };
   Status status = Status::kDone;
+  Cause cause = Cause::kOther;  // when failed
   std::string error;   // when failed: one line, with the file named
   int64_t frames = 0;  // frames written (done) or made before the end
   bool done() const { return status == Status::kDone; }
 };
 
+// Shared by the exports of this folder.
+// The cause of a failed write from its reason (strerror text): a full disk or quota, or memory,
+// is kResources; anything else kOutput.
+ExportOutcome::Cause writeFailureCause(const std::string& why);
+// The outcome of a pipeline run: a sink's failure has `sinkCause`, a worker's kResources (memory)
+// or, when `reading` frame files, kInput.
+ExportOutcome pipelineOutcome(const PipelineResult& r, ExportOutcome::Cause sinkCause,
+                              bool reading);
+// DIR/frame_NNNNN.png as a straight-alpha ARGB32 image; null, with `err`, when it cannot be read.
+QImage readFrameFile(const std::string& dir, int64_t frame, std::string& err);
+
 // Writes DIR/frame_NNNNN.png for each frame (NNNNN the frame number); DIR and its missing
 // parents are created. The frames move into DIR only once all are written: cancelled or failed,
 // DIR keeps the files it had (earlier frames included) and the folders made are removed again.
+// With job.keepEachFrame each frame moves in as soon as it is written instead.
 ExportOutcome exportFrames(const AnimExport& job, const std::string& dir);
 
 // Writes one lossless animated WebP at the document's frames per second, looping forever. The

@@ -105,10 +105,24 @@ class Crew {
 
 }  // namespace
 
+std::vector<int64_t> frameRange(int64_t from, int64_t to) {
+  std::vector<int64_t> frames;
+  if (from > to) return frames;
+  frames.reserve(static_cast<size_t>(to - from + 1));
+  for (int64_t f = from; f <= to; ++f) frames.push_back(f);
+  return frames;
+}
+
 PipelineResult runFramePipeline(int64_t from, int64_t to, std::vector<FrameWork>& workers,
                                 const FrameSink& sink, const FrameProgress& progress) {
+  return runFramePipeline(frameRange(from, to), workers, sink, progress);
+}
+
+PipelineResult runFramePipeline(const std::vector<int64_t>& frames,
+                                std::vector<FrameWork>& workers, const FrameSink& sink,
+                                const FrameProgress& progress) {
   PipelineResult result;
-  const int64_t total = to - from + 1;
+  const int64_t total = static_cast<int64_t>(frames.size());
   if (total <= 0) return result;
   if (workers.empty()) {
     result.status = Status::kFailed;
@@ -120,11 +134,12 @@ PipelineResult runFramePipeline(int64_t from, int64_t to, std::vector<FrameWork>
   {
     Crew crew(board);
     for (FrameWork& work : workers) {
-      crew.start([&board, &work, from] {
+      crew.start([&board, &work, &frames] {
         for (int64_t k; (k = board.claim()) >= 0;) {
+          const int64_t frame = frames[static_cast<size_t>(k)];
           Made made;
-          made.ok = guarded([&] { return work(from + k, made.bytes, made.err); }, made.err);
-          if (!made.ok && made.err.empty()) made.err = "frame " + std::to_string(from + k) +
+          made.ok = guarded([&] { return work(frame, made.bytes, made.err); }, made.err);
+          if (!made.ok && made.err.empty()) made.err = "frame " + std::to_string(frame) +
                                                        " could not be made";
           board.put(k, std::move(made));
         }
@@ -145,10 +160,12 @@ PipelineResult runFramePipeline(int64_t from, int64_t to, std::vector<FrameWork>
         }
         continue;
       }
+      const int64_t frame = frames[static_cast<size_t>(k)];
       std::string err = made.err;
-      if (!made.ok || !guarded([&] { return sink(from + k, made.bytes, err); }, err)) {
+      if (!made.ok || !guarded([&] { return sink(frame, made.bytes, err); }, err)) {
         result.status = Status::kFailed;
-        result.error = err.empty() ? "frame " + std::to_string(from + k) + " could not be saved"
+        result.failedInSink = made.ok;
+        result.error = err.empty() ? "frame " + std::to_string(frame) + " could not be saved"
                                    : err;
         break;
       }

@@ -23,12 +23,20 @@ struct PipelineResult {
   Status status = Status::kDone;
   std::string error;      // when failed
   int64_t delivered = 0;  // frames the sink took
+  bool failedInSink = false;  // failed: the sink refused a frame (not a worker's failure)
 };
 
-// Runs frames from..to (from <= to) with one thread per work function (at least one). At most
-// twice as many frames as there are threads are made ahead of the sink, so memory stays flat
-// however long the animation. Returns once every thread has ended.
+// Runs the frames of `frames`, in that order, with one thread per work function (at least one).
+// At most twice as many frames as there are threads are made ahead of the sink, so memory stays
+// flat however long the animation. Returns once every thread has ended.
+PipelineResult runFramePipeline(const std::vector<int64_t>& frames,
+                                std::vector<FrameWork>& workers, const FrameSink& sink,
+                                const FrameProgress& progress);
+// The same for every frame from..to (nothing when from > to).
 PipelineResult runFramePipeline(int64_t from, int64_t to, std::vector<FrameWork>& workers,
                                 const FrameSink& sink, const FrameProgress& progress);
+
+// Frames from..to in order; empty when from > to.
+std::vector<int64_t> frameRange(int64_t from, int64_t to);
 
 }  // namespace pw

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <fstream>
 #include <vector>
 
 namespace pw {
@@ -138,6 +139,34 @@ bool encodePng(const QImage& image, std::string& out) {
   chunk(out, "IDAT", z);
   chunk(out, "IEND", std::string());
   return true;
+}
+
+bool isCompletePng(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return false;
+  static constexpr unsigned char kSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+  unsigned char head[8];
+  if (!in.read(reinterpret_cast<char*>(head), 8) || std::memcmp(head, kSignature, 8) != 0)
+    return false;
+  in.seekg(0, std::ios::end);
+  const std::streamoff size = in.tellg();
+  std::streamoff at = 8;
+  bool first = true;
+  while (at + 12 <= size) {
+    in.seekg(at);
+    unsigned char chunk[8];
+    if (!in.read(reinterpret_cast<char*>(chunk), 8)) return false;
+    const uint64_t length = (uint64_t{chunk[0]} << 24) | (uint64_t{chunk[1]} << 16) |
+                            (uint64_t{chunk[2]} << 8) | uint64_t{chunk[3]};
+    const std::string type(reinterpret_cast<const char*>(chunk + 4), 4);
+    if (first && type != "IHDR") return false;
+    first = false;
+    const std::streamoff next = at + 12 + static_cast<std::streamoff>(length);
+    if (next > size) return false;
+    if (type == "IEND") return length == 0 && next == size;
+    at = next;
+  }
+  return false;
 }
 
 }  // namespace pw

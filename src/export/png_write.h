@@ -12,4 +12,10 @@ namespace pw {
 // level, for files about a third larger. False when the image is null or memory runs out.
 bool encodePng(const QImage& image, std::string& out);
 
+// True when the file at `path` is a whole PNG: the signature, then well-formed chunks from IHDR
+// to an IEND that ends the file. Chunk lengths are followed, pixels not decoded (nor CRCs
+// checked): a frame cut short by a killed writer or a full disk is caught, a file damaged inside
+// is not.
+bool isCompletePng(const std::string& path);
+
 }  // namespace pw

@@ -2,6 +2,7 @@
 
 #include <sys/stat.h>
 
+#include <QFontDatabase>
 #include <QFontMetricsF>
 #include <QTransform>
 #include <algorithm>
@@ -145,6 +146,13 @@ bool ImageStore::imageSize(int64_t id, int& w, int& h) const {
   w = it->second->w;
   h = it->second->h;
   return true;
+}
+
+bool fontInstalled(const std::string& name) {
+  if (name.empty()) return true;
+  if (QFontDatabase::hasFamily(QString::fromStdString(name))) return true;
+  const QString twin = metricTwin(name);
+  return !twin.isEmpty() && QFontDatabase::hasFamily(twin);
 }
 
 void ImageStore::freeImage(int64_t id) {

@@ -128,4 +128,9 @@ class ImageStore final : public Resources {
 // "Times New roman" and "arial" resolve through fontconfig to their metric twins.
 QFont makeFont(const std::string& name, int64_t style);
 
+// True when text in the face `name` draws in that face or its metric twin rather than a
+// fallback: the font database has the family. An empty name (the default face) is always there.
+// Needs a GUI application.
+bool fontInstalled(const std::string& name);
+
 }  // namespace pw

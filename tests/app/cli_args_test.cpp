@@ -274,7 +274,7 @@ TEST(CommandLineParse, EveryRefusalHasItsExactReason) {
   }
 }
 
-TEST(CommandLineParse, HelpTextIsUnchanged) {
+TEST(CommandLineParse, HelpTextIsAsDocumented) {
   EXPECT_EQ(usageText(),
             "usage: penwick [SCENE]                 open the editor (with SCENE loaded)\n"
             "       penwick [--version | --help]\n"
@@ -324,8 +324,105 @@ TEST(CommandLineParse, HelpTextIsUnchanged) {
             "                       (the default), video: default 60\n"
             "  --from A, --to B     the frames to export, 0 to 32767 (default: 0 to the scene's\n"
             "                       max frame)\n"
+            "  --frames LIST        the frames to export instead of --from/--to: N, A-B, A-B:STEP,\n"
+            "                       comma-separated (ascending, each frame once)\n"
+            "  --threads N          draw on N threads (default: the cores the process may use)\n"
+            "  --progress MODE      auto (on a terminal), lines (a line a frame), json (an object\n"
+            "                       an event) or off; on stderr\n"
+            "  --skip-existing      keep the frames already complete in DIR; each new frame moves\n"
+            "                       into DIR as soon as it is written\n"
+            "  --from-frames DIR    make the file of DIR/frame_NNNNN.png rendered before (by\n"
+            "                       --export-frames) instead of drawing; every frame must be there\n"
+            "  --strict             a missing image file or font is an error, not a warning\n"
             "  --version            print the version\n"
             "  --help               print this help\n");
+}
+
+TEST(CommandLineParse, FrameListsAreAscendingAndEachFrameOnce) {
+  const struct {
+    const char* text;
+    std::vector<int64_t> frames;
+  } good[] = {
+      {"7", {7}},
+      {"1-3,5,7-20:4", {1, 2, 3, 5, 7, 11, 15, 19}},
+      {"10-12,0,11", {0, 10, 11, 12}},  // sorted, the overlap once
+      {"5-5", {5}},
+      {"0-9:5", {0, 5}},
+      {"32767", {32767}},
+  };
+  for (const auto& c : good) {
+    std::vector<int64_t> frames;
+    std::string err;
+    ASSERT_TRUE(parseFrameList(c.text, frames, err)) << c.text << ": " << err;
+    EXPECT_EQ(frames, c.frames) << c.text;
+  }
+  const struct {
+    const char* text;
+    const char* error;
+  } bad[] = {
+      {"", "an empty item in the frame list \"\""},
+      {"1,,2", "an empty item in the frame list \"1,,2\""},
+      {"3-1", "\"3-1\": the range runs backwards (write 1-3)"},
+      {"1-4:0",
+       "\"1-4:0\" is not a frame N, a range A-B or A-B:STEP (frames 0 to 32767) (the step is at "
+       "least 1)"},
+      {"7-x", "\"7-x\" is not a frame N, a range A-B or A-B:STEP (frames 0 to 32767)"},
+      {"5:2", "\"5:2\" is not a frame N, a range A-B or A-B:STEP (frames 0 to 32767)"},
+      {"32768", "\"32768\" is not a frame N, a range A-B or A-B:STEP (frames 0 to 32767)"},
+      {"-3", "\"-3\" is not a frame N, a range A-B or A-B:STEP (frames 0 to 32767)"},
+      {" 1", "\" 1\" is not a frame N, a range A-B or A-B:STEP (frames 0 to 32767)"},
+  };
+  for (const auto& c : bad) {
+    std::vector<int64_t> frames;
+    std::string err;
+    EXPECT_FALSE(parseFrameList(c.text, frames, err)) << c.text;
+    EXPECT_EQ(err, c.error) << c.text;
+  }
+}
+
+TEST(CommandLineParse, FarmOptions) {
+  CommandLine cl;
+  std::string err;
+  ASSERT_TRUE(parse({"--export-frames", "out", "--frames", "0-3,9", "--threads", "3",
+                     "--progress", "json", "--skip-existing", "--strict", "s.txt"}, cl, err))
+      << err;
+  EXPECT_EQ(cl.frames, (std::vector<int64_t>{0, 1, 2, 3, 9}));
+  EXPECT_EQ(cl.threads, 3);
+  EXPECT_EQ(cl.progress, CommandLine::Progress::kJson);
+  EXPECT_TRUE(cl.skipExisting);
+  EXPECT_TRUE(cl.strict);
+  ASSERT_TRUE(parse({"--export-gif", "o", "--from-frames", "dir", "s.txt"}, cl, err)) << err;
+  EXPECT_EQ(cl.fromFrames, "dir");
+  EXPECT_EQ(cl.progress, CommandLine::Progress::kAuto);
+
+  const struct {
+    std::vector<const char*> args;
+    const char* error;
+  } bad[] = {
+      {{"--export-frames", "o", "--frames", "1-2", "--from", "1", "s.txt"},
+       "--from cannot be combined with --frames"},
+      {{"--export-frames", "o", "--frames", "x", "s.txt"},
+       "--frames: \"x\" is not a frame N, a range A-B or A-B:STEP (frames 0 to 32767)"},
+      {{"--export-frames", "o", "--threads", "0", "s.txt"},
+       "--threads wants a number from 1 to 256, not 0"},
+      {{"--export-frames", "o", "--progress", "loud", "s.txt"},
+       "--progress wants auto, lines, json or off, not loud"},
+      {{"--export-webp", "o", "--skip-existing", "s.txt"},
+       "--skip-existing applies only to --export-frames"},
+      {{"--export-frames", "o", "--from-frames", "d", "s.txt"},
+       "--from-frames applies only to --export-webp, --export-gif, --export-apng and "
+       "--export-video"},
+      {{"--export-lottie", "o", "--threads", "2", "s.txt"},
+       "--threads applies only to --export-frames, --export-webp, --export-gif, --export-apng "
+       "and --export-video"},
+      {{"--dump-json", "--strict", "s.txt"},
+       "--strict applies only to --export-png, --export-svg, --export-frames, --export-webp, "
+       "--export-gif, --export-apng, --export-video and --export-lottie"},
+  };
+  for (const auto& c : bad) {
+    EXPECT_FALSE(parse(c.args, cl, err)) << joined(c.args);
+    EXPECT_EQ(err, c.error) << joined(c.args);
+  }
 }
 
 }  // namespace

@@ -89,9 +89,10 @@ class CliTest : public ::testing::Test {
              fs::copy_options::recursive);
   }
 
-  // A failed run: status 1, nothing on stdout, exactly one "penwick: " line on stderr.
-  static void expectOneLineFailure(const Result& r, const std::string& mention) {
-    EXPECT_EQ(r.status, 1) << r.err;
+  // A failed run: `status` (1, a usage error, unless told), nothing on stdout, exactly one
+  // "penwick: " line on stderr.
+  static void expectOneLineFailure(const Result& r, const std::string& mention, int status = 1) {
+    EXPECT_EQ(r.status, status) << r.err;
     EXPECT_EQ(r.out, "");
     const auto lines = r.errLines();
     ASSERT_EQ(lines.size(), 1u) << r.err;

@@ -43,7 +43,7 @@ TEST_F(CliTest, FilesThatAreNoSceneAreRefusedAndOverwriteNothing) {
              {"--save-as", "out", "in.txt"}, {"--dump-json", "in.txt"},
              {"--export-png", "pic.png", "in.txt"}}) {
       const Result r = run(args);
-      expectOneLineFailure(r, "Unable to open the file in.txt: not a Penwick scene");
+      expectOneLineFailure(r, "Unable to open the file in.txt: not a Penwick scene", 3);
     }
     EXPECT_EQ(readFile(dir_ / "out.txt"), kScene) << c.what;
     EXPECT_FALSE(fs::exists(dir_ / "pic.png")) << c.what;
@@ -55,14 +55,14 @@ TEST_F(CliTest, FilesThatAreNoSceneAreRefusedAndOverwriteNothing) {
 
 TEST_F(CliTest, FifosAreRefusedWithoutWaiting) {
   ASSERT_EQ(::mkfifo((dir_ / "pipe").c_str(), 0600), 0);
-  expectOneLineFailure(run({"--dump-json", "pipe"}), "not a regular file");
+  expectOneLineFailure(run({"--dump-json", "pipe"}), "not a regular file", 3);
   writeFile(dir_ / "s.txt", kScene + imageShape("pipe"));
   Result r = run({"--export-png", "o.png", "s.txt"});
   EXPECT_EQ(r.status, 0) << r.err;
   EXPECT_EQ(r.err, "penwick: warning: The Image file doesn't exists :  pipe\n");
   writeFile(dir_ / "plain.txt", kScene);
   expectOneLineFailure(run({"--export-png", "o.png", "--settings", "pipe", "plain.txt"}),
-                       "cannot read the settings file pipe");
+                       "cannot read the settings file pipe", 3);
   // A Preferences.ini that is a FIFO is passed over, like any unusable one.
   ASSERT_EQ(::mkfifo((dir_ / "Preferences.ini").c_str(), 0600), 0);
   r = run({"--export-png", "o.png", "s.txt"});
@@ -79,7 +79,7 @@ TEST_F(CliTest, CameraFromSettingsStaysWithinTheLargestCanvas) {
   for (const char* camera : {"\"CameraW\": 0, \"CameraH\": 600", "\"CameraW\": 800, \"CameraH\": -2"}) {
     writeFile(dir_ / "bad.ini", std::string("{") + camera + "}");
     expectOneLineFailure(run({"--export-png", "o.png", "--settings", "bad.ini", "s.txt"}),
-                         "the settings file bad.ini is not valid: the camera is ");
+                         "the settings file bad.ini is not valid: the camera is ", 3);
     // The same file as Preferences.ini is a warning, and the defaults apply.
     writeFile(dir_ / "Preferences.ini", std::string("{") + camera + "}");
     r = run({"--export-png", "p.png", "--camera", "s.txt"});
@@ -151,19 +151,20 @@ TEST_F(CliTest, HostileScenesThroughTheVectorAndEncodedExports) {
 TEST_F(CliTest, OutputThatCannotBeWrittenFailsWithTheReason) {
   for (const char* flag : {"--help", "--version"}) {
     const Result r = run({flag}, ">/dev/full");
-    EXPECT_EQ(r.status, 1) << flag;
+    EXPECT_EQ(r.status, 6) << flag;  // a full disk
     EXPECT_EQ(r.err, std::string("penwick: cannot write to standard output: ") +
                          std::strerror(ENOSPC) + "\n");
   }
   writeFile(dir_ / "s.txt", kScene);
   expectOneLineFailure(run({"--save-as", "no/such/out", "s.txt"}),
-                       std::string("Unable to save the file no/such/out.txt: ") + std::strerror(ENOENT));
+                       std::string("Unable to save the file no/such/out.txt: ") + std::strerror(ENOENT),
+                       5);
   expectOneLineFailure(run({"--export-png", "no/such/o.png", "s.txt"}),
-                       std::string("Cannot save image: no/such/o.png: ") + std::strerror(ENOENT));
+                       std::string("Cannot save image: no/such/o.png: ") + std::strerror(ENOENT), 5);
   writeFile(dir_ / "locked.txt", "keep");
   ASSERT_EQ(::chmod((dir_ / "locked.txt").c_str(), 0444), 0);
   expectOneLineFailure(run({"--save-as", "locked", "s.txt"}),
-                       "Unable to save the file locked.txt: the file is read-only");
+                       "Unable to save the file locked.txt: the file is read-only", 5);
   EXPECT_EQ(readFile(dir_ / "locked.txt"), "keep");
 }
 

@@ -66,12 +66,12 @@ TEST_F(CliTest, ExportLottieWarnsOfPicturesLeftOut) {
 TEST_F(CliTest, ExportLottieFailuresLeaveNothing) {
   writeFile(dir_ / "s.txt", kKeyedScene);
   writeFile(dir_ / "blocker", "a file, not a folder");
-  expectOneLineFailure(run({"--export-lottie", "blocker/out", "s.txt"}), "blocker/out.json");
+  expectOneLineFailure(run({"--export-lottie", "blocker/out", "s.txt"}), "blocker/out.json", 5);
   expectOneLineFailure(run({"--export-lottie", "o", "--from", "12", "s.txt"}), "--from 12");
   expectOneLineFailure(run({"--export-lottie", "o", "--frame", "1", "s.txt"}), "--frame");
-  expectOneLineFailure(run({"--export-lottie", "o", "none.txt"}), "none.txt");
+  expectOneLineFailure(run({"--export-lottie", "o", "none.txt"}), "none.txt", 3);
   writeFile(dir_ / "bad.ini", "{\"CameraW\": 0}");
-  expectOneLineFailure(run({"--export-lottie", "o", "--settings", "bad.ini", "s.txt"}), "bad.ini");
+  expectOneLineFailure(run({"--export-lottie", "o", "--settings", "bad.ini", "s.txt"}), "bad.ini", 3);
   size_t files = 0;
   for ([[maybe_unused]] const auto& e : fs::directory_iterator(dir_)) ++files;
   EXPECT_EQ(files, 3u) << "no output and no temporary files are left";

@@ -42,11 +42,11 @@ TEST_F(CliTest, ExportSvgWritesTheCameraOfAFrame) {
 TEST_F(CliTest, ExportSvgFailuresLeaveNothing) {
   writeFile(dir_ / "s.txt", kKeyedBox);
   writeFile(dir_ / "blocker", "a file, not a folder");
-  expectOneLineFailure(run({"--export-svg", "blocker/out", "s.txt"}), "blocker/out.svg");
+  expectOneLineFailure(run({"--export-svg", "blocker/out", "s.txt"}), "blocker/out.svg", 5);
   expectOneLineFailure(run({"--export-svg", "o", "--frame", "x", "s.txt"}), "--frame");
-  expectOneLineFailure(run({"--export-svg", "o", "none.txt"}), "none.txt");
+  expectOneLineFailure(run({"--export-svg", "o", "none.txt"}), "none.txt", 3);
   writeFile(dir_ / "bad.ini", "{\"CameraW\": 0}");
-  expectOneLineFailure(run({"--export-svg", "o", "--settings", "bad.ini", "s.txt"}), "bad.ini");
+  expectOneLineFailure(run({"--export-svg", "o", "--settings", "bad.ini", "s.txt"}), "bad.ini", 3);
   EXPECT_FALSE(fs::exists(dir_ / "o.svg"));
   size_t files = 0;
   for ([[maybe_unused]] const auto& e : fs::directory_iterator(dir_)) ++files;

@@ -66,19 +66,20 @@ TEST_F(ExportPbCli, RefusesWithoutWriting) {
   const struct {
     std::vector<std::string> args;
     const char* mention;
+    int status = 1;  // a usage error unless told
   } cases[] = {
       {{"--export-pb", "x", "--object", "2", "scene.txt"}, "--object 2"},
       {{"--export-pb", "x", "--object", "-1", "scene.txt"}, "--object"},
       {{"--export-pb", "x", "--object", "1a", "scene.txt"}, "--object"},
       {{"--export-pb", "x", "--object", "0", "--object", "1", "scene.txt"}, "twice"},
       {{"--export-pb", "x"}, "needs a scene file"},
-      {{"--export-pb", "x", "missing.txt"}, "missing.txt"},
+      {{"--export-pb", "x", "missing.txt"}, "missing.txt", 3},
       {{"--dump-json", "--object", "0", "scene.txt"}, "--object"},
-      {{"--export-pb", "nodir/x", "scene.txt"}, "nodir/x.pb"},
+      {{"--export-pb", "nodir/x", "scene.txt"}, "nodir/x.pb", 5},
   };
   for (const auto& c : cases) {
     std::string err;
-    EXPECT_EQ(run(c.args, &err), 1) << c.mention;
+    EXPECT_EQ(run(c.args, &err), c.status) << c.mention;
     EXPECT_NE(err.find(c.mention), std::string::npos) << err;
     EXPECT_EQ(files(), 1u) << c.mention;  // the scene only
   }

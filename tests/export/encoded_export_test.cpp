@@ -114,7 +114,7 @@ class EncodedExportTest : public ::testing::Test {
   void TearDown() override { fs::remove_all(dir_); }
 
   AnimExport job(int64_t from, int64_t to) {
-    return AnimExport{ed_.doc, ed_.options, store_, from, to, 2, {}, {}};
+    return AnimExport{ed_.doc, ed_.options, store_, from, to, 2, {}, {}, {}, {}, false};
   }
   std::vector<std::string> filesIn(const fs::path& d) const {
     std::vector<std::string> names;

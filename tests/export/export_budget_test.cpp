@@ -62,5 +62,25 @@ TEST(ExportBudget, TheMachineIsAsked) {
   EXPECT_EQ(freeDiskSpace("/no/such/folder"), 0u);
 }
 
+TEST(ExportBudget, CoresFollowTheAffinityAndTheCgroupQuota) {
+  const struct {
+    int affinity;
+    const char* cpuMax;
+    int cores;
+  } cases[] = {
+      {64, "", 64},                    // no cgroup file
+      {64, "max 100000", 64},          // no limit
+      {64, "400000 100000", 4},        // a 4-CPU slot on a 64-core node
+      {64, "150000 100000", 2},        // 1.5 CPUs: rounded up
+      {64, "50000 100000", 1},         // half a CPU: one thread
+      {2, "800000 100000", 2},         // the affinity is tighter
+      {0, "max 100000", 1},            // never below one
+      {8, "garbage", 8},  {8, "-5 100000", 8},  {8, "400000 0", 8},  {8, "400000", 8},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(coresWithin(c.affinity, c.cpuMax), c.cores) << c.affinity << " " << c.cpuMax;
+  EXPECT_GE(usableCores(), 1);
+}
+
 }  // namespace
 }  // namespace pw

@@ -72,7 +72,7 @@ class FrameExportTest : public ::testing::Test {
     ASSERT_TRUE(loadScene(ed_, kLoadReplace, scene.string(), false));
   }
   AnimExport job(int64_t from, int64_t to, int threads = 2) {
-    return AnimExport{ed_.doc, ed_.options, store_, from, to, threads, {}, {}};
+    return AnimExport{ed_.doc, ed_.options, store_, from, to, threads, {}, {}, {}, {}, false};
   }
   // Left edge of the red box on row y, or -1.
   static int redLeft(const QImage& img, int y) {

@@ -4,6 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <fstream>
+
 #include <QBuffer>
 #include <QByteArray>
 #include <QImage>
@@ -97,6 +100,30 @@ TEST(PngWrite, NullImagesAreRefused) {
   std::string out = "stale";
   EXPECT_FALSE(encodePng(QImage(), out));
   EXPECT_TRUE(out.empty());
+}
+
+TEST(PngWrite, OnlyAWholeFileIsACompletePng) {
+  QImage img(40, 30, QImage::Format_ARGB32_Premultiplied);
+  img.fill(qRgba(10, 200, 30, 255));
+  std::string bytes;
+  ASSERT_TRUE(encodePng(img, bytes));
+  const std::string path = ::testing::TempDir() + "penwick-complete-png-test.png";
+  const auto check = [&](const std::string& data) {
+    std::ofstream(path, std::ios::binary | std::ios::trunc) << data;
+    return isCompletePng(path);
+  };
+  EXPECT_TRUE(check(bytes));
+  EXPECT_FALSE(check(bytes.substr(0, bytes.size() - 1)));  // cut inside IEND
+  EXPECT_FALSE(check(bytes.substr(0, bytes.size() - 12)));  // IEND missing
+  EXPECT_FALSE(check(bytes.substr(0, bytes.size() / 2)));   // cut inside the data
+  EXPECT_FALSE(check(bytes + "x"));                         // something after IEND
+  EXPECT_FALSE(check(""));
+  EXPECT_FALSE(check("GIF89a"));
+  std::string badSignature = bytes;
+  badSignature[1] = 'X';
+  EXPECT_FALSE(check(badSignature));
+  std::remove(path.c_str());
+  EXPECT_FALSE(isCompletePng(path));  // no file
 }
 
 }  // namespace
