@@ -12,7 +12,9 @@ enum Tool : uint8_t {
   kToolSelect = 1,
   kToolScale = 2,
   kToolRotate = 3,
+  kToolReserved4 = 4,  // no button; a stored 4 picks points alone
   kToolAddPoint = 5,
+  kToolReserved6 = 6,  // no button; does nothing on the canvas
   kToolDeletePoint = 7,
   kToolComplex = 8,
   kToolBox = 9,

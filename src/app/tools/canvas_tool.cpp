@@ -79,9 +79,9 @@ const CanvasTool& canvasTool(uint8_t tool) {
     case kToolSelect: return selectTool();
     case kToolScale: return scaleTool();
     case kToolRotate: return rotateTool();
-    case 4: return pointPickTool();
+    case kToolReserved4: return pointPickTool();
     case kToolAddPoint: return addPointTool();
-    case 6: return inertEditingTool();
+    case kToolReserved6: return inertEditingTool();
     case kToolDeletePoint: return deletePointTool();
     default: break;
   }
