@@ -12,6 +12,7 @@
 #include <filesystem>
 #include <map>
 #include <string>
+#include <string_view>
 #include <thread>
 #include <vector>
 
@@ -317,6 +318,10 @@ TEST_F(CliFarmTest, EveryExitStatus) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.command);
+#if defined(__SANITIZE_ADDRESS__)
+    // The address sanitizer reserves terabytes of address space at start: no limit fits it.
+    if (std::string_view(c.command).starts_with("ulimit -v")) continue;
+#endif
     const Result r = sh(c.command);
     EXPECT_EQ(r.status, c.status) << r.err;
     EXPECT_NE(r.err.find(c.says), std::string::npos) << r.err;
