@@ -5,51 +5,10 @@
 set -euo pipefail
 bin=$1
 src=$2
-for tool in Xvfb xdotool; do
-  command -v "$tool" >/dev/null || { echo "smoke: $tool is missing"; exit 1; }
-done
-
-work=$(mktemp -d)
-pids=()
-cleanup() {
-  for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done
-  wait 2>/dev/null || true
-  rm -rf "$work"
-}
-trap cleanup EXIT
-
-mkdir -p "$work/data/shapes"
-cp -r "$src/data/editor" "$work/data/"
-cp "$src"/data/shapes/*.txt "$work/data/shapes/"
+name=smoke
 # A plain 1024 x 768 window, no tip, no autosave in the way.
-printf '{\r\n"ShowTip"            :0,\r\n"WinState"           :0,\r\n"WinW"               :1024,\r\n"WinH"               :768,\r\n"Autosave"           :0\r\n}' \
-  >"$work/Preferences.ini"
-
-# A free display number.
-disp=
-for n in $(seq 91 120); do
-  if [ ! -e "/tmp/.X$n-lock" ] && [ ! -e "/tmp/.X11-unix/X$n" ]; then disp=$n; break; fi
-done
-[ -n "$disp" ] || { echo "smoke: no free display"; exit 1; }
-Xvfb ":$disp" -screen 0 1280x1024x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
-pids+=($!)
-export DISPLAY=":$disp"
-for _ in $(seq 1 50); do xdotool getmouselocation >/dev/null 2>&1 && break; sleep 0.1; done
-
-unset QT_QPA_PLATFORM
-# Under LeakSanitizer: the system's D-Bus library keeps a buffer to the end, which is not ours.
-printf 'leak:libdbus-1.so\n' >"$work/lsan.supp"
-export LSAN_OPTIONS="${LSAN_OPTIONS:+$LSAN_OPTIONS:}suppressions=$work/lsan.supp"
-(cd "$work" && PENWICK_UPDATE_URL=off QT_QPA_PLATFORM=xcb exec "$bin") >"$work/penwick.log" 2>&1 &
-app=$!
-pids+=($app)
-
-win=$(timeout 30 xdotool search --sync --onlyvisible --name "Penwick Animation 0.15" | head -1)
-[ -n "$win" ] || { echo "smoke: no window"; cat "$work/penwick.log"; exit 1; }
-sleep 1
-eval "$(xdotool getwindowgeometry --shell "$win")"  # X, Y, WIDTH, HEIGHT
-
-at() { xdotool mousemove --window "$win" "$1" "$2"; sleep 0.15; }
+prefs=$(printf '{\r\n"ShowTip"            :0,\r\n"WinState"           :0,\r\n"WinW"               :1024,\r\n"WinH"               :768,\r\n"Autosave"           :0\r\n}')
+source "$(dirname "$0")/xvfb_session.sh"
 # The box tool is button 11 at x 31 of the tool bar, which starts below the menu bar (about
 # 20 to 30 pixels high): y 36 lands on it whatever the menu bar's exact height.
 at $((31 + 12)) 36; xdotool click 1; sleep 0.3
