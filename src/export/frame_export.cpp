@@ -124,18 +124,20 @@ class ImageRelay {
 };
 
 // The WebP workers: each draws (or reads) its frame, hands it on and encodes the change from
-// the frame before, with the picture's placement packed in front (packWebpFrame).
+// the frame before, with the picture's placement packed in front (packWebpFrame). A frame posed
+// as the one before it is that picture again: it is taken over instead of drawn.
 std::vector<IndexedFrameWork> makeWebpWorkers(
-    const AnimExport& job, int threads, int64_t count,
+    const AnimExport& job, int threads, const std::vector<int64_t>& frames,
     std::vector<std::unique_ptr<FrameRenderer>>& renderers, ImageRelay& relay) {
   std::vector<IndexedFrameWork> workers;
+  const int64_t count = static_cast<int64_t>(frames.size());
   for (int t = 0; t < threads; ++t) {
     renderers.push_back(std::make_unique<FrameRenderer>(job.doc, job.options, job.store));
     FrameRenderer* r = renderers.back().get();
     const std::string folder = job.framesDir;
-    workers.push_back([r, folder, count, &relay](int64_t k, int64_t frame, std::string& bytes,
-                                                 std::string& err) {
-      QImage img;
+    workers.push_back([r, folder, count, &frames, &relay](int64_t k, int64_t frame,
+                                                          std::string& bytes, std::string& err) {
+      QImage img, prev;
       bool handedOn = k + 1 >= count;  // the last frame's image is nobody's
       // Handed on however this ends, a failure included: the next worker waits for it.
       const auto handOn = [&] {
@@ -146,15 +148,22 @@ std::vector<IndexedFrameWork> makeWebpWorkers(
         decltype(handOn)& f;
         ~Guard() { f(); }
       } guard{handOn};
-      img = frameImage(*r, folder, frame, err);
-      if (!img.isNull()) img = straightArgb(img);
+      const bool repeat =
+          folder.empty() && k > 0 && r->drawsAlike(frames[static_cast<size_t>(k - 1)], frame);
+      if (repeat) {
+        img = prev = relay.take(k - 1);
+      } else {
+        img = frameImage(*r, folder, frame, err);
+        if (!img.isNull()) img = straightArgb(img);
+      }
       handOn();
-      const QImage prev = k > 0 ? relay.take(k - 1) : QImage();
-      if (img.isNull()) return missingFrame(frame, err);
+      if (!repeat && k > 0) prev = relay.take(k - 1);
       if (k > 0 && prev.isNull()) {
-        err = "the frame before frame " + std::to_string(frame) + " could not be made";
+        if (err.empty())
+          err = "the frame before frame " + std::to_string(frame) + " could not be made";
         return false;
       }
+      if (img.isNull()) return missingFrame(frame, err);
       std::string webp;
       WebpPlacement at;
       if (!encodeWebpChange(prev, img, webp, at, &err)) return false;
@@ -366,8 +375,8 @@ ExportOutcome exportWebp(const AnimExport& job, const std::string& file) {
   const std::vector<int64_t> frames = jobFrames(job);
   std::vector<std::unique_ptr<FrameRenderer>> renderers;
   ImageRelay relay;
-  std::vector<IndexedFrameWork> workers = makeWebpWorkers(
-      job, threads, static_cast<int64_t>(frames.size()), renderers, relay);
+  std::vector<IndexedFrameWork> workers =
+      makeWebpWorkers(job, threads, frames, renderers, relay);
 
   WebpAnimationFile anim(file, w, h);
   if (std::string why; !anim.open(&why))
