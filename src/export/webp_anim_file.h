@@ -1,7 +1,8 @@
 // An animated WebP written frame by frame to a temporary file beside its target, so memory holds
 // no more than the frame being added: each frame a picture placed on the canvas over what the
-// frames before left there (never cleared), looping forever on a transparent background. The target appears only on commit(), whole; a writer
-// destroyed before that removes its temporary file.
+// frames before left there (never cleared), looping forever on a transparent background. The
+// target appears only on commit(), whole; a writer destroyed before that removes its temporary
+// file.
 #pragma once
 
 #include <cstdint>

@@ -24,8 +24,8 @@
 #include "core/scene_file.h"
 #include "core/scripted_prompt.h"
 #include "export/frame_export.h"
+#include "export/frame_fixture.h"
 #include "export/frame_pipeline.h"
-#include "export/webp_anim_file.h"
 #include "export/webp_write.h"
 #include "fileio/atomic_file.h"
 #include "render/image_store.h"
@@ -37,63 +37,6 @@ namespace pw {
 namespace {
 
 namespace fs = std::filesystem;
-
-// A 20 x 20 opaque red box at (10, 10) in an object keyed from x 0 at frame 0 to x 100 at
-// frame 10 (linear), and max frame 9 at 20 frames per second.
-const char* kKeyedBox =
-    "gen, ,0.15,\r\n"
-    "anim,9,20,\r\n"
-    "obj,Layer,0,0,100,100,0,0,0,255,0,\r\n"
-    "key,0,0,0,0,100,100,0,0,0,255,\r\n"
-    "key,10,0,100,0,100,100,0,0,0,255,\r\n"
-    "shape,0,-16776961,Box_0,255,0,10,5,5,1,20,20,,10,10,\r\n"
-    "shapefx,0,0,0,-16746241,255,0,0,10,5,5,100,0,0,0\r\n"
-    "pt,0,0,0,\r\n";
-
-bool isRed(QRgb p) { return qAlpha(p) == 255 && qRed(p) == 255 && qGreen(p) == 0; }
-bool isClear(QRgb p) { return qAlpha(p) == 0; }
-
-class FrameExportTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    dir_ = fs::temp_directory_path() / ("penwick-frames-" + std::to_string(::getpid()) + "-" +
-                                        ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(dir_);
-    fs::create_directories(dir_);
-    load(kKeyedBox);
-    ed_.options.CameraX = 0;
-    ed_.options.CameraY = 0;
-    ed_.options.CameraW = 200;
-    ed_.options.CameraH = 100;
-  }
-  void TearDown() override { fs::remove_all(dir_); }
-
-  void load(const std::string& text) {
-    const fs::path scene = dir_ / "scene.txt";
-    ASSERT_TRUE(writeFileAtomic(scene.string(), text));
-    ASSERT_TRUE(loadScene(ed_, kLoadReplace, scene.string(), false));
-  }
-  AnimExport job(int64_t from, int64_t to, int threads = 2) {
-    return AnimExport{ed_.doc, ed_.options, store_, from, to, threads, {}, {}, {}, {}, false};
-  }
-  // Left edge of the red box on row y, or -1.
-  static int redLeft(const QImage& img, int y) {
-    for (int x = 0; x < img.width(); ++x)
-      if (isRed(img.pixel(x, y))) return x;
-    return -1;
-  }
-  std::vector<std::string> filesIn(const fs::path& d) const {
-    std::vector<std::string> names;
-    for (const auto& e : fs::directory_iterator(d)) names.push_back(e.path().filename().string());
-    std::sort(names.begin(), names.end());
-    return names;
-  }
-
-  fs::path dir_;
-  ScriptedPrompt prompt_;
-  ImageStore store_;
-  Editor ed_{prompt_, store_};
-};
 
 TEST_F(FrameExportTest, FramesShowTheKeyedPoseInsideTheCamera) {
   struct Case {
@@ -224,49 +167,6 @@ TEST_F(FrameExportTest, TheFilesAreTheSameWhateverTheThreadCount) {
   }
 }
 
-// Every frame of the animated WebP, decoded: canvas size, count, timing, where each frame's
-// picture goes (and whether it is blended) and the canvas's pixels after each frame.
-struct Decoded {
-  int width = 0, height = 0, frames = 0, loops = -1;
-  std::vector<int> durations;
-  std::vector<QRect> rects;
-  std::vector<bool> blends;
-  std::vector<QImage> images;
-};
-
-Decoded decodeWebp(const std::string& data) {
-  Decoded d;
-  WebPData wd{reinterpret_cast<const uint8_t*>(data.data()), data.size()};
-  WebPDemuxer* demux = WebPDemux(&wd);
-  if (!demux) return d;
-  d.width = static_cast<int>(WebPDemuxGetI(demux, WEBP_FF_CANVAS_WIDTH));
-  d.height = static_cast<int>(WebPDemuxGetI(demux, WEBP_FF_CANVAS_HEIGHT));
-  d.frames = static_cast<int>(WebPDemuxGetI(demux, WEBP_FF_FRAME_COUNT));
-  d.loops = static_cast<int>(WebPDemuxGetI(demux, WEBP_FF_LOOP_COUNT));
-  WebPIterator it;
-  if (WebPDemuxGetFrame(demux, 1, &it)) {
-    do {
-      d.durations.push_back(it.duration);
-      d.rects.push_back(QRect(it.x_offset, it.y_offset, it.width, it.height));
-      d.blends.push_back(it.blend_method == WEBP_MUX_BLEND);
-    } while (WebPDemuxNextFrame(&it));
-    WebPDemuxReleaseIterator(&it);
-  }
-  WebPDemuxDelete(demux);
-
-  WebPAnimDecoderOptions opt;
-  WebPAnimDecoderOptionsInit(&opt);
-  opt.color_mode = MODE_BGRA;
-  WebPAnimDecoder* dec = WebPAnimDecoderNew(&wd, &opt);
-  if (!dec) return d;
-  uint8_t* buf = nullptr;
-  int ts = 0;
-  while (WebPAnimDecoderHasMoreFrames(dec) && WebPAnimDecoderGetNext(dec, &buf, &ts))
-    d.images.push_back(QImage(buf, d.width, d.height, QImage::Format_ARGB32).copy());
-  WebPAnimDecoderDelete(dec);
-  return d;
-}
-
 TEST_F(FrameExportTest, TheWebpHoldsEveryFrameAtTheScenesRate) {
   const std::string file = (dir_ / "anim.webp").string();
   const ExportOutcome o = exportWebp(job(0, 9, 3), file);
@@ -285,103 +185,6 @@ TEST_F(FrameExportTest, TheWebpHoldsEveryFrameAtTheScenesRate) {
     EXPECT_EQ(redLeft(d.images[f], 20), 10 + 10 * f) << f;
     EXPECT_TRUE(isClear(d.images[f].pixel(5, 5))) << f;
   }
-}
-
-// A cover over the whole 200 x 100 camera, fading from opaque to a fifth: every pixel changes
-// every frame.
-const char* kFadingCover =
-    "gen, ,0.15,\r\n"
-    "anim,9,20,\r\n"
-    "obj,Layer,0,0,100,100,0,0,0,255,0,\r\n"
-    "key,0,0,0,0,100,100,0,0,0,255,\r\n"
-    "key,9,0,0,0,100,100,0,0,0,55,\r\n"
-    "shape,0,-16711936,Cover,255,0,10,5,5,1,200,100,,0,0,\r\n"
-    "shapefx,0,0,0,-16746241,255,0,0,10,5,5,100,0,0,0\r\n"
-    "pt,0,0,0,\r\n";
-
-// Each frame after the first holds only what changed since the frame before, and the canvas
-// still shows every frame of the PNG export exactly: repeated frames, a box moving over a clear background
-// (and back), a fading cover, and the example's ball bouncing in front of an opaque sky (drawn
-// over the frame before, unchanged pixels left clear).
-TEST_F(FrameExportTest, TheWebpCanvasShowsEveryFrameExactlyWithOnlyTheChangesStored) {
-  const struct {
-    const char* scene;  // text, or an example's name
-    QRect camera;
-    std::vector<int64_t> frames;
-    std::vector<QRect> rects;  // expected after the first frame; empty: not checked
-    bool blends;               // some frame is drawn over the one before
-  } cases[] = {
-      {kKeyedBox, {0, 0, 200, 100}, {0, 0, 1, 5, 4},
-       {{0, 0, 1, 1}, {10, 10, 30, 20}, {20, 10, 60, 20}, {50, 10, 30, 20}}, false},
-      {kFadingCover, {0, 0, 200, 100}, {0, 1, 2, 9}, std::vector<QRect>(3, {0, 0, 200, 100}),
-       false},
-      {"animation", {256, 288, 256, 192}, {6, 7, 8, 8, 9, 10}, {}, true},
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(std::string(c.scene).substr(0, 12));
-    if (std::string(c.scene).find(',') == std::string::npos) {
-      ed_.root = test::sourceDir();
-      ASSERT_TRUE(loadScene(ed_, kLoadReplace,
-                            std::string(test::sourceDir()) + "/examples/" + c.scene + ".txt",
-                            false));
-    } else {
-      load(c.scene);
-    }
-    ed_.options.CameraX = static_cast<int16_t>(c.camera.x());
-    ed_.options.CameraY = static_cast<int16_t>(c.camera.y());
-    ed_.options.CameraW = static_cast<int16_t>(c.camera.width());
-    ed_.options.CameraH = static_cast<int16_t>(c.camera.height());
-    AnimExport j = job(0, 0);
-    j.frames = c.frames;
-    ASSERT_TRUE(exportWebp(j, (dir_ / "a.webp").string()).done());
-    std::string data;
-    ASSERT_TRUE(readFileWhole((dir_ / "a.webp").string(), data));
-    const Decoded d = decodeWebp(data);
-    ASSERT_EQ(d.images.size(), c.frames.size());
-    EXPECT_EQ(d.rects[0], QRect(QPoint(0, 0), c.camera.size()));
-    if (!c.rects.empty()) {
-      EXPECT_EQ(std::vector<QRect>(d.rects.begin() + 1, d.rects.end()), c.rects);
-    }
-    EXPECT_EQ(std::find(d.blends.begin(), d.blends.end(), true) != d.blends.end(), c.blends);
-    const fs::path pngs = dir_ / "frames";
-    fs::remove_all(pngs);
-    const auto [lo, hi] = std::minmax_element(c.frames.begin(), c.frames.end());
-    ASSERT_TRUE(exportFrames(job(*lo, *hi), pngs.string()).done());
-    for (size_t i = 0; i < c.frames.size(); ++i) {
-      std::string err;
-      const QImage want = readFrameFile(pngs.string(), c.frames[i], err);
-      const QImage& got = d.images[i];
-      ASSERT_EQ(got.size(), want.size());
-      int wrong = 0;
-      for (int y = 0; y < want.height(); ++y)
-        for (int x = 0; x < want.width(); ++x) {
-          const QRgb a = got.pixel(x, y), b = want.pixel(x, y);
-          wrong += a != b && (qAlpha(a) != 0 || qAlpha(b) != 0) ? 1 : 0;
-        }
-      EXPECT_EQ(wrong, 0) << "frame " << i;
-    }
-  }
-}
-
-// A picture placed on the canvas starts at even coordinates and fits inside it.
-TEST_F(FrameExportTest, AnAnimationFrameOutsideTheCanvasIsRefused) {
-  std::string webp;
-  QImage px(20, 10, QImage::Format_ARGB32);
-  px.fill(Qt::red);
-  ASSERT_TRUE(encodeWebpFrame(px, webp));
-  const struct {
-    WebpPlacement at;
-    bool ok;
-  } cases[] = {{{0, 0, false}, true}, {{180, 90, true}, true}, {{1, 0, false}, false},
-               {{0, 3, true}, false}, {{182, 0, false}, false}, {{-2, 0, false}, false}};
-  WebpAnimationFile anim((dir_ / "p.webp").string(), 200, 100);
-  ASSERT_TRUE(anim.open());
-  for (const auto& c : cases) {
-    std::string err;
-    EXPECT_EQ(anim.addFrame(webp, 50, c.at, &err), c.ok) << c.at.x << "," << c.at.y;
-    EXPECT_EQ(err.empty(), c.ok) << err;
-  }
-  EXPECT_EQ(anim.frameCount(), 2);
 }
 
 TEST_F(FrameExportTest, WebpDurationsAddUpAtRatesThatDoNotDivideASecond) {
