@@ -9,6 +9,7 @@
 #   bench/anim_exports.sh              build, install ffmpeg if missing, write the scenes, time
 #   FRAMES=60 bench/anim_exports.sh    fewer frames (default 300)
 #   BUILD=/path OUT=/path ...          build folder (default build-anim, Release) and work folder
+#   ROWS="WebP GIF" bench/anim_exports.sh   only these formats, without the Lottie and SVG timings
 #
 # The ffmpeg program is only this script's yardstick: penwick links FFmpeg's libraries and never
 # starts it. Timings share the machine with whatever else runs: the load is printed with them.
@@ -18,6 +19,7 @@ ROOT=$(cd "$(dirname "$0")/.." && pwd)
 BUILD=${BUILD:-$ROOT/build-anim}
 OUT=${OUT:-$BUILD/anim}
 FRAMES=${FRAMES:-300}
+ROWS=${ROWS:-}
 FPS=30
 LAST=$((FRAMES - 1))
 
@@ -77,6 +79,7 @@ printf '%-14s %10s %12s %12s %12s\n' format penwick ffmpeg frames+ffmpeg size-kB
 row() {
   local name=$1 flag=$2 file=$3
   shift 3
+  if [ -n "$ROWS" ] && [[ " $ROWS " != *" $name "* ]]; then return; fi
   local ours theirs
   ours=$(seconds "$PENWICK" $flag "$OUT/pw-$file" "${SETTINGS[@]}" anim-1000.txt)
   theirs=$(seconds "${FF[@]}" "$@" "$OUT/ff-$file")
@@ -93,6 +96,7 @@ row MP4 --export-video out.mp4 -c:v libx264 -preset medium -crf 21 -pix_fmt yuv4
 row WebM --export-video out.webm -c:v libvpx-vp9 -crf 26 -b:v 0 -deadline good -cpu-used 4 \
   -row-mt 1 -pix_fmt yuv420p
 
+if [ -n "$ROWS" ]; then echo "after: $(uptime | sed 's/^ *//')"; exit 0; fi
 echo "scene: 10,000 shapes (goal: under a second each)"
 echo "--export-lottie ($FRAMES frames): $(seconds "$PENWICK" --export-lottie "$OUT/pw-10000.json" \
   "${SETTINGS[@]}" anim-10000.txt) s, $(($(stat -c %s "$OUT/pw-10000.json") / 1024)) kB"

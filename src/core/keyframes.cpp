@@ -100,6 +100,13 @@ bool applyFrame(Document& doc, int64_t frame) {
   return changed;
 }
 
+bool samePoses(const Document& doc, int64_t a, int64_t b) {
+  if (a == b) return true;
+  for (const Object& o : doc.Objects)
+    if (!o.keys.empty() && !(poseAt(o, a) == poseAt(o, b))) return false;
+  return true;
+}
+
 void setKey(Object& o, int frame, int kind) {
   ObjectKey k;
   k.frame = static_cast<int16_t>(std::clamp(frame, 0, kMaxKeyFrame));

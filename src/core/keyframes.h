@@ -37,6 +37,10 @@ void applyPose(Object&, const ObjectPose&);
 // Every keyed object takes poseAt(frame); true when any field changed.
 bool applyFrame(Document&, int64_t frame);
 
+// Whether every keyed object has one pose at frames a and b, so the document shows the same at
+// both.
+bool samePoses(const Document&, int64_t a, int64_t b);
+
 // Sets a key at `frame` (clamped to 0 ... kMaxKeyFrame) of `kind` (0 ... 2) from the object's
 // current fields; replaces a key at the same frame and keeps the keys in ascending frame order.
 void setKey(Object&, int frame, int kind);

@@ -3,9 +3,12 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
+#include <condition_variable>
 #include <cstring>
 #include <filesystem>
+#include <map>
 #include <memory>
+#include <mutex>
 #include <system_error>
 #include <vector>
 
@@ -62,6 +65,17 @@ bool diskHolds(const AnimExport& job, size_t frameBytes, const std::string& wher
   return err.empty();
 }
 
+// Frame `frame` drawn by `r`, or read from `folder` when that is not empty; null, with `err`
+// (or with it empty when memory ran out), when it cannot be had.
+QImage frameImage(FrameRenderer& r, const std::string& folder, int64_t frame, std::string& err) {
+  return folder.empty() ? r.render(frame) : readFrameFile(folder, frame, err);
+}
+
+bool missingFrame(int64_t frame, std::string& err) {
+  if (err.empty()) err = "not enough memory to draw frame " + std::to_string(frame);
+  return false;
+}
+
 // One renderer per thread, and the work function that draws a frame and encodes it.
 template <class Encode>
 std::vector<FrameWork> makeWorkers(const AnimExport& job, int threads,
@@ -73,12 +87,88 @@ std::vector<FrameWork> makeWorkers(const AnimExport& job, int threads,
     FrameRenderer* r = renderers.back().get();
     const std::string folder = job.framesDir;
     workers.push_back([r, encode, folder](int64_t frame, std::string& bytes, std::string& err) {
-      const QImage img = folder.empty() ? r->render(frame) : readFrameFile(folder, frame, err);
-      if (img.isNull()) {
-        if (err.empty()) err = "not enough memory to draw frame " + std::to_string(frame);
+      const QImage img = frameImage(*r, folder, frame, err);
+      if (img.isNull()) return missingFrame(frame, err);
+      return encode(img, bytes, err);
+    });
+  }
+  return workers;
+}
+
+// Each frame's straight-alpha image, handed from its worker to the worker of the next frame of
+// the list, which encodes only what changed. Frames are claimed in list order and a worker hands
+// its image on before it waits for the one before, so every wait ends.
+class ImageRelay {
+ public:
+  // The image of list place k; null when it could not be made.
+  void give(int64_t k, QImage img) {
+    {
+      const std::lock_guard lock(m_);
+      images_[k] = std::move(img);
+    }
+    cv_.notify_all();
+  }
+  QImage take(int64_t k) {
+    std::unique_lock lock(m_);
+    cv_.wait(lock, [&] { return images_.count(k) != 0; });
+    const auto it = images_.find(k);
+    QImage img = std::move(it->second);
+    images_.erase(it);
+    return img;
+  }
+
+ private:
+  std::mutex m_;
+  std::condition_variable cv_;
+  std::map<int64_t, QImage> images_;
+};
+
+// The WebP workers: each draws (or reads) its frame, hands it on and encodes the change from
+// the frame before, with the picture's placement packed in front (packWebpFrame). A frame posed
+// as the one before it is that picture again: it is taken over instead of drawn.
+std::vector<IndexedFrameWork> makeWebpWorkers(
+    const AnimExport& job, int threads, const std::vector<int64_t>& frames,
+    std::vector<std::unique_ptr<FrameRenderer>>& renderers, ImageRelay& relay) {
+  std::vector<IndexedFrameWork> workers;
+  const int64_t count = static_cast<int64_t>(frames.size());
+  for (int t = 0; t < threads; ++t) {
+    renderers.push_back(std::make_unique<FrameRenderer>(job.doc, job.options, job.store));
+    FrameRenderer* r = renderers.back().get();
+    const std::string folder = job.framesDir;
+    workers.push_back([r, folder, count, &frames, &relay](int64_t k, int64_t frame,
+                                                          std::string& bytes, std::string& err) {
+      QImage img, prev;
+      bool handedOn = k + 1 >= count;  // the last frame's image is nobody's
+      // Handed on however this ends, a failure included: the next worker waits for it.
+      const auto handOn = [&] {
+        if (!handedOn) relay.give(k, img);
+        handedOn = true;
+      };
+      struct Guard {
+        decltype(handOn)& f;
+        ~Guard() { f(); }
+      } guard{handOn};
+      const bool repeat =
+          folder.empty() && k > 0 && r->drawsAlike(frames[static_cast<size_t>(k - 1)], frame);
+      if (repeat) {
+        img = prev = relay.take(k - 1);
+      } else {
+        img = frameImage(*r, folder, frame, err);
+        if (!img.isNull()) img = straightArgb(img);
+      }
+      handOn();
+      if (!repeat && k > 0) prev = relay.take(k - 1);
+      if (k > 0 && prev.isNull()) {
+        if (err.empty())
+          err = "the frame before frame " + std::to_string(frame) + " could not be made";
         return false;
       }
-      return encode(img, bytes, err);
+      if (img.isNull()) return missingFrame(frame, err);
+      std::string webp;
+      WebpPlacement at;
+      if (!encodeWebpChange(prev, img, webp, at, &err)) return false;
+      bytes = packWebpFrame(at, webp);
+      return true;
     });
   }
   return workers;
@@ -282,11 +372,11 @@ ExportOutcome exportWebp(const AnimExport& job, const std::string& file) {
   std::string tooBig;
   const int threads = jobThreads(job, true, tooBig);
   if (threads == 0) return failed(tooBig, Cause::kResources);
+  const std::vector<int64_t> frames = jobFrames(job);
   std::vector<std::unique_ptr<FrameRenderer>> renderers;
-  std::vector<FrameWork> workers = makeWorkers(
-      job, threads, renderers, [](const QImage& img, std::string& bytes, std::string& err) {
-        return encodeWebpFrame(img, bytes, &err);
-      });
+  ImageRelay relay;
+  std::vector<IndexedFrameWork> workers =
+      makeWebpWorkers(job, threads, frames, renderers, relay);
 
   WebpAnimationFile anim(file, w, h);
   if (std::string why; !anim.open(&why))
@@ -303,14 +393,18 @@ ExportOutcome exportWebp(const AnimExport& job, const std::string& file) {
       sinkCause = Cause::kResources;
       return false;
     }
-    std::string why;
-    if (anim.addFrame(bytes, frameDurationMs(index++, fps), &why)) return true;
+    std::string why = "a frame came with no placement";
+    WebpPlacement at;
+    std::string_view webp;
+    if (unpackWebpFrame(bytes, at, webp) &&
+        anim.addFrame(webp, frameDurationMs(index++, fps), at, &why))
+      return true;
     err = "cannot write " + file + ": " + why;
     sinkCause = writeFailureCause(why);
     return false;
   };
   ExportOutcome out = pipelineOutcome(
-      runFramePipeline(jobFrames(job), workers, sink, job.progress), sinkCause,
+      runFramePipeline(frames, workers, sink, job.progress), sinkCause,
       !job.framesDir.empty());
   if (!out.done()) return out;  // the temporary file goes with `anim`
   if (std::string why; !anim.commit(&why))

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "core/editor.h"
+#include "core/keyframes.h"
 #include "core/scripted_prompt.h"
 #include "export/export_budget.h"
 #include "export/frame_pipeline.h"
@@ -28,6 +29,8 @@ class FrameRenderer {
 
   // A CameraW x CameraH ARGB32_Premultiplied image; null when memory runs out.
   QImage render(int64_t frame);
+  // Whether frames a and b are the same picture: every keyed object has one pose at both.
+  bool drawsAlike(int64_t a, int64_t b) const { return samePoses(ed_.doc, a, b); }
 
  private:
   ImageStore store_;
@@ -106,7 +109,8 @@ QImage readFrameFile(const std::string& dir, int64_t frame, std::string& err);
 // With job.keepEachFrame each frame moves in as soon as it is written instead.
 ExportOutcome exportFrames(const AnimExport& job, const std::string& dir);
 
-// Writes one lossless animated WebP at the document's frames per second, looping forever. The
+// Writes one lossless animated WebP at the document's frames per second, looping forever; each
+// frame after the first stores only the rectangle that changed since the one before it. The
 // frames are streamed to a temporary file beside the target that is renamed over it once every
 // frame is in; cancelled or failed, the temporary file is removed and the target untouched.
 ExportOutcome exportWebp(const AnimExport& job, const std::string& file);

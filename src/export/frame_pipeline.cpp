@@ -121,6 +121,18 @@ PipelineResult runFramePipeline(int64_t from, int64_t to, std::vector<FrameWork>
 PipelineResult runFramePipeline(const std::vector<int64_t>& frames,
                                 std::vector<FrameWork>& workers, const FrameSink& sink,
                                 const FrameProgress& progress) {
+  std::vector<IndexedFrameWork> indexed;
+  indexed.reserve(workers.size());
+  for (FrameWork& work : workers)
+    indexed.push_back([&work](int64_t, int64_t frame, std::string& bytes, std::string& err) {
+      return work(frame, bytes, err);
+    });
+  return runFramePipeline(frames, indexed, sink, progress);
+}
+
+PipelineResult runFramePipeline(const std::vector<int64_t>& frames,
+                                std::vector<IndexedFrameWork>& workers, const FrameSink& sink,
+                                const FrameProgress& progress) {
   PipelineResult result;
   const int64_t total = static_cast<int64_t>(frames.size());
   if (total <= 0) return result;
@@ -133,12 +145,12 @@ PipelineResult runFramePipeline(const std::vector<int64_t>& frames,
   Board board(total, 2 * threads);
   {
     Crew crew(board);
-    for (FrameWork& work : workers) {
+    for (IndexedFrameWork& work : workers) {
       crew.start([&board, &work, &frames] {
         for (int64_t k; (k = board.claim()) >= 0;) {
           const int64_t frame = frames[static_cast<size_t>(k)];
           Made made;
-          made.ok = guarded([&] { return work(frame, made.bytes, made.err); }, made.err);
+          made.ok = guarded([&] { return work(k, frame, made.bytes, made.err); }, made.err);
           if (!made.ok && made.err.empty()) made.err = "frame " + std::to_string(frame) +
                                                        " could not be made";
           board.put(k, std::move(made));

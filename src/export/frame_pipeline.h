@@ -12,6 +12,9 @@ namespace pw {
 // Makes frame `frame` into `bytes` on a worker thread; false with `err` on failure. Each thread
 // has its own work function, so each can keep its own document copy and drawing resources.
 using FrameWork = std::function<bool(int64_t frame, std::string& bytes, std::string& err)>;
+// The same told the frame's place in the list too (0 for the first).
+using IndexedFrameWork =
+    std::function<bool(int64_t index, int64_t frame, std::string& bytes, std::string& err)>;
 // Takes the frames in order on the calling thread; false with `err` stops the run.
 using FrameSink = std::function<bool(int64_t frame, std::string& bytes, std::string& err)>;
 // Called on the calling thread after each frame handed on and at least every tenth of a second
@@ -31,6 +34,10 @@ struct PipelineResult {
 // flat however long the animation. Returns once every thread has ended.
 PipelineResult runFramePipeline(const std::vector<int64_t>& frames,
                                 std::vector<FrameWork>& workers, const FrameSink& sink,
+                                const FrameProgress& progress);
+// The same with work functions that are told each frame's place in the list.
+PipelineResult runFramePipeline(const std::vector<int64_t>& frames,
+                                std::vector<IndexedFrameWork>& workers, const FrameSink& sink,
                                 const FrameProgress& progress);
 // The same for every frame from..to (nothing when from > to).
 PipelineResult runFramePipeline(int64_t from, int64_t to, std::vector<FrameWork>& workers,

@@ -22,6 +22,7 @@ constexpr uint64_t kMaxRiffSize = 0xFFFFFFFEull;
 constexpr int kMaxDurationMs = (1 << 24) - 1;
 constexpr uint8_t kFlagAnimation = 0x02;
 constexpr uint8_t kFlagAlpha = 0x10;
+constexpr uint8_t kBlendNoDispose = 0x00;
 constexpr uint8_t kNoBlendNoDispose = 0x02;
 
 void le(std::string& out, uint64_t v, int bytes) {
@@ -101,21 +102,32 @@ bool WebpAnimationFile::open(std::string* err) {
 }
 
 bool WebpAnimationFile::addFrame(std::string_view webp, int durationMs, std::string* err) {
+  int w = 0, h = 0;
+  if (WebPGetInfo(reinterpret_cast<const uint8_t*>(webp.data()), webp.size(), &w, &h) &&
+      (w != width_ || h != height_))
+    return setError(err, "a frame is not of the animation's size");
+  return addFrame(webp, durationMs, WebpPlacement{}, err);
+}
+
+bool WebpAnimationFile::addFrame(std::string_view webp, int durationMs, const WebpPlacement& at,
+                                 std::string* err) {
   if (fd_ < 0) return setError(err, "the animation file is not open");
   const std::string_view chunks = frameChunks(webp);
   int w = 0, h = 0;
   if (chunks.empty() ||
       !WebPGetInfo(reinterpret_cast<const uint8_t*>(webp.data()), webp.size(), &w, &h))
     return setError(err, "a frame is not a WebP image");
-  if (w != width_ || h != height_) return setError(err, "a frame is not of the animation's size");
+  if (at.x < 0 || at.y < 0 || at.x % 2 != 0 || at.y % 2 != 0 || w > width_ - at.x ||
+      h > height_ - at.y)
+    return setError(err, "a frame does not fit on the animation's canvas");
   std::string head = "ANMF";
   le(head, 16 + chunks.size(), 4);
-  le(head, 0, 3);  // x offset / 2
-  le(head, 0, 3);  // y offset / 2
+  le(head, static_cast<uint64_t>(at.x / 2), 3);
+  le(head, static_cast<uint64_t>(at.y / 2), 3);
   le(head, static_cast<uint64_t>(w - 1), 3);
   le(head, static_cast<uint64_t>(h - 1), 3);
   le(head, static_cast<uint64_t>(std::clamp(durationMs, 1, kMaxDurationMs)), 3);
-  head += static_cast<char>(kNoBlendNoDispose);
+  head += static_cast<char>(at.blend ? kBlendNoDispose : kNoBlendNoDispose);
   // Chunks inside a RIFF file are padded to even sizes; the encoder's are already.
   if (!put(head, err) || !put(chunks, err)) return false;
   ++frames_;

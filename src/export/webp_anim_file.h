@@ -1,12 +1,15 @@
 // An animated WebP written frame by frame to a temporary file beside its target, so memory holds
-// no more than the frame being added: full-canvas frames, each replacing the one before, looping
-// forever on a transparent background. The target appears only on commit(), whole; a writer
-// destroyed before that removes its temporary file.
+// no more than the frame being added: each frame a picture placed on the canvas over what the
+// frames before left there (never cleared), looping forever on a transparent background. The
+// target appears only on commit(), whole; a writer destroyed before that removes its temporary
+// file.
 #pragma once
 
 #include <cstdint>
 #include <string>
 #include <string_view>
+
+#include "export/webp_write.h"
 
 namespace pw {
 
@@ -21,6 +24,9 @@ class WebpAnimationFile {
   bool open(std::string* err = nullptr);
   // Appends a still image made by encodeWebpFrame, of the canvas size, shown for `durationMs`.
   bool addFrame(std::string_view webp, int durationMs, std::string* err = nullptr);
+  // The same for a picture placed by `at` (made by encodeWebpChange), inside the canvas.
+  bool addFrame(std::string_view webp, int durationMs, const WebpPlacement& at,
+                std::string* err = nullptr);
   int frameCount() const { return frames_; }
   // Completes the headers, flushes the file to disk and renames it over the target.
   bool commit(std::string* err = nullptr);

@@ -177,6 +177,22 @@ TEST(KeyframeApply, OnlyKeyedObjectsMoveAndTheResultSaysWhetherAnythingChanged) 
   EXPECT_EQ(still.Objects[0].x, 4);
 }
 
+// x moves 3 units over 30 frames and rounds: frames 0 ... 4 show 0, 5 ... 14 show 1.
+TEST(KeyframeApply, FramesWithOnePoseOfEveryKeyedObjectAreTheSame) {
+  Document doc;
+  doc.Objects.resize(2);
+  doc.Objects[0].keys = {keyAt(0, kKeyLinear, 0), keyAt(30, kKeyLinear, 3)};
+  doc.Objects[1].x = 33;  // not keyed
+  const struct {
+    int64_t a, b;
+    bool same;
+  } cases[] = {{0, 4, true},   {4, 5, false},  {5, 14, true},  {14, 15, false},
+               {30, 99, true}, {-5, 0, true},  {7, 7, true},   {0, 30, false}};
+  for (const auto& c : cases) EXPECT_EQ(samePoses(doc, c.a, c.b), c.same) << c.a << "," << c.b;
+  doc.Objects[1].keys = {keyAt(0, kKeyHold, 0), keyAt(2, kKeyHold, 9)};
+  EXPECT_FALSE(samePoses(doc, 0, 4));  // the second object jumps at frame 2
+}
+
 TEST(KeyframeEdit, SetKeyTakesTheFieldsKeepsOrderAndReplacesItsFrame) {
   Object o;
   o.x = 1;

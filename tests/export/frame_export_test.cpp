@@ -9,6 +9,7 @@
 
 #include <QColor>
 #include <QImage>
+#include <QRect>
 #include <algorithm>
 #include <atomic>
 #include <filesystem>
@@ -23,6 +24,7 @@
 #include "core/scene_file.h"
 #include "core/scripted_prompt.h"
 #include "export/frame_export.h"
+#include "export/frame_fixture.h"
 #include "export/frame_pipeline.h"
 #include "export/webp_write.h"
 #include "fileio/atomic_file.h"
@@ -35,63 +37,6 @@ namespace pw {
 namespace {
 
 namespace fs = std::filesystem;
-
-// A 20 x 20 opaque red box at (10, 10) in an object keyed from x 0 at frame 0 to x 100 at
-// frame 10 (linear), and max frame 9 at 20 frames per second.
-const char* kKeyedBox =
-    "gen, ,0.15,\r\n"
-    "anim,9,20,\r\n"
-    "obj,Layer,0,0,100,100,0,0,0,255,0,\r\n"
-    "key,0,0,0,0,100,100,0,0,0,255,\r\n"
-    "key,10,0,100,0,100,100,0,0,0,255,\r\n"
-    "shape,0,-16776961,Box_0,255,0,10,5,5,1,20,20,,10,10,\r\n"
-    "shapefx,0,0,0,-16746241,255,0,0,10,5,5,100,0,0,0\r\n"
-    "pt,0,0,0,\r\n";
-
-bool isRed(QRgb p) { return qAlpha(p) == 255 && qRed(p) == 255 && qGreen(p) == 0; }
-bool isClear(QRgb p) { return qAlpha(p) == 0; }
-
-class FrameExportTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    dir_ = fs::temp_directory_path() / ("penwick-frames-" + std::to_string(::getpid()) + "-" +
-                                        ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(dir_);
-    fs::create_directories(dir_);
-    load(kKeyedBox);
-    ed_.options.CameraX = 0;
-    ed_.options.CameraY = 0;
-    ed_.options.CameraW = 200;
-    ed_.options.CameraH = 100;
-  }
-  void TearDown() override { fs::remove_all(dir_); }
-
-  void load(const std::string& text) {
-    const fs::path scene = dir_ / "scene.txt";
-    ASSERT_TRUE(writeFileAtomic(scene.string(), text));
-    ASSERT_TRUE(loadScene(ed_, kLoadReplace, scene.string(), false));
-  }
-  AnimExport job(int64_t from, int64_t to, int threads = 2) {
-    return AnimExport{ed_.doc, ed_.options, store_, from, to, threads, {}, {}, {}, {}, false};
-  }
-  // Left edge of the red box on row y, or -1.
-  static int redLeft(const QImage& img, int y) {
-    for (int x = 0; x < img.width(); ++x)
-      if (isRed(img.pixel(x, y))) return x;
-    return -1;
-  }
-  std::vector<std::string> filesIn(const fs::path& d) const {
-    std::vector<std::string> names;
-    for (const auto& e : fs::directory_iterator(d)) names.push_back(e.path().filename().string());
-    std::sort(names.begin(), names.end());
-    return names;
-  }
-
-  fs::path dir_;
-  ScriptedPrompt prompt_;
-  ImageStore store_;
-  Editor ed_{prompt_, store_};
-};
 
 TEST_F(FrameExportTest, FramesShowTheKeyedPoseInsideTheCamera) {
   struct Case {
@@ -220,44 +165,6 @@ TEST_F(FrameExportTest, TheFilesAreTheSameWhateverTheThreadCount) {
       EXPECT_TRUE(anim == oneWebp) << threads << " threads: the WebP differs";
     }
   }
-}
-
-// Every frame of the animated WebP, decoded: canvas size, count, timing and pixels.
-struct Decoded {
-  int width = 0, height = 0, frames = 0, loops = -1;
-  std::vector<int> durations;
-  std::vector<QImage> images;
-};
-
-Decoded decodeWebp(const std::string& data) {
-  Decoded d;
-  WebPData wd{reinterpret_cast<const uint8_t*>(data.data()), data.size()};
-  WebPDemuxer* demux = WebPDemux(&wd);
-  if (!demux) return d;
-  d.width = static_cast<int>(WebPDemuxGetI(demux, WEBP_FF_CANVAS_WIDTH));
-  d.height = static_cast<int>(WebPDemuxGetI(demux, WEBP_FF_CANVAS_HEIGHT));
-  d.frames = static_cast<int>(WebPDemuxGetI(demux, WEBP_FF_FRAME_COUNT));
-  d.loops = static_cast<int>(WebPDemuxGetI(demux, WEBP_FF_LOOP_COUNT));
-  WebPIterator it;
-  if (WebPDemuxGetFrame(demux, 1, &it)) {
-    do {
-      d.durations.push_back(it.duration);
-    } while (WebPDemuxNextFrame(&it));
-    WebPDemuxReleaseIterator(&it);
-  }
-  WebPDemuxDelete(demux);
-
-  WebPAnimDecoderOptions opt;
-  WebPAnimDecoderOptionsInit(&opt);
-  opt.color_mode = MODE_BGRA;
-  WebPAnimDecoder* dec = WebPAnimDecoderNew(&wd, &opt);
-  if (!dec) return d;
-  uint8_t* buf = nullptr;
-  int ts = 0;
-  while (WebPAnimDecoderHasMoreFrames(dec) && WebPAnimDecoderGetNext(dec, &buf, &ts))
-    d.images.push_back(QImage(buf, d.width, d.height, QImage::Format_ARGB32).copy());
-  WebPAnimDecoderDelete(dec);
-  return d;
 }
 
 TEST_F(FrameExportTest, TheWebpHoldsEveryFrameAtTheScenesRate) {
