@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
 #include <cstring>
 #include <filesystem>
 #include <system_error>
@@ -18,6 +19,13 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr char kStagePrefix[] = ".penwick-frames-";
+// A staging folder is made under this name and renamed to kStagePrefix once locked: another
+// export sweeping the folder at that moment must not take a folder its maker has not locked yet
+// for one left behind.
+constexpr char kMakingPrefix[] = ".penwick-making-";
+// A folder still under kMakingPrefix after this long was left by an export that died between
+// making and locking it.
+constexpr auto kMakingGrace = std::chrono::minutes(1);
 
 bool setError(std::string* err, const std::string& why) {
   if (err) *err = why;
@@ -47,11 +55,24 @@ FrameStaging::~FrameStaging() {
 
 bool FrameStaging::open(std::string* err) {
   removeStaleFrameStaging(dir_);
-  std::string tmpl = dir_ + "/" + kStagePrefix + "XXXXXX";
-  if (!::mkdtemp(tmpl.data())) return setError(err, std::strerror(errno));
-  stage_ = tmpl;
-  lock_ = lockFolder(stage_);
-  if (lock_ < 0) return setError(err, "cannot lock " + stage_);
+  std::string made = dir_ + "/" + kMakingPrefix + "XXXXXX";
+  if (!::mkdtemp(made.data())) return setError(err, std::strerror(errno));
+  lock_ = lockFolder(made);
+  if (lock_ < 0) {
+    std::error_code ec;
+    fs::remove(made, ec);
+    return setError(err, "cannot lock " + made);
+  }
+  // The lock stays with the folder through the rename.
+  std::string named = made;
+  named.replace(dir_.size() + 1, std::strlen(kMakingPrefix), kStagePrefix);
+  if (::rename(made.c_str(), named.c_str()) != 0) {
+    const std::string why = std::strerror(errno);
+    std::error_code ec;
+    fs::remove(made, ec);
+    return setError(err, "cannot name " + made + ": " + why);
+  }
+  stage_ = named;
   return true;
 }
 
@@ -75,7 +96,13 @@ int removeStaleFrameStaging(const std::string& dir) {
   int removed = 0;
   for (const auto& e : fs::directory_iterator(dir, ec)) {
     const std::string name = e.path().filename().string();
-    if (name.rfind(kStagePrefix, 0) != 0 || !e.is_directory(ec) || e.is_symlink(ec)) continue;
+    const bool staged = name.rfind(kStagePrefix, 0) == 0;
+    if (!staged && name.rfind(kMakingPrefix, 0) != 0) continue;
+    if (!e.is_directory(ec) || e.is_symlink(ec)) continue;
+    if (!staged) {
+      const auto made = fs::last_write_time(e.path(), ec);
+      if (ec || fs::file_time_type::clock::now() - made < kMakingGrace) continue;
+    }
     // A running export holds its folder's lock until it ends; a lock that can be had belongs
     // to nobody.
     const int fd = lockFolder(e.path().string());
