@@ -97,7 +97,8 @@ double serialMs(Setup& s, bool webp, int64_t frames) {
 double exportMs(Setup& s, bool webp, int64_t frames, const fs::path& out) {
   fs::remove_all(out);
   if (webp) fs::create_directories(out);
-  const pw::AnimExport job{s.ed.doc, s.ed.options, s.store, 0, frames - 1, 0, {}, {}};
+  const pw::AnimExport job{s.ed.doc, s.ed.options, s.store, 0, frames - 1, 0, {}, {}, {}, {},
+                           false};
   const auto t0 = Clock::now();
   const pw::ExportOutcome o = webp ? pw::exportWebp(job, (out / "anim.webp").string())
                                    : pw::exportFrames(job, out.string());

@@ -8,6 +8,8 @@ source scripts/build_env.sh
 export QT_QPA_PLATFORM=offscreen
 jobs=$(nproc)
 
-configure build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPENWICK_TESTS=ON -DPENWICK_WERROR=ON
+# The benchmarks are built too (not run), so that they keep building as the code changes.
+configure build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPENWICK_TESTS=ON -DPENWICK_BENCH=ON \
+  -DPENWICK_WERROR=ON
 cmake --build build -j"$jobs"
 (cd build && ctest --output-on-failure -j"$jobs")
