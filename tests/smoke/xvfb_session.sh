@@ -49,3 +49,18 @@ sleep 1
 eval "$(xdotool getwindowgeometry --shell "$win")"  # X, Y, WIDTH, HEIGHT
 
 at() { xdotool mousemove --window "$win" "$1" "$2"; sleep 0.15; }
+
+# Saves through the save dialog that Ctrl+S opens, under `file` (".txt" is added), and waits for
+# the file. Typed once the dialog is up (its file name field has the keyboard), however busy the
+# machine.
+saveThroughDialog() {
+  local file=$1 dlg
+  xdotool key --window "$win" ctrl+s
+  dlg=$(timeout 30 xdotool search --sync --onlyvisible --name '^Save$' | head -1) || true
+  [ -n "$dlg" ] || fail "no save dialog"
+  sleep 0.5
+  xdotool type --delay 20 "$file"
+  xdotool key Return
+  for _ in $(seq 1 150); do [ -s "$file.txt" ] && return 0; sleep 0.1; done
+  fail "the save dialog wrote nothing (files: $(ls "$(dirname "$file")" | tr '\n' ' '))"
+}

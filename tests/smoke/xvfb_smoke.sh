@@ -18,17 +18,7 @@ for s in 1 2 3 4 5 6; do at $((300 + 20 * s)) $((200 + 15 * s)); done
 xdotool mouseup 1; sleep 0.3
 
 out="$work/drawn"
-xdotool key --window "$win" ctrl+s
-# Type once the save dialog is up (its file name field has the focus), however busy the machine.
-dlg=$(timeout 30 xdotool search --sync --onlyvisible --name '^Save$' | head -1) || true
-[ -n "$dlg" ] || { echo "smoke: no save dialog"; cat "$work/penwick.log"; exit 1; }
-sleep 0.5
-xdotool type --delay 20 "$out"
-xdotool key Return
-for _ in $(seq 1 150); do [ -s "$out.txt" ] && break; sleep 0.1; done
-if [ ! -s "$out.txt" ]; then
-  echo "smoke: the save dialog wrote nothing"; cat "$work/penwick.log"; exit 1
-fi
+saveThroughDialog "$out"
 if ! grep -q "^shape,0,[^,]*,Box_0,.*,120,90," "$out.txt"; then
   echo "smoke: no box in the saved scene:"; cat "$out.txt"; exit 1
 fi
