@@ -15,12 +15,8 @@ namespace {
 using namespace pw;
 
 TEST_F(WindowTest, EncodedExportsFollowTheWebpInTheFilesMenu) {
-  MainWindow& w = open();
-  QMenu* files = w.menuBar()->findChild<QMenu*>("menuFiles");
-  ASSERT_NE(files, nullptr);
-  QStringList texts;
-  for (QAction* a : files->actions())
-    if (!a->isSeparator()) texts << a->text();
+  open();
+  const QStringList texts = filesMenuTexts();
   const int at = static_cast<int>(texts.indexOf("Export animation (WebP)"));
   ASSERT_GE(at, 0) << texts.join("|").toStdString();
   EXPECT_EQ(texts.mid(at + 1, 3), QStringList({"Export animation (GIF)", "Export animation (APNG)",

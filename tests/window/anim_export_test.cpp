@@ -18,12 +18,8 @@ namespace {
 using namespace pw;
 
 TEST_F(WindowTest, FilesMenuOffersTheAnimationExportsAfterTheSceneImage) {
-  MainWindow& w = open();
-  QMenu* files = w.menuBar()->findChild<QMenu*>("menuFiles");
-  ASSERT_NE(files, nullptr);
-  QStringList texts;
-  for (QAction* a : files->actions())
-    if (!a->isSeparator()) texts << a->text();
+  open();
+  const QStringList texts = filesMenuTexts();
   const int at = static_cast<int>(texts.indexOf("Export Scene (image)"));
   ASSERT_GE(at, 0) << texts.join("|").toStdString();
   EXPECT_EQ(texts.value(at + 1), "Export animation (frames)");

@@ -15,11 +15,7 @@ using namespace pw;
 
 TEST_F(WindowTest, SvgExportFromTheFilesMenu) {
   MainWindow& w = open();
-  QMenu* files = w.menuBar()->findChild<QMenu*>("menuFiles");
-  ASSERT_NE(files, nullptr);
-  QStringList texts;
-  for (QAction* a : files->actions())
-    if (!a->isSeparator()) texts << a->text();
+  const QStringList texts = filesMenuTexts();
   EXPECT_EQ(texts.indexOf("Export Scene (SVG)"), texts.indexOf("Export animation (video)") + 1);
 
   Object& o = ed->doc.Objects[0];
@@ -59,11 +55,7 @@ TEST_F(WindowTest, SvgExportFromTheFilesMenu) {
 // "Export animation (Lottie)" follows it and writes the animation where the prompt says.
 TEST_F(WindowTest, LottieExportFromTheFilesMenu) {
   MainWindow& w = open();
-  QMenu* files = w.menuBar()->findChild<QMenu*>("menuFiles");
-  ASSERT_NE(files, nullptr);
-  QStringList texts;
-  for (QAction* a : files->actions())
-    if (!a->isSeparator()) texts << a->text();
+  const QStringList texts = filesMenuTexts();
   EXPECT_EQ(texts.indexOf("Export animation (Lottie)"), texts.indexOf("Export Scene (SVG)") + 1);
   ed->options.CameraW = 120;
   ed->options.CameraH = 90;

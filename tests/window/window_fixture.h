@@ -4,7 +4,11 @@
 
 #include <gtest/gtest.h>
 
+#include <QAction>
 #include <QApplication>
+#include <QMenu>
+#include <QMenuBar>
+#include <QStringList>
 #include <QTest>
 #include <filesystem>
 #include <fstream>
@@ -70,6 +74,16 @@ class WindowTest : public ::testing::Test {
   // The prompt the editor talks through: the script itself, or a test's wrapper around it.
   virtual pw::Prompt& editorPrompt() { return prompt; }
   pw::CanvasWidget& canvas() { return *win->canvas(); }
+  // The Files menu's item texts, in order, without separators.
+  QStringList filesMenuTexts() const {
+    QStringList texts;
+    const QMenu* files = win->menuBar()->findChild<QMenu*>("menuFiles");
+    EXPECT_NE(files, nullptr);
+    if (!files) return texts;
+    for (const QAction* a : files->actions())
+      if (!a->isSeparator()) texts << a->text();
+    return texts;
+  }
 
   // Sends a key to the focused widget of the window, as the keyboard would.
   void key(Qt::Key k, Qt::KeyboardModifiers mods = Qt::NoModifier) {
